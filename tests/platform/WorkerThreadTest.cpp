@@ -1,0 +1,99 @@
+#include "platform/WorkerThread.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+using namespace sonvelle;
+
+namespace {
+
+// Counts live payloads so that a leak or a double free shows.
+struct Tracked {
+    static inline std::atomic<int> alive{0};
+    int value;
+    explicit Tracked(int v) : value(v) { ++alive; }
+    ~Tracked() { --alive; }
+};
+
+class RecordingThread : public CWorkerThread {
+public:
+    std::mutex mutex;
+    std::vector<int> seen;
+    std::vector<int> payloads;
+    std::atomic<bool> sawForeignThread{false};
+
+protected:
+    void OnMessage(CMessage& message) override
+    {
+        if (QThread::currentThread() != this)
+            sawForeignThread = true;
+        std::lock_guard lock(mutex);
+        if (message.Message() == 99) {
+            EndThread();
+            return;
+        }
+        seen.push_back(static_cast<int>(message.WParam()));
+        if (auto p = message.TakePayload<Tracked>())
+            payloads.push_back(p->value);
+    }
+};
+
+int argc = 1;
+char arg0[] = "test";
+char* argv[] = {arg0, nullptr};
+QCoreApplication app(argc, argv);
+
+}  // namespace
+
+TEST(WorkerThread, DeliversInPostedOrderOnItsOwnThread)
+{
+    RecordingThread thread;
+    // Posted before the start: they wait in the queue.
+    for (int i = 0; i < 100; ++i)
+        thread.PostThreadMessage(1, static_cast<WPARAM>(i));
+    thread.Start();
+    for (int i = 100; i < 1000; ++i)
+        thread.PostThreadMessage(1, static_cast<WPARAM>(i), 0, std::make_unique<Tracked>(i));
+    thread.PostThreadMessage(99);
+    ASSERT_TRUE(thread.wait(10000));
+    EXPECT_FALSE(thread.IsStillActive());
+    EXPECT_FALSE(thread.sawForeignThread);
+    ASSERT_EQ(thread.seen.size(), 1000u);
+    for (int i = 0; i < 1000; ++i)
+        EXPECT_EQ(thread.seen[i], i);
+    EXPECT_EQ(thread.payloads.size(), 900u);
+    EXPECT_EQ(Tracked::alive.load(), 0);
+}
+
+TEST(WorkerThread, PayloadsLeftInTheQueueAreFreedAtShutdown)
+{
+    {
+        RecordingThread thread;
+        thread.Start();
+        thread.PostThreadMessage(99);  // ends before reading the rest
+        for (int i = 0; i < 50; ++i)
+            thread.PostThreadMessage(1, 0, 0, std::make_unique<Tracked>(i));
+        ASSERT_TRUE(thread.wait(10000));
+        EXPECT_FALSE(thread.PostThreadMessage(1, 0, 0, std::make_unique<Tracked>(7)));
+    }
+    {
+        RecordingThread neverStarted;
+        neverStarted.PostThreadMessage(1, 0, 0, std::make_unique<Tracked>(1));
+    }
+    EXPECT_EQ(Tracked::alive.load(), 0);
+}
+
+TEST(WorkerThread, PayloadOfAnotherTypeIsNotHandedOut)
+{
+    CMessage message(5, 1, 2, std::make_unique<Tracked>(3));
+    EXPECT_EQ(message.TakePayload<int>(), nullptr);
+    EXPECT_TRUE(message.HasPayload());
+    auto p = message.TakePayload<Tracked>();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->value, 3);
+    EXPECT_FALSE(message.HasPayload());
+}
