@@ -1,0 +1,203 @@
+#include "store/IndexFile.h"
+
+#include "platform/Log.h"
+#include "store/RecordingEntry.h"
+#include "store/StoredText.h"
+
+#include <QSaveFile>
+#include <QtEndian>
+
+#include <cstring>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace sonvelle {
+
+namespace {
+
+constexpr qint64 kMarkerSize = sizeof(CIndexFile::kOperatorMarker) - 1;
+
+QString TrimmedField(const char* p)
+{
+    int end = CIndexFile::kTextField;
+    while (end > 0 && (p[end - 1] == ' ' || (p[end - 1] >= '\t' && p[end - 1] <= '\r') || p[end - 1] == '\0'))
+        --end;
+    return DecodeStoredText(QByteArray(p, end));
+}
+
+double ReadDouble(const char* p)
+{
+    const quint64 bits = qFromLittleEndian<quint64>(p);
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+void AppendDouble(QByteArray& out, double value)
+{
+    quint64 bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    char le[8];
+    qToLittleEndian(bits, le);
+    out.append(le, 8);
+}
+
+}  // namespace
+
+bool CIndexFile::Open(const QString& path)
+{
+    Close();
+    m_path = path;
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::ReadWrite))
+        return false;
+    if (!Lock()) {
+        m_file.close();
+        return false;
+    }
+    return m_file.seek(0);
+}
+
+bool CIndexFile::Lock()
+{
+    return ::flock(m_file.handle(), LOCK_EX | LOCK_NB) == 0;
+}
+
+void CIndexFile::Close()
+{
+    if (m_file.isOpen()) {
+        m_file.flush();
+        m_file.close();
+    }
+}
+
+bool CIndexFile::TruncateAt(qint64 offset)
+{
+    m_file.flush();
+    const bool ok = m_file.resize(offset);
+    m_file.seek(offset);
+    return ok;
+}
+
+bool CIndexFile::ReadRecord(CRecordingEntry& entry)
+{
+    const qint64 start = m_file.pos();
+    entry.m_dwIndexOffset = static_cast<std::uint32_t>(start);
+    char base[kBaseRecord];
+    const qint64 got = m_file.read(base, kBaseRecord);
+    if (got != kBaseRecord) {
+        if (got < 0)
+            WriteLog(m_file.errorString());
+        if (got != 0 || start < m_file.size())
+            TruncateAt(start);
+        return false;
+    }
+    entry.m_strName = TrimmedField(base);
+    entry.m_nIndexState = base[260] == '1' ? kIndexDeleted : kIndexValid;
+    entry.m_dtDate = COleDateTime(ReadDouble(base + 261));
+    entry.m_dtDuration = COleDateTime(ReadDouble(base + 269));
+    entry.m_bProtected = base[277] == '1';
+    entry.m_strNotes = TrimmedField(base + 278);
+    entry.m_strOperator.clear();
+
+    char marker[kMarkerSize];
+    const qint64 afterNotes = m_file.pos();
+    const qint64 markerGot = m_file.read(marker, kMarkerSize);
+    if (markerGot == kMarkerSize && std::memcmp(marker, kOperatorMarker, kMarkerSize) == 0) {
+        char field[kTextField];
+        if (m_file.read(field, kTextField) != kTextField) {
+            TruncateAt(start);
+            return false;
+        }
+        entry.m_strOperator = TrimmedField(field);
+    } else if (markerGot > 0) {
+        m_file.seek(afterNotes);
+    }
+    entry.m_bFound = false;
+    return true;
+}
+
+QByteArray CIndexFile::FixedField(const QString& text)
+{
+    QByteArray field = Utf8Prefix(text, kTextField);
+    field.append(kTextField - field.size(), ' ');
+    return field;
+}
+
+QByteArray CIndexFile::EncodeRecord(const CRecordingEntry& entry)
+{
+    QByteArray out;
+    out.reserve(kOperatorRecord);
+    out += FixedField(entry.m_strName);
+    out += entry.m_nIndexState == kIndexDeleted ? '1' : '0';
+    AppendDouble(out, entry.m_dtDate.Value());
+    AppendDouble(out, entry.m_dtDuration.Value());
+    out += entry.m_bProtected ? '1' : '0';
+    out += FixedField(entry.m_strNotes);
+    if (!entry.m_strOperator.isEmpty()) {
+        out.append(kOperatorMarker, kMarkerSize);
+        out += FixedField(entry.m_strOperator);
+    }
+    return out;
+}
+
+bool CIndexFile::WriteRecord(CRecordingEntry& entry)
+{
+    entry.m_dwIndexOffset = static_cast<std::uint32_t>(m_file.pos());
+    const QByteArray record = EncodeRecord(entry);
+    return m_file.write(record) == record.size() && m_file.flush();
+}
+
+qint64 CIndexFile::StoredRecordLength(qint64 offset)
+{
+    char marker[kMarkerSize];
+    if (!m_file.seek(offset + kBaseRecord))
+        return kBaseRecord;
+    const qint64 got = m_file.read(marker, kMarkerSize);
+    return got == kMarkerSize && std::memcmp(marker, kOperatorMarker, kMarkerSize) == 0 ? kOperatorRecord
+                                                                                         : kBaseRecord;
+}
+
+bool CIndexFile::MarkDeleted(const CRecordingEntry& entry)
+{
+    return m_file.seek(qint64(entry.m_dwIndexOffset) + 260) && m_file.write("1", 1) == 1 && m_file.flush();
+}
+
+bool CIndexFile::RewriteRecord(CRecordingEntry& entry)
+{
+    const qint64 offset = entry.m_dwIndexOffset;
+    const qint64 wanted = entry.m_strOperator.isEmpty() ? kBaseRecord : kOperatorRecord;
+    if (offset + kBaseRecord <= m_file.size() && StoredRecordLength(offset) == wanted)
+        return m_file.seek(offset) && WriteRecord(entry);
+    if (offset + kBaseRecord <= m_file.size() && !MarkDeleted(entry))
+        return false;
+    return SeekEnd() && WriteRecord(entry);
+}
+
+bool CIndexFile::Compact(const std::vector<CRecordingEntry*>& entries)
+{
+    QSaveFile out(m_path);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    std::vector<std::uint32_t> offsets;
+    offsets.reserve(entries.size());
+    QByteArray all;
+    for (CRecordingEntry* entry : entries) {
+        offsets.push_back(static_cast<std::uint32_t>(all.size()));
+        all += EncodeRecord(*entry);
+    }
+    if (out.write(all) != all.size() || !out.commit())
+        return false;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        entries[i]->m_dwIndexOffset = offsets[i];
+    // The name now belongs to the new file; hold that one, locked, from here on.
+    m_file.close();
+    m_file.setFileName(m_path);
+    if (!m_file.open(QIODevice::ReadWrite) || !Lock()) {
+        m_file.close();
+        return false;
+    }
+    return SeekEnd();
+}
+
+}  // namespace sonvelle
