@@ -52,6 +52,11 @@ public:
     virtual void SaveCatalogueIndex() = 0;
     virtual void ClearPlayState() = 0;                 // paused position, entry played, selection
     virtual void DeleteFindDialog() = 0;
+
+    // After the notice that the earlier work folder is back: the import of
+    // recordings, its file selection starting in the fallback folder. The
+    // import clears the realign-pending flag. Does nothing until import exists.
+    virtual void ImportAfterRealignment(const QString& /*fallbackFolder*/) {}
 };
 
 }  // namespace sonvelle

@@ -1,0 +1,6 @@
+# The program itself; it needs the main window, which another folder provides.
+if(TARGET sonvelle_mainwnd)
+  add_executable(sonvelle ${CMAKE_SOURCE_DIR}/app/main.cpp)
+  target_link_libraries(sonvelle PRIVATE sonvelle_app sonvelle_app_widgets sonvelle_mainwnd Qt6::Widgets)
+  set_target_properties(sonvelle PROPERTIES OUTPUT_NAME sonvelle RUNTIME_OUTPUT_DIRECTORY ${SONVELLE_PROGRAM_DIR})
+endif()
