@@ -1,0 +1,128 @@
+#pragma once
+// The main window's control of recording and of the transport: the recording
+// state (0..7), Record, Stop, Pause, stop-playing, the wind buttons and seek,
+// auto-recording on and off, voice detection, finished recording files, the
+// elapsed-time and warning-sound timers, the level meter and its threshold.
+// All on the window's thread; the window forwards its commands, timers and
+// messages here. Durations are taken on the millisecond tick clock
+// (timeGetSystemTime), which tests replace.
+
+#include "mainwnd/RecordingControlPorts.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <unordered_map>
+
+namespace sonvelle {
+
+enum RecordingControlState : int {
+    kIdle = 0,
+    kPlaying = 1,
+    kRecording = 2,
+    kRecordingWhilePlaying = 3,
+    kListening = 4,
+    kAutoRecording = 5,
+    kListeningWhilePlaying = 6,
+    kAutoRecordingWhilePlaying = 7,
+};
+
+class CRecordingControl {
+public:
+    CRecordingControl(IRecordingWindow& window, IRecordingCatalogue& catalogue, IRecordingPlayer& player,
+                      IRecordingPlayer& warningPlayer, IRecordingEngine& engine, IRecordingSettings& settings);
+
+    // Tests make the waits (600 ms after auto-recording on, 500 ms between
+    // store attempts) instant.
+    void SetSleepForTesting(std::function<void(int ms)> sleep) { m_sleep = std::move(sleep); }
+
+    int State() const { return m_state; }
+    // Used by the Play command (0 → 1, 4 → 6) and at start (0).
+    void SetState(int state) { m_state = state; }
+    void SetStateIdle();
+
+    // Commands and messages.
+    void OnRecord();
+    void OnStop();
+    void OnStopPlaying();
+    void OnPause();
+    void OnAutoRecording();
+    void OnVoiceDetected();
+    void OnRecordingFileReady(const QString& path, bool discard);
+    void OnButtonRepeat(int controlId);
+    void OnSeekPosition(int seconds);
+    void OnInputLevel(int peak);
+    int OnThresholdChanged(int threshold);
+    void OnTimer(int id);
+
+    // At close: whatever runs is ended and saved, also while a play runs.
+    void EndAutoRecording();
+    void EndManualRecording();
+
+    // What the Play command shares with this state machine.
+    bool IsPlayingOrPaused() const;
+    std::uint32_t PausedPosition() const { return m_pausedPositionMs; }
+    void ClearPausedPosition() { m_pausedPositionMs = 0; }
+    CRecordingEntry* PlayingRecording() const { return m_playing; }
+    void SetPlayingRecording(CRecordingEntry* entry, int durationSeconds);
+
+    CRecordingEntry* CurrentRecording() const { return m_current; }
+    bool IsSaveDialogOpen() const { return m_saveDialogOpen; }
+    std::size_t PendingCount() const { return m_pending.size(); }
+
+    // An entry leaves the catalogue elsewhere: no reference to it is kept.
+    void Forget(const CRecordingEntry* entry);
+
+private:
+    bool IsRecording() const;
+    bool IsAutoRecordingOn() const;
+    void StartRecordingDisplayAndTimers(CRecordingEntry& entry);
+    void StartWarningTimer(const RecordingSettings& settings);
+    void StopWarning();
+    void EnablePlayIfListHasItems();
+    void RemoveRecording(CRecordingEntry& entry);
+    void ForgetAllEntries();
+
+    std::int64_t MsSinceStart(const CRecordingEntry& entry) const;
+    void SetDurationMs(CRecordingEntry& entry, std::int64_t ms);
+    void SetSizeFromFile(CRecordingEntry& entry, const QString& path);
+
+    void StoreFinishedFile(CRecordingEntry& entry, const QString& path);
+    void StoreArrivedWithoutRecording(const QString& path);
+    QString TakeSegmentFile(const QString& path);
+    void AddSegmentToSingleFile(CRecordingEntry& entry, const QString& segmentPath);
+    QString SingleFileForSaveDialog();
+    void DeleteHandedOverFile(const QString& path);
+    QString WriterTemporaryPath() const;
+
+    IRecordingWindow& m_window;
+    IRecordingCatalogue& m_catalogue;
+    IRecordingPlayer& m_player;
+    IRecordingPlayer& m_warningPlayer;
+    IRecordingEngine& m_engine;
+    IRecordingSettings& m_settings;
+
+    int m_state = kIdle;
+    CRecordingEntry* m_current = nullptr;
+    std::deque<CRecordingEntry*> m_pending;  // newest first
+    std::uint32_t m_segmentStartTick = 0;
+    std::uint32_t m_recordingStartTick = 0;
+    std::unordered_map<const CRecordingEntry*, std::uint32_t> m_startTicks;
+    int m_openSegments = 0;  // voice detected, file not arrived yet
+    bool m_saveDialogOpen = false;
+    std::uint32_t m_savedSpeakerVolume = 0;
+    std::uint32_t m_pausedPositionMs = 0;
+    CRecordingEntry* m_playing = nullptr;
+    int m_playingDurationSeconds = 0;
+
+    // One-file mode: the single automatic recording, where its audio lies and how long it is.
+    CRecordingEntry* m_singleFileEntry = nullptr;
+    QString m_singleFilePath;
+    std::int64_t m_singleFileMs = 0;
+
+    std::function<void(int)> m_sleep;
+};
+
+}  // namespace sonvelle

@@ -1,0 +1,377 @@
+#pragma once
+// Doubles of the window, catalogue, players and worker threads for the
+// recording control: each records what it was told, and the window runs its
+// timers against the manual clock so that warning-sound times are exact.
+
+#include "mainwnd/MainDlgIds.h"
+#include "mainwnd/RecordingControl.h"
+#include "platform/Clock.h"
+#include "platform/Prompt.h"
+#include "resources/StringTable.h"
+#include "store/RecordingEntry.h"
+#include "store/RecordingSave.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sonvelle::testing {
+
+inline void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(bytes);
+}
+
+inline QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+class CFakeCatalogue : public IRecordingCatalogue {
+public:
+    explicit CFakeCatalogue(QString folder) : m_folder(std::move(folder)) {}
+
+    CRecordingEntry* CreateRecording(const QString& operatorName) override
+    {
+        auto entry = std::make_unique<CRecordingEntry>();
+        QString name;
+        do {
+            name = QStringLiteral("Recording %1").arg(m_counter++);
+        } while (QFile::exists(m_folder + name + ".mp3"));
+        entry->m_strName = name;
+        entry->m_strFolder = m_folder;
+        entry->m_strOperator = operatorName;
+        entry->SetState(kStateRecording);
+        entries.push_back(std::move(entry));
+        return entries.back().get();
+    }
+    CRecordingEntry* FirstInState(int state) override
+    {
+        for (auto& e : entries)
+            if (e->GetState() == state)
+                return e.get();
+        return nullptr;
+    }
+    bool Contains(const CRecordingEntry* entry) const override
+    {
+        return std::any_of(entries.begin(), entries.end(), [&](const auto& e) { return e.get() == entry; });
+    }
+    void SaveIndex() override { ++indexSaves; }
+    QString WorkFolder() const override { return m_folder; }
+
+    void Remove(CRecordingEntry* entry)
+    {
+        entries.erase(std::remove_if(entries.begin(), entries.end(), [&](const auto& e) { return e.get() == entry; }),
+                      entries.end());
+    }
+    CRecordingEntry* Find(const QString& name)
+    {
+        for (auto& e : entries)
+            if (e->m_strName == name)
+                return e.get();
+        return nullptr;
+    }
+
+    std::vector<std::unique_ptr<CRecordingEntry>> entries;
+    int indexSaves = 0;
+
+private:
+    QString m_folder;
+    int m_counter = 1;
+};
+
+class CFakeWindow : public IRecordingWindow {
+public:
+    explicit CFakeWindow(CFakeCatalogue& catalogue) : m_catalogue(catalogue) {}
+
+    void EnableControl(int id, bool enable) override { enabled[id] = enable; }
+    void SetFocusTo(int id) override { focus = id; }
+    bool HasFocus(int id) const override { return focus == id; }
+
+    void StartTimer(int id, int periodMs) override
+    {
+        timers[id] = {periodMs, timeGetSystemTime() + static_cast<std::uint32_t>(periodMs)};
+    }
+    void KillTimer(int id) override { timers.erase(id); }
+
+    void ShowAutoRecordingOn() override { autoButtonOn = true; }
+    void UpdateRecordButtons() override
+    {
+        ++recordButtonUpdates;
+        autoButtonOn = control && control->State() >= 4;
+    }
+    void UpdateListDependentControls() override { ++listDependentUpdates; }
+    int ListItemCount() const override { return static_cast<int>(rows.size()); }
+
+    void ShowRecordingStarted() override { recordingDisplay = "REC 00:00"; }
+    void ShowRecordingTime(std::int64_t seconds) override { recordingSeconds = seconds; }
+    void ShowPlayingTime(std::int64_t seconds) override { playingSeconds = seconds; }
+    void ShowPlayingIdle() override { playLabel = ""; playingSeconds = -1; }
+    void ShowPaused() override { playLabel = "PAUSE"; }
+
+    void EnablePositionBar(bool enable) override { positionBarEnabled = enable; }
+    void SetPositionBar(int seconds) override { positionBar = seconds; }
+    int PositionBarRange() const override { return positionBarRange; }
+
+    void SetLevel(int peak) override { level = peak; }
+    void SetLevelAtRest() override { level = 0; }
+    void SetThresholdMark(int threshold) override { thresholdMark = threshold; }
+
+    std::uint32_t SpeakerVolume() override { return speakerVolume; }
+    void SetSpeakerVolume(std::uint32_t volume) override { speakerVolume = volume; }
+    bool IsVolumeSliderEnabled() const override { return sliderEnabled; }
+    void EnableVolumeSlider(bool enable) override { sliderEnabled = enable; }
+    void SetVolumeSlider(std::uint32_t position) override { sliderPosition = position; }
+
+    void InsertRowAtTop(CRecordingEntry& entry, bool select) override
+    {
+        rows.insert(rows.begin(), &entry);
+        if (select)
+            selected = &entry;
+    }
+    void UpdateRow(CRecordingEntry& entry) override { ++rowUpdates[&entry]; }
+    void RemoveRowAndEntry(CRecordingEntry& entry) override
+    {
+        rows.erase(std::remove(rows.begin(), rows.end(), &entry), rows.end());
+        if (selected == &entry)
+            selected = rows.empty() ? nullptr : rows.front();
+        m_catalogue.Remove(&entry);
+    }
+    void ShowRowNotPlaying(CRecordingEntry& entry) override { notPlayingRows.push_back(&entry); }
+
+    CRecordingEntry* SelectedRecording() const override { return selected; }
+    void SaveTypedNameAndNotes() override { ++typedSaves; }
+    void ShowNameAndNotes(CRecordingEntry& entry) override { shownName = entry.m_strName; }
+
+    bool IsInTray() const override { return inTray; }
+    void SetTrayIcon(int iconId, const QString&) override { trayIcon = iconId; }
+
+    bool ShowSaveDialog(CRecordingEntry& entry, const QString& file) override
+    {
+        dialogFiles.push_back(file);
+        dialogEntries.push_back(entry.m_strName);
+        if (onSaveDialog)
+            onSaveDialog(entry, file);
+        if (saveAnswers.empty() || saveAnswers.front().isEmpty()) {
+            if (!saveAnswers.empty())
+                saveAnswers.erase(saveAnswers.begin());
+            MarkRecordingDiscarded(entry);
+            return false;
+        }
+        const QString name = saveAnswers.front();
+        saveAnswers.erase(saveAnswers.begin());
+        QString recordingFile = file;
+        return ConfirmSaveRecording(entry, m_catalogue.WorkFolder(), recordingFile, name, QString());
+    }
+
+    void Play() override { ++playCommands; }
+    void ReloadCatalogueAndList() override
+    {
+        ++reloads;
+        rows.clear();
+        selected = nullptr;
+        m_catalogue.entries.clear();
+    }
+
+    // Fires due timers while the clock moves forward in steps.
+    void RunFor(CManualClock& clock, std::uint32_t ms, std::uint32_t step = 100)
+    {
+        for (std::uint32_t t = 0; t < ms; t += step) {
+            clock.Advance(step);
+            const std::uint32_t now = clock.NowMs();
+            std::vector<int> due;
+            for (auto& [id, timer] : timers)
+                if (static_cast<std::int32_t>(now - timer.second) >= 0)
+                    due.push_back(id);
+            for (int id : due) {
+                auto it = timers.find(id);
+                if (it == timers.end())
+                    continue;
+                it->second.second = now + static_cast<std::uint32_t>(it->second.first);
+                control->OnTimer(id);
+            }
+        }
+    }
+
+    CRecordingControl* control = nullptr;
+    std::map<int, bool> enabled;
+    int focus = 0;
+    std::map<int, std::pair<int, std::uint32_t>> timers;  // id → period, next due
+    bool autoButtonOn = false;
+    int recordButtonUpdates = 0;
+    int listDependentUpdates = 0;
+    std::string recordingDisplay;
+    std::int64_t recordingSeconds = -1;
+    std::int64_t playingSeconds = -1;
+    std::string playLabel;
+    bool positionBarEnabled = true;
+    int positionBar = -1;
+    int positionBarRange = 100;
+    int level = -1;
+    int thresholdMark = -1;
+    std::uint32_t speakerVolume = 40000;
+    bool sliderEnabled = true;
+    std::uint32_t sliderPosition = 40000;
+    std::vector<CRecordingEntry*> rows;
+    std::map<CRecordingEntry*, int> rowUpdates;
+    std::vector<CRecordingEntry*> notPlayingRows;
+    CRecordingEntry* selected = nullptr;
+    int typedSaves = 0;
+    QString shownName;
+    bool inTray = false;
+    int trayIcon = 0;
+    std::vector<QString> dialogFiles;
+    std::vector<QString> dialogEntries;
+    std::vector<QString> saveAnswers;  // a name confirms, an empty text cancels
+    std::function<void(CRecordingEntry&, const QString&)> onSaveDialog;
+    int playCommands = 0;
+    int reloads = 0;
+
+private:
+    CFakeCatalogue& m_catalogue;
+};
+
+class CFakePlayer : public IRecordingPlayer {
+public:
+    bool Play(const QString& path, bool) override
+    {
+        played.push_back({path, timeGetSystemTime()});
+        return playSucceeds;
+    }
+    void Stop() override { ++stops; }
+    bool Pause() override { ++pauses; return true; }
+    bool Seek(std::uint32_t positionMs) override { seeks.push_back(positionMs); return true; }
+    void GetStatus(std::uint32_t& lengthMs, std::uint32_t& positionMs) override
+    {
+        lengthMs = length;
+        positionMs = position;
+    }
+    std::uint32_t FastForward(std::uint32_t positionMs, bool apply) override
+    {
+        steps.push_back({true, positionMs, apply});
+        return stepResult;
+    }
+    std::uint32_t Rewind(std::uint32_t positionMs, bool apply) override
+    {
+        steps.push_back({false, positionMs, apply});
+        return stepResult;
+    }
+    bool MeasureSeconds(const QString&, bool, std::int64_t& seconds) override
+    {
+        seconds = measuredSeconds;
+        return true;
+    }
+
+    struct Step {
+        bool forward;
+        std::uint32_t from;
+        bool apply;
+    };
+    std::vector<std::pair<QString, std::uint32_t>> played;
+    bool playSucceeds = true;
+    int stops = 0;
+    int pauses = 0;
+    std::vector<std::uint32_t> seeks;
+    std::vector<Step> steps;
+    std::uint32_t stepResult = 0;
+    std::uint32_t length = 0;
+    std::uint32_t position = 0;
+    std::int64_t measuredSeconds = 0;
+};
+
+class CFakeEngine : public IRecordingEngine {
+public:
+    void Registra() override { commands.push_back("start"); }
+    void StopRecording() override
+    {
+        commands.push_back("stop");
+        if (onStop)
+            onStop();
+    }
+    void EnableVoiceActivation() override { commands.push_back("voice on"); }
+    void DisableVoiceActivation() override { commands.push_back("voice off"); }
+    void SetCaptureSettings(int silence, bool oneFile, int threshold) override
+    {
+        silenceSeconds = silence;
+        captureOneFile = oneFile;
+        captureThreshold = threshold;
+    }
+    void SetCaptureThreshold(int threshold) override { captureThreshold = threshold; }
+    void SetWriterOneFile(bool oneFile) override { writerOneFile = oneFile; }
+    void GiveWriterMainWindow() override { ++writerWindowGiven; }
+
+    std::vector<std::string> commands;
+    std::function<void()> onStop;
+    int silenceSeconds = -1;
+    bool captureOneFile = false;
+    bool writerOneFile = false;
+    int captureThreshold = -1;
+    int writerWindowGiven = 0;
+};
+
+class CFakeSettings : public IRecordingSettings {
+public:
+    RecordingSettings Current() const override { return values; }
+    void ReloadAutoRecordingValues() override { ++reloads; }
+    void SaveThreshold(int threshold) override { values.threshold = threshold; savedThreshold = threshold; }
+
+    RecordingSettings values;
+    int reloads = 0;
+    int savedThreshold = -1;
+};
+
+// Everything wired together over a fresh work folder and a manual clock.
+struct RecordingRig {
+    RecordingRig()
+        : folder(QDir(dir.path()).absolutePath() + "/"), catalogue(folder), window(catalogue),
+          control(window, catalogue, player, warning, engine, settings)
+    {
+        SetSystemClock(&clock);
+        SetPrompt(&prompt);
+        window.control = &control;
+        control.SetSleepForTesting([this](int ms) { sleeps.push_back(ms); });
+        settings.values.warningFile = "/nowhere/Beep1.wav";
+    }
+    ~RecordingRig()
+    {
+        SetSystemClock(nullptr);
+        SetPrompt(nullptr);
+    }
+
+    QString TempFile() const { return folder + LoadText(25); }
+    // What the writer does at the end of a segment in separate-file mode.
+    QString HandOver(const QByteArray& audio, int n)
+    {
+        const QString path = folder + QStringLiteral("TEM%1.snx").arg(n);
+        WriteBytes(path, audio);
+        return path;
+    }
+    CRecordingEntry* Entry(const QString& name) { return catalogue.Find(name); }
+
+    QTemporaryDir dir;
+    QString folder;
+    CManualClock clock{1000};
+    CScriptedPrompt prompt;
+    CFakeCatalogue catalogue;
+    CFakeWindow window;
+    CFakePlayer player;
+    CFakePlayer warning;
+    CFakeEngine engine;
+    CFakeSettings settings;
+    CRecordingControl control;
+    std::vector<int> sleeps;
+};
+
+}  // namespace sonvelle::testing

@@ -1,0 +1,376 @@
+// Finished automatic recordings on disk: stored under their names, discarded,
+// confirmed, grown into one file, and never lost or put over another file.
+
+#include "RecordingControlTestDoubles.h"
+
+#include "mainwnd/RecordingFileStore.h"
+
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace sonvelle::testing {
+namespace {
+
+class RecordingSeparateFiles : public ::testing::Test {
+protected:
+    RecordingRig rig;
+    CRecordingControl& control = rig.control;
+    CFakeWindow& window = rig.window;
+
+    void SetUp() override { control.OnAutoRecording(); }
+
+    CRecordingEntry* Segment(std::uint32_t lengthMs)
+    {
+        control.OnVoiceDetected();
+        rig.clock.Advance(lengthMs);
+        return control.CurrentRecording();
+    }
+};
+
+TEST_F(RecordingSeparateFiles, FinishedFileIsMovedUnderTheRecordingsName)
+{
+    CRecordingEntry* entry = Segment(21500);
+    const QString name = entry->m_strName;
+    const QString handed = rig.HandOver("segment one", 1);
+    control.OnRecordingFileReady(handed, false);
+
+    EXPECT_FALSE(QFile::exists(handed));
+    EXPECT_EQ(ReadBytes(rig.folder + name + ".mp3"), "segment one");
+    EXPECT_EQ(entry->GetState(), kStateTagPending);
+    EXPECT_EQ(entry->m_strFolder, rig.folder);
+    EXPECT_EQ(entry->m_dwSize, 11u);
+    EXPECT_EQ(entry->m_dtDuration.SecondsOfDay(), 22);  // 21.5 s rounded
+    EXPECT_EQ(window.rowUpdates[entry], 1);
+    EXPECT_EQ(rig.catalogue.indexSaves, 1);
+    EXPECT_EQ(control.CurrentRecording(), nullptr);
+    EXPECT_EQ(control.PendingCount(), 0u);
+    EXPECT_EQ(control.State(), kListening);
+    EXPECT_EQ(window.timers.count(TIMER_RECORDING_TIME), 0u);
+    EXPECT_TRUE(window.enabled[IDC_PLAY]);
+    EXPECT_TRUE(rig.sleeps.size() == 1);  // only the 600 ms after switching on
+}
+
+TEST_F(RecordingSeparateFiles, TwoSegmentsBecomeTwoRecordingsInOrder)
+{
+    CRecordingEntry* first = Segment(5000);
+    control.OnRecordingFileReady(rig.HandOver("first", 1), false);
+    CRecordingEntry* second = Segment(7000);
+    control.OnRecordingFileReady(rig.HandOver("second", 2), false);
+    EXPECT_EQ(ReadBytes(first->FilePath()), "first");
+    EXPECT_EQ(ReadBytes(second->FilePath()), "second");
+    EXPECT_EQ(window.rows, (std::vector<CRecordingEntry*>{second, first}));
+}
+
+TEST_F(RecordingSeparateFiles, FileOvertakenByTheNextVoiceNoticeGoesToTheOlderRecording)
+{
+    CRecordingEntry* first = Segment(5000);
+    CRecordingEntry* second = Segment(3000);
+    control.OnRecordingFileReady(rig.HandOver("first", 1), false);
+    EXPECT_EQ(ReadBytes(first->FilePath()), "first");
+    // The newer recording still runs.
+    EXPECT_EQ(control.State(), kAutoRecording);
+    EXPECT_TRUE(window.timers.count(TIMER_RECORDING_TIME));
+    EXPECT_EQ(control.PendingCount(), 1u);
+    rig.clock.Advance(4000);
+    control.OnRecordingFileReady(rig.HandOver("second", 2), false);
+    EXPECT_EQ(ReadBytes(second->FilePath()), "second");
+    EXPECT_EQ(second->m_dtDuration.SecondsOfDay(), 7);
+    EXPECT_EQ(control.State(), kListening);
+}
+
+TEST_F(RecordingSeparateFiles, DiscardedBumpIsDeletedAndUnlisted)
+{
+    CRecordingEntry* entry = Segment(2100);
+    const QString handed = rig.HandOver("click", 1);
+    control.OnRecordingFileReady(handed, true);
+    EXPECT_FALSE(QFile::exists(handed));
+    EXPECT_FALSE(rig.catalogue.Contains(entry));
+    EXPECT_TRUE(window.rows.empty());
+    EXPECT_EQ(control.CurrentRecording(), nullptr);
+    EXPECT_EQ(control.State(), kListening);
+}
+
+TEST_F(RecordingSeparateFiles, OccupiedNameIsRetriedTenTimesThenReportedAndNothingIsReplaced)
+{
+    CRecordingEntry* entry = Segment(3000);
+    const QString target = rig.folder + entry->m_strName + ".mp3";
+    WriteBytes(target, "someone else's recording");
+    const QString handed = rig.HandOver("new audio", 1);
+    control.OnRecordingFileReady(handed, false);
+
+    EXPECT_EQ(ReadBytes(target), "someone else's recording");
+    EXPECT_EQ(ReadBytes(handed), "new audio");
+    // 600 ms after switching on, then nine pauses between the ten attempts.
+    EXPECT_EQ(rig.sleeps, (std::vector<int>{600, 500, 500, 500, 500, 500, 500, 500, 500, 500}));
+    ASSERT_EQ(rig.prompt.ShownSoFar().size(), 1u);
+    EXPECT_TRUE(rig.prompt.ShownSoFar()[0].text.startsWith("Could not save recording on file."));
+    EXPECT_TRUE(rig.prompt.ShownSoFar()[0].text.endsWith("(" + handed + ")"));
+    EXPECT_EQ(rig.prompt.ShownSoFar()[0].icon, PromptIcon::Stop);
+    EXPECT_EQ(window.reloads, 1);
+    EXPECT_EQ(control.CurrentRecording(), nullptr);
+    EXPECT_EQ(control.State(), kListening);
+}
+
+TEST_F(RecordingSeparateFiles, HandedOverFileGoneBehindTheProgramsBackIsReported)
+{
+    Segment(3000);
+    control.OnRecordingFileReady(rig.folder + "TEMvanished.snx", false);
+    ASSERT_EQ(rig.prompt.ShownSoFar().size(), 1u);
+    EXPECT_TRUE(rig.prompt.ShownSoFar()[0].text.contains("TEMvanished.snx"));
+    EXPECT_EQ(control.State(), kListening);
+}
+
+TEST_F(RecordingSeparateFiles, WithConfirmationTheSaveDialogNamesEachRecording)
+{
+    rig.settings.values.askConfirmation = true;
+    window.saveAnswers = {"Morning call", ""};
+    CRecordingEntry* kept = Segment(4000);
+    const QString first = rig.HandOver("first", 1);
+    control.OnRecordingFileReady(first, false);
+    EXPECT_EQ(window.dialogFiles, std::vector<QString>{first});
+    EXPECT_EQ(ReadBytes(rig.folder + "Morning call.mp3"), "first");
+    EXPECT_EQ(kept->m_strName, "Morning call");
+    EXPECT_EQ(rig.catalogue.indexSaves, 1);
+    EXPECT_EQ(control.CurrentRecording(), nullptr);
+
+    CRecordingEntry* dropped = Segment(4000);
+    const QString second = rig.HandOver("second", 2);
+    control.OnRecordingFileReady(second, false);
+    EXPECT_FALSE(QFile::exists(second));
+    EXPECT_FALSE(rig.catalogue.Contains(dropped));
+    EXPECT_EQ(window.rows, std::vector<CRecordingEntry*>{kept});
+
+    // Switching off afterwards asks about nothing already stored.
+    control.OnAutoRecording();
+    EXPECT_EQ(window.dialogFiles.size(), 2u);
+    EXPECT_EQ(ReadBytes(rig.folder + "Morning call.mp3"), "first");
+}
+
+TEST_F(RecordingSeparateFiles, FileArrivingAfterAutoRecordingWasSwitchedOffIsStoredAndListed)
+{
+    Segment(3000);
+    window.saveAnswers = {"Switched off"};
+    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), ""); };
+    window.SetFocusTo(IDC_AUTO_RECORD);
+    control.OnAutoRecording();
+    ASSERT_EQ(control.State(), kIdle);
+
+    rig.player.measuredSeconds = 42;
+    const QString late = rig.HandOver("late audio", 7);
+    control.OnRecordingFileReady(late, false);
+    EXPECT_EQ(control.State(), kIdle);
+    EXPECT_FALSE(QFile::exists(late));
+    ASSERT_EQ(window.rows.size(), 2u);
+    CRecordingEntry* stored = window.rows.front();
+    EXPECT_EQ(ReadBytes(stored->FilePath()), "late audio");
+    EXPECT_EQ(stored->GetState(), kStateTagPending);
+    EXPECT_EQ(stored->m_dtDuration.SecondsOfDay(), 42);
+
+    const QString bump = rig.HandOver("bump", 8);
+    control.OnRecordingFileReady(bump, true);
+    EXPECT_FALSE(QFile::exists(bump));
+    EXPECT_EQ(window.rows.size(), 2u);
+}
+
+TEST_F(RecordingSeparateFiles, FileArrivingWhileTheSaveDialogIsOpenLeavesThatRecordingAlone)
+{
+    CRecordingEntry* running = Segment(3000);
+    const QString late = rig.HandOver("finished segment", 3);
+    window.saveAnswers = {"In the dialog"};
+    window.onSaveDialog = [&](CRecordingEntry&, const QString&) {
+        EXPECT_TRUE(control.IsSaveDialogOpen());
+        control.OnRecordingFileReady(late, false);
+    };
+    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "tail"); };
+    window.SetFocusTo(IDC_AUTO_RECORD);
+    control.OnAutoRecording();
+
+    ASSERT_TRUE(rig.catalogue.Contains(running));
+    EXPECT_EQ(running->m_strName, "In the dialog");
+    EXPECT_EQ(ReadBytes(running->FilePath()), "tail");
+    EXPECT_EQ(window.rows.size(), 2u);
+    EXPECT_EQ(ReadBytes(window.rows.front()->FilePath()), "finished segment");
+}
+
+TEST_F(RecordingSeparateFiles, ManualRecordingStartedRightAfterIsNotTakenByALateFile)
+{
+    window.SetFocusTo(IDC_AUTO_RECORD);
+    control.OnAutoRecording();
+    control.OnRecord();
+    CRecordingEntry* manual = control.CurrentRecording();
+    control.OnRecordingFileReady(rig.HandOver("late", 4), false);
+    EXPECT_EQ(control.State(), kRecording);
+    EXPECT_EQ(control.CurrentRecording(), manual);
+    EXPECT_TRUE(rig.catalogue.Contains(manual));
+}
+
+class RecordingOneFile : public RecordingSeparateFiles {
+protected:
+    void SetUp() override
+    {
+        rig.settings.values.oneFile = true;
+        control.OnAutoRecording();
+    }
+    // What the writer does in one-file mode: the segment stays in its own file.
+    QString HandOverInPlace(const QByteArray& audio)
+    {
+        WriteBytes(rig.TempFile(), audio);
+        return rig.TempFile();
+    }
+};
+
+TEST_F(RecordingOneFile, SegmentsGrowOneRecordingWhoseLengthIsTheirSum)
+{
+    CRecordingEntry* single = Segment(20000);
+    EXPECT_EQ(single->GetState(), kStateOneFileAuto);
+    control.OnRecordingFileReady(HandOverInPlace("AAAA"), false);
+    // The writer may now truncate its file for the next segment.
+    WriteBytes(rig.TempFile(), "");
+    EXPECT_EQ(control.State(), kListening);
+
+    rig.clock.Advance(60000);
+    EXPECT_EQ(Segment(17000), single);
+    EXPECT_EQ(window.rows.size(), 1u);
+    control.OnRecordingFileReady(HandOverInPlace("BBB"), false);
+    WriteBytes(rig.TempFile(), "");
+
+    EXPECT_EQ(single->m_dtDuration.SecondsOfDay(), 37);
+    EXPECT_EQ(ReadBytes(single->FilePath()), "AAAABBB");
+    EXPECT_EQ(single->m_dwSize, 7u);
+
+    window.saveAnswers = {"All of the day"};
+    window.SetFocusTo(IDC_AUTO_RECORD);
+    control.OnAutoRecording();
+    ASSERT_EQ(window.dialogFiles.size(), 1u);
+    EXPECT_FALSE(window.dialogFiles[0].isEmpty());
+    EXPECT_EQ(ReadBytes(rig.folder + "All of the day.mp3"), "AAAABBB");
+    EXPECT_EQ(single->GetState(), kStateTagPending);
+    EXPECT_EQ(single->m_dtDuration.SecondsOfDay(), 37);
+    EXPECT_EQ(control.State(), kIdle);
+}
+
+TEST_F(RecordingOneFile, RunningSegmentIsAddedWhenAutoRecordingIsSwitchedOff)
+{
+    CRecordingEntry* single = Segment(10000);
+    control.OnRecordingFileReady(HandOverInPlace("first"), false);
+    WriteBytes(rig.TempFile(), "");
+    Segment(5000);
+    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "+second"); };
+    window.saveAnswers = {"Day"};
+    window.SetFocusTo(IDC_AUTO_RECORD);
+    control.OnAutoRecording();
+    EXPECT_EQ(ReadBytes(rig.folder + "Day.mp3"), "first+second");
+    EXPECT_EQ(single->m_dtDuration.SecondsOfDay(), 15);
+}
+
+TEST_F(RecordingOneFile, DiscardedBumpLeavesTheRecordingAndItsLength)
+{
+    CRecordingEntry* single = Segment(10000);
+    control.OnRecordingFileReady(HandOverInPlace("speech"), false);
+    Segment(2100);
+    control.OnRecordingFileReady(HandOverInPlace("click"), true);
+    EXPECT_TRUE(rig.catalogue.Contains(single));
+    EXPECT_EQ(ReadBytes(single->FilePath()), "speech");
+    EXPECT_EQ(single->m_dtDuration.SecondsOfDay(), 10);
+    EXPECT_EQ(window.rowUpdates[single], 3);  // reused at the voice notice, then after each file
+
+    // The next segment goes on in the same recording, and switching off still saves it.
+    EXPECT_EQ(Segment(4000), single);
+    control.OnRecordingFileReady(HandOverInPlace("+more"), false);
+    window.saveAnswers = {"Kept after bump"};
+    window.SetFocusTo(IDC_AUTO_RECORD);
+    control.OnAutoRecording();
+    EXPECT_EQ(ReadBytes(rig.folder + "Kept after bump.mp3"), "speech+more");
+}
+
+TEST_F(RecordingOneFile, OnlyBumpsLeaveNothingToSave)
+{
+    CRecordingEntry* single = Segment(2100);
+    control.OnRecordingFileReady(HandOverInPlace("click"), true);
+    window.SetFocusTo(IDC_AUTO_RECORD);
+    control.OnAutoRecording();
+    EXPECT_TRUE(window.dialogFiles.empty());
+    EXPECT_FALSE(rig.catalogue.Contains(single));
+}
+
+TEST_F(RecordingOneFile, RenamedWhileRecordingTheAudioFollowsTheName)
+{
+    CRecordingEntry* single = Segment(3000);
+    control.OnRecordingFileReady(HandOverInPlace("one"), false);
+    const QString oldPath = single->FilePath();
+    single->m_strName = "Renamed meanwhile";
+    Segment(3000);
+    control.OnRecordingFileReady(HandOverInPlace("two"), false);
+    EXPECT_FALSE(QFile::exists(oldPath));
+    EXPECT_EQ(ReadBytes(rig.folder + "Renamed meanwhile.mp3"), "onetwo");
+}
+
+TEST_F(RecordingOneFile, CancelledSaveDialogDeletesTheSingleFile)
+{
+    Segment(3000);
+    control.OnRecordingFileReady(HandOverInPlace("unwanted"), false);
+    window.saveAnswers = {""};
+    window.SetFocusTo(IDC_AUTO_RECORD);
+    control.OnAutoRecording();
+    ASSERT_EQ(window.dialogFiles.size(), 1u);
+    EXPECT_FALSE(QFile::exists(window.dialogFiles[0]));
+    EXPECT_TRUE(rig.catalogue.entries.empty());
+    EXPECT_EQ(QDir(rig.folder).entryList({"*.mp3", "*.snx"}, QDir::Files), QStringList{});
+}
+
+class RecordingFileStore : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString Path(const QString& name) const { return dir.path() + "/" + name; }
+};
+
+TEST_F(RecordingFileStore, MovesAndNeverReplaces)
+{
+    std::vector<int> sleeps;
+    auto sleep = [&](int ms) { sleeps.push_back(ms); };
+    WriteBytes(Path("a.snx"), "a");
+    StoreResult ok = StoreFileWithRetries(Path("a.snx"), Path("A.mp3"), 10, 500, sleep);
+    EXPECT_TRUE(ok.stored);
+    EXPECT_EQ(ok.attempts, 1);
+    EXPECT_FALSE(QFile::exists(Path("a.snx")));
+
+    WriteBytes(Path("b.snx"), "b");
+    StoreResult refused = StoreFileWithRetries(Path("b.snx"), Path("A.mp3"), 3, 500, sleep);
+    EXPECT_FALSE(refused.stored);
+    EXPECT_EQ(refused.attempts, 3);
+    EXPECT_EQ(refused.lastError, FileError::AccessDenied);
+    EXPECT_EQ(ReadBytes(Path("A.mp3")), "a");
+    EXPECT_EQ(ReadBytes(Path("b.snx")), "b");
+    EXPECT_EQ(sleeps, (std::vector<int>{500, 500}));
+
+    StoreResult bad = StoreFileWithRetries(Path("b.snx"), Path("what?.mp3"), 1, 500, sleep);
+    EXPECT_EQ(bad.lastError, FileError::BadPath);
+}
+
+TEST_F(RecordingFileStore, AppendsWholeSegmentsAndCreatesTheTarget)
+{
+    WriteBytes(Path("s1"), QByteArray(200000, 'x'));
+    WriteBytes(Path("s2"), "tail");
+    EXPECT_TRUE(AppendFileTo(Path("s1"), Path("t.mp3")));
+    EXPECT_TRUE(AppendFileTo(Path("s2"), Path("t.mp3")));
+    EXPECT_EQ(ReadBytes(Path("t.mp3")), QByteArray(200000, 'x') + "tail");
+    EXPECT_FALSE(AppendFileTo(Path("missing"), Path("t.mp3")));
+    EXPECT_EQ(QFileInfo(Path("t.mp3")).size(), 200004);
+    EXPECT_FALSE(AppendFileTo(Path("missing"), Path("u.mp3")));
+    EXPECT_FALSE(QFile::exists(Path("u.mp3")));
+}
+
+TEST_F(RecordingFileStore, UnusedNamesSkipExistingFiles)
+{
+    const QString folder = dir.path() + "/";
+    const QString first = UnusedFilePath(folder, "SEG_", ".snx");
+    WriteBytes(first, "");
+    const QString second = UnusedFilePath(folder, "SEG_", ".snx");
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(second.endsWith(".snx"));
+    EXPECT_FALSE(QFile::exists(second));
+}
+
+}  // namespace
+}  // namespace sonvelle::testing
