@@ -1,0 +1,64 @@
+#pragma once
+// The wave-input device: buffers added to it are filled in order and posted
+// back to the owning thread as MM_WIM_DATA (wParam the device's number,
+// payload the CWaveBuffer); Reset posts back every queued buffer with the
+// bytes recorded so far. Results are 0 or an error number for ErrorText.
+
+#include "audio/AudioFormat.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace sonvelle {
+
+class IWaveInput {
+public:
+    virtual ~IWaveInput() = default;
+    virtual int Open(QObject* notify, const WaveFormat& format) = 0;
+    virtual void AddBuffer(std::unique_ptr<CWaveBuffer> buffer) = 0;
+    virtual int Start() = 0;
+    virtual int Reset() = 0;
+    virtual int Stop() = 0;
+    virtual int Close() = 0;
+    virtual QString ErrorText(int error) const = 0;
+    virtual int QueuedBuffers() const = 0;
+    // Sound that arrived while no buffer was queued (bytes).
+    virtual std::uint64_t DroppedBytes() const = 0;
+};
+
+using WaveInputFactory = std::function<std::unique_ptr<IWaveInput>()>;
+
+// The file-fed microphone when SONVELLE_WAVE_INPUT names a WAV file, else the
+// sound server's default source.
+std::unique_ptr<IWaveInput> CreateDefaultWaveInput();
+
+// The queue shared by the real devices: filled from the device's own thread.
+class CBufferQueue {
+public:
+    void SetTarget(QObject* notify, std::uintptr_t deviceId);
+    void Add(std::unique_ptr<CWaveBuffer> buffer);
+    // Copies sound into the queued buffers, posting each one that is full.
+    void Fill(const char* bytes, std::size_t count);
+    // Posts every queued buffer, in order.
+    void ReturnAll();
+    int Size() const;
+    std::uint64_t Dropped() const;
+
+private:
+    void PostFront();
+    mutable std::mutex m_mutex;
+    std::deque<std::unique_ptr<CWaveBuffer>> m_queue;
+    QObject* m_notify = nullptr;
+    std::uintptr_t m_deviceId = 0;
+    std::uint64_t m_dropped = 0;
+};
+
+std::uintptr_t NextWaveDeviceId();
+
+}  // namespace sonvelle

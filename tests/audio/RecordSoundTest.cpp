@@ -1,0 +1,447 @@
+// The capture thread between a scripted wave-input device (no sound card in
+// a test) and a writer thread that records what reaches it.
+
+#include "audio/RecordSound.h"
+#include "audio/WriteSoundFile.h"
+
+#include "AudioTestSupport.h"
+#include "platform/Clock.h"
+#include "platform/Log.h"
+#include "platform/Messages.h"
+#include "platform/ProgramFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <mutex>
+
+using namespace sonvelle;
+using namespace sonvelle::test;
+
+namespace {
+
+// What the scripted devices saw; shared with the test thread.
+struct DeviceScript {
+    std::mutex mutex;
+    int openResult = 0;
+    int startResult = 0;
+    int opens = 0;
+    int closes = 0;
+    int added = 0;
+    class CScriptedInput* current = nullptr;
+};
+
+class CScriptedInput : public IWaveInput {
+public:
+    explicit CScriptedInput(std::shared_ptr<DeviceScript> script) : m_script(std::move(script)) {}
+    ~CScriptedInput() override
+    {
+        std::lock_guard lock(m_script->mutex);
+        if (m_script->current == this)
+            m_script->current = nullptr;
+    }
+    int Open(QObject* notify, const WaveFormat&) override
+    {
+        std::lock_guard lock(m_script->mutex);
+        ++m_script->opens;
+        if (m_script->openResult == 0) {
+            queue.SetTarget(notify, NextWaveDeviceId());
+            m_script->current = this;
+        }
+        return m_script->openResult;
+    }
+    void AddBuffer(std::unique_ptr<CWaveBuffer> b) override
+    {
+        {
+            std::lock_guard lock(m_script->mutex);
+            ++m_script->added;
+        }
+        queue.Add(std::move(b));
+    }
+    int Start() override { return m_script->startResult; }
+    int Reset() override
+    {
+        queue.ReturnAll();
+        return 0;
+    }
+    int Stop() override { return 0; }
+    int Close() override
+    {
+        std::lock_guard lock(m_script->mutex);
+        ++m_script->closes;
+        if (m_script->current == this)
+            m_script->current = nullptr;
+        return 0;
+    }
+    QString ErrorText(int) const override { return QStringLiteral("scripted failure"); }
+    int QueuedBuffers() const override { return queue.Size(); }
+    std::uint64_t DroppedBytes() const override { return queue.Dropped(); }
+
+    CBufferQueue queue;
+
+private:
+    std::shared_ptr<DeviceScript> m_script;
+};
+
+struct WriterMessage {
+    unsigned message;
+    WPARAM wParam;
+    QByteArray data;
+};
+
+// A writer that records its messages (and still ends on the quit).
+class CObservedWriter : public CWriteSoundFile {
+public:
+    std::vector<WriterMessage> Seen()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_seen;
+    }
+    std::vector<unsigned> Numbers()
+    {
+        std::vector<unsigned> out;
+        for (const auto& m : Seen())
+            out.push_back(m.message);
+        return out;
+    }
+    int Count(unsigned message)
+    {
+        int n = 0;
+        for (const auto& m : Seen())
+            n += m.message == message;
+        return n;
+    }
+
+protected:
+    void OnMessage(CMessage& message) override
+    {
+        WriterMessage m{message.Message(), message.WParam(), {}};
+        if (message.Message() == WM_WRITER_DATA) {
+            auto b = message.TakePayload<CWaveBuffer>();
+            m.data = b ? b->data : QByteArray();
+        }
+        {
+            std::lock_guard lock(m_mutex);
+            m_seen.push_back(m);
+        }
+        if (message.Message() == WM_WRITER_QUIT)
+            CWriteSoundFile::OnMessage(message);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<WriterMessage> m_seen;
+};
+
+class Capture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureCoreApplication();
+        SetProgramFolderForTesting(m_programDir.path() + "/");
+        SetSystemClock(&clock);
+        script = std::make_shared<DeviceScript>();
+    }
+    void StartThreads(bool withWriter = true)
+    {
+        capture = std::make_unique<CRecordSound>(32000);
+        capture->mainWindow = &window;
+        capture->SetWaveInputFactory([s = script] { return std::make_unique<CScriptedInput>(s); });
+        writer = std::make_unique<CObservedWriter>();
+        writer->Start();
+        capture->Start();
+        if (withWriter)
+            capture->PostThreadMessage(WM_REC_SET_WRITER, 0, reinterpret_cast<LPARAM>(writer.get()));
+    }
+    void TearDown() override
+    {
+        if (capture && capture->IsStillActive()) {
+            capture->PostThreadMessage(WM_REC_CLOSE);
+            EXPECT_TRUE(WaitFor([&] { return !capture->IsStillActive(); }));
+        }
+        capture.reset();
+        writer.reset();
+        SetSystemClock(nullptr);
+        SetProgramFolderForTesting({});
+    }
+
+    int Queued()
+    {
+        std::lock_guard lock(script->mutex);
+        return script->current ? script->current->QueuedBuffers() : -1;
+    }
+    // The device fills its first queued buffer with this peak and returns it.
+    bool Deliver(std::int16_t peak)
+    {
+        std::vector<std::int16_t> samples(kSamplesPerBuffer, 0);
+        samples[10] = peak;
+        samples[11] = static_cast<std::int16_t>(-peak / 2);
+        samples[0] = static_cast<std::int16_t>(m_sequence++);  // tells the buffers apart
+        std::lock_guard lock(script->mutex);
+        if (!script->current)
+            return false;
+        script->current->queue.Fill(reinterpret_cast<const char*>(samples.data()), kBufferBytes);
+        return true;
+    }
+    // Delivers, then waits until the capture thread has put a buffer back.
+    void DeliverAndSettle(std::int16_t peak, std::uint32_t advanceMs = 36)
+    {
+        clock.Advance(advanceMs);
+        ASSERT_TRUE(WaitFor([&] { return Queued() == CRecordSound::kBufferCount; }));
+        ASSERT_TRUE(Deliver(peak));
+        ASSERT_TRUE(WaitFor([&] { return Queued() == CRecordSound::kBufferCount; }));
+    }
+    void Post(unsigned message, WPARAM w = 0) { capture->PostThreadMessage(message, w); }
+    void WaitRecording(bool on)
+    {
+        ASSERT_TRUE(WaitFor([&] { return capture->IsRecording() == on; }));
+    }
+
+    CManualClock clock{5000};
+    CMainWindowStub window;
+    std::shared_ptr<DeviceScript> script;
+    std::unique_ptr<CRecordSound> capture;
+    std::unique_ptr<CObservedWriter> writer;
+
+private:
+    QTemporaryDir m_programDir;
+    int m_sequence = 1;
+};
+
+TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderBetweenCreateAndClose)
+{
+    StartThreads();
+    Post(WM_REC_START);
+    WaitRecording(true);
+    for (int i = 0; i < 20; ++i)
+        DeliverAndSettle(3000);
+    Post(WM_REC_STOP);
+    WaitRecording(false);
+    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 1; }));
+
+    const auto seen = writer->Seen();
+    ASSERT_EQ(seen.size(), 22u);
+    EXPECT_EQ(seen.front().message, WM_WRITER_CREATE_FILE);
+    EXPECT_EQ(seen.back().message, WM_WRITER_CLOSE_FILE);
+    for (int i = 0; i < 20; ++i) {
+        const auto& m = seen[static_cast<size_t>(i) + 1];
+        ASSERT_EQ(m.message, WM_WRITER_DATA);
+        ASSERT_EQ(m.data.size(), kBufferBytes);
+        std::int16_t first = 0;
+        std::memcpy(&first, m.data.constData(), 2);
+        EXPECT_EQ(first, i + 1);
+    }
+    // 20 buffers 36 ms apart: a report at most every 125 ms.
+    const int reports = window.Count(WM_INPUT_LEVEL);
+    EXPECT_GE(reports, 4);
+    EXPECT_LE(reports, 6);
+    EXPECT_EQ(window.Only(WM_INPUT_LEVEL)[0].wParam, 3000u);
+    EXPECT_EQ(window.Only(WM_INPUT_LEVEL)[0].lParam, -1500);
+    std::lock_guard lock(script->mutex);
+    EXPECT_EQ(script->opens, 1);
+    EXPECT_EQ(script->closes, 1);
+}
+
+TEST_F(Capture, CommandsInTheWrongStateChangeNothing)
+{
+    StartThreads();
+    Post(WM_REC_STOP);  // idle: only the log line
+    Post(WM_REC_START);
+    Post(WM_REC_START);  // already recording
+    WaitRecording(true);
+    DeliverAndSettle(3000);
+    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_DATA) == 1; }));
+    EXPECT_EQ(writer->Count(WM_WRITER_CREATE_FILE), 1);
+    EXPECT_EQ(writer->Count(WM_WRITER_CLOSE_FILE), 0);
+    std::lock_guard lock(script->mutex);
+    EXPECT_EQ(script->opens, 1);
+    EXPECT_TRUE(ReadLog().startsWith("RecordSound: OnStopRecording"));
+}
+
+TEST_F(Capture, BeforeTheWriterIsKnownBuffersAreRecycledSilently)
+{
+    StartThreads(false);
+    Post(WM_REC_START);
+    WaitRecording(true);
+    for (int i = 0; i < 8; ++i)
+        DeliverAndSettle(20000);
+    EXPECT_EQ(window.received.size(), 0u);
+    EXPECT_TRUE(writer->Seen().empty());
+    std::lock_guard lock(script->mutex);
+    EXPECT_EQ(script->added, 6 + 8);
+}
+
+TEST_F(Capture, BuffersReturnedAfterAStopAreReleasedNotForwardedOrQueued)
+{
+    StartThreads();
+    Post(WM_REC_START);
+    WaitRecording(true);
+    DeliverAndSettle(3000);
+    Post(WM_REC_STOP);
+    WaitRecording(false);
+    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 1; }));
+    // The reset handed back six buffers; give the thread time to see them all.
+    Post(WM_REC_STOP);
+    ASSERT_TRUE(WaitFor([&] { return ReadLog().count("RecordSound: OnStopRecording") == 2; }));
+    EXPECT_EQ(writer->Numbers(), (std::vector<unsigned>{WM_WRITER_CREATE_FILE, WM_WRITER_DATA, WM_WRITER_CLOSE_FILE}));
+    std::lock_guard lock(script->mutex);
+    EXPECT_EQ(script->added, 7);
+}
+
+TEST_F(Capture, ADeviceThatCannotOpenLeavesTheLineAndAnIdleThread)
+{
+    script->openResult = 0x20;
+    StartThreads();
+    Post(WM_REC_START);
+    ASSERT_TRUE(WaitFor([&] { return ReadLog().contains("WAVEIN:"); }));
+    EXPECT_TRUE(ReadLog().contains("WAVEIN:20:scripted failure"));
+    EXPECT_FALSE(capture->IsRecording());
+    EXPECT_TRUE(writer->Seen().empty());
+    // A failed start too: logged, nothing told, and the device not left open.
+    script->openResult = 0;
+    script->startResult = 7;
+    Post(WM_REC_START);
+    ASSERT_TRUE(WaitFor([&] { return ReadLog().contains("WAVEIN:7:scripted failure"); }));
+    EXPECT_FALSE(capture->IsRecording());
+    EXPECT_TRUE(writer->Seen().empty());
+    std::lock_guard lock(script->mutex);
+    EXPECT_EQ(script->closes, 1);
+}
+
+TEST_F(Capture, VoiceActivationEndsSegmentsWithHandOverCloseCreateAndKeepsSixBuffers)
+{
+    StartThreads();
+    capture->SetActivationThreshold(1000);
+    capture->SetSilenceSeconds(1);
+    capture->SetAntiBumpEnabled(true);
+    Post(WM_REC_VOICE_ACTIVATION, 1);
+    Post(WM_REC_START);
+    WaitRecording(true);
+    DeliverAndSettle(100);   // waiting: dropped
+    DeliverAndSettle(5000);  // segment starts
+    for (int i = 0; i < 40; ++i)
+        DeliverAndSettle(5000);  // 1.44 s of voice: no bump
+    for (int i = 0; i < 27; ++i)
+        DeliverAndSettle(100);  // 972 ms of silence: still inside the allowance
+    EXPECT_EQ(writer->Count(WM_WRITER_HAND_OVER), 0);
+    DeliverAndSettle(100);  // 1008 ms: the end
+    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CREATE_FILE) == 2; }));
+    // The reset's buffers come back to a restarted device that already holds six.
+    for (int i = 0; i < 10; ++i)
+        DeliverAndSettle(100);
+
+    const auto numbers = writer->Numbers();
+    std::vector<unsigned> tail(numbers.end() - 3, numbers.end());
+    EXPECT_EQ(tail, (std::vector<unsigned>{WM_WRITER_HAND_OVER, WM_WRITER_CLOSE_FILE, WM_WRITER_CREATE_FILE}));
+    EXPECT_EQ(writer->Count(WM_WRITER_DATA), 1 + 40 + 27);
+    EXPECT_EQ(writer->Seen()[numbers.size() - 3].wParam, 0u);  // kept, not discarded
+    EXPECT_EQ(window.Count(WM_VOICE_DETECTED), 1);
+    EXPECT_EQ(Queued(), CRecordSound::kBufferCount);
+    std::lock_guard lock(script->mutex);
+    EXPECT_EQ(script->opens, 2);
+}
+
+TEST_F(Capture, ABumpIsHandedOverForDiscarding)
+{
+    StartThreads();
+    capture->SetActivationThreshold(1000);
+    capture->SetSilenceSeconds(15);
+    Post(WM_REC_VOICE_ACTIVATION, 1);
+    Post(WM_REC_START);
+    WaitRecording(true);
+    for (int i = 0; i < 14; ++i)
+        DeliverAndSettle(5000);  // about half a second
+    for (int i = 0; i < 60 && writer->Count(WM_WRITER_HAND_OVER) == 0; ++i)
+        DeliverAndSettle(100);
+    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_HAND_OVER) == 1; }));
+    for (const auto& m : writer->Seen()) {
+        if (m.message == WM_WRITER_HAND_OVER) {
+            EXPECT_EQ(m.wParam, 1u);
+        }
+    }
+}
+
+TEST_F(Capture, WaitingForVoiceRefreshesTheDeviceEveryFifteenMinutes)
+{
+    StartThreads();
+    capture->SetActivationThreshold(30000);
+    Post(WM_REC_VOICE_ACTIVATION, 1);
+    Post(WM_REC_START);
+    WaitRecording(true);
+    DeliverAndSettle(100, CRecordSound::kDeviceRefreshMs - 1);
+    {
+        std::lock_guard lock(script->mutex);
+        EXPECT_EQ(script->opens, 1);
+    }
+    DeliverAndSettle(100, 1);
+    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CREATE_FILE) == 2; }));
+    std::lock_guard lock(script->mutex);
+    EXPECT_EQ(script->opens, 2);
+}
+
+TEST_F(Capture, CloseStopsCaptureEndsTheWriterAndThenItself)
+{
+    StartThreads();
+    Post(WM_REC_START);
+    WaitRecording(true);
+    DeliverAndSettle(3000);
+    Post(WM_REC_CLOSE);
+    ASSERT_TRUE(WaitFor([&] { return !capture->IsStillActive(); }));
+    EXPECT_FALSE(writer->IsStillActive());
+    const auto numbers = writer->Numbers();
+    ASSERT_GE(numbers.size(), 2u);
+    EXPECT_EQ(numbers[numbers.size() - 2], WM_WRITER_CLOSE_FILE);
+    EXPECT_EQ(numbers.back(), WM_WRITER_QUIT);
+    const QString log = ReadLog();
+    EXPECT_LT(log.indexOf("Chiudo il thread Write Sound"), log.indexOf("Thread Record Sound chiuso"));
+    EXPECT_FALSE(log.contains("Attesa oltre il timeout"));
+}
+
+TEST_F(Capture, TheSampleLogKeepsOneWavCopyPerRecordingWithTheFixedHeader)
+{
+    QFile marker(LogFilePath("LogCampionamenti.log"));
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    StartThreads();
+    Post(WM_REC_START);
+    WaitRecording(true);
+    DeliverAndSettle(3000);
+    Post(WM_REC_STOP);
+    WaitRecording(false);
+    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 1; }));
+
+    const QDir folder(QFileInfo(LogFilePath()).absolutePath());
+    QStringList wavs = folder.entryList({"WavLogRec_*.wav"});
+    ASSERT_EQ(wavs.size(), 1);
+    QFile wav(folder.filePath(wavs[0]));
+    ASSERT_TRUE(wav.open(QIODevice::ReadOnly));
+    const QByteArray bytes = wav.readAll();
+    EXPECT_EQ(bytes.size(), kBufferBytes);
+    EXPECT_EQ(bytes.left(58), WavLogHeader());
+    EXPECT_EQ(WavLogHeader().toHex(),
+              QByteArray("5249464632e2e60457415645666d74201200000001000100007d000000fa000002001000"
+                         "00006661637404000000007173026461746100e2e604"));
+    const QString samples = ReadLog("LogCampionamenti.log");
+    EXPECT_EQ(samples.count("****** Inizio campionamenti - "), 1);
+    EXPECT_EQ(samples.count("****** Fine fase campionamenti  "), 1);
+
+    // A second recording replaces the first copy.
+    QFile::rename(folder.filePath(wavs[0]), folder.filePath("WavLogRec_19990101_000000.wav"));
+    Post(WM_REC_START);
+    WaitRecording(true);
+    DeliverAndSettle(3000);
+    DeliverAndSettle(3000);
+    Post(WM_REC_STOP);
+    WaitRecording(false);
+    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 2; }));
+    wavs = folder.entryList({"WavLogRec_*.wav"});
+    ASSERT_EQ(wavs.size(), 1);
+    EXPECT_NE(wavs[0], "WavLogRec_19990101_000000.wav");
+    EXPECT_EQ(QFileInfo(folder.filePath(wavs[0])).size(), 2 * kBufferBytes);
+}
+
+}  // namespace
