@@ -63,6 +63,8 @@ double CMpegDurationMeter::MeasureSeconds(const QString& path, bool /*alternativ
     mpg123_handle* mh = mpg123_new(nullptr, &error);
     if (mh) {
         mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+        // Whole frames, as every player sounds them; no guess at the encoder's delay.
+        mpg123_param(mh, MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0.0);
         if (mpg123_replace_reader_handle(mh, WindowRead, WindowSeek, nullptr) == MPG123_OK &&
             mpg123_open_handle(mh, &window) == MPG123_OK) {
             long rate = 0;

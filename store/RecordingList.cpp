@@ -462,7 +462,9 @@ bool CRecordingList::ReadEntryTags(const QString& path, CRecordingEntry& entry, 
         entry.m_strGenre = kDefaultGenre;
         entry.m_dwSize = DirectorySize(path);
         entry.SetState(kStateTagPending);
-        WriteEntryTags(entry);
+        // The size shown is the file's with its new tag.
+        if (WriteEntryTags(entry))
+            entry.m_dwSize = DirectorySize(path);
         return false;
     }
 
@@ -484,7 +486,7 @@ bool CRecordingList::ReadEntryTags(const QString& path, CRecordingEntry& entry, 
     const int year = lookup("TYER").second.GetNumber();
     const QByteArray dayMonth = lookup("TDAT").second.TextBytes();
     COleDateTime date;
-    if (!date.SetDate(year, AsciiToInt(dayMonth.left(2)), AsciiToInt(dayMonth.right(2)))) {
+    if (!date.SetDate(year, AsciiToInt(dayMonth.right(2)), AsciiToInt(dayMonth.left(2)))) {
         // Today at midnight: the tag's time of day is added below, as for a valid date.
         const COleDateTime now = COleDateTime::GetCurrentTime();
         date = now.DatePart();

@@ -1,0 +1,371 @@
+#include "platform/Log.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Registry.h"
+#include "store/Id3Tag.h"
+#include "store/RecordingList.h"
+#include "tests/store/StoreFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <QtEndian>
+
+#include <cstring>
+
+using namespace sonvelle;
+using namespace sonvelle::testing;
+
+namespace {
+
+class Catalogue : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        qputenv("XDG_CONFIG_HOME", (m_home.path() + "/config").toUtf8());
+        SetProgramFolderForTesting(m_home.path() + "/");
+    }
+    void TearDown() override { SetProgramFolderForTesting({}); }
+
+    QString Folder() const { return m_dir.path() + "/"; }
+    QString IndexPath() const { return Folder() + "Index.txt"; }
+    QByteArray Index() const { return ReadBytes(IndexPath()); }
+
+    static QStringList Names(const CRecordingList& list)
+    {
+        QStringList names;
+        for (const auto& e : list.Entries())
+            names << e->m_strName;
+        return names;
+    }
+    // Deleted flags of the records, walking them as the reader does.
+    static QByteArray DeletedFlags(const QByteArray& index)
+    {
+        QByteArray flags;
+        qsizetype at = 0;
+        while (at + 538 <= index.size()) {
+            flags += index[at + 260];
+            at += index.mid(at + 538, 11) == "<operatore>" ? 809 : 538;
+        }
+        return flags;
+    }
+
+    QTemporaryDir m_home;
+    QTemporaryDir m_dir;
+};
+
+}  // namespace
+
+TEST_F(Catalogue, OperatorRecordIsLaidOutByteForByte)
+{
+    MakeRecording(Folder(), "Desk call", "line one\r\nline two", "Desk 2", true);
+    CRecordingList list;
+    ASSERT_TRUE(list.Load(Folder()));
+    ASSERT_EQ(list.GetCount(), 1);
+    const CRecordingEntry& e = *list.GetAt(0);
+
+    const QByteArray index = Index();
+    ASSERT_EQ(index.size(), 809);
+    EXPECT_EQ(index.left(260), QByteArray("Desk call").leftJustified(260, ' '));
+    EXPECT_EQ(index[260], '0');
+    const double date = qFromLittleEndian<double>(index.constData() + 261);
+    EXPECT_DOUBLE_EQ(date, COleDateTime(2006, 12, 5, 10, 11, 12).Value());
+    EXPECT_DOUBLE_EQ(qFromLittleEndian<double>(index.constData() + 269), e.m_dtDuration.Value());
+    EXPECT_EQ(e.m_dtDuration.SecondsOfDay(), 65);
+    EXPECT_EQ(index[277], '1');
+    EXPECT_EQ(index.mid(278, 260), QByteArray("line one\r\nline two").leftJustified(260, ' '));
+    EXPECT_EQ(index.mid(538, 11), "<operatore>");
+    EXPECT_EQ(index.mid(549), QByteArray("Desk 2") + QByteArray(254, ' '));
+
+    // Read back from the index alone.
+    list.Clear();
+    ASSERT_TRUE(list.Load(Folder()));
+    const CRecordingEntry& again = *list.GetAt(0);
+    EXPECT_EQ(again.m_strNotes, "line one\r\nline two");
+    EXPECT_EQ(again.m_strOperator, "Desk 2");
+    EXPECT_TRUE(again.m_bProtected);
+    EXPECT_DOUBLE_EQ(again.m_dtDate.Value(), date);
+    EXPECT_EQ(again.m_dwSize, quint32(QFileInfo(Folder() + "Desk call.mp3").size()));
+    EXPECT_EQ(again.m_nIndexState, kIndexValid);
+}
+
+TEST_F(Catalogue, TextsAreCutAt260BytesWithoutSplittingACharacter)
+{
+    CRecordingList list;
+    ASSERT_TRUE(list.Load(Folder()));
+    auto whole = std::make_unique<CRecordingEntry>();
+    whole->m_strName = "Whole";
+    whole->m_strNotes = QString(258, 'n') + "  ";  // 260 bytes, ending in blanks
+    list.AddEntry(std::move(whole));
+    auto cut = std::make_unique<CRecordingEntry>();
+    cut->m_strName = "Cut";
+    cut->m_strNotes = "x" + QString(200, QChar(0xe9));  // 401 bytes
+    list.AddEntry(std::move(cut));
+    const QByteArray index = Index();
+    ASSERT_EQ(index.size(), 2 * 538);
+    EXPECT_EQ(index.mid(278, 260), QByteArray(258, 'n') + "  ");
+    // 1 + 129 * 2 = 259 bytes fit; the 130th é would be cut in half, so it goes and a blank pads.
+    EXPECT_EQ(index.mid(538 + 278, 260), "x" + QString(129, QChar(0xe9)).toUtf8() + " ");
+
+    CIndexFile reader;
+    list.Clear();
+    ASSERT_TRUE(reader.Open(IndexPath()));
+    CRecordingEntry a, b;
+    ASSERT_TRUE(reader.ReadRecord(a));
+    ASSERT_TRUE(reader.ReadRecord(b));
+    EXPECT_EQ(a.m_strNotes, QString(258, 'n'));
+    EXPECT_EQ(b.m_strNotes, "x" + QString(129, QChar(0xe9)));
+    EXPECT_EQ(b.m_dwIndexOffset, 538u);
+    CRecordingEntry none;
+    EXPECT_FALSE(reader.ReadRecord(none));
+    EXPECT_EQ(reader.Size(), 2 * 538);
+}
+
+TEST_F(Catalogue, PartialLastRecordIsCutAndTheFileListedAgain)
+{
+    MakeRecording(Folder(), "First");
+    MakeRecording(Folder(), "Second");
+    {
+        CRecordingList list;
+        ASSERT_TRUE(list.Load(Folder()));
+    }
+    QByteArray index = Index();
+    ASSERT_EQ(index.size(), 2 * 538);
+    const QByteArray lastName = index.mid(538, 260).trimmed();
+    ASSERT_TRUE(WriteBytes(IndexPath(), index.left(538 + 300)));
+
+    CRecordingList list;
+    ASSERT_TRUE(list.Load(Folder()));
+    EXPECT_EQ(list.GetCount(), 2);
+    index = Index();
+    ASSERT_EQ(index.size(), 2 * 538);
+    EXPECT_EQ(index.mid(538, 260).trimmed(), lastName);
+    EXPECT_EQ(DeletedFlags(index), "00");
+    EXPECT_EQ(list.FindByName(QString::fromUtf8(lastName))->m_nIndexState, kIndexAddedByScan);
+}
+
+TEST_F(Catalogue, MissingFilesAreMarkedAndMoreThanTenCompact)
+{
+    for (int i = 0; i < 23; ++i)
+        MakeRecording(Folder(), QString("R%1").arg(i, 2, 10, QChar('0')));
+    {
+        CRecordingList list;
+        ASSERT_TRUE(list.Load(Folder()));
+        ASSERT_EQ(list.GetCount(), 23);
+    }
+    for (int i = 0; i < 10; ++i)
+        QFile::remove(Folder() + QString("R%1.mp3").arg(i, 2, 10, QChar('0')));
+    {
+        CRecordingList list;
+        ASSERT_TRUE(list.Load(Folder()));
+        EXPECT_EQ(list.GetCount(), 13);
+        EXPECT_EQ(Index().size(), 23 * 538);
+        EXPECT_EQ(DeletedFlags(Index()).count('1'), 10);
+    }
+    QFile::remove(Folder() + "R10.mp3");
+    CRecordingList list;
+    ASSERT_TRUE(list.Load(Folder()));
+    EXPECT_EQ(list.GetCount(), 12);
+    EXPECT_EQ(Index().size(), 12 * 538);
+    EXPECT_EQ(DeletedFlags(Index()), QByteArray(12, '0'));
+    // Offsets follow the new file: rewriting the last one in place keeps the length.
+    CRecordingEntry* last = list.GetAt(11);
+    EXPECT_EQ(last->m_dwIndexOffset, 11u * 538);
+    last->m_strNotes = "after compaction";
+    ASSERT_TRUE(list.UpdateIndexRecord(*last));
+    EXPECT_EQ(Index().size(), 12 * 538);
+    EXPECT_EQ(Index().mid(11 * 538 + 278, 16), "after compaction");
+}
+
+TEST_F(Catalogue, NameDifferingOnlyInCaseMatchesAndTakesTheFileSpelling)
+{
+    MakeRecording(Folder(), "Call");
+    {
+        CRecordingList list;
+        ASSERT_TRUE(list.Load(Folder()));
+    }
+    ASSERT_TRUE(QFile::rename(Folder() + "Call.mp3", Folder() + "CALL.mp3"));
+    CRecordingList list;
+    ASSERT_TRUE(list.Load(Folder()));
+    ASSERT_EQ(list.GetCount(), 1);
+    CRecordingEntry* e = list.GetAt(0);
+    EXPECT_EQ(e->m_strName, "CALL");
+    EXPECT_TRUE(QFile::exists(e->FilePath()));
+    EXPECT_EQ(e->GetState(), kStateTagPending);
+    EXPECT_TRUE(list.MarkFound("call", false, 5));
+    EXPECT_EQ(e->m_dwSize, 5u);
+    EXPECT_EQ(list.FindByName("call"), nullptr);
+
+    // Two files that differ only in case are two recordings.
+    MakeRecording(Folder(), "call");
+    list.Clear();
+    ASSERT_TRUE(list.Load(Folder()));
+    EXPECT_EQ(list.GetCount(), 2);
+    EXPECT_NE(list.FindByName("call"), nullptr);
+    EXPECT_NE(list.FindByName("CALL"), nullptr);
+}
+
+TEST_F(Catalogue, RecordThatGrowsOrShrinksNeverOverwritesItsNeighbour)
+{
+    MakeRecording(Folder(), "A");
+    MakeRecording(Folder(), "B");
+    CRecordingList list;
+    ASSERT_TRUE(list.Load(Folder()));
+    ASSERT_TRUE(list.Sort(kColumnName, true));
+    CRecordingEntry* a = list.FindByName("A");
+    CRecordingEntry* b = list.FindByName("B");
+    const std::uint32_t bOffset = b->m_dwIndexOffset;
+    const QByteArray bRecord = Index().mid(bOffset, 538);
+
+    a->m_strOperator = "Desk 2";
+    ASSERT_TRUE(list.UpdateIndexRecord(*a));
+    EXPECT_EQ(Index().mid(bOffset, 538), bRecord);
+    EXPECT_EQ(a->m_dwIndexOffset, 2u * 538);
+    a->m_strOperator.clear();
+    ASSERT_TRUE(list.UpdateIndexRecord(*a));
+    EXPECT_EQ(Index().mid(bOffset, 538), bRecord);
+    EXPECT_EQ(DeletedFlags(Index()).count('0'), 2);
+
+    list.Clear();
+    ASSERT_TRUE(list.Load(Folder()));
+    EXPECT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(list.FindByName("A")->m_strOperator, "");
+}
+
+TEST_F(Catalogue, SortIsStableInEitherDirection)
+{
+    CRecordingList list;
+    ASSERT_TRUE(list.Load(Folder()));
+    const char* names[] = {"b", "C", "a", "d", "E", "f"};
+    const bool prot[] = {true, false, true, false, false, true};
+    for (int i = 0; i < 6; ++i) {
+        auto e = std::make_unique<CRecordingEntry>();
+        e->m_strName = names[i];
+        e->m_bProtected = prot[i];
+        e->m_dwSize = quint32(i % 2 ? 4000000000u : 7);
+        e->m_dtDate = COleDateTime(2006, 1, 1 + (i % 3), 0, 0, 0);
+        e->m_strNotes = i % 2 ? "Zed" : "abc";
+        list.AddEntry(std::move(e));
+    }
+    ASSERT_TRUE(list.Sort(kColumnProtected, true));
+    EXPECT_EQ(Names(list), QStringList({"C", "d", "E", "b", "a", "f"}));
+    ASSERT_TRUE(list.Sort(kColumnProtected, false));
+    EXPECT_EQ(Names(list), QStringList({"b", "a", "f", "C", "d", "E"}));
+    ASSERT_TRUE(list.Sort(kColumnName, true));
+    EXPECT_EQ(Names(list), QStringList({"a", "b", "C", "d", "E", "f"}));
+    ASSERT_TRUE(list.Sort(kColumnOperator, false));
+    EXPECT_EQ(Names(list), QStringList({"f", "E", "d", "C", "b", "a"}));
+    ASSERT_TRUE(list.Sort(kColumnSize, false));  // unsigned: 4e9 is the largest
+    EXPECT_EQ(Names(list), QStringList({"f", "d", "C", "E", "b", "a"}));
+    EXPECT_EQ(list.GetAt(0)->m_dwSize, 4000000000u);
+    EXPECT_EQ(list.GetAt(3)->m_dwSize, 7u);
+    ASSERT_TRUE(list.Sort(kColumnNotes, true));  // byte-wise: "Zed" before "abc"
+    EXPECT_EQ(list.GetAt(0)->m_strNotes, "Zed");
+    ASSERT_TRUE(list.Sort(kColumnDate, false));
+    EXPECT_EQ(list.GetAt(0)->m_dtDate.GetDay(), 3);
+    EXPECT_EQ(list.GetAt(5)->m_dtDate.GetDay(), 1);
+    EXPECT_TRUE(ReadBytes(LogFilePath()).contains("Tempo Ordinamento = "));
+}
+
+TEST_F(Catalogue, DisabledIndexIsNeitherCreatedNorChanged)
+{
+    CRegKey key;
+    ASSERT_TRUE(key.Create(Hive::CurrentUser, "Software\\Orsolan\\Sonvelle"));
+    ASSERT_TRUE(key.WriteText("DisableIndex", "1"));
+    key.Close();
+    MakeRecording(Folder(), "One", "n1");
+    CRecordingList list;
+    ASSERT_TRUE(list.Load(Folder()));
+    EXPECT_EQ(list.GetCount(), 1);
+    EXPECT_FALSE(list.IsIndexOpen());
+    EXPECT_FALSE(QFile::exists(IndexPath()));
+    list.GetAt(0)->m_strNotes = "changed";
+    list.GetAt(0)->SetState(kStateTagPending);
+    EXPECT_TRUE(list.SavePending());
+    list.CreateEntry();
+    EXPECT_FALSE(QFile::exists(IndexPath()));
+    const QByteArray log = ReadBytes(LogFilePath());
+    EXPECT_TRUE(log.contains("Impossibile aprire/creare il file di indice...\r\n"));
+    EXPECT_TRUE(log.contains("Tempo Carica Lista = "));
+}
+
+TEST_F(Catalogue, SecondOpenerOfTheIndexFallsBackToTheTags)
+{
+    MakeRecording(Folder(), "One");
+    CRecordingList first;
+    ASSERT_TRUE(first.Load(Folder()));
+    CRecordingList second;
+    ASSERT_TRUE(second.Load(Folder()));
+    EXPECT_FALSE(second.IsIndexOpen());
+    EXPECT_EQ(second.GetCount(), 1);
+    CRecordingList elsewhere;
+    EXPECT_FALSE(elsewhere.Load(Folder() + "no-such-folder"));
+    EXPECT_EQ(elsewhere.GetCount(), 0);
+}
+
+namespace {
+
+struct CountingProgress : ISaveProgress {
+    void Begin(int range) override { ranges.push_back(range); }
+    void Step() override { ++steps; }
+    void End() override { ++ends; }
+    std::vector<int> ranges;
+    int steps = 0;
+    int ends = 0;
+};
+
+}  // namespace
+
+TEST_F(Catalogue, SavePendingWritesDueTagsAndReportsFailures)
+{
+    for (const char* n : {"P1", "P2", "P3", "Q"})
+        MakeRecording(Folder(), n);
+    CRecordingList list;
+    ASSERT_TRUE(list.Load(Folder()));
+    for (const char* n : {"P1", "P2", "P3"}) {
+        list.FindByName(n)->m_strNotes = QString("note of ") + n;
+        list.FindByName(n)->SetState(kStateTagPending);
+    }
+    CountingProgress progress;
+    EXPECT_TRUE(list.SavePending(&progress));
+    EXPECT_EQ(progress.ranges, std::vector<int>{4});
+    EXPECT_EQ(progress.steps, 3);
+    EXPECT_EQ(progress.ends, 1);
+    CId3Tag tag;
+    ASSERT_TRUE(tag.Open(Folder() + "P2.mp3"));
+    ASSERT_EQ(tag.Read(), 1);
+    EXPECT_EQ(tag.FindFrame("COMM")->GetText(), "note of P2");
+    tag.Close();
+
+    // A file that vanished keeps its entry due; the call says so.
+    CRecordingEntry* q = list.FindByName("Q");
+    q->SetState(kStateTagPending);
+    QFile::remove(q->FilePath());
+    CountingProgress quiet;
+    EXPECT_FALSE(list.SavePending(&quiet));
+    EXPECT_TRUE(quiet.ranges.empty());
+    EXPECT_EQ(q->GetState(), kStateTagPending);
+
+    list.Clear();
+    ASSERT_TRUE(list.Load(Folder()));
+    EXPECT_EQ(list.FindByName("P2")->m_strNotes, "note of P2");
+}
+
+TEST_F(Catalogue, RefreshAndRecreateReadTheTagsAgain)
+{
+    MakeRecording(Folder(), "Fresh", "from tag");
+    CRecordingList list;
+    ASSERT_TRUE(list.Load(Folder()));
+    CRecordingEntry* e = list.GetAt(0);
+    e->m_strNotes = "only in memory";
+    list.RefreshEntry(*e);
+    EXPECT_EQ(e->m_strNotes, "from tag");
+    EXPECT_EQ(Index().mid(278, 8), "from tag");
+
+    WriteBytes(IndexPath().replace("Index.txt", "stray.dtm"), "x");
+    WriteBytes(Folder() + "tagTemporary.dtm", "x");
+    list.RecreateIndex();
+    EXPECT_TRUE(list.IsIndexOpen());
+    EXPECT_EQ(list.GetCount(), 1);
+    EXPECT_EQ(Index().size(), 538);
+    EXPECT_EQ(list.AddFileEntry(Folder() + "tagTemporary.dtm", Folder()), nullptr);
+    EXPECT_EQ(list.AddFileEntry(Folder() + "tmp_nome_reg.dtm", Folder()), nullptr);
+}
