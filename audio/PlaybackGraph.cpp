@@ -73,9 +73,39 @@ GstElement* NewPlaybin(const QString& path, bool toSpeakers)
     if (sink) {
         if (toSpeakers)
             g_object_set(sink, "client-name", "Sonvelle", nullptr);
+        else
+            g_object_set(sink, "sync", FALSE, nullptr);
         g_object_set(playbin, "audio-sink", sink, nullptr);
     }
     return playbin;
+}
+
+// An MP3 without a frame-count header has a length only once the parser has
+// seen enough frames to know the bit rate: run a silent graph until it does.
+// At the end of a short file the last position is the length.
+bool RunUntilDurationKnown(GstElement* playbin, gint64& duration)
+{
+    if (gst_element_query_duration(playbin, GST_FORMAT_TIME, &duration) && duration > 0)
+        return true;
+    if (gst_element_set_state(playbin, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
+        return false;
+    GstBus* bus = gst_element_get_bus(playbin);
+    bool known = false;
+    const gint64 deadline = g_get_monotonic_time() + 10 * G_USEC_PER_SEC;
+    while (!known && g_get_monotonic_time() < deadline) {
+        GstMessage* message = gst_bus_timed_pop_filtered(
+            bus, 5 * GST_MSECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+        known = gst_element_query_duration(playbin, GST_FORMAT_TIME, &duration) && duration > 0;
+        if (message) {
+            const bool ended = GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
+            gst_message_unref(message);
+            if (!known && ended)
+                known = gst_element_query_position(playbin, GST_FORMAT_TIME, &duration) && duration > 0;
+            break;
+        }
+    }
+    gst_object_unref(bus);
+    return known;
 }
 
 }  // namespace
@@ -132,7 +162,13 @@ bool CPlaybackGraph::Render(const QString& path, QString& error, int& code)
         m_failureText = error;
         return false;
     }
-    m_durationMs = DurationMs();
+    m_durationMs = QueryDurationMs();
+    if (m_durationMs == 0) {
+        // Known to the playing graph only after a while; the window needs it now.
+        QString ignored;
+        int ignoredCode = 0;
+        MeasureDurationMs(path, m_durationMs, ignored, ignoredCode);
+    }
     return true;
 }
 
@@ -161,7 +197,7 @@ bool CPlaybackGraph::SetPosition(std::uint32_t positionMs)
                                    static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), target);
 }
 
-std::uint32_t CPlaybackGraph::DurationMs()
+std::uint32_t CPlaybackGraph::QueryDurationMs()
 {
     gint64 duration = 0;
     if (m_playbin && gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration) && duration > 0)
@@ -176,7 +212,9 @@ void CPlaybackGraph::GetPositions(std::uint32_t& currentMs, std::uint32_t& stopM
     if (!m_playbin)
         return;
     ReadBus();
-    stopMs = DurationMs();
+    // The length read when playback started: a playing parser's own estimate
+    // wanders during the first frames.
+    stopMs = m_durationMs;
     if (m_ended || m_failed) {
         currentMs = stopMs;
         return;
@@ -227,7 +265,7 @@ bool CPlaybackGraph::MeasureDurationMs(const QString& path, std::uint32_t& durat
     bool ok = Preroll(playbin, error, code);
     if (ok) {
         gint64 duration = 0;
-        ok = gst_element_query_duration(playbin, GST_FORMAT_TIME, &duration) && duration > 0;
+        ok = RunUntilDurationKnown(playbin, duration);
         if (ok)
             durationMs = ToMs(duration);
         else {

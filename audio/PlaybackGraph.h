@@ -29,7 +29,7 @@ public:
     // Current and end position, in milliseconds. At the end of the stream, or
     // once the graph failed, the current position is the end.
     void GetPositions(std::uint32_t& currentMs, std::uint32_t& stopMs);
-    std::uint32_t DurationMs();
+    std::uint32_t DurationMs() const { return m_durationMs; }
 
     bool HasFailed() const { return m_failed; }
     QString FailureText() const { return m_failureText; }
@@ -43,6 +43,7 @@ public:
 
 private:
     void ReadBus();
+    std::uint32_t QueryDurationMs();
 
     GstElement* m_playbin = nullptr;
     std::uint32_t m_durationMs = 0;

@@ -137,6 +137,7 @@ bool CPlaybackStream::PlayFrom(std::uint32_t positionMs, QString& error)
         m_startMs = positionMs;
         m_lastPositionMs = positionMs;
         m_decoderEnded = false;
+        m_paused = false;
         m_drained = false;
         m_failed = false;
 
@@ -194,6 +195,7 @@ bool CPlaybackStream::Pause()
         CLocked lock(m_mainloop);
         if (!m_stream || pa_stream_get_state(m_stream) != PA_STREAM_READY)
             return false;
+        UpdatePosition();
         operation = pa_stream_cork(m_stream, 1, nullptr, nullptr);
         if (!operation)
             return false;
@@ -202,6 +204,10 @@ bool CPlaybackStream::Pause()
     CLocked lock(m_mainloop);
     const bool corked = done && pa_operation_get_state(operation) == PA_OPERATION_DONE;
     pa_operation_unref(operation);
+    if (corked) {
+        // The server's clock may run on past the cork for a moment; the heard position may not.
+        m_paused = true;
+    }
     return corked;
 }
 
@@ -212,8 +218,14 @@ std::uint32_t CPlaybackStream::PositionMs()
     if (m_drained.load() || m_failed.load())
         return m_lengthMs;
     CLocked lock(m_mainloop);
-    if (!m_stream)
+    if (!m_stream || m_paused)
         return m_lastPositionMs;
+    UpdatePosition();
+    return m_lastPositionMs;
+}
+
+void CPlaybackStream::UpdatePosition()
+{
     pa_usec_t played = 0;
     if (pa_stream_get_time(m_stream, &played) == 0) {
         std::uint64_t position = m_startMs + played / PA_USEC_PER_MSEC;
@@ -222,7 +234,6 @@ std::uint32_t CPlaybackStream::PositionMs()
             position = m_lengthMs - 1;
         m_lastPositionMs = static_cast<std::uint32_t>(position);
     }
-    return m_lastPositionMs;
 }
 
 void CPlaybackStream::DropStream()

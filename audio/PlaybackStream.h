@@ -46,7 +46,8 @@ private:
     static void OnDrained(pa_stream* stream, int success, void* self);
 
     void Feed(pa_stream* stream, std::size_t bytes);
-    void DropStream();  // mainloop locked
+    void DropStream();      // mainloop locked
+    void UpdatePosition();  // mainloop locked, stream present
     void Shutdown();
 
     CPlaybackDecoder m_decoder;
@@ -56,6 +57,7 @@ private:
     std::uint32_t m_lengthMs = 0;
     std::uint32_t m_startMs = 0;          // position the current stream started from
     std::uint32_t m_lastPositionMs = 0;
+    bool m_paused = false;
     bool m_decoderEnded = false;         // mainloop thread, or locked
     std::atomic<bool> m_drained{false};
     std::atomic<bool> m_failed{false};
