@@ -256,6 +256,13 @@ void CSkinButton::mouseReleaseEvent(QMouseEvent* event)
     QAbstractButton::mouseReleaseEvent(event);
 }
 
+void CSkinButton::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // Qt has already delivered the second press before this notice; treating
+    // it as a press too would count a double click three times.
+    event->accept();
+}
+
 void CSkinButton::changeEvent(QEvent* event)
 {
     // A button disabled under the mouse must look disabled, not hovered, and stop repeating.

@@ -348,8 +348,12 @@ QImage SaveButton(State s)
     p.fillRect(QRect(4, 10 + dy, 7, 1), QColor(170, 174, 180));
     p.fillRect(QRect(4, 12 + dy, 7, 1), QColor(170, 174, 180));
     if (s == State::Focus) {
+        // Corners stay the key colour.
         p.setPen(QPen(kFocusRing, 1));
-        p.drawRect(QRect(0, 0, 14, 15));
+        p.drawLine(1, 0, 13, 0);
+        p.drawLine(1, 15, 13, 15);
+        p.drawLine(0, 1, 0, 14);
+        p.drawLine(14, 1, 14, 14);
     }
     return img;
 }
