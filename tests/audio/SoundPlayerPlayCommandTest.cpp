@@ -1,0 +1,238 @@
+// The main window's Play command against a stand-in window and a real player.
+
+#include "audio/SoundPlayer.h"
+#include "audio/SoundPlayerPlayCommand.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Prompt.h"
+
+#include "AudioTestSupport.h"
+#include "SoundPlayerTestMedia.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <QThread>
+
+using namespace sonvelle;
+
+namespace {
+
+class CWindowDouble : public IPlayCommandWindow {
+public:
+    int state = 0;
+    std::uint32_t paused = 0;
+    std::optional<CPlayableRecording> selected;
+    std::optional<CPlayableRecording> playing;
+    bool indexInUse = false;
+    bool unlockAnswer = false;
+    bool useDefaultUnlock = true;
+    bool alternative = false;
+    CSoundPlayer* player = nullptr;
+    std::vector<std::string> calls;
+    int barRange = -1;
+
+    int RecordingState() const override { return state; }
+    void SetRecordingState(int s) override
+    {
+        calls.push_back("state " + std::to_string(s));
+        state = s;
+    }
+    std::uint32_t PausedPosition() const override { return paused; }
+    void ClearPausedPosition() override { paused = 0; }
+    void StopPlaying() override
+    {
+        // As the window's stop-playing handler does.
+        calls.push_back("stop playing");
+        if (player)
+            player->Stop();
+        static const int after[] = {0, 0, 2, 2, 4, 5, 4, 5};
+        state = after[state];
+        paused = 0;
+        playing.reset();
+    }
+    std::optional<CPlayableRecording> SelectedRecording() const override { return selected; }
+    std::optional<CPlayableRecording> PlayingRecording() const override { return playing; }
+    void SetPlayingRecording(const CPlayableRecording& r) override { playing = r; }
+    bool IndexInUse() const override { return indexInUse; }
+    void UpdateIndexEntry(const CPlayableRecording&) override { calls.push_back("index"); }
+    bool UnlockProtectedRecording(const CPlayableRecording& r) override
+    {
+        calls.push_back("key word");
+        return useDefaultUnlock ? IPlayCommandWindow::UnlockProtectedRecording(r) : unlockAnswer;
+    }
+    void SetPositionBarRange(int seconds) override { barRange = seconds; }
+    void EnablePlayingControls() override { calls.push_back("controls"); }
+    void RestartPlayTimer() override { calls.push_back("timer"); }
+    bool PlayAlternativo() const override { return alternative; }
+};
+
+class SoundPlayerPlayCommand : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        media = new QTemporaryDir;
+        tone = test::MakeToneMp3(*media, QStringLiteral("Call one"), 4.0);
+    }
+    static void TearDownTestSuite()
+    {
+        delete media;
+        media = nullptr;
+    }
+    void SetUp() override
+    {
+        test::EnsureCoreApplication();
+        ASSERT_TRUE(test::SoundServerAnswers())
+            << "no sound server answers: start one with eval \"$(scripts/sound-server start)\"";
+        ASSERT_FALSE(tone.isEmpty());
+        SetProgramFolderForTesting(logDir.path());
+        SetPrompt(&prompt);
+        window.player = &player;
+        window.selected = CPlayableRecording{media->path() + QStringLiteral("/"), QStringLiteral("Call one"), 0, false, 4};
+    }
+    void TearDown() override
+    {
+        player.Stop();
+        SetPrompt(nullptr);
+        SetProgramFolderForTesting(QString());
+    }
+    bool Playing()
+    {
+        std::uint32_t length = 0;
+        std::uint32_t position = 0;
+        player.GetStatus(length, position);
+        return length > 0;
+    }
+
+    static inline QTemporaryDir* media = nullptr;
+    static inline QString tone;
+    QTemporaryDir logDir;
+    CScriptedPrompt prompt;
+    CSoundPlayer player;
+    CWindowDouble window;
+};
+
+TEST_F(SoundPlayerPlayCommand, IdleAndListeningStatesStartPlaying)
+{
+    for (bool alternative : {false, true}) {
+        window.alternative = alternative;
+        for (auto [from, to] : {std::pair{0, 1}, std::pair{4, 6}}) {
+            window.state = from;
+            window.calls.clear();
+            ASSERT_TRUE(RunPlayCommand(window, player)) << "from state " << from;
+            EXPECT_EQ(window.state, to);
+            EXPECT_EQ(window.calls, (std::vector<std::string>{"controls", "timer", "state " + std::to_string(to)}));
+            EXPECT_EQ(window.barRange, 4);
+            EXPECT_TRUE(Playing());
+            EXPECT_EQ(player.IsAlternative(), alternative);
+            window.StopPlaying();
+        }
+    }
+    const QString log = test::ReadLog();
+    EXPECT_TRUE(log.contains(QStringLiteral("Comando Play del file\r\nImpostazione timer play\r\nComando play\r\n")))
+        << log.toStdString();
+    EXPECT_TRUE(prompt.ShownSoFar().empty());
+}
+
+TEST_F(SoundPlayerPlayCommand, RecordingStatesAreIgnoredAndAPlayingStateStopsFirst)
+{
+    for (int state : {2, 5}) {
+        window.state = state;
+        EXPECT_FALSE(RunPlayCommand(window, player));
+        EXPECT_EQ(window.state, state);
+        EXPECT_TRUE(window.calls.empty());
+    }
+    // Recording while playing: the play stops and recording goes on.
+    window.state = 3;
+    EXPECT_FALSE(RunPlayCommand(window, player));
+    EXPECT_EQ(window.state, 2);
+    EXPECT_EQ(window.calls, std::vector<std::string>{"stop playing"});
+
+    // Playing another recording: stop, then play the selected one.
+    window.calls.clear();
+    window.state = 1;
+    ASSERT_TRUE(RunPlayCommand(window, player));
+    EXPECT_EQ(window.state, 1);
+    EXPECT_EQ(window.calls.front(), "stop playing");
+    EXPECT_TRUE(Playing());
+}
+
+TEST_F(SoundPlayerPlayCommand, NothingPlaysWithoutASelectionOrForARecordingInUse)
+{
+    window.selected.reset();
+    EXPECT_FALSE(RunPlayCommand(window, player));
+    for (int inUse : {2, 3}) {
+        window.selected = CPlayableRecording{media->path() + QStringLiteral("/"), QStringLiteral("Call one"), inUse, false, 4};
+        EXPECT_FALSE(RunPlayCommand(window, player));
+    }
+    EXPECT_EQ(window.state, 0);
+    EXPECT_TRUE(window.calls.empty());
+    EXPECT_FALSE(Playing());
+    EXPECT_TRUE(prompt.ShownSoFar().empty());
+}
+
+TEST_F(SoundPlayerPlayCommand, ProtectedRecordingsNeedTheKeyWordAndPlayTheirDecipheredCopy)
+{
+    window.selected->isProtected = true;
+    window.indexInUse = true;
+    // Until the key-word dialog exists the hook refuses: nothing plays enciphered.
+    EXPECT_FALSE(RunPlayCommand(window, player));
+    EXPECT_EQ(window.state, 0);
+    EXPECT_FALSE(Playing());
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"index", "key word"}));
+    EXPECT_TRUE(test::ReadLog().contains(QStringLiteral("Aggiornamento elemento lista-indice\r\nRegistrazione protetta\r\n")));
+
+    // With the key word given, the ".snx" copy plays, never the ".mp3".
+    window.useDefaultUnlock = false;
+    window.unlockAnswer = true;
+    EXPECT_EQ(PlayablePath(*window.selected), media->path() + QStringLiteral("/Call one.snx"));
+    ASSERT_TRUE(QFile::copy(tone, media->path() + QStringLiteral("/Call one.snx")));
+    QFile::rename(tone, tone + QStringLiteral(".hidden"));
+    const bool started = RunPlayCommand(window, player);
+    QFile::rename(tone + QStringLiteral(".hidden"), tone);
+    QFile::remove(media->path() + QStringLiteral("/Call one.snx"));
+    EXPECT_TRUE(started);
+    EXPECT_EQ(window.state, 1);
+}
+
+TEST_F(SoundPlayerPlayCommand, AFileThatCannotPlayShowsText92AndStopsPlaying)
+{
+    for (bool alternative : {false, true}) {
+        prompt.Clear();
+        window.calls.clear();
+        window.alternative = alternative;
+        window.selected->name = QStringLiteral("Removed behind our back");
+        EXPECT_FALSE(RunPlayCommand(window, player));
+        EXPECT_EQ(window.state, 0);
+        EXPECT_EQ(window.calls.back(), "stop playing");
+        ASSERT_EQ(prompt.ShownSoFar().size(), 1u);
+        EXPECT_EQ(prompt.ShownSoFar()[0].text,
+                  QStringLiteral("Could not file associated to the recording. It is recommended to restart the program."));
+        EXPECT_EQ(prompt.ShownSoFar()[0].caption, QStringLiteral("Sonvelle"));
+        EXPECT_EQ(prompt.ShownSoFar()[0].icon, PromptIcon::Stop);
+    }
+    EXPECT_TRUE(test::ReadLog().contains(QStringLiteral("Errore durante il comando play")));
+}
+
+TEST_F(SoundPlayerPlayCommand, APausedPlayResumesWhereItWasWhateverIsSelected)
+{
+    ASSERT_TRUE(RunPlayCommand(window, player));
+    ASSERT_TRUE(player.Pause());
+    window.state = 0;  // as pausing leaves it
+    window.paused = 2500;
+    window.selected->name = QStringLiteral("Another recording");
+    window.calls.clear();
+
+    ASSERT_TRUE(RunPlayCommand(window, player));
+    EXPECT_EQ(window.state, 1);
+    EXPECT_EQ(window.paused, 0u);
+    EXPECT_EQ(window.playing->name, QStringLiteral("Call one"));
+    QThread::msleep(200);
+    std::uint32_t length = 0;
+    std::uint32_t position = 0;
+    player.GetStatus(length, position);
+    EXPECT_GE(position, 2500u);
+    EXPECT_LT(position, 3500u);
+    EXPECT_TRUE(prompt.ShownSoFar().empty());
+}
+
+}  // namespace
