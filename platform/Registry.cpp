@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSet>
 #include <QSaveFile>
 #include <QStringDecoder>
 
@@ -162,13 +165,19 @@ struct CRegKey::Impl {
     QString path;  // the key file
     bool runKey = false;
     bool writable = false;
-    mutable bool complained = false;
 
     Loaded Load() const
     {
         Loaded loaded = LoadKeyFile(path);
-        if (!complained && (loaded.state == LoadState::Unreadable || loaded.state == LoadState::Corrupt)) {
-            complained = true;
+        const bool bad = loaded.state == LoadState::Unreadable || loaded.state == LoadState::Corrupt;
+        // One log line per spoilt file, not one per read.
+        static QMutex mutex;
+        static QSet<QString> reported;
+        QMutexLocker lock(&mutex);
+        if (!bad) {
+            reported.remove(path);
+        } else if (!reported.contains(path)) {
+            reported.insert(path);
             WriteLog((loaded.state == LoadState::Corrupt ? QStringLiteral("Chiave di registro non valida: ")
                                                          : QStringLiteral("Chiave di registro illeggibile: ")) +
                      path);

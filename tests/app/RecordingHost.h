@@ -1,0 +1,90 @@
+#pragma once
+// A main window stand-in that records, in order, every call the sequences make.
+
+#include "app/AppSettings.h"
+#include "app/MainWindowHost.h"
+#include "platform/WorkerThread.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace sonvelle {
+
+class CRecordingHost : public IMainWindowHost {
+public:
+    QStringList calls;
+    int recordingState = 0;
+    int stateAfterAutoOff = 0;
+    bool largeFonts = false;
+    std::unique_ptr<CWorkerThread> capture;  // handed out by CaptureThread()
+    bool threadsCreated = false;
+
+    bool Called(const QString& call) const { return calls.contains(call); }
+    int IndexOf(const QString& call) const { return static_cast<int>(calls.indexOf(call)); }
+
+    void BeginWaitCursor() override { calls << "BeginWaitCursor"; }
+    void EndWaitCursor() override { calls << "EndWaitCursor"; }
+    bool HasLargeFonts() const override { return largeFonts; }
+    void SetupControls() override { calls << "SetupControls"; }
+    void SetWindowIcons() override { calls << "SetWindowIcons"; }
+    void EnableControl(int id, bool enable) override
+    {
+        calls << QString("EnableControl %1 %2").arg(id).arg(enable ? "on" : "off");
+    }
+    void SetCaption(const QString& caption) override { calls << "SetCaption " + caption; }
+    void PostCloseToSelf() override { calls << "PostCloseToSelf"; }
+    void StartOneShotTimer(int id, int ms) override { calls << QString("StartOneShotTimer %1 %2").arg(id).arg(ms); }
+    void CreateWorkerThreads() override
+    {
+        threadsCreated = true;
+        calls << "CreateWorkerThreads";
+    }
+    void StartWorkerThreads(const QString& programFolder, const QString& workFolder) override
+    {
+        calls << "StartWorkerThreads";
+        startedWith = {programFolder, workFolder};
+    }
+    CWorkerThread* CaptureThread() const override { return capture.get(); }
+    int RecordingState() const override { return recordingState; }
+    void SetRecordingStateIdle() override
+    {
+        recordingState = 0;
+        calls << "SetRecordingStateIdle";
+    }
+    void SwitchAutoRecordingOn() override { calls << "SwitchAutoRecordingOn"; }
+    void SwitchAutoRecordingOff() override
+    {
+        recordingState = stateAfterAutoOff;
+        calls << "SwitchAutoRecordingOff";
+    }
+    void StopManualRecording() override
+    {
+        recordingState = 0;
+        calls << "StopManualRecording";
+    }
+    void HideToTray() override { calls << "HideToTray"; }
+    void RemoveTrayIcon() override { calls << "RemoveTrayIcon"; }
+    void LogMixerLines() override { calls << "LogMixerLines"; }
+    void SetupMixer(const CAppSettings&, bool firstStart) override
+    {
+        calls << QString("SetupMixer first=%1").arg(firstStart ? 1 : 0);
+    }
+    void RestoreVolumes() override { calls << "RestoreVolumes"; }
+    void LoadCatalogueAndFillList(const CAppSettings& settings) override
+    {
+        calls << "LoadCatalogueAndFillList " + settings.WorkDir;
+    }
+    void SaveCatalogueIndex() override { calls << "SaveCatalogueIndex"; }
+    void ClearPlayState() override { calls << "ClearPlayState"; }
+    void DeleteFindDialog() override { calls << "DeleteFindDialog"; }
+    void ImportAfterRealignment(const QString& fallbackFolder) override
+    {
+        calls << "ImportAfterRealignment " + fallbackFolder;
+    }
+
+    QStringList startedWith;
+};
+
+}  // namespace sonvelle
