@@ -134,10 +134,12 @@ std::uint32_t CPlaybackDecoder::LengthMs(bool exact)
     if (m_wav) {
         frames = m_wav->info.frames;
     } else if (m_mp3) {
-        if (exact) {
-            // Scanning moves the stream; the caller measures before it plays.
+        mpg123_frameinfo info{};
+        const bool constantRate = mpg123_info(m_mp3->handle, &info) == MPG123_OK && info.vbr == MPG123_CBR;
+        // A constant bit rate gives the length from the file size; anything
+        // else is counted frame by frame (which moves the stream: measure first, then play).
+        if (exact && !constantRate)
             mpg123_scan(m_mp3->handle);
-        }
         const off_t length = mpg123_length(m_mp3->handle);
         frames = length > 0 ? static_cast<std::int64_t>(length) : 0;
     }

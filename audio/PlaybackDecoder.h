@@ -28,8 +28,8 @@ public:
     int Rate() const { return m_rate; }
     int Channels() const { return m_channels; }
 
-    // Length in milliseconds; exact walks every frame header of an MP3 (no
-    // decoding), otherwise it is estimated from the first frames and the file size.
+    // Length in milliseconds. Exact counts the frames of a variable-rate MP3;
+    // otherwise the length comes from the first frames and the file size.
     std::uint32_t LengthMs(bool exact);
 
     // Decodes up to maxBytes (whole frames) into out; 0 at the end or on a

@@ -192,6 +192,7 @@ bool CPlaybackGraph::SetPosition(std::uint32_t positionMs)
     if (!m_playbin || m_failed)
         return false;
     m_ended = false;
+    m_lastPositionMs = positionMs;
     const gint64 target = static_cast<gint64>(positionMs) * GST_MSECOND;
     return gst_element_seek_simple(m_playbin, GST_FORMAT_TIME,
                                    static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), target);
@@ -219,9 +220,11 @@ void CPlaybackGraph::GetPositions(std::uint32_t& currentMs, std::uint32_t& stopM
         currentMs = stopMs;
         return;
     }
+    // While a jump settles the graph has no position: keep the last one known.
     gint64 position = 0;
-    if (gst_element_query_position(m_playbin, GST_FORMAT_TIME, &position))
-        currentMs = ToMs(position);
+    if (gst_element_query_position(m_playbin, GST_FORMAT_TIME, &position) && position >= 0)
+        m_lastPositionMs = ToMs(position);
+    currentMs = m_lastPositionMs;
     // Only the end of the stream is the end: a last buffer's time stamp may fall short.
     if (stopMs > 0 && currentMs >= stopMs)
         currentMs = stopMs - 1;

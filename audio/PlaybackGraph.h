@@ -47,6 +47,7 @@ private:
 
     GstElement* m_playbin = nullptr;
     std::uint32_t m_durationMs = 0;
+    std::uint32_t m_lastPositionMs = 0;
     bool m_ended = false;
     bool m_failed = false;
     QString m_failureText;
