@@ -107,14 +107,22 @@ TEST_P(SoundPlayerPlayback, PlaysToTheEndThroughAServerStream)
     EXPECT_TRUE(test::WaitFor([] { return test::SonvellePlaybackStreams() >= 1; }, 3s));
     EXPECT_NEAR(static_cast<double>(Length()), 3000.0, 120.0);
 
-    // The test server's null sink may take up to its 2-s block to start a new stream.
-    ASSERT_TRUE(test::WaitFor([&] { return Position() >= 200; }, 4s)) << "the position never advances";
+    // The test server's null sink may hold a new stream for up to its 2-s block,
+    // so the advance is judged over a few seconds, not a fixed slice.
+    ASSERT_TRUE(test::WaitFor([&] { return Position() >= 100; }, 4s)) << "the position never advances";
     const std::uint32_t early = Position();
-    QThread::msleep(700);
-    const std::uint32_t later = Position();
-    EXPECT_GT(later, early + 300) << "the position does not advance";
-    EXPECT_LT(later, 2990u);
-
+    std::uint32_t previous = early;
+    bool monotonic = true;
+    EXPECT_TRUE(test::WaitFor(
+        [&] {
+            const std::uint32_t now = Position();
+            monotonic = monotonic && now >= previous;
+            previous = now;
+            return now >= early + 800 && now < Length();
+        },
+        4s))
+        << "the position does not advance: " << early << " then " << previous;
+    EXPECT_TRUE(monotonic) << "the position went backwards";
     EXPECT_TRUE(WaitForEnd(6s)) << "the end of play is never seen";
     player.Stop();
     std::uint32_t length = 1;
