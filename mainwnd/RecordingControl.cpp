@@ -7,7 +7,6 @@
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
-#include "store/RecordingSave.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +26,12 @@ constexpr int kStorePauseMs = 500;
 constexpr int kAutoOnSettleMs = 600;
 constexpr int kIconRecording = 324;
 constexpr int kIconNormal = 241;
+
+// The save dialog's mark for a recording the user declined to keep.
+bool IsRecordingDiscarded(const CRecordingEntry& entry)
+{
+    return entry.m_strKeyWord == QLatin1String("**del**");
+}
 
 QString MessageWithPath(int textId, const QString& path)
 {

@@ -1,0 +1,744 @@
+#include "mainwnd/MainDlg.h"
+
+#include "mainwnd/CallLogFormat.h"
+#include "mainwnd/ControlRules.h"
+#include "mainwnd/KeyboardTable.h"
+#include "mainwnd/MainDlgIds.h"
+#include "mainwnd/SpeakerLine.h"
+#include "platform/Message.h"
+#include "resources/StringTable.h"
+#include "resources/art/Art.h"
+#include "skin/CColorStatic.h"
+#include "skin/CLevelMeter.h"
+#include "skin/CPositionBar.h"
+#include "skin/CSkinButton.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTimerEvent>
+#include <QTreeView>
+
+namespace sonvelle {
+
+namespace {
+
+constexpr int kWindowWidth = 800;
+constexpr int kWindowHeight = 560;
+constexpr int kMargin = 10;
+constexpr int kNameNotesLimit = 260;
+constexpr const char* kFace = "Tahoma";
+
+struct ButtonSpec {
+    int id;
+    const char* caption;
+};
+
+// The order the bitmaps are loaded in at start.
+constexpr ButtonSpec kBitmapButtons[] = {
+    {IDC_AUTO_RECORD, "REG_AUTO"},   {IDC_RECORD, "REGISTRA"},     {IDC_STOP, "STOPREC"},
+    {IDC_PLAY, "PLAYREC"},           {IDC_FAST_FORWARD, "AVANTIVELOCE"}, {IDC_STOP_PLAY, "STOPPLAY"},
+    {IDC_PAUSE, "PAUSA"},            {IDC_SAVE, "SALVA"},          {IDC_FAST_REWIND, "INDIETROVELOCE"},
+    {IDC_HELP, "HELP"},              {IDC_FIND, "CERCA"},          {IDC_DELETE, "ELIMINA"},
+    {IDC_SEND, "SEND"},              {IDC_OPTIONS, "IMPOSTAZIONI"},
+};
+
+// Left to right as the transport row shows them.
+constexpr int kTransportRow[] = {IDC_RECORD, IDC_AUTO_RECORD, IDC_STOP, IDC_PLAY,
+                                 IDC_PAUSE,  IDC_FAST_REWIND, IDC_FAST_FORWARD};
+
+struct SideButton {
+    int id;
+    int captionText;
+};
+constexpr SideButton kSideButtons[] = {
+    {IDC_FIND, 215}, {IDC_DELETE, 216}, {IDC_SEND, 218}, {IDC_OPTIONS, 220}, {IDC_HELP, 307},
+};
+
+constexpr int kToolsItems[] = {ID_TOOLS_FIND, ID_TOOLS_DELETE, ID_TOOLS_SEND, ID_TOOLS_PROTECT, ID_TOOLS_JOIN};
+
+}  // namespace
+
+CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CMainDlg"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(kWindowWidth, kWindowHeight);
+    m_bLargeFonts = QFontMetrics(font()).height() > 16;
+    CreateMenus();
+    CreateControls();
+}
+
+CMainDlg::~CMainDlg()
+{
+    // The list's model lives in m_callLog; the view must let go of it first.
+    if (m_list)
+        m_list->setModel(nullptr);
+}
+
+int CMainDlg::exec()
+{
+    if (!m_bInitialised)
+        OnInitDialog();
+    return QDialog::exec();
+}
+
+// ---------------------------------------------------------------------------
+// Controls
+
+void CMainDlg::CreateMenus()
+{
+    m_menuBar = new QMenuBar(this);
+    auto add = [this](QMenu* menu, int id) {
+        QAction* action = menu->addAction(QString());
+        action->setData(id);
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        m_commands[id] = action;
+    };
+    QMenu* file = m_menuBar->addMenu(QString());
+    file->setObjectName(QStringLiteral("menuFile"));
+    add(file, ID_FILE_IMPORT);
+    file->addSeparator();
+    add(file, ID_FILE_EXIT);
+
+    m_toolsMenu = m_menuBar->addMenu(QString());
+    m_toolsMenu->setObjectName(QStringLiteral("menuTools"));
+    add(m_toolsMenu, ID_TOOLS_DELETE);
+    add(m_toolsMenu, ID_TOOLS_FIND);
+    m_toolsMenu->addSeparator();
+    add(m_toolsMenu, ID_TOOLS_OPTIONS);
+    m_toolsMenu->addSeparator();
+    add(m_toolsMenu, ID_TOOLS_SEND);
+    add(m_toolsMenu, ID_TOOLS_PROTECT);
+    add(m_toolsMenu, ID_TOOLS_JOIN);
+
+    QMenu* help = m_menuBar->addMenu(QString());
+    help->setObjectName(QStringLiteral("menuHelp"));
+    add(help, ID_HELP_CONTENTS);
+    help->addSeparator();
+    add(help, ID_HELP_ONLINE);
+}
+
+void CMainDlg::CreateControls()
+{
+    auto colorStatic = [this](int id) {
+        auto* field = new CColorStatic(this);
+        field->setObjectName(QStringLiteral("static%1").arg(id));
+        m_controls[id] = field;
+        return field;
+    };
+    // The frame first, so the displays are drawn over it.
+    m_displayFrame = colorStatic(IDC_DISPLAY_FRAME);
+
+    for (const ButtonSpec& spec : kBitmapButtons) {
+        auto* button = new CSkinButton(spec.id, this);
+        button->setObjectName(QString::fromLatin1(spec.caption));
+        button->setFocusPolicy(Qt::TabFocus);
+        m_controls[spec.id] = button;
+        if (spec.id != IDC_FAST_FORWARD && spec.id != IDC_FAST_REWIND)
+            connect(button, &QAbstractButton::clicked, this, [this, id = spec.id] { OnCommand(id); });
+    }
+    Button(IDC_STOP_PLAY)->hide();
+
+    m_recStatus = colorStatic(IDC_REC_STATUS);
+    m_recMinutes = colorStatic(IDC_REC_MINUTES);
+    m_recColon = colorStatic(IDC_REC_COLON);
+    m_recSeconds = colorStatic(IDC_REC_SECONDS);
+    m_playStatus = colorStatic(IDC_PLAY_STATUS);
+    m_playMinutes = colorStatic(IDC_PLAY_MINUTES);
+    m_playColon = colorStatic(IDC_PLAY_COLON);
+    m_playSeconds = colorStatic(IDC_PLAY_SECONDS);
+    m_listTitle = colorStatic(IDC_LIST_TITLE);
+    m_volumeLabel = colorStatic(IDC_VOLUME_LABEL);
+
+    m_levelMeter = new CLevelMeter(this);
+    m_levelMeter->setObjectName(QStringLiteral("levelMeter"));
+    m_controls[IDC_LEVEL_METER] = m_levelMeter;
+    m_positionBar = new CPositionBar(this);
+    m_positionBar->setObjectName(QStringLiteral("positionBar"));
+    m_controls[IDC_POSITION_BAR] = m_positionBar;
+
+    m_volume = new QSlider(Qt::Horizontal, this);
+    m_volume->setObjectName(QStringLiteral("volume"));
+    m_volume->setRange(0, 100);
+    m_controls[IDC_VOLUME] = m_volume;
+    connect(m_volume, &QSlider::sliderReleased, this, &CMainDlg::OnVolumeReleased);
+
+    m_list = new QTreeView(this);
+    m_list->setObjectName(QStringLiteral("callLog"));
+    m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setIconSize(QSize(18, 18));
+    m_list->setAlternatingRowColors(true);
+    m_list->header()->setSectionsMovable(true);
+    m_list->header()->setSectionsClickable(true);
+    m_list->header()->setSortIndicatorShown(false);
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_list->installEventFilter(this);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_controls[IDC_CALL_LOG] = m_list;
+    m_callLog.Attach(m_list);
+    connect(m_list->header(), &QHeaderView::sectionClicked, this, &CMainDlg::OnListColumnClick);
+    connect(m_list, &QTreeView::doubleClicked, this, [this](const QModelIndex& i) { OnListDoubleClick(i.row()); });
+    connect(m_list, &QTreeView::clicked, this, [this](const QModelIndex& i) { OnListClick(i.row()); });
+    connect(m_list, &QWidget::customContextMenuRequested, this, &CMainDlg::OnListRightClick);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CMainDlg::OnListSelectionChanged);
+
+    m_nameLabel = new QLabel(this);
+    m_controls[IDC_NAME_LABEL] = m_nameLabel;
+    m_nameEdit = new QLineEdit(this);
+    m_nameEdit->setObjectName(QStringLiteral("nameEdit"));
+    m_nameEdit->setMaxLength(kNameNotesLimit);
+    m_nameEdit->installEventFilter(this);
+    m_nameLabel->setBuddy(m_nameEdit);
+    m_controls[IDC_NAME_EDIT] = m_nameEdit;
+    connect(m_nameEdit, &QLineEdit::textEdited, this, &CMainDlg::OnNameChanged);
+
+    m_notesLabel = new QLabel(this);
+    m_controls[IDC_NOTES_LABEL] = m_notesLabel;
+    m_notesEdit = new QPlainTextEdit(this);
+    m_notesEdit->setObjectName(QStringLiteral("notesEdit"));
+    m_notesEdit->setTabChangesFocus(true);
+    m_notesEdit->installEventFilter(this);
+    m_notesLabel->setBuddy(m_notesEdit);
+    m_controls[IDC_NOTES_EDIT] = m_notesEdit;
+    connect(m_notesEdit, &QPlainTextEdit::textChanged, this, [this] {
+        // A plain-text edit has no length limit of its own.
+        if (m_notesEdit->toPlainText().size() > kNameNotesLimit) {
+            const QSignalBlocker block(m_notesEdit);
+            m_notesEdit->setPlainText(m_notesEdit->toPlainText().left(kNameNotesLimit));
+            m_notesEdit->moveCursor(QTextCursor::End);
+        }
+        OnNotesChanged();
+    });
+
+    setTabOrder(m_list, m_nameEdit);
+    setTabOrder(m_nameEdit, m_notesEdit);
+}
+
+void CMainDlg::SetupControls()
+{
+    for (const ButtonSpec& spec : kBitmapButtons)
+        Button(spec.id)->LoadBitmaps(QString::fromLatin1(spec.caption));
+    for (int id : {IDC_FAST_FORWARD, IDC_FAST_REWIND})
+        Button(id)->EnableAutoRepeat(TIMER_AUTO_REPEAT);
+
+    const QList<QAction*> menus = m_menuBar->actions();
+    const int popupTexts[] = {324, 325, 326};
+    for (int i = 0; i < menus.size() && i < 3; ++i)
+        menus[i]->setText(LoadText(popupTexts[i]));
+    const std::pair<int, int> itemTexts[] = {
+        {ID_FILE_IMPORT, 313},   {ID_FILE_EXIT, 314},    {ID_TOOLS_DELETE, 319}, {ID_TOOLS_FIND, 318},
+        {ID_TOOLS_OPTIONS, 312}, {ID_TOOLS_SEND, 315},   {ID_TOOLS_PROTECT, 316}, {ID_TOOLS_JOIN, 317},
+        {ID_HELP_CONTENTS, 320}, {ID_HELP_ONLINE, 329},
+    };
+    for (auto [id, text] : itemTexts)
+        m_commands[id]->setText(LoadText(text));
+    SetCaption(MainWindowCaption(m_settings.operatorName));
+
+    for (int id : {IDC_RECORD, IDC_AUTO_RECORD, IDC_STOP, IDC_PLAY, IDC_STOP_PLAY, IDC_PAUSE, IDC_FAST_FORWARD,
+                   IDC_FAST_REWIND}) {
+        Button(id)->ApplyTransportStyle();
+    }
+    Button(IDC_SAVE)->ApplySmallStyle();
+    for (const SideButton& side : kSideButtons)
+        Button(side.id)->ApplyCaptionedStyle(LoadText(side.captionText));
+
+    m_callLog.SetHeadings({QString(), LoadText(99), LoadText(100), LoadText(101), LoadText(102), LoadText(103),
+                           LoadText(179), LoadText(104), LoadText(430)});
+    m_callLog.SetImages({LoadBitmapResource(kBitmapListImage0), LoadBitmapResource(kBitmapListImage1),
+                         LoadBitmapResource(kBitmapListRecording), LoadBitmapResource(kBitmapListProtected)});
+    m_list->header()->setMinimumSectionSize(18);
+    const int widths[CALL_LOG_COLUMNS] = {22, 135, 70, 60, 110, 60, 70, 60, 120};
+    for (int c = 0; c < CALL_LOG_COLUMNS; ++c)
+        m_list->header()->resizeSection(c, widths[c]);
+
+    ApplyFontsAndColours();
+    m_nameLabel->setText(LoadText(169));
+    m_notesLabel->setText(LoadText(173));
+    PlaceControls();
+}
+
+void CMainDlg::ApplyFontsAndColours()
+{
+    const QString face = QString::fromLatin1(kFace);
+    const QColor text = palette().color(QPalette::WindowText);
+    const QColor face_ = palette().color(QPalette::Window);
+
+    auto plain = [&](CColorStatic* f, const QString& caption) {
+        f->SetFont(face, DisplayPoints(8), true, false);
+        f->SetTextColor(text);
+        f->SetBackColor(face_);
+        f->AlignLeft();
+        f->SetCaption(caption);
+    };
+    plain(m_listTitle, LoadText(226));
+    plain(m_volumeLabel, LoadText(227));
+
+    m_displayFrame->SetBackColor(kDisplayBackground);
+    m_displayFrame->SetCaption(QString());
+
+    auto display = [&](CColorStatic* f, int points, bool bold, const QString& caption) {
+        f->SetFont(face, DisplayPoints(points), bold, false);
+        f->SetTextColor(kDisplayText);
+        f->SetBackColor(kDisplayBackground);
+        f->AlignLeft();
+        f->SetCaption(caption);
+    };
+    display(m_recStatus, 11, false, LoadText(224));
+    display(m_recMinutes, 11, true, LoadText(2));
+    display(m_recColon, 11, false, LoadText(231));
+    display(m_recSeconds, 11, true, LoadText(2));
+    display(m_playStatus, 8, false, QString());
+    display(m_playMinutes, 8, false, LoadText(2));
+    display(m_playColon, 8, false, LoadText(231));
+    display(m_playSeconds, 8, false, LoadText(2));
+    m_recMinutes->AlignRight();
+    m_playMinutes->AlignRight();
+
+    QFont labelFont(face, DisplayPoints(8));
+    m_nameLabel->setFont(labelFont);
+    m_notesLabel->setFont(labelFont);
+}
+
+void CMainDlg::PlaceControls()
+{
+    const int top = m_menuBar->sizeHint().height();
+    m_menuBar->setGeometry(0, 0, width(), top);
+
+    // Display panel: recording time above, playing time below.
+    const QRect panel(kMargin, top + kMargin, 250, 96);
+    m_displayFrame->setGeometry(panel);
+    const int x0 = panel.x() + 14;
+    const int row1 = panel.y() + 12, row2 = panel.y() + 58;
+    m_recStatus->setGeometry(x0, row1, 90, 28);
+    m_recMinutes->setGeometry(panel.right() - 112, row1, 44, 28);
+    m_recColon->setGeometry(panel.right() - 66, row1, 10, 28);
+    m_recSeconds->setGeometry(panel.right() - 54, row1, 44, 28);
+    m_playStatus->setGeometry(x0, row2, 90, 22);
+    m_playMinutes->setGeometry(panel.right() - 112, row2, 44, 22);
+    m_playColon->setGeometry(panel.right() - 66, row2, 10, 22);
+    m_playSeconds->setGeometry(panel.right() - 54, row2, 44, 22);
+
+    // Side buttons down the right edge.
+    int sideWidth = 0;
+    for (const SideButton& side : kSideButtons)
+        sideWidth = std::max(sideWidth, Button(side.id)->width());
+    const int sideX = width() - kMargin - sideWidth;
+    int y = top + kMargin;
+    for (const SideButton& side : kSideButtons) {
+        CSkinButton* b = Button(side.id);
+        b->move(sideX + (sideWidth - b->width()) / 2, y);
+        y += b->height() + 6;
+    }
+
+    // Transport row right of the panel, then the meter and the position bar under it.
+    int x = panel.right() + 14;
+    int rowHeight = 0;
+    for (int id : kTransportRow)
+        rowHeight = std::max(rowHeight, Button(id)->height());
+    for (int id : kTransportRow) {
+        CSkinButton* b = Button(id);
+        b->move(x, panel.y() + (rowHeight - b->height()) / 2);
+        x += b->width() + 4;
+    }
+    Button(IDC_STOP_PLAY)->move(Button(IDC_STOP)->pos());
+    const int transportLeft = panel.right() + 14;
+    const int transportRight = sideX - 16;
+    m_levelMeter->setGeometry(transportLeft, panel.y() + rowHeight + 10, transportRight - transportLeft, 18);
+    m_positionBar->setGeometry(transportLeft, panel.y() + rowHeight + 36, transportRight - transportLeft, 10);
+
+    // Volume right of the transport row.
+    const int volumeX = x + 10;
+    m_volumeLabel->setGeometry(volumeX, panel.y() + 2, std::max(60, transportRight - volumeX), 18);
+    m_volume->setGeometry(volumeX, panel.y() + 22, std::max(60, transportRight - volumeX), 22);
+
+    // The call log fills the middle; name and notes below it.
+    const int listTop = panel.bottom() + 14;
+    const int listRight = sideX - 12;
+    m_listTitle->setGeometry(kMargin, listTop, 200, 18);
+    const int editsTop = height() - kMargin - 56;
+    m_list->setGeometry(kMargin, listTop + 20, listRight - kMargin, editsTop - 10 - (listTop + 20));
+
+    const int labelWidth = 52;
+    m_nameLabel->setGeometry(kMargin, editsTop + 2, labelWidth, 22);
+    m_nameEdit->setGeometry(kMargin + labelWidth, editsTop, 230, 24);
+    CSkinButton* save = Button(IDC_SAVE);
+    save->move(kMargin + labelWidth + 234, editsTop + (24 - save->height()) / 2);
+    const int notesX = kMargin + labelWidth + 234 + save->width() + 14;
+    m_notesLabel->setGeometry(notesX, editsTop + 2, labelWidth, 22);
+    m_notesEdit->setGeometry(notesX + labelWidth, editsTop, listRight - notesX - labelWidth, 56);
+}
+
+CSkinButton* CMainDlg::Button(int id) const
+{
+    return qobject_cast<CSkinButton*>(Control(id));
+}
+
+QWidget* CMainDlg::Control(int id) const
+{
+    auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+QAction* CMainDlg::MenuCommand(int commandId) const
+{
+    auto it = m_commands.find(commandId);
+    return it == m_commands.end() ? nullptr : it->second;
+}
+
+bool CMainDlg::IsEnabled(int id) const
+{
+    QWidget* w = Control(id);
+    return w && w->isEnabled();
+}
+
+void CMainDlg::SetToolsItemsEnabled(bool enable)
+{
+    for (int id : kToolsItems)
+        m_commands[id]->setEnabled(enable);
+}
+
+// ---------------------------------------------------------------------------
+// Operations other parts call
+
+void CMainDlg::UpdateRecordButtons()
+{
+    setUpdatesEnabled(false);
+    const RecordButtonsLook look = RecordButtonsFor(m_nRecordingState, m_bSoundCardPresent);
+    CSkinButton* autoButton = Button(IDC_AUTO_RECORD);
+    autoButton->setEnabled(look.autoRecordingEnabled);
+    if (look.autoRecordingImages)
+        autoButton->SetBitmap(LoadBitmapResource(kBitmapAutoRecordingOn));
+    else
+        autoButton->LoadBitmaps(QStringLiteral("REG_AUTO"));
+    autoButton->update();
+    EnableControl(IDC_RECORD, look.recordEnabled);
+    if (look.disableStop)
+        EnableControl(IDC_STOP, false);
+    SetTextIfChanged(m_recMinutes, LoadText(2));
+    SetTextIfChanged(m_recSeconds, LoadText(2));
+    SetTextIfChanged(m_recStatus, LoadText(224));
+    for (CColorStatic* f : {m_recStatus, m_recMinutes, m_recColon, m_recSeconds})
+        f->SetTextColorAndRedraw(kDisplayText);
+    setUpdatesEnabled(true);
+}
+
+void CMainDlg::UpdateListDependentControls()
+{
+    ListControlsNow now;
+    now.itemCount = m_callLog.Model().Count();
+    now.recordingState = m_nRecordingState;
+    now.soundCardPresent = m_bSoundCardPresent;
+    now.noSend = m_settings.noSend;
+    now.playEnabled = IsEnabled(IDC_PLAY);
+    now.findEnabled = IsEnabled(IDC_FIND);
+    now.deleteEnabled = IsEnabled(IDC_DELETE);
+    now.sendEnabled = IsEnabled(IDC_SEND);
+    const ListControlChanges changes = ListDependentChanges(now);
+
+    if (changes.forgetSelection)
+        m_callLog.ForgetSelection();
+    if (changes.clearEdits) {
+        const QSignalBlocker blockName(m_nameEdit);
+        const QSignalBlocker blockNotes(m_notesEdit);
+        m_nameEdit->clear();
+        m_notesEdit->clear();
+    }
+    if (changes.editsEnabled) {
+        m_nameEdit->setEnabled(*changes.editsEnabled);
+        m_notesEdit->setEnabled(*changes.editsEnabled);
+    }
+    const std::pair<const std::optional<bool>*, int> buttons[] = {
+        {&changes.saveEnabled, IDC_SAVE},     {&changes.playEnabled, IDC_PLAY},
+        {&changes.findEnabled, IDC_FIND},     {&changes.deleteEnabled, IDC_DELETE},
+        {&changes.sendEnabled, IDC_SEND},
+    };
+    for (auto [change, id] : buttons) {
+        if (*change)
+            EnableControl(id, **change);
+    }
+    if (changes.toolsItemsEnabled) {
+        SetToolsItemsEnabled(*changes.toolsItemsEnabled);
+        if (*changes.toolsItemsEnabled) {
+            const std::pair<int, int> texts[] = {{ID_TOOLS_FIND, 318}, {ID_TOOLS_DELETE, 319}, {ID_TOOLS_SEND, 315},
+                                                 {ID_TOOLS_PROTECT, 316}, {ID_TOOLS_JOIN, 317}};
+            for (auto [id, text] : texts)
+                m_commands[id]->setText(LoadText(text));
+        }
+    }
+}
+
+void CMainDlg::SetTextIfChanged(CColorStatic* field, const QString& text)
+{
+    if (field->Caption() != text)
+        field->SetCaption(text);
+}
+
+void CMainDlg::ShowRecordingTime(std::chrono::seconds elapsed)
+{
+    const MinutesSeconds shown = SplitElapsed(elapsed.count());
+    SetTextIfChanged(m_recMinutes, shown.minutes);
+    SetTextIfChanged(m_recSeconds, shown.seconds);
+}
+
+void CMainDlg::ShowPlayingTime(std::chrono::seconds position)
+{
+    const MinutesSeconds shown = SplitElapsed(position.count());
+    SetTextIfChanged(m_playMinutes, shown.minutes);
+    SetTextIfChanged(m_playSeconds, shown.seconds);
+}
+
+void CMainDlg::RedrawDisplays()
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_displayFrame, m_recStatus, m_recMinutes, m_recColon, m_recSeconds, m_playStatus, m_playMinutes,
+             m_playColon, m_playSeconds, m_levelMeter, m_listTitle, m_volumeLabel})
+        w->update();
+}
+
+// ---------------------------------------------------------------------------
+// Message map
+
+bool CMainDlg::event(QEvent* event)
+{
+    if (event->type() == CMessage::EventType()) {
+        OnMessage(static_cast<CMessage&>(*event));
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void CMainDlg::OnMessage(CMessage& message)
+{
+    switch (message.Message()) {
+    case WM_CLOSE: close(); break;
+    case WM_COMMAND: OnCommand(static_cast<int>(message.WParam() & 0xFFFF)); break;
+    case WM_VOICE_DETECTED: OnVoiceDetected(); break;
+    case WM_RECORDING_FILE_READY: OnRecordingFileReady(message); break;
+    case WM_BUTTON_REPEAT: OnButtonRepeat(static_cast<int>(message.WParam())); break;
+    case WM_INPUT_LEVEL: OnInputLevel(message.WParam(), message.LParam()); break;
+    case WM_SEEK_POSITION: OnSeekPosition(static_cast<int>(message.WParam())); break;
+    case WM_THRESHOLD_CHANGED: OnThresholdChanged(static_cast<int>(message.WParam())); break;
+    case WM_TRAY_NOTIFY: OnTrayNotify(message.WParam(), message.LParam()); break;
+    case MM_MIXM_CONTROL_CHANGE: OnMixerControlChange(message.WParam(), message.LParam()); break;
+    default: break;
+    }
+}
+
+void CMainDlg::OnCommand(int id)
+{
+    switch (id) {
+    case IDC_RECORD: OnRecord(); break;
+    case IDC_STOP: OnStop(); break;
+    case IDC_PLAY: OnPlay(); break;
+    case IDC_STOP_PLAY: OnStopPlaying(); break;
+    case IDC_PAUSE: OnPause(); break;
+    case IDC_AUTO_RECORD: OnAutoRecording(); break;
+    case IDC_SAVE: OnSave(); break;
+    case IDC_DELETE:
+    case ID_TOOLS_DELETE: OnDelete(); break;
+    case IDC_FIND:
+    case ID_TOOLS_FIND: OnFind(); break;
+    case IDC_SEND:
+    case ID_TOOLS_SEND: OnSend(); break;
+    case IDC_OPTIONS:
+    case ID_TOOLS_OPTIONS: OnOptions(); break;
+    case IDC_HELP:
+    case ID_HELP_CONTENTS: OnHelp(); break;
+    case ID_FILE_EXIT: OnExit(); break;
+    case ID_FILE_IMPORT: OnImport(); break;
+    case ID_TOOLS_PROTECT: OnProtect(); break;
+    case ID_TOOLS_JOIN: OnJoin(); break;
+    case ID_HELP_ONLINE: OnOnlinePage(); break;
+    case ID_NO_ACTION: OnNoAction(); break;
+    default: break;
+    }
+}
+
+void CMainDlg::SetTimer(int id, int ms)
+{
+    KillTimer(id);
+    m_timers[id] = startTimer(ms);
+}
+
+void CMainDlg::KillTimer(int id)
+{
+    auto it = m_timers.find(id);
+    if (it == m_timers.end())
+        return;
+    killTimer(it->second);
+    m_timers.erase(it);
+}
+
+bool CMainDlg::IsTimerRunning(int id) const
+{
+    return m_timers.count(id) != 0;
+}
+
+void CMainDlg::timerEvent(QTimerEvent* event)
+{
+    for (const auto& [id, running] : m_timers) {
+        if (running == event->timerId()) {
+            OnTimer(id);
+            return;
+        }
+    }
+    QDialog::timerEvent(event);
+}
+
+void CMainDlg::OnTimer(int id)
+{
+    switch (id) {
+    case TIMER_RECORDING_TIME: OnRecordingTimeTimer(); break;
+    case TIMER_PLAYING_POSITION: OnPlayingPositionTimer(); break;
+    case TIMER_BALLOON_CLOSE: OnBalloonTimer(); break;
+    case TIMER_WARNING_SOUND: OnWarningSoundTimer(); break;
+    case TIMER_WARNING_SOUND_END: OnWarningSoundEndTimer(); break;
+    case TIMER_FALLBACK_NOTICE: OnFallbackNoticeTimer(); break;
+    case TIMER_REALIGN_NOTICE: OnRealignNoticeTimer(); break;
+    default: break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Keyboard, mouse and window events
+
+bool CMainDlg::HandleKey(int key, bool withModifiers)
+{
+    switch (KeyActionFor(key, withModifiers)) {
+    case KeyAction::PassOn: return false;
+    case KeyAction::Swallow: return true;
+    case KeyAction::CloseFindWindow:
+        if (m_findWindow)
+            m_findWindow->close();
+        return true;
+    case KeyAction::PlaySelected: PlaySelected(); return true;
+    case KeyAction::Rescan: OnRescan(); return true;
+    }
+    return false;
+}
+
+bool CMainDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool modified = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        // Line breaks are typed into the notes, not taken as "play".
+        const bool enterInNotes = watched == m_notesEdit &&
+                                  (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
+        if (!enterInNotes && HandleKey(key->key(), modified))
+            return true;
+        if (watched == m_list)
+            OnListKeyDown(key->key());
+    } else if (event->type() == QEvent::FocusOut) {
+        if (watched == m_nameEdit)
+            OnNameKillFocus();
+        else if (watched == m_notesEdit)
+            OnNotesKillFocus();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CMainDlg::keyPressEvent(QKeyEvent* event)
+{
+    const bool modified = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (HandleKey(event->key(), modified)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CMainDlg::reject()
+{
+    // Esc and the dialog's cancel path never close the main window; closing goes through OnClose.
+}
+
+void CMainDlg::closeEvent(QCloseEvent* event)
+{
+    if (!m_bCloseDone)
+        OnClose();
+    event->accept();
+    QDialog::done(0);
+}
+
+void CMainDlg::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized))
+        OnMinimizeRequested();
+    QDialog::changeEvent(event);
+}
+
+void CMainDlg::OnListRightClick(const QPoint& pos)
+{
+    if (m_toolsMenu)
+        m_toolsMenu->popup(m_list->viewport()->mapToGlobal(pos));
+}
+
+void CMainDlg::OnListColumnClick(int column)
+{
+    m_callLog.OnColumnClick(column);
+}
+
+void CMainDlg::OnRescan()
+{
+    m_callLog.Rescan(IsRecordingOrPlaying(m_nRecordingState));
+    UpdateListDependentControls();
+}
+
+void CMainDlg::OnVolumeReleased()
+{
+    if (m_speakers)
+        m_speakers->SetVolume(static_cast<std::uint32_t>(m_volume->value()));
+}
+
+void CMainDlg::OnMixerControlChange(WPARAM mixer, LPARAM controlId)
+{
+    if (!m_speakers || !m_speakers->IsOwnVolumeControl(mixer, controlId))
+        return;
+    std::uint32_t volume = 0;
+    if (m_speakers->GetVolume(volume)) {
+        const QSignalBlocker block(m_volume);
+        m_volume->setValue(static_cast<int>(volume));
+    }
+}
+
+void CMainDlg::SetSpeakerLine(ISpeakerLine* line)
+{
+    m_speakers = line;
+    if (!line)
+        return;
+    const QSignalBlocker block(m_volume);
+    m_volume->setRange(static_cast<int>(line->Minimum()), static_cast<int>(line->Maximum()));
+    std::uint32_t volume = 0;
+    if (line->GetVolume(volume))
+        m_volume->setValue(static_cast<int>(volume));
+}
+
+void CMainDlg::OnNoAction() {}
+
+void CMainDlg::OnExit()
+{
+    PostCloseToSelf();
+}
+
+}  // namespace sonvelle

@@ -1,0 +1,239 @@
+#pragma once
+// The main window: the call log, the transport buttons, the two time
+// displays, the level meter, the position bar, the volume slider and the name
+// and notes of the selected recording. Every message, command, notification
+// and timer goes to one named handler; handlers of features that are not
+// built yet are empty hooks (the control is there, nothing pretends to work).
+
+#include "app/MainWindowHost.h"
+#include "mainwnd/CallLog.h"
+#include "platform/Message.h"
+
+#include <QColor>
+#include <QDialog>
+#include <QPointer>
+
+#include <chrono>
+#include <map>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+class QSlider;
+class QTreeView;
+
+namespace sonvelle {
+
+class CColorStatic;
+class CLevelMeter;
+class CMessage;
+class CPositionBar;
+class CSkinButton;
+class ISpeakerLine;
+
+// Colours of the time displays.
+inline const QColor kDisplayBackground(0, 102, 0);
+inline const QColor kDisplayText(38, 124, 8);
+inline const QColor kRecordingText(102, 204, 51);
+
+// What the window shows from the settings; filled by the start-up sequence.
+struct MainWindowSettings {
+    QString workFolder;       // with its trailing "/"
+    QString operatorName;
+    bool noSend = false;
+    bool alternativePlay = false;
+};
+
+class CMainDlg : public QDialog, public IMainWindowHost {
+    Q_OBJECT
+public:
+    explicit CMainDlg(QWidget* parent = nullptr);
+    ~CMainDlg() override;
+
+    // Runs the start-up sequence once; false when the window is closing at once.
+    bool OnInitDialog();
+    int exec() override;
+
+    // Operations other parts of the program call.
+    void UpdateRecordButtons();
+    void UpdateListDependentControls();
+    void ShowRecordingTime(std::chrono::seconds elapsed);
+    void ShowPlayingTime(std::chrono::seconds position);
+    void RedrawDisplays();
+
+    // Timers under the window's fixed ids; a running timer of that id is restarted.
+    void SetTimer(int id, int ms);
+    void KillTimer(int id);
+    bool IsTimerRunning(int id) const;
+
+    // The controls by their fixed ids (null for an unknown id), the menu commands by theirs.
+    QWidget* Control(int id) const;
+    QAction* MenuCommand(int commandId) const;
+    QMenu* ToolsMenu() const { return m_toolsMenu; }
+    CCallLog& CallLog() { return m_callLog; }
+    MainWindowSettings& Settings() { return m_settings; }
+    bool IsSoundCardPresent() const { return m_bSoundCardPresent; }
+    void SetSoundCardPresent(bool present) { m_bSoundCardPresent = present; }
+    // Set before SetupControls; normally measured from the dialog font.
+    void SetLargeFonts(bool large) { m_bLargeFonts = large; }
+    // The speakers line of the mixer; null until the mixer exists. The caller keeps ownership.
+    void SetSpeakerLine(ISpeakerLine* line);
+    void SetRecordingState(int state) { m_nRecordingState = state; }
+    // The Find window (modeless); null while none is open.
+    void SetFindWindow(QWidget* findWindow) { m_findWindow = findWindow; }
+
+    // IMainWindowHost.
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+    bool HasLargeFonts() const override { return m_bLargeFonts; }
+    void SetupControls() override;
+    void SetWindowIcons() override;
+    void EnableControl(int id, bool enable) override;
+    void SetCaption(const QString& caption) override;
+    void PostCloseToSelf() override;
+    void StartOneShotTimer(int id, int ms) override;
+    void CreateWorkerThreads() override;
+    void StartWorkerThreads(const QString& programFolder, const QString& workFolder) override;
+    CWorkerThread* CaptureThread() const override;
+    int RecordingState() const override { return m_nRecordingState; }
+    void SetRecordingStateIdle() override;
+    void SwitchAutoRecordingOn() override;
+    void SwitchAutoRecordingOff() override;
+    void StopManualRecording() override;
+    void HideToTray() override;
+    void RemoveTrayIcon() override;
+    void LogMixerLines() override;
+    void SetupMixer(const CAppSettings& settings, bool firstStart) override;
+    void RestoreVolumes() override;
+    void LoadCatalogueAndFillList(const CAppSettings& settings) override;
+    void SaveCatalogueIndex() override;
+    void ClearPlayState() override;
+    void DeleteFindDialog() override;
+
+    // Loads the work folder into the catalogue and fills the list.
+    void LoadWorkFolder(const QString& workFolder);
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void reject() override;
+
+private:
+    void CreateControls();
+    void CreateMenus();
+    void ApplyFontsAndColours();
+    void PlaceControls();
+    void OnMessage(CMessage& message);
+    void OnCommand(int id);
+    void OnTimer(int id);
+    bool HandleKey(int key, bool withModifiers);
+    void SetTextIfChanged(CColorStatic* field, const QString& text);
+    CSkinButton* Button(int id) const;
+    bool IsEnabled(int id) const;
+    void SetToolsItemsEnabled(bool enable);
+    int DisplayPoints(int points) const { return m_bLargeFonts ? points - 1 : points; }
+
+    // Handlers: the window's own.
+    void OnClose();
+    void OnExit();
+    void OnListColumnClick(int column);
+    void OnListRightClick(const QPoint& pos);
+    void OnRescan();
+    void OnVolumeReleased();
+    void OnMixerControlChange(WPARAM mixer, LPARAM controlId);
+    void OnNoAction();
+    void OnMinimizeRequested();
+    void OnFallbackNoticeTimer();
+    void OnRealignNoticeTimer();
+
+    // Hooks: recording control.
+    void OnRecord();
+    void OnStop();
+    void OnStopPlaying();
+    void OnPause();
+    void OnAutoRecording();
+    void OnVoiceDetected();
+    void OnRecordingFileReady(CMessage& message);
+    void OnButtonRepeat(int controlId);
+    void OnSeekPosition(int seconds);
+    void OnInputLevel(WPARAM peak, LPARAM lowest);
+    void OnThresholdChanged(int threshold);
+    void OnRecordingTimeTimer();
+    void OnPlayingPositionTimer();
+    void OnWarningSoundTimer();
+    void OnWarningSoundEndTimer();
+    // Hooks: playback.
+    void OnPlay();
+    void OnListDoubleClick(int row);
+    void PlaySelected();
+    // Hooks: save, rename, protection, delete.
+    void OnSave();
+    void OnListClick(int row);
+    void OnListSelectionChanged();
+    void OnListKeyDown(int key);
+    bool OnBeginLabelEdit(int row);
+    void OnEndLabelEdit(int row, const QString& newName);
+    void OnNameKillFocus();
+    void OnNotesKillFocus();
+    void OnNameChanged();
+    void OnNotesChanged();
+    void OnProtect();
+    void OnDelete();
+    // Hooks: operations.
+    void OnImport();
+    void OnJoin();
+    void OnFind();
+    void OnSend();
+    // Hooks: options, help, notification area.
+    void OnOptions();
+    void OnHelp();
+    void OnOnlinePage();
+    void OnTrayNotify(WPARAM id, LPARAM mouseMessage);
+    void OnBalloonTimer();
+
+    MainWindowSettings m_settings;
+    CCallLog m_callLog;
+    std::map<int, QWidget*> m_controls;
+    std::map<int, QAction*> m_commands;
+    std::map<int, int> m_timers;  // window timer id -> running timer
+    QMenuBar* m_menuBar = nullptr;
+    QMenu* m_toolsMenu = nullptr;
+    QTreeView* m_list = nullptr;
+    QLineEdit* m_nameEdit = nullptr;
+    QPlainTextEdit* m_notesEdit = nullptr;
+    QSlider* m_volume = nullptr;
+    CLevelMeter* m_levelMeter = nullptr;
+    CPositionBar* m_positionBar = nullptr;
+    CColorStatic* m_recStatus = nullptr;
+    CColorStatic* m_recMinutes = nullptr;
+    CColorStatic* m_recColon = nullptr;
+    CColorStatic* m_recSeconds = nullptr;
+    CColorStatic* m_playStatus = nullptr;
+    CColorStatic* m_playMinutes = nullptr;
+    CColorStatic* m_playColon = nullptr;
+    CColorStatic* m_playSeconds = nullptr;
+    CColorStatic* m_listTitle = nullptr;
+    CColorStatic* m_volumeLabel = nullptr;
+    CColorStatic* m_displayFrame = nullptr;
+    QLabel* m_nameLabel = nullptr;
+    QLabel* m_notesLabel = nullptr;
+    QPointer<QWidget> m_findWindow;
+    ISpeakerLine* m_speakers = nullptr;
+    int m_nRecordingState = 0;
+    int m_waitCursorDepth = 0;
+    bool m_bLargeFonts = false;
+    bool m_bSoundCardPresent = true;
+    bool m_bInitialised = false;
+    bool m_bCloseDone = false;
+};
+
+}  // namespace sonvelle

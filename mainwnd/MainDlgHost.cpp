@@ -1,0 +1,148 @@
+// What the start-up and close sequences ask of the main window.
+
+#include "mainwnd/ControlRules.h"
+#include "mainwnd/MainDlg.h"
+#include "mainwnd/MainDlgIds.h"
+#include "platform/Log.h"
+#include "platform/Message.h"
+#include "platform/Prompt.h"
+#include "resources/StringTable.h"
+#include "resources/art/Art.h"
+
+#include <QApplication>
+
+namespace sonvelle {
+
+bool CMainDlg::OnInitDialog()
+{
+    if (m_bInitialised)
+        return true;
+    m_bInitialised = true;
+    BeginWaitCursor();
+    SetupControls();
+    SetWindowIcons();
+    SetRecordingStateIdle();
+    LoadWorkFolder(m_settings.workFolder);
+    EnableControl(IDC_STOP, false);
+    ClearPlayState();
+    for (int id : {IDC_SAVE, IDC_PAUSE, IDC_FAST_FORWARD, IDC_FAST_REWIND})
+        EnableControl(id, false);
+    EndWaitCursor();
+    return true;
+}
+
+void CMainDlg::OnClose()
+{
+    m_bCloseDone = true;
+    WriteLog(QStringLiteral("Inizio chiusura applicazione"));
+    SaveCatalogueIndex();
+    DeleteFindDialog();
+}
+
+void CMainDlg::BeginWaitCursor()
+{
+    ++m_waitCursorDepth;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void CMainDlg::EndWaitCursor()
+{
+    if (m_waitCursorDepth == 0)
+        return;
+    --m_waitCursorDepth;
+    QApplication::restoreOverrideCursor();
+}
+
+void CMainDlg::SetWindowIcons()
+{
+    // The window manager owns the system menu here; only the icon is ours to set.
+    setWindowIcon(LoadIconResource(kIconProgram));
+}
+
+void CMainDlg::EnableControl(int id, bool enable)
+{
+    if (QWidget* control = Control(id))
+        control->setEnabled(enable);
+}
+
+void CMainDlg::SetCaption(const QString& caption)
+{
+    setWindowTitle(caption);
+}
+
+void CMainDlg::PostCloseToSelf()
+{
+    PostMessageTo(this, WM_CLOSE);
+}
+
+void CMainDlg::StartOneShotTimer(int id, int ms)
+{
+    // Each handler kills its timer first, which makes it one-shot.
+    SetTimer(id, ms);
+}
+
+void CMainDlg::SetRecordingStateIdle()
+{
+    m_nRecordingState = STATE_IDLE;
+    UpdateRecordButtons();
+}
+
+void CMainDlg::StopManualRecording()
+{
+    OnStop();
+}
+
+void CMainDlg::LoadCatalogueAndFillList(const CAppSettings& /*settings*/)
+{
+    LoadWorkFolder(m_settings.workFolder);
+}
+
+void CMainDlg::LoadWorkFolder(const QString& workFolder)
+{
+    m_callLog.Load(workFolder, m_settings.alternativePlay);
+    UpdateListDependentControls();
+}
+
+void CMainDlg::SaveCatalogueIndex()
+{
+    m_callLog.SavePending();
+}
+
+void CMainDlg::ClearPlayState()
+{
+    m_callLog.SetPlayingName(QString());
+}
+
+void CMainDlg::DeleteFindDialog()
+{
+    delete m_findWindow.data();
+    m_findWindow = nullptr;
+}
+
+void CMainDlg::OnFallbackNoticeTimer()
+{
+    KillTimer(TIMER_FALLBACK_NOTICE);
+    MessageBox(LoadText(431), PromptIcon::Exclamation);
+}
+
+void CMainDlg::OnRealignNoticeTimer()
+{
+    KillTimer(TIMER_REALIGN_NOTICE);
+    MessageBox(LoadText(432), PromptIcon::Exclamation);
+    OnImport();
+}
+
+// Worker threads, mixer and notification area: hooks until those parts exist.
+
+void CMainDlg::CreateWorkerThreads() {}
+void CMainDlg::StartWorkerThreads(const QString& /*programFolder*/, const QString& /*workFolder*/) {}
+CWorkerThread* CMainDlg::CaptureThread() const { return nullptr; }
+void CMainDlg::SwitchAutoRecordingOn() {}
+void CMainDlg::SwitchAutoRecordingOff() {}
+void CMainDlg::HideToTray() {}
+void CMainDlg::RemoveTrayIcon() {}
+void CMainDlg::LogMixerLines() {}
+void CMainDlg::SetupMixer(const CAppSettings& /*settings*/, bool /*firstStart*/) {}
+void CMainDlg::RestoreVolumes() {}
+
+}  // namespace sonvelle

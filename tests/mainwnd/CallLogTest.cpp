@@ -1,0 +1,225 @@
+#include "mainwnd/CallLog.h"
+#include "mainwnd/CallLogFormat.h"
+#include "WorkFolderFixture.h"
+
+#include "store/Id3Tag.h"
+
+#include <QScrollBar>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace sonvelle {
+namespace {
+
+using testing::DemoRecording;
+using testing::WorkFolder;
+
+class CallLogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(testing::ToneMp3().isEmpty()) << "the lame tool made no audio";
+        view.resize(600, 300);
+        log.Attach(&view);
+    }
+
+    void AddThree()
+    {
+        folder.Add({"Morning call", COleDateTime(2024, 3, 1, 9, 15, 0), 75 * 60, "first\r\nsecond", "Desk 2"});
+        folder.Add({"Evening call", COleDateTime(2024, 3, 2, 18, 0, 5), 65, {}, {}, true});
+        folder.Add({"Old note", COleDateTime(2023, 12, 31, 23, 59, 59), 5, "x"});
+    }
+
+    QStringList Names() const
+    {
+        QStringList names;
+        for (int i = 0; i < log.Model().Count(); ++i)
+            names << log.Model().Row(i).text[COL_NAME];
+        return names;
+    }
+
+    WorkFolder folder;
+    QTreeView view;
+    CCallLog log;
+};
+
+TEST_F(CallLogTest, WorkFolderShowsNewestFirstWithTheRowContents)
+{
+    AddThree();
+    ASSERT_TRUE(log.Load(folder.Path(), false));
+    EXPECT_EQ(Names(), QStringList({"Evening call", "Morning call", "Old note"}));
+
+    const CallLogRow& morning = log.Model().Row(1);
+    EXPECT_EQ(morning.text[COL_DATE], QStringLiteral("01/03/2024"));
+    EXPECT_EQ(morning.text[COL_TIME], QStringLiteral("09:15:00"));
+    EXPECT_EQ(morning.text[COL_NOTES], QStringLiteral("first  second"));
+    EXPECT_EQ(morning.text[COL_DURATION], QStringLiteral("75:00"));
+    EXPECT_EQ(morning.text[COL_PROTECTED], QStringLiteral("No"));
+    EXPECT_EQ(morning.text[COL_OPERATOR], QStringLiteral("Desk 2"));
+    EXPECT_TRUE(morning.text[COL_IMAGE].isEmpty());
+    EXPECT_EQ(morning.image, IMAGE_NORMAL);
+    const qint64 kb = (QFileInfo(folder.Path() + "Morning call.mp3").size() + 1023) / 1024;
+    EXPECT_EQ(morning.text[COL_SIZE], QString::number(kb) + " KB");
+
+    const CallLogRow& evening = log.Model().Row(0);
+    EXPECT_EQ(evening.image, IMAGE_PROTECTED);
+    EXPECT_EQ(evening.text[COL_PROTECTED], QStringLiteral("Si"));
+    EXPECT_EQ(evening.text[COL_DURATION], QStringLiteral("01:05"));
+
+    EXPECT_EQ(log.SelectedRow(), 0) << "the first row is selected when no name is asked for";
+    ASSERT_NE(log.SelectedEntry(), nullptr);
+    EXPECT_EQ(log.SelectedEntry()->m_strName, QStringLiteral("Evening call"));
+}
+
+TEST_F(CallLogTest, HeaderClicksFlipTheDirectionWhicheverColumn)
+{
+    AddThree();
+    log.Load(folder.Path(), false);
+    log.OnColumnClick(COL_DATE);
+    EXPECT_TRUE(log.SortAscending()) << "the first click after start sorts ascending";
+    EXPECT_EQ(Names(), QStringList({"Old note", "Morning call", "Evening call"}));
+
+    log.OnColumnClick(COL_NAME);
+    EXPECT_FALSE(log.SortAscending()) << "another column still flips";
+    EXPECT_EQ(Names(), QStringList({"Old note", "Morning call", "Evening call"}));
+
+    log.OnColumnClick(COL_DURATION);
+    EXPECT_EQ(log.SortColumn(), COL_DURATION);
+    EXPECT_EQ(Names(), QStringList({"Old note", "Evening call", "Morning call"}));
+}
+
+TEST_F(CallLogTest, SortKeepsTheSelectedRecordingSelected)
+{
+    AddThree();
+    log.Load(folder.Path(), false);
+    log.SelectRow(1);
+    const QString chosen = log.SelectedName();
+    log.OnColumnClick(COL_NAME);
+    EXPECT_EQ(log.SelectedName(), chosen);
+    log.OnColumnClick(COL_SIZE);
+    EXPECT_EQ(log.SelectedName(), chosen);
+}
+
+TEST_F(CallLogTest, RescanFindsNewFilesAndKeepsTheSelection)
+{
+    AddThree();
+    log.Load(folder.Path(), false);
+    log.SelectRow(2);
+    folder.Add({"Latest", COleDateTime(2025, 1, 1, 8, 0, 0), 10});
+    EXPECT_TRUE(log.Rescan(false));
+    EXPECT_EQ(log.Model().Count(), 4);
+    EXPECT_EQ(Names().first(), QStringLiteral("Latest"));
+    EXPECT_EQ(log.SelectedName(), QStringLiteral("Old note"));
+}
+
+TEST_F(CallLogTest, RescanWaitsWhileBusyButStillRefills)
+{
+    AddThree();
+    log.Load(folder.Path(), false);
+    folder.Add({"Latest", COleDateTime(2025, 1, 1, 8, 0, 0), 10});
+    EXPECT_FALSE(log.Rescan(true));
+    EXPECT_EQ(log.Model().Count(), 3);
+
+    CRecordingEntry* inUse = log.Catalogue().CreateEntry();
+    ASSERT_NE(inUse, nullptr);
+    EXPECT_FALSE(log.Rescan(false)) << "a recording being made must not be dropped by a reload";
+    EXPECT_NE(log.Catalogue().FindByName(inUse->m_strName), nullptr);
+    EXPECT_EQ(log.Model().Count(), 4);
+}
+
+TEST_F(CallLogTest, RescanWritesPendingEditsBeforeDroppingTheEntries)
+{
+    AddThree();
+    log.Load(folder.Path(), false);
+    CRecordingEntry* entry = log.Catalogue().FindByName(QStringLiteral("Old note"));
+    ASSERT_NE(entry, nullptr);
+    entry->m_strNotes = QStringLiteral("typed just now");
+    entry->SetState(kStateTagPending);
+    log.Rescan(false);
+    entry = log.Catalogue().FindByName(QStringLiteral("Old note"));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->m_strNotes, QStringLiteral("typed just now"));
+}
+
+TEST_F(CallLogTest, NewRowGoesOnTopSelectedAndRenameRewritesTheOldRow)
+{
+    AddThree();
+    log.Load(folder.Path(), false);
+    CRecordingEntry* entry = log.Catalogue().CreateEntry();
+    ASSERT_NE(entry, nullptr);
+    log.AddRow(*entry);
+    EXPECT_EQ(log.Model().Count(), 4);
+    EXPECT_EQ(log.SelectedRow(), 0);
+    EXPECT_EQ(log.Model().Row(0).image, IMAGE_IN_USE);
+
+    const QString oldName = entry->m_strName;
+    entry->m_strName = QStringLiteral("Renamed");
+    entry->SetState(kStateSaved);
+    EXPECT_TRUE(log.RewriteRow(oldName.toUpper(), *entry)) << "the old name is found ignoring case";
+    EXPECT_EQ(log.Model().Row(0).text[COL_NAME], QStringLiteral("Renamed"));
+    EXPECT_EQ(log.Model().Row(0).image, IMAGE_NORMAL);
+    EXPECT_EQ(log.Model().Count(), 4);
+    EXPECT_FALSE(log.RewriteRow(QStringLiteral("no such row"), *entry));
+}
+
+TEST_F(CallLogTest, UnknownDurationIsMeasuredAndWrittenBack)
+{
+    folder.Add({"Measured", COleDateTime(2024, 5, 5, 5, 5, 5), 60});
+    log.Load(folder.Path(), false);
+    CRecordingEntry* entry = log.Catalogue().FindByName(QStringLiteral("Measured"));
+    ASSERT_NE(entry, nullptr);
+    entry->m_dtDuration = COleDateTime(-1.0);
+    entry->m_dwSize = 0;
+    log.Refill();
+    EXPECT_EQ(log.Model().Row(0).text[COL_DURATION], QStringLiteral("00:01")) << "one second of tone";
+    EXPECT_EQ(entry->GetState(), kStateSaved) << "the tag took the measured duration";
+    EXPECT_GT(entry->m_dwSize, 0u);
+
+    CId3Tag tag;
+    ASSERT_TRUE(tag.Open(entry->FilePath()));
+    ASSERT_EQ(tag.Read(), 1);
+    CId3Frame tlen;
+    ASSERT_TRUE(tag.GetFrame("TLEN", tlen));
+    EXPECT_EQ(tlen.GetText(), QStringLiteral("00:00:01"));
+}
+
+TEST_F(CallLogTest, RecordingBeingMadeIsNotMeasured)
+{
+    log.Load(folder.Path(), false);
+    CRecordingEntry* entry = log.Catalogue().CreateEntry();
+    ASSERT_NE(entry, nullptr);
+    entry->m_dtDuration = COleDateTime(-1.0);
+    log.Refill();
+    EXPECT_EQ(log.Model().Row(0).text[COL_DURATION], QStringLiteral("--:--"));
+    EXPECT_EQ(entry->GetState(), kStateRecording);
+}
+
+TEST_F(CallLogTest, EmptyOrMissingFolderGivesNoRowsAndNoSelection)
+{
+    EXPECT_TRUE(log.Load(folder.Path(), false));
+    EXPECT_EQ(log.Model().Count(), 0);
+    EXPECT_EQ(log.SelectedRow(), -1);
+    EXPECT_EQ(log.SelectedEntry(), nullptr);
+    EXPECT_FALSE(log.Load(folder.Path() + "gone/", false));
+    EXPECT_EQ(log.Model().Count(), 0);
+}
+
+TEST_F(CallLogTest, SelectedRowStandsBelowTheTopOfTheView)
+{
+    for (int i = 0; i < 60; ++i)
+        folder.Add({QStringLiteral("Call %1").arg(i, 2, 10, QLatin1Char('0')), COleDateTime(2024, 1, 1, 0, i, 0), 1});
+    log.Load(folder.Path(), false);
+    view.show();
+    log.Refill(40);
+    EXPECT_EQ(log.SelectedRow(), 40);
+    const QRect rect = view.visualRect(log.Model().index(40, 1));
+    EXPECT_NEAR(rect.top(), CCallLog::kSelectedRowOffset, 2);
+    log.Refill(500);
+    EXPECT_EQ(log.SelectedRow(), 59) << "an index past the end selects the last row";
+}
+
+}  // namespace
+}  // namespace sonvelle
