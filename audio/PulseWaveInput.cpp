@@ -2,6 +2,8 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <vector>
+
 namespace sonvelle {
 
 CPulseWaveInput::CPulseWaveInput(QString server) : m_server(std::move(server)) {}
@@ -29,8 +31,13 @@ void CPulseWaveInput::OnRead(pa_stream* s, std::size_t, void* self)
     while (pa_stream_readable_size(s) > 0) {
         if (pa_stream_peek(s, &data, &n) < 0 || n == 0)
             return;
-        if (data)
+        if (data) {
             me->m_queue.Fill(static_cast<const char*>(data), n);
+        } else {
+            // A hole in the stream is time that passed without sound: silence.
+            const std::vector<char> silence(n, 0);
+            me->m_queue.Fill(silence.data(), n);
+        }
         pa_stream_drop(s);
     }
 }

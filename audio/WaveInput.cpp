@@ -4,6 +4,7 @@
 #include "audio/PulseWaveInput.h"
 #include "platform/Messages.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -37,6 +38,11 @@ void CBufferQueue::Add(std::unique_ptr<CWaveBuffer> buffer)
     buffer->bytesRecorded = 0;
     std::lock_guard lock(m_mutex);
     m_queue.push_back(std::move(buffer));
+    if (!m_pending.isEmpty()) {
+        const QByteArray pending = std::move(m_pending);
+        m_pending.clear();
+        FillLocked(pending.constData(), static_cast<std::size_t>(pending.size()));
+    }
 }
 
 void CBufferQueue::PostFront()
@@ -49,9 +55,17 @@ void CBufferQueue::PostFront()
 void CBufferQueue::Fill(const char* bytes, std::size_t count)
 {
     std::lock_guard lock(m_mutex);
+    FillLocked(bytes, count);
+}
+
+void CBufferQueue::FillLocked(const char* bytes, std::size_t count)
+{
     while (count > 0) {
         if (m_queue.empty()) {
-            m_dropped += count;
+            const auto room = static_cast<std::size_t>(std::max(0, kPendingLimit - static_cast<int>(m_pending.size())));
+            const std::size_t kept = std::min(room, count);
+            m_pending.append(bytes, static_cast<qsizetype>(kept));
+            m_dropped += count - kept;
             return;
         }
         CWaveBuffer& b = *m_queue.front();
@@ -69,6 +83,7 @@ void CBufferQueue::Fill(const char* bytes, std::size_t count)
 void CBufferQueue::ReturnAll()
 {
     std::lock_guard lock(m_mutex);
+    m_pending.clear();  // sound of a capture that is being stopped
     while (!m_queue.empty())
         PostFront();
 }

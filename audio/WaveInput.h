@@ -41,6 +41,7 @@ std::unique_ptr<IWaveInput> CreateDefaultWaveInput();
 // The queue shared by the real devices: filled from the device's own thread.
 class CBufferQueue {
 public:
+    static constexpr int kPendingLimit = 2 * 64000;  // two seconds
     void SetTarget(QObject* notify, std::uintptr_t deviceId);
     void Add(std::unique_ptr<CWaveBuffer> buffer);
     // Copies sound into the queued buffers, posting each one that is full.
@@ -52,8 +53,12 @@ public:
 
 private:
     void PostFront();
+    void FillLocked(const char* bytes, std::size_t count);
     mutable std::mutex m_mutex;
     std::deque<std::unique_ptr<CWaveBuffer>> m_queue;
+    // Sound that came while every buffer was in the owner's hands: it waits
+    // here (up to kPendingLimit) for the next buffer instead of being lost.
+    QByteArray m_pending;
     QObject* m_notify = nullptr;
     std::uintptr_t m_deviceId = 0;
     std::uint64_t m_dropped = 0;

@@ -1,0 +1,154 @@
+// The device side of capture: the buffer queue that both devices share, and
+// the file-fed microphone.
+
+#include "audio/FileWaveInput.h"
+#include "audio/WaveInput.h"
+
+#include "AudioTestSupport.h"
+#include "platform/Messages.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cstring>
+
+using namespace sonvelle;
+using namespace sonvelle::test;
+
+namespace {
+
+// Collects the buffers a device hands back, in order.
+class CBufferSink : public QObject {
+public:
+    bool event(QEvent* e) override
+    {
+        if (e->type() != CMessage::EventType())
+            return QObject::event(e);
+        auto* m = static_cast<CMessage*>(e);
+        if (m->Message() == MM_WIM_DATA) {
+            auto b = m->TakePayload<CWaveBuffer>();
+            if (b)
+                buffers.push_back(std::move(b));
+        }
+        return true;
+    }
+    std::vector<std::unique_ptr<CWaveBuffer>> buffers;
+};
+
+std::int16_t SampleAt(const CWaveBuffer& b, int i)
+{
+    std::int16_t v = 0;
+    std::memcpy(&v, b.data.constData() + 2 * i, 2);
+    return v;
+}
+
+TEST(BufferQueue, FillsInOrderAndAResetReturnsThePartialBuffer)
+{
+    EnsureCoreApplication();
+    CBufferSink sink;
+    CBufferQueue queue;
+    queue.SetTarget(&sink, 7);
+    for (int i = 0; i < 3; ++i)
+        queue.Add(AllocCaptureBuffer());
+    std::vector<std::int16_t> ramp(1152 + 100);
+    for (size_t i = 0; i < ramp.size(); ++i)
+        ramp[i] = static_cast<std::int16_t>(i);
+    // Odd-sized pieces, as a server delivers them.
+    queue.Fill(reinterpret_cast<const char*>(ramp.data()), 1001);
+    queue.Fill(reinterpret_cast<const char*>(ramp.data()) + 1001, ramp.size() * 2 - 1001);
+    queue.ReturnAll();
+    ASSERT_TRUE(WaitFor([&] { return sink.buffers.size() == 3; }));
+    EXPECT_EQ(sink.buffers[0]->bytesRecorded, 2304u);
+    EXPECT_EQ(SampleAt(*sink.buffers[0], 1151), 1151);
+    EXPECT_EQ(sink.buffers[1]->bytesRecorded, 200u);
+    EXPECT_EQ(SampleAt(*sink.buffers[1], 0), 1152);
+    EXPECT_EQ(sink.buffers[2]->bytesRecorded, 0u);
+    EXPECT_EQ(queue.Size(), 0);
+}
+
+TEST(BufferQueue, SoundWaitsForTheNextBufferAndOnlyTheOverflowIsLost)
+{
+    EnsureCoreApplication();
+    CBufferSink sink;
+    CBufferQueue queue;
+    queue.SetTarget(&sink, 1);
+    std::vector<char> second(CBufferQueue::kPendingLimit + 1000, 1);
+    queue.Fill(second.data(), second.size());  // no buffer queued at all
+    EXPECT_EQ(queue.Dropped(), 1000u);
+    queue.Add(AllocCaptureBuffer());
+    ASSERT_TRUE(WaitFor([&] { return sink.buffers.size() == 1; }));
+    EXPECT_EQ(sink.buffers[0]->bytesRecorded, 2304u);
+    EXPECT_EQ(sink.buffers[0]->data.at(0), 1);
+    // A reset forgets what was waiting: it belonged to the capture that stopped.
+    queue.ReturnAll();
+    queue.Add(AllocCaptureBuffer());
+    EXPECT_EQ(queue.Size(), 1);
+}
+
+QString WriteWav(const QString& path, int rate, int channels, const std::vector<short>& frames)
+{
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(path.toUtf8().constData(), SFM_WRITE, &info);
+    if (!f)
+        return {};
+    sf_write_short(f, frames.data(), static_cast<sf_count_t>(frames.size()));
+    sf_close(f);
+    return path;
+}
+
+TEST(FileFedMicrophone, PlaysTheFileAtItsPaceThenSilence)
+{
+    EnsureCoreApplication();
+    QTemporaryDir dir;
+    // Stereo at 32 kHz: mixed down to one channel.
+    std::vector<short> frames;
+    for (int i = 0; i < 3 * 1152; ++i) {
+        frames.push_back(1000);
+        frames.push_back(3000);
+    }
+    const QString path = WriteWav(dir.path() + "/mic.wav", 32000, 2, frames);
+    auto source = std::make_shared<CFileFedSource>(path, 20.0);
+    ASSERT_TRUE(source->Valid()) << source->Error().toStdString();
+    EXPECT_EQ(source->Samples(), 3u * 1152);
+
+    CBufferSink sink;
+    CFileWaveInput input(source);
+    ASSERT_EQ(input.Open(&sink, WaveFormat{}), 0);
+    for (int i = 0; i < 6; ++i)
+        input.AddBuffer(AllocCaptureBuffer());
+    const std::uint32_t before = source->NowMs();
+    ASSERT_EQ(input.Start(), 0);
+    ASSERT_TRUE(WaitFor([&] { return sink.buffers.size() == 6; }));
+    // Twenty times faster: six buffers (216 ms of sound) in about 11 ms; the clock ran as far.
+    EXPECT_GE(source->NowMs() - before, 216u);
+    input.Stop();
+    input.Close();
+    EXPECT_EQ(SampleAt(*sink.buffers[0], 5), 2000);
+    EXPECT_EQ(SampleAt(*sink.buffers[5], 1151), 0);  // past the end: silence
+    for (const auto& b : sink.buffers)
+        EXPECT_EQ(b->bytesRecorded, 2304u);
+}
+
+TEST(FileFedMicrophone, RefusesWhatItCannotPlay)
+{
+    QTemporaryDir dir;
+    const QString at44 = WriteWav(dir.path() + "/mic44.wav", 44100, 1, std::vector<short>(4410, 5));
+    CFileFedSource wrongRate(at44, 1.0);
+    EXPECT_FALSE(wrongRate.Valid());
+    EXPECT_TRUE(wrongRate.Error().contains("32000"));
+    auto missing = std::make_shared<CFileFedSource>(dir.path() + "/none.wav", 1.0);
+    EXPECT_FALSE(missing->Valid());
+    CFileWaveInput input(missing);
+    CBufferSink sink;
+    const int error = input.Open(&sink, WaveFormat{});
+    EXPECT_NE(error, 0);
+    EXPECT_FALSE(input.ErrorText(error).isEmpty());
+    EXPECT_NE(input.Start(), 0);
+}
+
+}  // namespace
