@@ -44,6 +44,13 @@ void CBalloonWnd::Show(const QPoint& topLeft, const QString& text)
     update();
 }
 
+void CBalloonWnd::Show(QWidget* parent, const QPoint& topLeft, const QString& text)
+{
+    if (parent != parentWidget())
+        setParent(parent, windowFlags());
+    Show(topLeft, text);
+}
+
 QRect CBalloonWnd::TextRect() const
 {
     return QRect(QPoint(40, 10), QPoint(width() - 15 - 1, height() - 1));

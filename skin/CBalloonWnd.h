@@ -25,6 +25,8 @@ public:
 
     // Top-left at the point (global coordinates), the bitmap's size; shown without activation.
     void Show(const QPoint& topLeft, const QString& text);
+    // The same, owned by that window from now on.
+    void Show(QWidget* parent, const QPoint& topLeft, const QString& text);
     QString Text() const { return m_text; }
     // The rectangle the text is wrapped in.
     QRect TextRect() const;

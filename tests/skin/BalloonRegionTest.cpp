@@ -92,8 +92,13 @@ TEST(BalloonWindow, TheShapeIsTheYellowBubbleAndTheCloseButtonSitsTopRight)
 
     QTest::mouseClick(balloon.CloseButton(), Qt::LeftButton);
     EXPECT_FALSE(balloon.isVisible());
-    // Shown again with a new text.
-    balloon.Show(QPoint(10, 10), QStringLiteral("again"));
+    // Shown again with a new text and owner; it stays a frameless pop-up.
+    QWidget other;
+    balloon.Show(&other, QPoint(10, 10), QStringLiteral("again"));
     EXPECT_TRUE(balloon.isVisible());
-    EXPECT_EQ(balloon.pos(), QPoint(10, 10));
+    EXPECT_EQ(balloon.parentWidget(), &other);
+    EXPECT_TRUE(balloon.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(balloon.geometry(), QRect(10, 10, 258, 68));
+    EXPECT_EQ(balloon.Text(), "again");
+    balloon.setParent(nullptr);
 }
