@@ -626,7 +626,7 @@ QImage DragCursorImage()
     return img;
 }
 
-struct ButtonSpec {
+struct ButtonArt {
     const char* caption;
     int width;
     int height;
@@ -638,9 +638,9 @@ QImage Transport(int w, int h, State s, void (*glyph)(QPainter&, QRectF, State))
     return TransportButton(w, h, s, glyph);
 }
 
-const std::vector<ButtonSpec>& Buttons()
+const std::vector<ButtonArt>& Buttons()
 {
-    static const std::vector<ButtonSpec> specs = {
+    static const std::vector<ButtonArt> groups = {
         {"REGISTRA", 50, 45, [](State s) { return Transport(50, 45, s, GlyphRecord); }},
         {"PLAYREC", 50, 45, [](State s) { return Transport(50, 45, s, GlyphPlay); }},
         {"STOPREC", 50, 45, [](State s) { return Transport(50, 45, s, GlyphStop); }},
@@ -665,7 +665,7 @@ const std::vector<ButtonSpec>& Buttons()
         {"HELP", 56, 50, [](State s) { return SideButton(56, 50, s, SideHelp); }},
         {"SALVA", 15, 16, [](State s) { return SaveButton(s); }},
     };
-    return specs;
+    return groups;
 }
 
 const char kSuffixes[4] = {'U', 'D', 'F', 'X'};
@@ -674,13 +674,13 @@ QImage Generate(const QString& key)
 {
     if (key == QLatin1String(kBalloonBitmap))
         return Balloon();
-    for (const ButtonSpec& spec : Buttons()) {
-        const QString caption = QString::fromLatin1(spec.caption);
+    for (const ButtonArt& group : Buttons()) {
+        const QString caption = QString::fromLatin1(group.caption);
         if (key.size() != caption.size() + 1 || !key.startsWith(caption))
             continue;
         for (int i = 0; i < 4; ++i)
             if (key.back() == QLatin1Char(kSuffixes[i]))
-                return spec.draw(static_cast<State>(i));
+                return group.draw(static_cast<State>(i));
     }
     return {};
 }
@@ -812,8 +812,8 @@ QCursor LoadCursorResource(int id)
 QStringList ButtonBitmapCaptions()
 {
     QStringList out;
-    for (const ButtonSpec& spec : Buttons())
-        out << QString::fromLatin1(spec.caption);
+    for (const ButtonArt& group : Buttons())
+        out << QString::fromLatin1(group.caption);
     return out;
 }
 

@@ -81,7 +81,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: skin_contact_sheet OUT.png\n");
         return 2;
     }
-    const int scale = 2, cell = 130, cols = 8;
+    const int scale = 2, cell = 150, cols = 8;
     struct Item {
         QString label;
         QImage image;
