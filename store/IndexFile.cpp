@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 #include <sys/file.h>
 #include <unistd.h>
@@ -47,6 +48,7 @@ void AppendDouble(QByteArray& out, double value)
 bool CIndexFile::Open(const QString& path)
 {
     Close();
+    DropCache();
     m_path = path;
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::ReadWrite))
@@ -71,8 +73,27 @@ void CIndexFile::Close()
     }
 }
 
+qint64 CIndexFile::CachedRead(char* out, qint64 count)
+{
+    constexpr qint64 kBlock = 1 << 20;
+    const qint64 pos = m_readPos;
+    if (m_cacheStart < 0 || pos < m_cacheStart || pos + count > m_cacheStart + m_cache.size()) {
+        if (!m_file.seek(pos))
+            return -1;
+        m_cache = m_file.read(std::max(count, kBlock));
+        m_cacheStart = pos;
+        if (m_cache.isEmpty() && m_file.error() != QFileDevice::NoError)
+            return -1;
+    }
+    const qint64 available = std::min<qint64>(count, m_cacheStart + m_cache.size() - pos);
+    std::memcpy(out, m_cache.constData() + (pos - m_cacheStart), static_cast<std::size_t>(available));
+    m_readPos += available;
+    return available;
+}
+
 bool CIndexFile::TruncateAt(qint64 offset)
 {
+    DropCache();
     m_file.flush();
     const bool ok = m_file.resize(offset);
     m_file.seek(offset);
@@ -82,9 +103,10 @@ bool CIndexFile::TruncateAt(qint64 offset)
 bool CIndexFile::ReadRecord(CRecordingEntry& entry)
 {
     const qint64 start = m_file.pos();
+    m_readPos = start;
     entry.m_dwIndexOffset = static_cast<std::uint32_t>(start);
     char base[kBaseRecord];
-    const qint64 got = m_file.read(base, kBaseRecord);
+    const qint64 got = CachedRead(base, kBaseRecord);
     if (got != kBaseRecord) {
         if (got < 0)
             WriteLog(m_file.errorString());
@@ -101,20 +123,20 @@ bool CIndexFile::ReadRecord(CRecordingEntry& entry)
     entry.m_strOperator.clear();
 
     char marker[kMarkerSize];
-    const qint64 afterNotes = m_file.pos();
-    const qint64 markerGot = m_file.read(marker, kMarkerSize);
+    const qint64 afterNotes = m_readPos;
+    const qint64 markerGot = CachedRead(marker, kMarkerSize);
     if (markerGot == kMarkerSize && std::memcmp(marker, kOperatorMarker, kMarkerSize) == 0) {
         char field[kTextField];
-        if (m_file.read(field, kTextField) != kTextField) {
+        if (CachedRead(field, kTextField) != kTextField) {
             TruncateAt(start);
             return false;
         }
         entry.m_strOperator = TrimmedField(field);
-    } else if (markerGot > 0) {
-        m_file.seek(afterNotes);
+    } else {
+        m_readPos = afterNotes;
     }
     entry.m_bFound = false;
-    return true;
+    return m_file.seek(m_readPos);
 }
 
 QByteArray CIndexFile::FixedField(const QString& text)
@@ -143,6 +165,7 @@ QByteArray CIndexFile::EncodeRecord(const CRecordingEntry& entry)
 
 bool CIndexFile::WriteRecord(CRecordingEntry& entry)
 {
+    DropCache();
     entry.m_dwIndexOffset = static_cast<std::uint32_t>(m_file.pos());
     const QByteArray record = EncodeRecord(entry);
     return m_file.write(record) == record.size() && m_file.flush();
@@ -160,6 +183,7 @@ qint64 CIndexFile::StoredRecordLength(qint64 offset)
 
 bool CIndexFile::MarkDeleted(const CRecordingEntry& entry)
 {
+    DropCache();
     return m_file.seek(qint64(entry.m_dwIndexOffset) + 260) && m_file.write("1", 1) == 1 && m_file.flush();
 }
 
@@ -191,6 +215,7 @@ bool CIndexFile::Compact(const std::vector<CRecordingEntry*>& entries)
     for (std::size_t i = 0; i < entries.size(); ++i)
         entries[i]->m_dwIndexOffset = offsets[i];
     // The name now belongs to the new file; hold that one, locked, from here on.
+    DropCache();
     m_file.close();
     m_file.setFileName(m_path);
     if (!m_file.open(QIODevice::ReadWrite) || !Lock()) {

@@ -59,9 +59,15 @@ private:
     // Length of the record stored at offset, judged as the reader judges it.
     qint64 StoredRecordLength(qint64 offset);
     bool TruncateAt(qint64 offset);
+    // Reads through a block cache, so that walking the records costs a few large reads.
+    qint64 CachedRead(char* out, qint64 count);
+    void DropCache() { m_cacheStart = -1; m_cache.clear(); }
 
     QFile m_file;
     QString m_path;
+    QByteArray m_cache;
+    qint64 m_cacheStart = -1;
+    qint64 m_readPos = 0;
 };
 
 }  // namespace sonvelle

@@ -5,10 +5,10 @@
 #include "platform/Registry.h"
 #include "resources/StringTable.h"
 #include "store/DurationMeter.h"
+#include "store/FolderListing.h"
 #include "store/Id3Tag.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
@@ -114,9 +114,8 @@ bool CRecordingList::Load(const QString& folder)
     timer.start();
     if (!LoadFromIndex(target) || !m_index.IsOpen()) {
         WriteLog(QStringLiteral("Impossibile aprire/creare il file di indice..."));
-        QDirIterator it(target, {QStringLiteral("*.mp3")}, QDir::Files | QDir::CaseSensitive);
-        while (it.hasNext())
-            AddFileEntry(it.next(), target);
+        for (const ListedFile& file : ListRecordingFiles(target))
+            AddFileEntry(target + file.fileName, target);
     }
     WriteLog(QStringLiteral("Tempo Carica Lista = %1").arg(timer.elapsed()));
     return true;
@@ -148,17 +147,18 @@ bool CRecordingList::LoadFromIndex(const QString& folder)
     InvalidateNames();
 
     std::size_t matched = 0;
-    QDirIterator it(folder, {QStringLiteral("*.mp3")}, QDir::Files | QDir::CaseSensitive);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo info = it.fileInfo();
-        const QString name = WithoutExtension(info.fileName());
-        if (MarkFound(name, true, FileSize32(info.size()))) {
+    for (const ListedFile& file : ListRecordingFiles(folder)) {
+        const QString path = folder + file.fileName;
+        const QString name = WithoutExtension(file.fileName);
+        if (MarkFound(name, true, FileSize32(file.size))) {
             ++matched;
+            const auto& sameFolded = m_names[name.toCaseFolded()];
+            if (sameFolded.size() == 1 && sameFolded.front()->m_strName == name)
+                continue;
             // The file's own spelling wins over a record that differs in case only,
             // or the entry would name a file that does not exist here.
             CRecordingEntry* entry = nullptr;
-            for (CRecordingEntry* candidate : m_names.value(name.toCaseFolded())) {
+            for (CRecordingEntry* candidate : sameFolded) {
                 if (candidate->m_strName == name) {
                     entry = nullptr;
                     break;
