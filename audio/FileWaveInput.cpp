@@ -53,12 +53,14 @@ void CFileFedSource::StartTimeline()
     std::call_once(m_started, [this] {
         m_origin = std::chrono::steady_clock::now();
         m_originMs = CSteadyClock().NowMs();
+        m_running.store(true);
     });
 }
 
 std::uint64_t CFileFedSource::Position()
 {
-    StartTimeline();
+    if (!m_running.load())
+        return 0;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_origin).count();
     return static_cast<std::uint64_t>(seconds * m_speed * kSampleRate);
 }
@@ -72,6 +74,9 @@ std::chrono::steady_clock::time_point CFileFedSource::TimeOf(std::uint64_t posit
 
 std::uint32_t CFileFedSource::NowMs()
 {
+    // Until the microphone first runs, time passes as usual.
+    if (!m_running.load())
+        return CSteadyClock().NowMs();
     return m_originMs + static_cast<std::uint32_t>(Position() * 1000 / kSampleRate);
 }
 
@@ -115,6 +120,7 @@ int CFileWaveInput::Start()
     if (m_running)
         return 0;
     m_running = true;
+    m_source->StartTimeline();
     m_thread = std::thread([this] { Run(); });
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "audio/WaveInput.h"
 #include "platform/Clock.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -32,7 +33,9 @@ public:
     // made once; it also becomes the process clock.
     static std::shared_ptr<CFileFedSource> FromEnvironment();
 
-    // Sample position of the timeline now (starts at 0 on the first call).
+    // The timeline starts with the first device that runs on it.
+    void StartTimeline();
+    // Sample position of the timeline now (0 until it starts).
     std::uint64_t Position();
     // Real time at which the timeline reaches a position.
     std::chrono::steady_clock::time_point TimeOf(std::uint64_t position);
@@ -43,11 +46,11 @@ public:
     std::uint32_t NowMs() override;
 
 private:
-    void StartTimeline();
     std::vector<std::int16_t> m_samples;
     double m_speed = 1.0;
     QString m_error;
     std::once_flag m_started;
+    std::atomic<bool> m_running{false};
     std::chrono::steady_clock::time_point m_origin;
     std::uint32_t m_originMs = 0;
 };

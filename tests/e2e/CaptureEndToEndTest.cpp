@@ -287,7 +287,7 @@ TEST_F(EndToEnd, TheGateCutsSpeechClickAndSpeechFromAFileFedMicrophone)
     ASSERT_GT(lastLoud - firstLoud, 32000) << "the speech must outlast the bump rule";
     const double speechSegment = (lastLoud - firstLoud) / 32000.0 + 3.0;  // plus the silence allowance
 
-    auto source = std::make_shared<CFileFedSource>(sceneFile, 4.0);
+    auto source = std::make_shared<CFileFedSource>(sceneFile, 2.0);
     ASSERT_TRUE(source->Valid()) << source->Error().toStdString();
     SetSystemClock(source.get());
     capture->SetWaveInputFactory([source] { return std::make_unique<CFileWaveInput>(source); });
@@ -298,7 +298,7 @@ TEST_F(EndToEnd, TheGateCutsSpeechClickAndSpeechFromAFileFedMicrophone)
     capture->PostThreadMessage(WM_REC_VOICE_ACTIVATION, 1);
     capture->PostThreadMessage(WM_REC_START);
 
-    // 22 s of scene at four times the pace.
+    // 22 s of scene at twice the pace.
     ASSERT_TRUE(WaitFor([&] { return window.ready.size() >= 3; }, 20000)) << window.ready.size();
     capture->PostThreadMessage(WM_REC_VOICE_ACTIVATION, 0);
     capture->PostThreadMessage(WM_REC_CLOSE);
