@@ -1,9 +1,11 @@
 #include "mainwnd/MainDlg.h"
 
+#include "app/SettingsStore.h"
 #include "mainwnd/CallLogFormat.h"
 #include "mainwnd/ControlRules.h"
 #include "mainwnd/KeyboardTable.h"
 #include "mainwnd/MainDlgIds.h"
+#include "mainwnd/RecordingWindowBridge.h"
 #include "mainwnd/SpeakerLine.h"
 #include "platform/Message.h"
 #include "resources/StringTable.h"
@@ -78,13 +80,24 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent)
     m_bLargeFonts = QFontMetrics(font()).height() > 16;
     CreateMenus();
     CreateControls();
+    m_settingsStore = std::make_unique<CSettingsStore>(m_appSettings);
+    m_recording = std::make_unique<CRecordingBridge>(*this, m_appSettings, *m_settingsStore);
 }
 
 CMainDlg::~CMainDlg()
 {
+    // Players and worker threads end before the controls they report to.
+    m_recording.reset();
     // The list's model lives in m_callLog; the view must let go of it first.
     if (m_list)
         m_list->setModel(nullptr);
+}
+
+void CMainDlg::SetRecordingState(int state)
+{
+    m_nRecordingState = state;
+    if (m_recording && m_recording->Control().State() != state)
+        m_recording->Control().SetState(state);
 }
 
 int CMainDlg::exec()

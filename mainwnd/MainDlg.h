@@ -5,6 +5,7 @@
 // and timer goes to one named handler; handlers of features that are not
 // built yet are empty hooks (the control is there, nothing pretends to work).
 
+#include "app/AppSettings.h"
 #include "app/MainWindowHost.h"
 #include "mainwnd/CallLog.h"
 #include "platform/Message.h"
@@ -33,6 +34,8 @@ class CColorStatic;
 class CLevelMeter;
 class CMessage;
 class CPositionBar;
+class CRecordingBridge;
+class CSettingsStore;
 class CSkinButton;
 class ISpeakerLine;
 
@@ -83,7 +86,8 @@ public:
     void SetLargeFonts(bool large) { m_bLargeFonts = large; }
     // The speakers line of the mixer; null until the mixer exists. The caller keeps ownership.
     void SetSpeakerLine(ISpeakerLine* line);
-    void SetRecordingState(int state) { m_nRecordingState = state; }
+    // The recording control holds the state; the window keeps a copy for its enable rules.
+    void SetRecordingState(int state);
     // The Find window (modeless); null while none is open.
     void SetFindWindow(QWidget* findWindow) { m_findWindow = findWindow; }
 
@@ -117,6 +121,11 @@ public:
 
     // Loads the work folder into the catalogue and fills the list.
     void LoadWorkFolder(const QString& workFolder);
+
+    // Recording control, the players and the worker threads; the settings they read.
+    CRecordingBridge& Recording() { return *m_recording; }
+    CAppSettings& AppSettings() { return m_appSettings; }
+    CSettingsStore& SettingsStore() { return *m_settingsStore; }
 
 protected:
     bool event(QEvent* event) override;
@@ -234,6 +243,9 @@ private:
     bool m_bSoundCardPresent = true;
     bool m_bInitialised = false;
     bool m_bCloseDone = false;
+    CAppSettings m_appSettings;
+    std::unique_ptr<CSettingsStore> m_settingsStore;
+    std::unique_ptr<CRecordingBridge> m_recording;
 };
 
 }  // namespace sonvelle

@@ -5,6 +5,7 @@
 #include "mainwnd/ControlRules.h"
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/MainDlgIds.h"
+#include "mainwnd/RecordingWindowBridge.h"
 #include "platform/Message.h"
 #include "skin/CLevelMeter.h"
 
@@ -14,45 +15,33 @@ namespace sonvelle {
 
 // Recording control ---------------------------------------------------------
 
-void CMainDlg::OnRecord() {}
-void CMainDlg::OnStop() {}
-void CMainDlg::OnStopPlaying() {}
-void CMainDlg::OnPause() {}
-void CMainDlg::OnAutoRecording() {}
-void CMainDlg::OnVoiceDetected() {}
+void CMainDlg::OnRecord() { m_recording->Record(); }
+void CMainDlg::OnStop() { m_recording->Stop(); }
+void CMainDlg::OnStopPlaying() { m_recording->StopPlaying(); }
+void CMainDlg::OnPause() { m_recording->Pause(); }
+void CMainDlg::OnAutoRecording() { m_recording->AutoRecording(); }
+void CMainDlg::OnVoiceDetected() { m_recording->VoiceDetected(); }
 
 void CMainDlg::OnRecordingFileReady(CMessage& message)
 {
-    // The path text belongs to the window; taking it frees it even while nothing uses it.
-    (void)message.TakePayload<QString>();
+    const std::unique_ptr<QString> path = message.TakePayload<QString>();
+    m_recording->RecordingFileReady(path ? *path : QString(), message.LParam() != 0);
 }
 
-void CMainDlg::OnButtonRepeat(int /*controlId*/)
-{
-    // Without a play to wind, the focus just goes to the list.
-    m_list->setFocus();
-}
-
-void CMainDlg::OnSeekPosition(int /*seconds*/) {}
-
-void CMainDlg::OnInputLevel(WPARAM peak, LPARAM /*lowest*/)
-{
-    if (m_nRecordingState == STATE_IDLE || m_nRecordingState == STATE_PLAYING)
-        return;
-    m_levelMeter->SetLevel(static_cast<int>(peak));
-}
-
-void CMainDlg::OnThresholdChanged(int /*threshold*/) {}
-void CMainDlg::OnRecordingTimeTimer() { KillTimer(TIMER_RECORDING_TIME); }
-void CMainDlg::OnPlayingPositionTimer() { KillTimer(TIMER_PLAYING_POSITION); }
-void CMainDlg::OnWarningSoundTimer() { KillTimer(TIMER_WARNING_SOUND); }
-void CMainDlg::OnWarningSoundEndTimer() { KillTimer(TIMER_WARNING_SOUND_END); }
+void CMainDlg::OnButtonRepeat(int controlId) { m_recording->ButtonRepeat(controlId); }
+void CMainDlg::OnSeekPosition(int seconds) { m_recording->SeekPosition(seconds); }
+void CMainDlg::OnInputLevel(WPARAM peak, LPARAM /*lowest*/) { m_recording->InputLevel(static_cast<int>(peak)); }
+void CMainDlg::OnThresholdChanged(int threshold) { m_recording->ThresholdChanged(threshold); }
+void CMainDlg::OnRecordingTimeTimer() { m_recording->Timer(TIMER_RECORDING_TIME); }
+void CMainDlg::OnPlayingPositionTimer() { m_recording->Timer(TIMER_PLAYING_POSITION); }
+void CMainDlg::OnWarningSoundTimer() { m_recording->Timer(TIMER_WARNING_SOUND); }
+void CMainDlg::OnWarningSoundEndTimer() { m_recording->Timer(TIMER_WARNING_SOUND_END); }
 
 // Playback --------------------------------------------------------------------
 
-void CMainDlg::OnPlay() {}
-void CMainDlg::OnListDoubleClick(int /*row*/) {}
-void CMainDlg::PlaySelected() {}
+void CMainDlg::OnPlay() { m_recording->OnPlay(); }
+void CMainDlg::OnListDoubleClick(int row) { m_recording->PlayRow(row); }
+void CMainDlg::PlaySelected() { m_recording->OnPlay(); }
 
 // Save, rename, protection, delete -----------------------------------------------
 

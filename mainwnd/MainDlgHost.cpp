@@ -3,6 +3,7 @@
 #include "mainwnd/ControlRules.h"
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/MainDlgIds.h"
+#include "mainwnd/RecordingWindowBridge.h"
 #include "platform/Log.h"
 #include "platform/Message.h"
 #include "platform/Prompt.h"
@@ -35,6 +36,9 @@ void CMainDlg::OnClose()
 {
     m_bCloseDone = true;
     WriteLog(QStringLiteral("Inizio chiusura applicazione"));
+    // A recording still running is ended and saved before anything closes.
+    m_recording->EndAutoRecording();
+    m_recording->EndManualRecording();
     SaveCatalogueIndex();
     DeleteFindDialog();
 }
@@ -83,13 +87,38 @@ void CMainDlg::StartOneShotTimer(int id, int ms)
 
 void CMainDlg::SetRecordingStateIdle()
 {
-    m_nRecordingState = STATE_IDLE;
-    UpdateRecordButtons();
+    m_recording->SetStateIdle();
 }
 
 void CMainDlg::StopManualRecording()
 {
-    OnStop();
+    m_recording->EndManualRecording();
+}
+
+void CMainDlg::SwitchAutoRecordingOn()
+{
+    if (m_recording->Control().State() < 4)
+        m_recording->AutoRecording();
+}
+
+void CMainDlg::SwitchAutoRecordingOff()
+{
+    m_recording->EndAutoRecording();
+}
+
+void CMainDlg::CreateWorkerThreads()
+{
+    m_recording->CreateWorkerThreads();
+}
+
+void CMainDlg::StartWorkerThreads(const QString& programFolder, const QString& workFolder)
+{
+    m_recording->StartWorkerThreads(programFolder, workFolder);
+}
+
+CWorkerThread* CMainDlg::CaptureThread() const
+{
+    return m_recording->CaptureThread();
 }
 
 void CMainDlg::LoadCatalogueAndFillList(const CAppSettings& /*settings*/)
@@ -132,13 +161,8 @@ void CMainDlg::OnRealignNoticeTimer()
     OnImport();
 }
 
-// Worker threads, mixer and notification area: hooks until those parts exist.
+// Mixer and notification area: hooks until those parts exist.
 
-void CMainDlg::CreateWorkerThreads() {}
-void CMainDlg::StartWorkerThreads(const QString& /*programFolder*/, const QString& /*workFolder*/) {}
-CWorkerThread* CMainDlg::CaptureThread() const { return nullptr; }
-void CMainDlg::SwitchAutoRecordingOn() {}
-void CMainDlg::SwitchAutoRecordingOff() {}
 void CMainDlg::HideToTray() {}
 void CMainDlg::RemoveTrayIcon() {}
 void CMainDlg::LogMixerLines() {}

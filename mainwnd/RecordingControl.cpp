@@ -268,9 +268,9 @@ void CRecordingControl::OnStop()
 
         if (m_current == entry) {
             if (!confirmed || IsRecordingDiscarded(*entry)) {
-                // The user discarded it. A manual recording's audio stays in the writer's
-                // file until the next recording; the single file's own copy goes now.
-                if (!file.isEmpty())
+                // A manual recording's audio stays in the writer's file until the next
+                // recording; the single file's goes only when the user discarded it.
+                if (!file.isEmpty() && IsRecordingDiscarded(*entry))
                     QFile::remove(file);
                 RemoveRecording(*entry);
             } else {
@@ -538,7 +538,8 @@ void CRecordingControl::OnRecordingFileReady(const QString& handedOverPath, bool
             return;
         }
         if (!confirmed || IsRecordingDiscarded(*entry)) {
-            QFile::remove(handedOverPath);
+            if (IsRecordingDiscarded(*entry))
+                QFile::remove(handedOverPath);
             RemoveRecording(*entry);
             EnablePlayIfListHasItems();
             return;

@@ -6,16 +6,17 @@
 #include "audio/WriteSoundFile.h"
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/MainDlgIds.h"
+#include "mainwnd/RecordingSaveStep.h"
 #include "mainwnd/SpeakerLine.h"
 #include "platform/Log.h"
 #include "platform/Messages.h"
+#include "platform/ProgramFolder.h"
 #include "resources/StringTable.h"
 #include "skin/CColorStatic.h"
 #include "skin/CLevelMeter.h"
 #include "skin/CPositionBar.h"
 #include "store/RecordingEntry.h"
 #include "store/RecordingList.h"
-#include "store/ui/SaveRecordingDlg.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -210,7 +211,22 @@ void CRecordingBridge::Play()
     OnPlay();
 }
 
-void CRecordingBridge::OnRecordingFileReady(const QString& path, bool discard)
+void CRecordingBridge::Record() { m_control->OnRecord(); SyncWindowState(); }
+void CRecordingBridge::Stop() { m_control->OnStop(); SyncWindowState(); }
+void CRecordingBridge::StopPlaying() { m_control->OnStopPlaying(); SyncWindowState(); }
+void CRecordingBridge::Pause() { m_control->OnPause(); SyncWindowState(); }
+void CRecordingBridge::AutoRecording() { m_control->OnAutoRecording(); SyncWindowState(); }
+void CRecordingBridge::VoiceDetected() { m_control->OnVoiceDetected(); SyncWindowState(); }
+void CRecordingBridge::ButtonRepeat(int controlId) { m_control->OnButtonRepeat(controlId); SyncWindowState(); }
+void CRecordingBridge::SeekPosition(int seconds) { m_control->OnSeekPosition(seconds); SyncWindowState(); }
+void CRecordingBridge::InputLevel(int peak) { m_control->OnInputLevel(peak); }
+int CRecordingBridge::ThresholdChanged(int threshold) { return m_control->OnThresholdChanged(threshold); }
+void CRecordingBridge::Timer(int id) { m_control->OnTimer(id); SyncWindowState(); }
+void CRecordingBridge::SetStateIdle() { m_control->SetStateIdle(); SyncWindowState(); }
+void CRecordingBridge::EndAutoRecording() { m_control->EndAutoRecording(); SyncWindowState(); }
+void CRecordingBridge::EndManualRecording() { m_control->EndManualRecording(); SyncWindowState(); }
+
+void CRecordingBridge::RecordingFileReady(const QString& path, bool discard)
 {
     m_control->OnRecordingFileReady(path, discard);
     SyncWindowState();
@@ -469,10 +485,7 @@ void CRecordingBridge::SetTrayIcon(int /*iconId*/, const QString& /*tip*/) {}
 
 bool CRecordingBridge::ShowSaveDialog(CRecordingEntry& entry, const QString& file)
 {
-    CSaveRecordingDlg dialog(&m_window);
-    dialog.Setup(&entry, WorkFolder(), m_settings.PlayAlternativo);
-    dialog.SetRecordingFile(file);
-    return dialog.exec() == QDialog::Accepted;
+    return RunRecordingSaveStep(&m_window, entry, WorkFolder(), file, m_settings.PlayAlternativo);
 }
 
 void CRecordingBridge::ReloadCatalogueAndList()

@@ -32,7 +32,7 @@ public:
     ~CRecordingBridge() override;
 
     CRecordingControl& Control() { return *m_control; }
-    CSoundPlayer& Registra() { return m_registra; }
+    CSoundPlayer& RecordingsPlayer() { return m_registra; }
     // The mixer's speakers line once it exists; null until then.
     void SetSpeakerLine(ISpeakerLine* line) { m_speakers = line; }
 
@@ -42,10 +42,26 @@ public:
     CWorkerThread* CaptureThread() const;
     CWriteSoundFile* Writer() const { return m_writer.get(); }
 
-    // The window's commands and messages.
+    // The window's commands, messages and timers; the window's copy of the state follows each.
+    void Record();
+    void Stop();
+    void StopPlaying();
+    void Pause();
+    void AutoRecording();
+    void VoiceDetected();
+    void RecordingFileReady(const QString& path, bool discard);
+    void ButtonRepeat(int controlId);
+    void SeekPosition(int seconds);
+    void InputLevel(int peak);
+    int ThresholdChanged(int threshold);
+    void Timer(int id);
     void OnPlay();
     void PlayRow(int row);
-    void OnRecordingFileReady(const QString& path, bool discard);
+    // Start-up and close.
+    void SetStateIdle();
+    void EndAutoRecording();
+    void EndManualRecording();
+    void SyncWindowState();
 
     // IRecordingWindow.
     void EnableControl(int id, bool enable) override;
@@ -111,7 +127,6 @@ public:
 private:
     class CPlayerPort;
     class CPlayCommandPort;
-    void SyncWindowState();
     QString ShownName(const CRecordingEntry& entry) const;
 
     CMainDlg& m_window;

@@ -9,7 +9,7 @@
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
-#include "store/RecordingSave.h"
+#include "platform/FileOps.h"
 
 #include <QDir>
 #include <QFile>
@@ -167,13 +167,20 @@ public:
         if (saveAnswers.empty() || saveAnswers.front().isEmpty()) {
             if (!saveAnswers.empty())
                 saveAnswers.erase(saveAnswers.begin());
-            MarkRecordingDiscarded(entry);
+            entry.m_strKeyWord = "**del**";
             return false;
         }
+        // As the dialog confirms: the audio renamed to the chosen name, never over another file.
         const QString name = saveAnswers.front();
         saveAnswers.erase(saveAnswers.begin());
-        QString recordingFile = file;
-        return ConfirmSaveRecording(entry, m_catalogue.WorkFolder(), recordingFile, name, QString());
+        const QString folder = m_catalogue.WorkFolder();
+        const QString from = file.isEmpty() ? entry.m_strFolder + LoadText(25) : file;
+        entry.SetState(kStateTagPending);
+        if (MoveFileNoReplace(from, folder + name + LoadText(20)) != FileError::None)
+            return false;
+        entry.m_strFolder = folder;
+        entry.m_strName = name;
+        return true;
     }
 
     void Play() override { ++playCommands; }
