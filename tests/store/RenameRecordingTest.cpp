@@ -1,0 +1,449 @@
+#include "resources/StringTable.h"
+#include "store/Id3Tag.h"
+#include "store/RecordingEntry.h"
+#include "store/RecordingInfoEditor.h"
+#include "store/RecordingList.h"
+#include "store/RecordingRename.h"
+#include "tests/store/SaveRenameFixtures.h"
+
+#include <QDir>
+
+#include <map>
+
+namespace sonvelle {
+namespace {
+
+using testing::WorkFolderTest;
+
+// The main window's side: two fields with their modified marks, the save
+// button and the list rows, as the window would keep them.
+class CFieldsDouble : public IRecordingInfoView {
+public:
+    QString FieldText(InfoField field) const override { return m_text.at(field); }
+    void SetFieldText(InfoField field, const QString& text) override
+    {
+        m_text[field] = text;
+        m_modified[field] = false;
+    }
+    bool IsFieldModified(InfoField field) const override { return m_modified.at(field); }
+    void SetFieldModified(InfoField field, bool modified) override { m_modified[field] = modified; }
+    void MoveCaretToEnd(InfoField field) override { m_caretMovedTo.push_back(field); }
+    void FocusField(InfoField field) override { m_focused.push_back(field); }
+    void EnableSaveButton(bool enable) override { m_saveEnabled = enable; }
+    void RewriteRow(const QString& oldName, const CRecordingEntry& entry) override
+    {
+        m_rowsRewritten.push_back(oldName + QStringLiteral(" -> ") + entry.m_strName);
+    }
+    void StopPlaybackOf(const CRecordingEntry& entry) override { m_stoppedPlaying.push_back(entry.m_strName); }
+
+    // A keystroke: the text changes, the field marks itself modified and tells the window.
+    void Type(CRecordingInfoEditor& editor, InfoField field, const QString& text)
+    {
+        m_text[field] = text;
+        m_modified[field] = true;
+        editor.OnFieldChanged(field);
+    }
+
+    std::map<InfoField, QString> m_text{{InfoField::Name, {}}, {InfoField::Notes, {}}};
+    std::map<InfoField, bool> m_modified{{InfoField::Name, false}, {InfoField::Notes, false}};
+    std::vector<InfoField> m_caretMovedTo;
+    std::vector<InfoField> m_focused;
+    bool m_saveEnabled = true;
+    QStringList m_rowsRewritten;
+    QStringList m_stoppedPlaying;
+};
+
+class RenameFixture : public WorkFolderTest {
+protected:
+    void SetUp() override
+    {
+        WorkFolderTest::SetUp();
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/config")));
+        AddRecording(QStringLiteral("Call 1"), QStringLiteral("first call"));
+        AddRecording(QStringLiteral("Call 2"), QStringLiteral("second call"));
+        ASSERT_TRUE(m_list.Load(m_folder));
+        ASSERT_EQ(m_list.GetCount(), 2);
+        ASSERT_TRUE(m_list.IsIndexOpen());
+    }
+
+    void TearDown() override
+    {
+        m_list.Clear();
+        qunsetenv("XDG_CONFIG_HOME");
+        WorkFolderTest::TearDown();
+    }
+
+    // A recording file with its tag, as the program leaves it.
+    void AddRecording(const QString& name, const QString& notes)
+    {
+        WriteFile(name + QStringLiteral(".mp3"), Audio(name));
+        CRecordingEntry entry;
+        entry.m_strFolder = m_folder;
+        entry.m_strName = name;
+        entry.m_strNotes = notes;
+        entry.m_dtDate = COleDateTime(46000.5);
+        entry.m_dtDuration = COleDateTime(1.0 / 86400.0);
+        ASSERT_TRUE(CRecordingList::WriteEntryTags(entry));
+    }
+
+    static QByteArray Audio(const QString& name) { return QByteArray("\xFF\xFB\x50\xC4 audio of ") + name.toUtf8(); }
+
+    // What the file's tag says, read with the tag codec itself.
+    QString TagText(const QString& fileName, const QByteArray& frame) const
+    {
+        CId3Tag tag;
+        if (!tag.Open(PathOf(fileName)) || tag.Read() != 1)
+            return QStringLiteral("<no tag>");
+        CId3Frame found;
+        return tag.GetFrame(frame, found) ? found.GetText() : QStringLiteral("<no frame>");
+    }
+
+    // The audio behind the tag, which no rename may touch.
+    QByteArray AudioOf(const QString& fileName) const
+    {
+        const QByteArray bytes = ReadFile(fileName);
+        const qsizetype at = bytes.indexOf("\xFF\xFB\x50\xC4");
+        return at < 0 ? QByteArray() : bytes.mid(at);
+    }
+
+    // The catalogue as the next start sees it: index and folder.
+    std::map<QString, QString> ReloadedNamesAndNotes()
+    {
+        m_list.Clear();
+        CRecordingList reloaded;
+        EXPECT_TRUE(reloaded.Load(m_folder));
+        std::map<QString, QString> result;
+        for (const auto& entry : reloaded.Entries())
+            result[entry->m_strName] = entry->m_strNotes;
+        reloaded.Clear();
+        return result;
+    }
+
+    void Select(const QString& name) { m_editor.OnSelectionChanged(name); }
+
+    CRecordingList m_list;
+    CFieldsDouble m_view;
+    CRecordingInfoEditor m_editor{m_view, m_list};
+};
+
+using RenameFromMainWindow = RenameFixture;
+
+TEST_F(RenameFromMainWindow, SelectingShowsTheRecordingWithCleanFields)
+{
+    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("stale"));
+    m_editor.ShowEntry(nullptr);
+    Select(QStringLiteral("Call 2"));
+    ASSERT_EQ(m_editor.CurrentEntry(), m_list.FindByName(QStringLiteral("Call 2")));
+    EXPECT_EQ(m_view.FieldText(InfoField::Name), "Call 2");
+    EXPECT_EQ(m_view.FieldText(InfoField::Notes), "second call");
+    EXPECT_FALSE(m_view.IsFieldModified(InfoField::Name));
+    EXPECT_FALSE(m_view.IsFieldModified(InfoField::Notes));
+    EXPECT_FALSE(m_view.m_saveEnabled);
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+}
+
+TEST_F(RenameFromMainWindow, FieldChangesFilterAndDriveTheSaveButton)
+{
+    Select(QStringLiteral("Call 1"));
+    m_view.Type(m_editor, InfoField::Name, QStringLiteral("Call 1a"));
+    EXPECT_TRUE(m_view.m_saveEnabled);
+    m_view.Type(m_editor, InfoField::Name, QStringLiteral("Call 1a?"));
+    EXPECT_EQ(m_view.FieldText(InfoField::Name), "Call 1a");
+    EXPECT_TRUE(m_view.IsFieldModified(InfoField::Name));
+    EXPECT_EQ(m_view.m_caretMovedTo, std::vector<InfoField>{InfoField::Name});
+    m_view.Type(m_editor, InfoField::Name, QStringLiteral("Call 1"));
+    EXPECT_FALSE(m_view.m_saveEnabled);
+    // Notes keep every character; only a difference counts.
+    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("first call?"));
+    EXPECT_EQ(m_view.FieldText(InfoField::Notes), "first call?");
+    EXPECT_TRUE(m_view.m_saveEnabled);
+    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("first call"));
+    EXPECT_FALSE(m_view.m_saveEnabled);
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+}
+
+TEST_F(RenameFromMainWindow, SaveRenamesFileAndRewritesTagRowAndIndex)
+{
+    Select(QStringLiteral("Call 1"));
+    m_view.Type(m_editor, InfoField::Name, QStringLiteral("Anna, contract"));
+    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("call back\r\non Monday"));
+    m_editor.OnSaveButton();
+
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+    const CRecordingEntry* entry = m_list.FindByName(QStringLiteral("Anna, contract"));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry, m_editor.CurrentEntry());
+    EXPECT_EQ(entry->m_strNotes, "call back\r\non Monday");
+    EXPECT_EQ(entry->GetState(), kStateSaved);  // the tag is written
+    EXPECT_EQ(m_view.m_rowsRewritten, QStringList{"Call 1 -> Anna, contract"});
+    EXPECT_EQ(m_view.m_stoppedPlaying, QStringList{"Call 1"});
+    EXPECT_FALSE(m_view.m_saveEnabled);
+    EXPECT_FALSE(Exists(QStringLiteral("Call 1.mp3")));
+    EXPECT_EQ(AudioOf(QStringLiteral("Anna, contract.mp3")), Audio(QStringLiteral("Call 1")));
+    EXPECT_EQ(TagText(QStringLiteral("Anna, contract.mp3"), "TIT2"), "Anna, contract");
+    EXPECT_EQ(TagText(QStringLiteral("Anna, contract.mp3"), "COMM"), "call back\r\non Monday");
+    const auto reloaded = ReloadedNamesAndNotes();
+    EXPECT_EQ(reloaded, (std::map<QString, QString>{{"Anna, contract", "call back\r\non Monday"},
+                                                    {"Call 2", "second call"}}));
+}
+
+TEST_F(RenameFromMainWindow, ExistingNameIsRefusedAndNothingReplaced)
+{
+    const QByteArray call2 = ReadFile(QStringLiteral("Call 2.mp3"));
+    Select(QStringLiteral("Call 1"));
+    m_view.Type(m_editor, InfoField::Name, QStringLiteral("call 2"));
+    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("changed too"));
+    m_editor.OnSaveButton();
+
+    EXPECT_EQ(ShownTexts(), QStringList{LoadText(17)});
+    EXPECT_EQ(m_prompt.ShownSoFar().back().icon, PromptIcon::Exclamation);
+    EXPECT_EQ(m_view.FieldText(InfoField::Name), "Call 1");
+    EXPECT_EQ(m_view.m_focused, std::vector<InfoField>{InfoField::Name});
+    EXPECT_EQ(ReadFile(QStringLiteral("Call 2.mp3")), call2);
+    EXPECT_TRUE(Exists(QStringLiteral("Call 1.mp3")));
+    EXPECT_TRUE(m_view.m_rowsRewritten.isEmpty());
+    EXPECT_EQ(m_list.FindByName(QStringLiteral("Call 1"))->m_strNotes, "first call");
+
+    // A file that appeared after the list was filled is not replaced either.
+    m_prompt.Clear();
+    WriteFile(QStringLiteral("Outsider.mp3"), "not in the list");
+    m_view.Type(m_editor, InfoField::Name, QStringLiteral("Outsider"));
+    m_editor.OnSaveButton();
+    EXPECT_EQ(ShownTexts(), QStringList{LoadText(17)});
+    EXPECT_EQ(m_prompt.ShownSoFar().back().icon, PromptIcon::Stop);
+    EXPECT_EQ(ReadFile(QStringLiteral("Outsider.mp3")), "not in the list");
+    const CRecordingEntry* entry = m_list.FindByName(QStringLiteral("Call 1"));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->m_strNotes, "first call");
+    EXPECT_EQ(entry->GetState(), kStateSaved);
+    EXPECT_TRUE(m_view.m_rowsRewritten.isEmpty());
+    EXPECT_EQ(TagText(QStringLiteral("Call 1.mp3"), "COMM"), "first call");
+}
+
+TEST_F(RenameFromMainWindow, EmptyTooLongAndReservedNames)
+{
+    Select(QStringLiteral("Call 1"));
+    m_view.Type(m_editor, InfoField::Name, QString());
+    m_editor.OnSaveButton();
+    m_view.Type(m_editor, InfoField::Name, QString(261 - m_folder.toUtf8().size(), 'x'));
+    m_editor.OnSaveButton();
+    m_view.Type(m_editor, InfoField::Name, QStringLiteral("tagTemporary"));
+    m_editor.OnSaveButton();
+    EXPECT_EQ(ShownTexts(), (QStringList{LoadText(303), LoadText(304), LoadText(18)}));
+    EXPECT_EQ(m_prompt.ShownSoFar()[0].icon, PromptIcon::Exclamation);
+    EXPECT_EQ(m_prompt.ShownSoFar()[1].icon, PromptIcon::Exclamation);
+    EXPECT_EQ(m_prompt.ShownSoFar()[2].icon, PromptIcon::Stop);
+    EXPECT_EQ(m_view.m_focused.size(), 2u);
+    EXPECT_EQ(FilesInFolder(), (QStringList{"Call 1.mp3", "Call 2.mp3", "Index.txt"}));
+
+    // The reserved check is exact.
+    m_view.Type(m_editor, InfoField::Name, QStringLiteral("TAGTEMPORARY"));
+    m_editor.OnSaveButton();
+    EXPECT_EQ(m_prompt.ShownSoFar().size(), 3u);
+    EXPECT_TRUE(Exists(QStringLiteral("TAGTEMPORARY.mp3")));
+}
+
+TEST_F(RenameFromMainWindow, RecordingInUseChangesOnlyTheEntry)
+{
+    CRecordingEntry* recording = m_list.CreateEntry();
+    ASSERT_EQ(recording->GetState(), kStateRecording);
+    const QString oldName = recording->m_strName;
+    m_editor.ShowEntry(recording);
+    m_view.Type(m_editor, InfoField::Name, QStringLiteral("Live call"));
+    m_editor.OnSaveButton();
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+    EXPECT_EQ(recording->m_strName, "Live call");
+    EXPECT_EQ(recording->GetState(), kStateRecording);
+    EXPECT_TRUE(m_view.m_stoppedPlaying.isEmpty());
+    EXPECT_EQ(m_view.m_rowsRewritten, QStringList{oldName + " -> Live call"});
+    EXPECT_EQ(FilesInFolder(), (QStringList{"Call 1.mp3", "Call 2.mp3", "Index.txt"}));
+}
+
+using RenameFocusQuestion = RenameFixture;
+
+TEST_F(RenameFocusQuestion, NoRestoresTheNotes)
+{
+    Select(QStringLiteral("Call 1"));
+    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("new notes"));
+    m_prompt.Answer(PromptResult::No);
+    m_editor.OnFocusLeft(InfoField::Notes, CRecordingInfoEditor::kList);
+
+    ASSERT_EQ(m_prompt.ShownSoFar().size(), 1u);
+    const auto& question = m_prompt.ShownSoFar()[0];
+    EXPECT_EQ(question.text, "The information of the recording Call 1 have changed. Save?");
+    EXPECT_EQ(question.caption, LoadText(328));
+    EXPECT_EQ(question.icon, PromptIcon::Question);
+    EXPECT_EQ(question.buttons, PromptButtons::YesNo);
+    EXPECT_EQ(m_view.FieldText(InfoField::Notes), "first call");
+    EXPECT_EQ(m_view.FieldText(InfoField::Name), "Call 1");
+    EXPECT_FALSE(m_view.IsFieldModified(InfoField::Notes));
+    EXPECT_FALSE(m_view.m_saveEnabled);
+    EXPECT_EQ(m_list.FindByName(QStringLiteral("Call 1"))->m_strNotes, "first call");
+    EXPECT_EQ(TagText(QStringLiteral("Call 1.mp3"), "COMM"), "first call");
+}
+
+TEST_F(RenameFocusQuestion, YesOnSelectingAnotherRowSavesBothFieldsFirst)
+{
+    Select(QStringLiteral("Call 1"));
+    m_view.Type(m_editor, InfoField::Name, QStringLiteral("Renamed"));
+    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("kept notes"));
+    m_prompt.Answer(PromptResult::Yes);
+    Select(QStringLiteral("Call 2"));
+
+    EXPECT_EQ(m_prompt.ShownSoFar().size(), 1u);  // one question for both fields
+    EXPECT_EQ(TagText(QStringLiteral("Renamed.mp3"), "COMM"), "kept notes");
+    EXPECT_FALSE(Exists(QStringLiteral("Call 1.mp3")));
+    EXPECT_EQ(m_editor.CurrentEntry(), m_list.FindByName(QStringLiteral("Call 2")));
+    EXPECT_EQ(m_view.FieldText(InfoField::Name), "Call 2");
+    EXPECT_EQ(m_view.FieldText(InfoField::Notes), "second call");
+}
+
+TEST_F(RenameFocusQuestion, AskedOnlyForRealUnsavedChanges)
+{
+    Select(QStringLiteral("Call 1"));
+    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("draft"));
+    m_editor.OnFocusLeft(InfoField::Notes, CRecordingInfoEditor::kSaveButton);
+    m_editor.OnFocusLeft(InfoField::Notes, CRecordingInfoEditor::kNameField);
+    m_editor.OnFocusLeft(InfoField::Name, CRecordingInfoEditor::kList);  // the name was not touched
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+    EXPECT_TRUE(m_view.IsFieldModified(InfoField::Notes));
+
+    // Typed back to what it was: the mark goes, no question.
+    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("first call"));
+    m_editor.OnFocusLeft(InfoField::Notes, 0);
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+    EXPECT_FALSE(m_view.IsFieldModified(InfoField::Notes));
+
+    m_editor.ShowEntry(nullptr);
+    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("nobody's"));
+    m_editor.OnFocusLeft(InfoField::Notes, 0);
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+}
+
+TEST_F(RenameFocusQuestion, RecordingButtonsDoNotAskWhileRecording)
+{
+    CRecordingEntry* recording = m_list.CreateEntry();
+    m_editor.ShowEntry(recording);
+    for (int button : {CRecordingInfoEditor::kRecordButton, CRecordingInfoEditor::kStopButton,
+                       CRecordingInfoEditor::kAutoRecordButton}) {
+        m_view.Type(m_editor, InfoField::Notes, QStringLiteral("said while recording"));
+        m_editor.OnFocusLeft(InfoField::Notes, button);
+    }
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+    // What was typed stays for the stop to save.
+    EXPECT_EQ(m_view.FieldText(InfoField::Notes), "said while recording");
+
+    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("said while recording"));
+    m_prompt.Answer(PromptResult::No);
+    m_editor.OnFocusLeft(InfoField::Notes, CRecordingInfoEditor::kList);
+    EXPECT_EQ(m_prompt.ShownSoFar().size(), 1u);
+
+    // A saved recording asks whatever button takes the focus.
+    Select(QStringLiteral("Call 1"));
+    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("x"));
+    m_prompt.Answer(PromptResult::No);
+    m_editor.OnFocusLeft(InfoField::Notes, CRecordingInfoEditor::kStopButton);
+    EXPECT_EQ(m_prompt.ShownSoFar().size(), 2u);
+}
+
+TEST_F(RenameFocusQuestion, RefusedPendingSaveLeavesNoStaleCopies)
+{
+    Select(QStringLiteral("Call 1"));
+    m_view.Type(m_editor, InfoField::Name, QStringLiteral("Call 2"));
+    m_prompt.Answer(PromptResult::Yes);
+    m_editor.OnFocusLeft(InfoField::Name, CRecordingInfoEditor::kList);
+    EXPECT_EQ(ShownTexts(), (QStringList{m_prompt.ShownSoFar()[0].text, LoadText(17)}));
+
+    // The next press saves what the fields hold now, not the refused copies.
+    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("only notes"));
+    m_editor.OnSaveButton();
+    EXPECT_EQ(m_prompt.ShownSoFar().size(), 2u);
+    const CRecordingEntry* entry = m_list.FindByName(QStringLiteral("Call 1"));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->m_strNotes, "only notes");
+    EXPECT_EQ(TagText(QStringLiteral("Call 1.mp3"), "COMM"), "only notes");
+    EXPECT_EQ(TagText(QStringLiteral("Call 2.mp3"), "COMM"), "second call");
+}
+
+using RenameInPlace = RenameFixture;
+
+TEST_F(RenameInPlace, NewNameReachesFileTagIndexAndFields)
+{
+    Select(QStringLiteral("Call 2"));
+    m_editor.OnBeginLabelEdit(QStringLiteral("Call 2"));
+    EXPECT_TRUE(m_editor.OnEndLabelEdit(QStringLiteral("Supplier")));
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+    EXPECT_EQ(m_view.FieldText(InfoField::Name), "Supplier");
+    EXPECT_FALSE(m_view.m_saveEnabled);
+    EXPECT_EQ(AudioOf(QStringLiteral("Supplier.mp3")), Audio(QStringLiteral("Call 2")));
+    EXPECT_EQ(TagText(QStringLiteral("Supplier.mp3"), "TIT2"), "Supplier");
+    EXPECT_EQ(ReloadedNamesAndNotes(),
+              (std::map<QString, QString>{{"Call 1", "first call"}, {"Supplier", "second call"}}));
+}
+
+TEST_F(RenameInPlace, RefusalsKeepTheOldName)
+{
+    ASSERT_TRUE(QDir(m_folder).mkdir(QStringLiteral("sub")));
+    const QByteArray call1 = ReadFile(QStringLiteral("Call 1.mp3"));
+    const QByteArray call2 = ReadFile(QStringLiteral("Call 2.mp3"));
+    WriteFile(QStringLiteral("Outsider.mp3"), "not in the list");
+    const struct {
+        QString name;
+        int text;
+    } refused[] = {
+        {QStringLiteral("What?"), 61},
+        {QStringLiteral("sub/Call"), 61},
+        {QStringLiteral("Call 1"), 17},
+        {QStringLiteral("CALL 1"), 17},
+        {QStringLiteral("outsider"), 17},
+    };
+    for (const auto& attempt : refused) {
+        m_prompt.Clear();
+        m_editor.OnBeginLabelEdit(QStringLiteral("Call 2"));
+        EXPECT_FALSE(m_editor.OnEndLabelEdit(attempt.name)) << attempt.name.toStdString();
+        EXPECT_EQ(ShownTexts(), QStringList{LoadText(attempt.text)}) << attempt.name.toStdString();
+        EXPECT_EQ(m_prompt.ShownSoFar().back().icon, PromptIcon::Exclamation);
+    }
+    EXPECT_NE(m_list.FindByName(QStringLiteral("Call 2")), nullptr);
+    EXPECT_EQ(ReadFile(QStringLiteral("Call 1.mp3")), call1);
+    EXPECT_EQ(ReadFile(QStringLiteral("Call 2.mp3")), call2);
+    EXPECT_EQ(ReadFile(QStringLiteral("Outsider.mp3")), "not in the list");
+    EXPECT_TRUE(QDir(m_folder + QStringLiteral("sub")).isEmpty());
+
+    // Unchanged or empty text ends the edit quietly.
+    m_prompt.Clear();
+    m_editor.OnBeginLabelEdit(QStringLiteral("Call 2"));
+    EXPECT_FALSE(m_editor.OnEndLabelEdit(QStringLiteral("Call 2")));
+    m_editor.OnBeginLabelEdit(QStringLiteral("Call 2"));
+    EXPECT_FALSE(m_editor.OnEndLabelEdit(QString()));
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+}
+
+TEST_F(RenameInPlace, CaseOfItsOwnNameMayChange)
+{
+    m_editor.OnBeginLabelEdit(QStringLiteral("Call 1"));
+    EXPECT_TRUE(m_editor.OnEndLabelEdit(QStringLiteral("CALL 1")));
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+    EXPECT_EQ(FilesInFolder(), (QStringList{"CALL 1.mp3", "Call 2.mp3", "Index.txt"}));
+}
+
+TEST(RenameFile, NeverLeavesTheFolderOrReplaces)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/");
+    QFile a(folder + QStringLiteral("a.mp3"));
+    ASSERT_TRUE(a.open(QIODevice::WriteOnly));
+    a.close();
+    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("x")));
+    EXPECT_EQ(RenameRecordingFile(folder + "a.mp3", folder, QStringLiteral("x/b")), FileError::BadPath);
+    EXPECT_EQ(RenameRecordingFile(folder + "a.mp3", folder, QString()), FileError::BadPath);
+    // A folder called like the target counts as taken.
+    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("C.mp3")));
+    EXPECT_EQ(RenameRecordingFile(folder + "a.mp3", folder, QStringLiteral("c")), FileError::AccessDenied);
+    EXPECT_EQ(RenameRecordingFile(folder + "missing.mp3", folder, QStringLiteral("d")), FileError::NotFound);
+    EXPECT_EQ(RenameFailureTextId(FileError::NotFound), 73);
+    EXPECT_TRUE(QFile::exists(folder + "a.mp3"));
+}
+
+}  // namespace
+}  // namespace sonvelle

@@ -1,0 +1,282 @@
+#include "resources/StringTable.h"
+#include "skin/CSkinButton.h"
+#include "store/RecordingEntry.h"
+#include "store/RecordingList.h"
+#include "store/ui/SaveProgressDlg.h"
+#include "store/ui/SaveRecordingDlg.h"
+#include "tests/audio/SoundPlayerTestMedia.h"
+#include "tests/store/SaveRenameFixtures.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace sonvelle {
+namespace {
+
+using testing::WorkFolderTest;
+
+class SaveDialog : public WorkFolderTest {
+protected:
+    void SetUp() override
+    {
+        WorkFolderTest::SetUp();
+        m_entry.m_strFolder = m_folder;
+        m_entry.m_strName = QStringLiteral("Recording 3");
+        m_entry.m_strNotes = QStringLiteral("from the desk");
+        m_entry.SetState(kStateRecording);
+        WriteFile(QStringLiteral("tmp_nome_reg.dtm"), m_audio);
+        m_dialog.Setup(&m_entry, m_folder, false);
+        m_dialog.show();
+        QCoreApplication::processEvents();
+    }
+
+    void TearDown() override
+    {
+        m_dialog.hide();
+        WorkFolderTest::TearDown();
+    }
+
+    void SetName(const QString& text)
+    {
+        m_dialog.NameField()->selectAll();
+        QTest::keyClicks(m_dialog.NameField(), text);
+    }
+
+    CRecordingEntry m_entry;
+    const QByteArray m_audio = QByteArray("\xFF\xFB\x50\xC4 just recorded", 18);
+    CSaveRecordingDlg m_dialog;
+};
+
+TEST_F(SaveDialog, OpensWithTheRecordingAndItsCaptions)
+{
+    EXPECT_EQ(m_dialog.windowTitle(), "Save recording");
+    EXPECT_EQ(m_dialog.NameField()->text(), "Recording 3");
+    EXPECT_EQ(m_dialog.NotesField()->toPlainText(), "from the desk");
+    EXPECT_EQ(m_dialog.ConfirmButton()->text(), "Save");
+    EXPECT_EQ(m_dialog.CancelButton()->text(), "Cancel");
+    EXPECT_TRUE(m_dialog.ConfirmButton()->isEnabled());
+    EXPECT_TRUE(m_dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(m_dialog.PlayButtonBitmaps(), "PLAYREC");
+    EXPECT_FALSE(m_dialog.PlayButton()->CurrentPixmap().isNull());
+    QStringList labels;
+    for (const QLabel* label : m_dialog.findChildren<QLabel*>())
+        labels << label->text();
+    EXPECT_TRUE(labels.contains("Name of recording:"));
+    EXPECT_TRUE(labels.contains("Notes:"));
+}
+
+TEST_F(SaveDialog, NameFieldFiltersEachKeystroke)
+{
+    SetName(QStringLiteral(" "));
+    EXPECT_EQ(m_dialog.NameField()->text(), "");
+    EXPECT_FALSE(m_dialog.ConfirmButton()->isEnabled());
+    QTest::keyClicks(m_dialog.NameField(), QStringLiteral("a?b"));
+    EXPECT_EQ(m_dialog.NameField()->text(), "ab");
+    EXPECT_EQ(m_dialog.NameField()->cursorPosition(), 2);
+    EXPECT_TRUE(m_dialog.ConfirmButton()->isEnabled());
+    m_dialog.NameField()->setText(QString(300, 'x'));
+    EXPECT_EQ(m_dialog.NameField()->text().size() + m_folder.toUtf8().size(), 260);
+}
+
+TEST_F(SaveDialog, ReservedNameKeepsItOpenThenOtherCaseSaves)
+{
+    SetName(QStringLiteral("tagTemporary"));
+    QTest::mouseClick(m_dialog.ConfirmButton(), Qt::LeftButton);
+    EXPECT_EQ(ShownTexts(), QStringList{LoadText(18)});
+    EXPECT_TRUE(m_dialog.isVisible());
+    EXPECT_EQ(m_entry.m_strName, "Recording 3");
+
+    SetName(QStringLiteral("TAGTEMPORARY  "));
+    m_dialog.NotesField()->setPlainText(QStringLiteral("  call back"));
+    QTest::mouseClick(m_dialog.ConfirmButton(), Qt::LeftButton);
+    EXPECT_EQ(m_dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(m_dialog.isVisible());
+    EXPECT_EQ(m_entry.m_strName, "TAGTEMPORARY");
+    EXPECT_EQ(m_entry.m_strNotes, "call back");
+    EXPECT_TRUE(m_entry.m_strKeyWord.isEmpty());
+    EXPECT_EQ(ReadFile(QStringLiteral("TAGTEMPORARY.mp3")), m_audio);
+    EXPECT_TRUE(m_dialog.RecordingFile().isEmpty());
+}
+
+TEST_F(SaveDialog, ExistingRecordingNameIsRefused)
+{
+    WriteFile(QStringLiteral("Recording 2.mp3"), "kept");
+    SetName(QStringLiteral("Recording 2"));
+    QTest::keyClick(m_dialog.NameField(), Qt::Key_Return);
+    EXPECT_EQ(ShownTexts(), QStringList{LoadText(17)});
+    EXPECT_TRUE(m_dialog.isVisible());
+    EXPECT_EQ(ReadFile(QStringLiteral("Recording 2.mp3")), "kept");
+    EXPECT_EQ(ReadFile(QStringLiteral("tmp_nome_reg.dtm")), m_audio);
+}
+
+TEST_F(SaveDialog, CancelAndCloseMarkTheRecordingDiscarded)
+{
+    QTest::mouseClick(m_dialog.CancelButton(), Qt::LeftButton);
+    EXPECT_EQ(m_dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(m_entry.m_strKeyWord, "**del**");
+    EXPECT_EQ(ReadFile(QStringLiteral("tmp_nome_reg.dtm")), m_audio);
+
+    CRecordingEntry other;
+    other.m_strFolder = m_folder;
+    other.m_strName = QStringLiteral("Recording 4");
+    CSaveRecordingDlg closed;
+    closed.Setup(&other, m_folder, false);
+    closed.show();
+    closed.close();
+    EXPECT_EQ(other.m_strKeyWord, "**del**");
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+}
+
+class SaveDialogPlayback : public SaveDialog {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("info")}), 0)
+            << "no sound server; start one with scripts/sound-server start";
+        SaveDialog::SetUp();
+        const QString tone = test::MakeToneMp3(m_dir, QStringLiteral("tone"), 1.2);
+        ASSERT_FALSE(tone.isEmpty());
+        QFile::remove(PathOf(QStringLiteral("tmp_nome_reg.dtm")));
+        ASSERT_TRUE(QFile::copy(tone, PathOf(QStringLiteral("tmp_nome_reg.dtm"))));
+    }
+
+    void PressPlay() { QTest::mouseClick(m_dialog.PlayButton(), Qt::LeftButton); }
+
+    // Waits until playing ends by itself; the time it took, or -1.
+    qint64 WaitForPlayEnd(int limitMs)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (m_dialog.IsPlaying() && timer.elapsed() < limitMs)
+            QTest::qWait(50);
+        return m_dialog.IsPlaying() ? -1 : timer.elapsed();
+    }
+};
+
+TEST_F(SaveDialogPlayback, SecondPressStopsAndEndOfFileStopsByItself)
+{
+    PressPlay();
+    ASSERT_TRUE(m_dialog.IsPlaying());
+    EXPECT_EQ(m_dialog.PlayButtonBitmaps(), "STOPPLAY");
+    EXPECT_TRUE(m_dialog.ConfirmButton()->hasFocus() || !QApplication::focusWidget());
+    QTest::qWait(200);
+    PressPlay();
+    EXPECT_FALSE(m_dialog.IsPlaying());
+    EXPECT_EQ(m_dialog.PlayButtonBitmaps(), "PLAYREC");
+
+    PressPlay();
+    ASSERT_TRUE(m_dialog.IsPlaying());
+    // 1.2 s of audio; a loaded sound server may lag, so only a runaway fails.
+    ASSERT_GE(WaitForPlayEnd(15000), 0) << "still playing after 15 s";
+    EXPECT_EQ(m_dialog.PlayButtonBitmaps(), "PLAYREC");
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+
+    // Confirming while playing stops first and still saves.
+    PressPlay();
+    ASSERT_TRUE(m_dialog.IsPlaying());
+    QTest::mouseClick(m_dialog.ConfirmButton(), Qt::LeftButton);
+    EXPECT_FALSE(m_dialog.IsPlaying());
+    EXPECT_EQ(m_dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(Exists(QStringLiteral("Recording 3.mp3")));
+}
+
+TEST_F(SaveDialogPlayback, MissingAudioIsReported)
+{
+    ASSERT_TRUE(QFile::remove(PathOf(QStringLiteral("tmp_nome_reg.dtm"))));
+    PressPlay();
+    EXPECT_FALSE(m_dialog.IsPlaying());
+    EXPECT_EQ(m_dialog.PlayButtonBitmaps(), "PLAYREC");
+    ASSERT_EQ(ShownTexts(), QStringList{LoadText(92)});
+    EXPECT_EQ(m_prompt.ShownSoFar()[0].icon, PromptIcon::Stop);
+    EXPECT_EQ(m_prompt.ShownSoFar()[0].caption, "Sonvelle");
+}
+
+// Keeps what the window showed when SavePending closed it.
+class CObservedProgress : public CSaveProgress {
+public:
+    using CSaveProgress::CSaveProgress;
+    void End() override
+    {
+        if (Window()) {
+            m_seen = {Window()->Bar()->minimum(), Window()->Bar()->maximum(), Window()->Bar()->value()};
+            m_wasVisible = Window()->isVisible();
+        }
+        CSaveProgress::End();
+    }
+    std::vector<int> m_seen;
+    bool m_wasVisible = false;
+};
+
+TEST(SaveProgressWindow, StandsAtHalfTheParentAndSteps)
+{
+    QWidget main;
+    main.resize(600, 400);
+    main.show();
+    CSaveProgress progress(&main);
+    progress.Begin(5);
+    CSaveProgressDlg* window = progress.Window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isModal());
+    EXPECT_EQ(window->windowTitle(), "Save");
+    EXPECT_EQ(window->SavingLabel()->text(), "Saving...");
+    EXPECT_EQ(window->pos(), QPoint(300, 200));
+    EXPECT_EQ(window->Bar()->maximum(), 5);
+    progress.Step();
+    progress.Step();
+    EXPECT_EQ(window->Bar()->value(), 2);
+    progress.End();
+    EXPECT_EQ(progress.Window(), nullptr);
+    progress.End();  // twice is harmless
+}
+
+class SaveProgressOfCatalogue : public WorkFolderTest {};
+
+TEST_F(SaveProgressOfCatalogue, ShownOnlyForMoreThanTwoTags)
+{
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/config")));
+    CRecordingList list;
+    ASSERT_TRUE(list.Load(m_folder));
+    std::vector<CRecordingEntry*> entries;
+    for (int i = 0; i < 4; ++i) {
+        CRecordingEntry* entry = list.CreateEntry();
+        WriteFile(entry->m_strName + QStringLiteral(".mp3"), "\xFF\xFB\x50\xC4 audio");
+        entries.push_back(entry);
+    }
+    QWidget main;
+    main.show();
+    CObservedProgress progress(&main);
+
+    entries[0]->SetState(kStateTagPending);
+    entries[1]->SetState(kStateTagPending);
+    EXPECT_TRUE(list.SavePending(&progress));
+    EXPECT_TRUE(progress.m_seen.empty());
+
+    for (int i = 0; i < 3; ++i)
+        entries[static_cast<std::size_t>(i)]->SetState(kStateTagPending);
+    EXPECT_TRUE(list.SavePending(&progress));
+    EXPECT_TRUE(progress.m_wasVisible);
+    EXPECT_EQ(progress.m_seen, (std::vector<int>{0, 4, 3}));
+    EXPECT_EQ(progress.Window(), nullptr);
+    list.Clear();
+    qunsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
+}  // namespace sonvelle
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
