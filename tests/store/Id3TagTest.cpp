@@ -205,6 +205,13 @@ TEST_F(TagFile, UnreadableTagGetsAFreshCompleteOneAndKeepsTheAudio)
     EXPECT_EQ(file.mid(fromBare.GetTagSize()), audio);
     EXPECT_EQ(fromBare.m_dwSize, quint32(file.size()));  // the size with the new tag
 
+    // A header claiming more than the file holds: no byte of the file is taken for tag.
+    const QByteArray claimed = QByteArray("ID3\x03\x00\x00\x7f\x7f\x7f\x7f", 10) + audio;
+    const QString overlong = Put("Overlong.mp3", claimed);
+    CRecordingEntry fromOverlong;
+    EXPECT_FALSE(ReadEntry(overlong, fromOverlong));
+    EXPECT_EQ(ReadBytes(overlong).mid(fromOverlong.GetTagSize()), claimed);
+
     CRecordingEntry again;
     EXPECT_TRUE(ReadEntry(bare, again));
     EXPECT_EQ(again.GetState(), kStateSaved);
