@@ -52,6 +52,8 @@ TEST(SoundPlayerStepRule, BackNeverLandsBelowOneMillisecond)
 // A capture thread that only records what it is told.
 class CCaptureRecorder : public CWorkerThread {
 public:
+    static constexpr unsigned kQuit = WM_REC_CLOSE;
+
     std::vector<std::pair<unsigned, WPARAM>> Received()
     {
         std::lock_guard lock(m_mutex);
@@ -61,6 +63,10 @@ public:
 protected:
     void OnMessage(CMessage& message) override
     {
+        if (message.Message() == kQuit) {
+            EndThread();
+            return;
+        }
         std::lock_guard lock(m_mutex);
         m_received.emplace_back(message.Message(), message.WParam());
     }
@@ -79,29 +85,52 @@ struct CClosingWriter {
 
 class SoundPlayerCaptureCommands : public ::testing::Test {
 protected:
+    static void SetUpTestSuite()
+    {
+        // Kept to the end of the process: destroying it at exit, after Qt's
+        // own globals, crashes once a worker thread has run.
+        static int argc = 1;
+        static char arg0[] = "test_audio";
+        static char* argv[] = {arg0, nullptr};
+        static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
+        (void)app;
+    }
+    // The application object must exist before any thread object does.
     void SetUp() override
     {
-        test::EnsureCoreApplication();
-        capture.Start();
+        captureThread = std::make_unique<CCaptureRecorder>();
+        captureThread->Start();
+    }
+    void TearDown() override
+    {
+        captureThread->PostThreadMessage(CCaptureRecorder::kQuit);
+        captureThread->wait(5000);
+        captureThread.reset();
     }
     bool WaitForCount(std::size_t count)
     {
-        return test::WaitFor([&] { return capture.Received().size() >= count; }, std::chrono::seconds(5));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (captureThread->Received().size() < count) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            QThread::msleep(2);
+        }
+        return true;
     }
 
-    CCaptureRecorder capture;
+    std::unique_ptr<CCaptureRecorder> captureThread;
     CSoundPlayer player;
 };
 
 TEST_F(SoundPlayerCaptureCommands, EachCommandPostsItsMessage)
 {
-    player.Registra(&capture);
-    player.EnableVoiceActivation(&capture);
-    player.DisableVoiceActivation(&capture);
+    player.Registra(captureThread.get());
+    player.EnableVoiceActivation(captureThread.get());
+    player.DisableVoiceActivation(captureThread.get());
     ASSERT_TRUE(WaitForCount(3));
     const std::vector<std::pair<unsigned, WPARAM>> expected{
         {WM_REC_START, 0}, {WM_REC_VOICE_ACTIVATION, 1}, {WM_REC_VOICE_ACTIVATION, 0}};
-    EXPECT_EQ(capture.Received(), expected);
+    EXPECT_EQ(captureThread->Received(), expected);
 }
 
 TEST_F(SoundPlayerCaptureCommands, StopRecordingSwitchesOffVoiceActivationFirstAndWaitsForTheWriter)
@@ -109,14 +138,14 @@ TEST_F(SoundPlayerCaptureCommands, StopRecordingSwitchesOffVoiceActivationFirstA
     CClosingWriter writer;
     writer.looksUntilClosed = 3;
     const auto start = std::chrono::steady_clock::now();
-    player.StopRecording(&capture, &writer);
+    player.StopRecording(captureThread.get(), &writer);
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(writer.looks.load(), 4);
     EXPECT_GE(waited, std::chrono::milliseconds(140));
     EXPECT_LT(waited, std::chrono::milliseconds(1000));
     ASSERT_TRUE(WaitForCount(2));
     const std::vector<std::pair<unsigned, WPARAM>> expected{{WM_REC_VOICE_ACTIVATION, 0}, {WM_REC_STOP, 0}};
-    EXPECT_EQ(capture.Received(), expected);
+    EXPECT_EQ(captureThread->Received(), expected);
 }
 
 TEST_F(SoundPlayerCaptureCommands, StopRecordingGivesUpOnAWriterThatNeverCloses)
@@ -124,7 +153,7 @@ TEST_F(SoundPlayerCaptureCommands, StopRecordingGivesUpOnAWriterThatNeverCloses)
     CClosingWriter writer;
     writer.looksUntilClosed = 1000;
     const auto start = std::chrono::steady_clock::now();
-    player.StopRecording(&capture, &writer);
+    player.StopRecording(captureThread.get(), &writer);
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(writer.looks.load(), 30);
     EXPECT_GE(waited, std::chrono::milliseconds(1400));
@@ -135,9 +164,9 @@ TEST_F(SoundPlayerCaptureCommands, AMissingThreadIsIgnored)
 {
     player.Registra(nullptr);
     player.StopRecording<CClosingWriter>(nullptr, nullptr);
-    player.Registra(&capture);
+    player.Registra(captureThread.get());
     ASSERT_TRUE(WaitForCount(1));
-    EXPECT_EQ(capture.Received().size(), 1u);
+    EXPECT_EQ(captureThread->Received().size(), 1u);
 }
 
 }  // namespace
