@@ -48,13 +48,16 @@ std::shared_ptr<CFileFedSource> CFileFedSource::FromEnvironment()
     return source;
 }
 
-void CFileFedSource::StartTimeline()
+bool CFileFedSource::StartTimeline()
 {
-    std::call_once(m_started, [this] {
+    bool first = false;
+    std::call_once(m_started, [this, &first] {
+        first = true;
         m_origin = std::chrono::steady_clock::now();
         m_originMs = CSteadyClock().NowMs();
         m_running.store(true);
     });
+    return first;
 }
 
 std::uint64_t CFileFedSource::Position()
@@ -120,15 +123,15 @@ int CFileWaveInput::Start()
     if (m_running)
         return 0;
     m_running = true;
-    m_source->StartTimeline();
-    m_thread = std::thread([this] { Run(); });
+    // The first device hears the file from its first sample.
+    const std::uint64_t from = m_source->StartTimeline() ? 0 : m_source->Position();
+    m_thread = std::thread([this, from] { Run(from); });
     return 0;
 }
 
-void CFileWaveInput::Run()
+void CFileWaveInput::Run(std::uint64_t position)
 {
-    // Capture begins with the sound at this moment of the timeline, one buffer at a time.
-    std::uint64_t position = m_source->Position();
+    // Capture begins with the sound at its start on the timeline, one buffer at a time.
     std::vector<std::int16_t> chunk(kSamplesPerBuffer);
     std::unique_lock lock(m_mutex);
     while (m_running) {

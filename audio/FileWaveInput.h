@@ -34,7 +34,7 @@ public:
     static std::shared_ptr<CFileFedSource> FromEnvironment();
 
     // The timeline starts with the first device that runs on it.
-    void StartTimeline();
+    bool StartTimeline();  // true for the call that started it
     // Sample position of the timeline now (0 until it starts).
     std::uint64_t Position();
     // Real time at which the timeline reaches a position.
@@ -75,7 +75,7 @@ public:
     static constexpr int kErrorNotOpen = 5;
 
 private:
-    void Run();
+    void Run(std::uint64_t position);
     void Halt();
 
     std::shared_ptr<CFileFedSource> m_source;

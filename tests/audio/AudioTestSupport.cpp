@@ -18,9 +18,9 @@ void EnsureCoreApplication()
     static int argc = 1;
     static char arg0[] = "test_audio";
     static char* argv[] = {arg0, nullptr};
-    static std::unique_ptr<QCoreApplication> app;
-    if (!QCoreApplication::instance())
-        app = std::make_unique<QCoreApplication>(argc, argv);
+    // Never destroyed: Qt's own globals are gone by the time static objects are.
+    static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
+    (void)app;
 }
 
 bool CMainWindowStub::event(QEvent* e)

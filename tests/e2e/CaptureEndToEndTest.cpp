@@ -34,9 +34,9 @@ char* g_argv[] = {g_arg0, nullptr};
 
 void EnsureApp()
 {
-    static std::unique_ptr<QCoreApplication> app;
-    if (!QCoreApplication::instance())
-        app = std::make_unique<QCoreApplication>(g_argc, g_argv);
+    // Never destroyed: Qt's own globals are gone by the time static objects are.
+    static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(g_argc, g_argv);
+    (void)app;
 }
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
