@@ -8,6 +8,14 @@ namespace {
 
 const QDate kZeroDay(1899, 12, 30);
 constexpr double kSecondsPerDay = 86400.0;
+// 1 January 100 and 31 December 9999, the range a date can hold.
+constexpr double kMinDays = -657434.0;
+constexpr double kMaxDays = 2958465.999999;
+
+bool InRange(double value)
+{
+    return std::isfinite(value) && value >= kMinDays && value <= kMaxDays;
+}
 
 }  // namespace
 
@@ -39,6 +47,8 @@ COleDateTime COleDateTime::GetCurrentTime()
 
 COleDateTime COleDateTime::FromSeconds(double seconds)
 {
+    if (!std::isfinite(seconds) || std::fabs(seconds) > 1e15)
+        seconds = 0;
     long long whole = std::llround(seconds);
     whole %= 86400;
     if (whole < 0)
@@ -54,6 +64,9 @@ COleDateTime COleDateTime::FromQDateTime(const QDateTime& dt)
 
 COleDateTime::Parts COleDateTime::Split() const
 {
+    // Values read from a damaged file may hold anything.
+    if (!InRange(m_dt))
+        return Parts{1899, 12, 30, 0, 0, 0};
     double days = std::trunc(m_dt);
     long long seconds = std::llround(std::fabs(m_dt - days) * kSecondsPerDay);
     if (seconds >= 86400) {
@@ -102,7 +115,7 @@ QDateTime COleDateTime::ToQDateTime() const
 
 QString COleDateTime::Format(const QString& pattern) const
 {
-    if (m_status != valid)
+    if (m_status != valid || !InRange(m_dt))
         return {};
     const Parts p = Split();
     auto two = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace sonvelle {
@@ -41,6 +42,12 @@ QString WithoutExtension(const QString& fileName)
 {
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? fileName : fileName.left(dot);
+}
+
+// A total order even for a damaged value read from the index.
+double SortableDays(const COleDateTime& d)
+{
+    return std::isnan(d.Value()) ? -HUGE_VAL : d.Value();
 }
 
 // Stable order of the entries by one key; ties keep their order.
@@ -335,14 +342,14 @@ bool CRecordingList::Sort(int column, bool ascending)
     switch (column) {
     case kColumnDate:
     case kColumnTime:
-        order = StableOrder<double>(m_entries, [](const CRecordingEntry& e) { return e.m_dtDate.Value(); }, ascending);
+        order = StableOrder<double>(m_entries, [](const CRecordingEntry& e) { return SortableDays(e.m_dtDate); }, ascending);
         break;
     case kColumnNotes:
         order = StableOrder<QByteArray>(m_entries, [](const CRecordingEntry& e) { return e.m_strNotes.toUtf8(); },
                                         ascending);
         break;
     case kColumnDuration:
-        order = StableOrder<double>(m_entries, [](const CRecordingEntry& e) { return e.m_dtDuration.Value(); },
+        order = StableOrder<double>(m_entries, [](const CRecordingEntry& e) { return SortableDays(e.m_dtDuration); },
                                     ascending);
         break;
     case kColumnSize:

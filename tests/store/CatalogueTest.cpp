@@ -9,6 +9,7 @@
 
 #include <QtEndian>
 
+#include <cmath>
 #include <cstring>
 
 using namespace sonvelle;
@@ -262,6 +263,12 @@ TEST_F(Catalogue, SortIsStableInEitherDirection)
     ASSERT_TRUE(list.Sort(kColumnDate, false));
     EXPECT_EQ(list.GetAt(0)->m_dtDate.GetDay(), 3);
     EXPECT_EQ(list.GetAt(5)->m_dtDate.GetDay(), 1);
+    // A date that is no number (a damaged index) sorts as the oldest, without upsetting the others.
+    list.GetAt(2)->m_dtDate = COleDateTime(std::nan(""));
+    ASSERT_TRUE(list.Sort(kColumnDate, true));
+    EXPECT_TRUE(std::isnan(list.GetAt(0)->m_dtDate.Value()));
+    EXPECT_EQ(list.GetAt(1)->m_dtDate.GetDay(), 1);
+    EXPECT_EQ(list.GetAt(5)->m_dtDate.GetDay(), 3);
     EXPECT_TRUE(ReadBytes(LogFilePath()).contains("Tempo Ordinamento = "));
 }
 

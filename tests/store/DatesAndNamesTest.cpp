@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace sonvelle;
 using namespace sonvelle::testing;
 
@@ -35,6 +37,11 @@ TEST(OleDateTime, RejectsImpossibleDatesAndFormatsNothingThen)
     EXPECT_FALSE(COleDateTime().SetDate(0, 1, 1));
     EXPECT_FALSE(COleDateTime().SetTime(24, 0, 0));
     EXPECT_TRUE(COleDateTime().SetDate(2004, 2, 29));
+    // Values from a damaged index: no date, never a crash.
+    EXPECT_TRUE(COleDateTime(1e300).Format("%d/%m/%Y").isEmpty());
+    EXPECT_TRUE(COleDateTime(std::nan("")).Format("%H").isEmpty());
+    EXPECT_EQ(COleDateTime(-1e300).SecondsOfDay(), 0);
+    EXPECT_EQ(COleDateTime::FromSeconds(std::nan("")).SecondsOfDay(), 0);
 }
 
 TEST(OleDateTime, DurationsAreTimesOfDayThatWrapAt24Hours)
