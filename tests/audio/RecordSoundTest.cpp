@@ -93,9 +93,12 @@ struct WriterMessage {
     QByteArray data;
 };
 
-// A writer that records its messages (and still ends on the quit).
+// A writer that records its messages (and still ends on the quit); with
+// writeFiles it also does its real work.
 class CObservedWriter : public CWriteSoundFile {
 public:
+    std::atomic<bool> writeFiles{false};
+
     std::vector<WriterMessage> Seen()
     {
         std::lock_guard lock(m_mutex);
@@ -120,7 +123,7 @@ protected:
     void OnMessage(CMessage& message) override
     {
         WriterMessage m{message.Message(), message.WParam(), {}};
-        if (message.Message() == WM_WRITER_DATA) {
+        if (message.Message() == WM_WRITER_DATA && !writeFiles) {
             auto b = message.TakePayload<CWaveBuffer>();
             m.data = b ? b->data : QByteArray();
         }
@@ -128,7 +131,7 @@ protected:
             std::lock_guard lock(m_mutex);
             m_seen.push_back(m);
         }
-        if (message.Message() == WM_WRITER_QUIT)
+        if (message.Message() == WM_WRITER_QUIT || writeFiles)
             CWriteSoundFile::OnMessage(message);
     }
 
@@ -401,6 +404,35 @@ TEST_F(Capture, CloseStopsCaptureEndsTheWriterAndThenItself)
     EXPECT_FALSE(log.contains("Attesa oltre il timeout"));
 }
 
+TEST_F(Capture, ShutdownRightAfterASegmentEndLosesNoBufferAndHangsNoThread)
+{
+    QTemporaryDir work;
+    StartThreads();
+    writer->writeFiles = true;
+    writer->SetFolders(SONVELLE_ENCODER_DIR, work.path());
+    writer->mainWindow = &window;
+    capture->SetActivationThreshold(1000);
+    capture->SetSilenceSeconds(0);
+    Post(WM_REC_VOICE_ACTIVATION, 1);
+    Post(WM_REC_START);
+    WaitRecording(true);
+    for (int i = 0; i < 30; ++i)
+        DeliverAndSettle(5000);
+    // The quiet buffer ends the segment; the close follows before the writer has caught up.
+    clock.Advance(36);
+    ASSERT_TRUE(Deliver(100));
+    Post(WM_REC_CLOSE);
+    ASSERT_TRUE(WaitFor([&] { return !capture->IsStillActive(); }));
+    EXPECT_FALSE(writer->IsStillActive());
+    EXPECT_TRUE(writer->IsStreamClosed());
+    EXPECT_EQ(writer->Numbers().back(), WM_WRITER_QUIT);
+    ASSERT_TRUE(WaitFor([&] { return window.Count(WM_RECORDING_FILE_READY) == 1; }));
+    const DecodedAudio d = DecodeMp3(window.Only(WM_RECORDING_FILE_READY)[0].path);
+    ASSERT_TRUE(d.ok);
+    EXPECT_GE(static_cast<int>(d.samples.size()), (30 - 6) * 1152);
+    EXPECT_FALSE(ReadLog().contains("Attesa oltre il timeout"));
+}
+
 TEST_F(Capture, TheSampleLogKeepsOneWavCopyPerRecordingWithTheFixedHeader)
 {
     QFile marker(LogFilePath("LogCampionamenti.log"));
@@ -415,8 +447,11 @@ TEST_F(Capture, TheSampleLogKeepsOneWavCopyPerRecordingWithTheFixedHeader)
     ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 1; }));
 
     const QDir folder(QFileInfo(LogFilePath()).absolutePath());
+    // The copy is completed right after the writer is told to close.
+    ASSERT_TRUE(WaitFor([&] { return ReadLog("LogCampionamenti.log").contains("Fine fase campionamenti"); }));
     QStringList wavs = folder.entryList({"WavLogRec_*.wav"});
     ASSERT_EQ(wavs.size(), 1);
+    ASSERT_TRUE(WaitFor([&] { return QFileInfo(folder.filePath(wavs[0])).size() == kBufferBytes; }));
     QFile wav(folder.filePath(wavs[0]));
     ASSERT_TRUE(wav.open(QIODevice::ReadOnly));
     const QByteArray bytes = wav.readAll();
@@ -438,10 +473,11 @@ TEST_F(Capture, TheSampleLogKeepsOneWavCopyPerRecordingWithTheFixedHeader)
     Post(WM_REC_STOP);
     WaitRecording(false);
     ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 2; }));
+    ASSERT_TRUE(WaitFor([&] { return ReadLog("LogCampionamenti.log").count("Fine fase campionamenti") == 2; }));
     wavs = folder.entryList({"WavLogRec_*.wav"});
     ASSERT_EQ(wavs.size(), 1);
     EXPECT_NE(wavs[0], "WavLogRec_19990101_000000.wav");
-    EXPECT_EQ(QFileInfo(folder.filePath(wavs[0])).size(), 2 * kBufferBytes);
+    EXPECT_TRUE(WaitFor([&] { return QFileInfo(folder.filePath(wavs[0])).size() == 2 * kBufferBytes; }));
 }
 
 }  // namespace
