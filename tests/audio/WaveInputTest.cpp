@@ -5,6 +5,7 @@
 #include "audio/WaveInput.h"
 
 #include "AudioTestSupport.h"
+#include "platform/Clock.h"
 #include "platform/Messages.h"
 
 #include <QTemporaryDir>
@@ -151,6 +152,29 @@ TEST(FileFedMicrophone, RefusesWhatItCannotPlay)
     EXPECT_NE(error, 0);
     EXPECT_FALSE(input.ErrorText(error).isEmpty());
     EXPECT_NE(input.Start(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FileFedMicrophone, TheEnvironmentChoosesTheFileAndItsSpeed)
+{
+    QTemporaryDir dir;
+    const QString path = WriteWav(dir.path() + "/env.wav", 32000, 1, std::vector<short>(32000, 100));
+    qputenv("SONVELLE_WAVE_INPUT", path.toUtf8());
+    qputenv("SONVELLE_WAVE_INPUT_SPEED", "8");
+    auto device = CreateDefaultWaveInput();
+    qunsetenv("SONVELLE_WAVE_INPUT");
+    qunsetenv("SONVELLE_WAVE_INPUT_SPEED");
+    SetSystemClock(nullptr);  // the source had become the process clock
+    ASSERT_NE(dynamic_cast<CFileWaveInput*>(device.get()), nullptr);
+    const auto source = CFileFedSource::FromEnvironment();
+    EXPECT_TRUE(source->Valid());
+    EXPECT_EQ(source->Speed(), 8.0);
+    EXPECT_EQ(source->Samples(), 32000u);
+    // Without the variable: the sound server's default source.
+    EXPECT_EQ(dynamic_cast<CFileWaveInput*>(CreateDefaultWaveInput().get()), nullptr);
 }
 
 }  // namespace
