@@ -141,15 +141,15 @@ bool CPlaybackStream::PlayFrom(std::uint32_t positionMs, QString& error)
         m_drained = false;
         m_failed = false;
 
-        pa_sample_spec spec{};
-        spec.format = PA_SAMPLE_S16LE;
-        spec.rate = static_cast<std::uint32_t>(m_decoder.Rate());
-        spec.channels = static_cast<std::uint8_t>(m_decoder.Channels());
-        if (!pa_sample_spec_valid(&spec)) {
+        pa_sample_spec format{};
+        format.format = PA_SAMPLE_S16LE;
+        format.rate = static_cast<std::uint32_t>(m_decoder.Rate());
+        format.channels = static_cast<std::uint8_t>(m_decoder.Channels());
+        if (!pa_sample_spec_valid(&format)) {
             error = QStringLiteral("unsupported sound format");
             return false;
         }
-        m_stream = pa_stream_new(m_context, "Sonvelle playback", &spec, nullptr);
+        m_stream = pa_stream_new(m_context, "Sonvelle playback", &format, nullptr);
         if (!m_stream) {
             error = QString::fromLocal8Bit(pa_strerror(pa_context_errno(m_context)));
             return false;
@@ -158,7 +158,7 @@ bool CPlaybackStream::PlayFrom(std::uint32_t positionMs, QString& error)
         pa_stream_set_write_callback(m_stream, &CPlaybackStream::OnStreamWrite, this);
         pa_buffer_attr attr;
         attr.maxlength = static_cast<std::uint32_t>(-1);
-        attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kBufferMs * PA_USEC_PER_MSEC, &spec));
+        attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kBufferMs * PA_USEC_PER_MSEC, &format));
         attr.prebuf = static_cast<std::uint32_t>(-1);
         attr.minreq = static_cast<std::uint32_t>(-1);
         attr.fragsize = static_cast<std::uint32_t>(-1);

@@ -103,7 +103,7 @@ bool CSoundPlayer::PlayClassic(const QString& path)
     QString error;
     bool opened = false;
     if (slot.stream) {
-        error = QStringLiteral("The specified alias is already being used in this application.");
+        error = QStringLiteral("another playback already holds the classic player");
     } else {
         auto stream = std::make_unique<CPlaybackStream>();
         opened = stream->Open(path, error);
