@@ -1,6 +1,7 @@
 #include "mainwnd/MainDlg.h"
 
 #include "app/SettingsStore.h"
+#include "app/StartupSequence.h"
 #include "mainwnd/CallLogFormat.h"
 #include "mainwnd/ControlRules.h"
 #include "mainwnd/KeyboardTable.h"
@@ -77,11 +78,14 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(kWindowWidth, kWindowHeight);
+    // The dialog font; its height in pixels tells a large-fonts display.
+    setFont(QFont(QString::fromLatin1(kFace), 8));
     m_bLargeFonts = QFontMetrics(font()).height() > 16;
     CreateMenus();
     CreateControls();
     m_settingsStore = std::make_unique<CSettingsStore>(m_appSettings);
     m_recording = std::make_unique<CRecordingBridge>(*this, m_appSettings, *m_settingsStore);
+    m_startup = std::make_unique<CStartupSequence>(*this, m_appSettings);
 }
 
 CMainDlg::~CMainDlg()
@@ -265,7 +269,7 @@ void CMainDlg::SetupControls()
     };
     for (auto [id, text] : itemTexts)
         m_commands[id]->setText(LoadText(text));
-    SetCaption(MainWindowCaption(m_settings.operatorName));
+    SetCaption(MainWindowCaption(m_appSettings.Operatore));
 
     for (int id : {IDC_RECORD, IDC_AUTO_RECORD, IDC_STOP, IDC_PLAY, IDC_STOP_PLAY, IDC_PAUSE, IDC_FAST_FORWARD,
                    IDC_FAST_REWIND}) {
@@ -285,6 +289,7 @@ void CMainDlg::SetupControls()
         m_list->header()->resizeSection(c, widths[c]);
 
     ApplyFontsAndColours();
+    m_levelMeter->SetThreshold(m_appSettings.ActivationThreshold());
     m_nameLabel->setText(LoadText(169));
     m_notesLabel->setText(LoadText(173));
     PlaceControls();
@@ -338,18 +343,19 @@ void CMainDlg::PlaceControls()
     m_menuBar->setGeometry(0, 0, width(), top);
 
     // Display panel: recording time above, playing time below.
-    const QRect panel(kMargin, top + kMargin, 250, 96);
+    const QRect panel(kMargin, top + kMargin, 230, 84);
     m_displayFrame->setGeometry(panel);
-    const int x0 = panel.x() + 14;
-    const int row1 = panel.y() + 12, row2 = panel.y() + 58;
-    m_recStatus->setGeometry(x0, row1, 90, 28);
-    m_recMinutes->setGeometry(panel.right() - 112, row1, 44, 28);
-    m_recColon->setGeometry(panel.right() - 66, row1, 10, 28);
-    m_recSeconds->setGeometry(panel.right() - 54, row1, 44, 28);
-    m_playStatus->setGeometry(x0, row2, 90, 22);
-    m_playMinutes->setGeometry(panel.right() - 112, row2, 44, 22);
-    m_playColon->setGeometry(panel.right() - 66, row2, 10, 22);
-    m_playSeconds->setGeometry(panel.right() - 54, row2, 44, 22);
+    const int x0 = panel.x() + 12;
+    const int row1 = panel.y() + 10, row2 = panel.y() + 52;
+    const int secondsX = panel.right() - 12 - 40;
+    m_recStatus->setGeometry(x0, row1, 90, 26);
+    m_recMinutes->setGeometry(secondsX - 12 - 52, row1, 52, 26);
+    m_recColon->setGeometry(secondsX - 10, row1, 8, 26);
+    m_recSeconds->setGeometry(secondsX, row1, 40, 26);
+    m_playStatus->setGeometry(x0, row2, 90, 20);
+    m_playMinutes->setGeometry(secondsX - 12 - 52, row2, 52, 20);
+    m_playColon->setGeometry(secondsX - 10, row2, 8, 20);
+    m_playSeconds->setGeometry(secondsX, row2, 40, 20);
 
     // Side buttons down the right edge.
     int sideWidth = 0;
@@ -376,8 +382,8 @@ void CMainDlg::PlaceControls()
     Button(IDC_STOP_PLAY)->move(Button(IDC_STOP)->pos());
     const int transportLeft = panel.right() + 14;
     const int transportRight = sideX - 16;
-    m_levelMeter->setGeometry(transportLeft, panel.y() + rowHeight + 10, transportRight - transportLeft, 18);
-    m_positionBar->setGeometry(transportLeft, panel.y() + rowHeight + 36, transportRight - transportLeft, 10);
+    m_levelMeter->setGeometry(transportLeft, panel.y() + rowHeight + 8, transportRight - transportLeft, 16);
+    m_positionBar->setGeometry(transportLeft, panel.bottom() - 9, transportRight - transportLeft, 10);
 
     // Volume right of the transport row.
     const int volumeX = x + 10;
@@ -461,7 +467,7 @@ void CMainDlg::UpdateListDependentControls()
     now.itemCount = m_callLog.Model().Count();
     now.recordingState = m_nRecordingState;
     now.soundCardPresent = m_bSoundCardPresent;
-    now.noSend = m_settings.noSend;
+    now.noSend = m_appSettings.NoSend;
     now.playEnabled = IsEnabled(IDC_PLAY);
     now.findEnabled = IsEnabled(IDC_FIND);
     now.deleteEnabled = IsEnabled(IDC_DELETE);

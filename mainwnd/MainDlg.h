@@ -36,6 +36,7 @@ class CMessage;
 class CPositionBar;
 class CRecordingBridge;
 class CSettingsStore;
+class CStartupSequence;
 class CSkinButton;
 class ISpeakerLine;
 
@@ -43,14 +44,6 @@ class ISpeakerLine;
 inline const QColor kDisplayBackground(0, 102, 0);
 inline const QColor kDisplayText(38, 124, 8);
 inline const QColor kRecordingText(102, 204, 51);
-
-// What the window shows from the settings; filled by the start-up sequence.
-struct MainWindowSettings {
-    QString workFolder;       // with its trailing "/"
-    QString operatorName;
-    bool noSend = false;
-    bool alternativePlay = false;
-};
 
 class CMainDlg : public QDialog, public IMainWindowHost {
     Q_OBJECT
@@ -60,6 +53,10 @@ public:
 
     // Runs the start-up sequence once; false when the window is closing at once.
     bool OnInitDialog();
+    // The window's own part of the start only (controls, captions, the list of
+    // the settings' work folder), without threads, devices or settings files:
+    // for tools that render the window.
+    void InitialiseWindowOnly();
     int exec() override;
 
     // Operations other parts of the program call.
@@ -79,7 +76,6 @@ public:
     QAction* MenuCommand(int commandId) const;
     QMenu* ToolsMenu() const { return m_toolsMenu; }
     CCallLog& CallLog() { return m_callLog; }
-    MainWindowSettings& Settings() { return m_settings; }
     bool IsSoundCardPresent() const { return m_bSoundCardPresent; }
     void SetSoundCardPresent(bool present) { m_bSoundCardPresent = present; }
     // Set before SetupControls; normally measured from the dialog font.
@@ -209,7 +205,6 @@ private:
     void OnTrayNotify(WPARAM id, LPARAM mouseMessage);
     void OnBalloonTimer();
 
-    MainWindowSettings m_settings;
     CCallLog m_callLog;
     std::map<int, QWidget*> m_controls;
     std::map<int, QAction*> m_commands;
@@ -246,6 +241,7 @@ private:
     CAppSettings m_appSettings;
     std::unique_ptr<CSettingsStore> m_settingsStore;
     std::unique_ptr<CRecordingBridge> m_recording;
+    std::unique_ptr<CStartupSequence> m_startup;
 };
 
 }  // namespace sonvelle

@@ -1,12 +1,13 @@
 // What the start-up and close sequences ask of the main window.
 
+#include "app/StartupSequence.h"
 #include "mainwnd/ControlRules.h"
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/MainDlgIds.h"
 #include "mainwnd/RecordingWindowBridge.h"
 #include "platform/Log.h"
 #include "platform/Message.h"
-#include "platform/Prompt.h"
+#include "platform/ProgramFolder.h"
 #include "resources/StringTable.h"
 #include "resources/art/Art.h"
 
@@ -19,28 +20,32 @@ bool CMainDlg::OnInitDialog()
     if (m_bInitialised)
         return true;
     m_bInitialised = true;
+    return m_startup->OnInitDialog();
+}
+
+void CMainDlg::InitialiseWindowOnly()
+{
+    if (m_bInitialised)
+        return;
+    m_bInitialised = true;
     BeginWaitCursor();
     SetupControls();
     SetWindowIcons();
     SetRecordingStateIdle();
-    LoadWorkFolder(m_settings.workFolder);
+    LoadWorkFolder(m_appSettings.WorkDir);
     EnableControl(IDC_STOP, false);
     ClearPlayState();
     for (int id : {IDC_SAVE, IDC_PAUSE, IDC_FAST_FORWARD, IDC_FAST_REWIND})
         EnableControl(id, false);
     EndWaitCursor();
-    return true;
 }
 
 void CMainDlg::OnClose()
 {
     m_bCloseDone = true;
-    WriteLog(QStringLiteral("Inizio chiusura applicazione"));
-    // A recording still running is ended and saved before anything closes.
-    m_recording->EndAutoRecording();
-    m_recording->EndManualRecording();
-    SaveCatalogueIndex();
-    DeleteFindDialog();
+    // Ends a running recording (with its save), saves the index, restores the
+    // volumes and waits for the capture thread.
+    m_startup->OnClose();
 }
 
 void CMainDlg::BeginWaitCursor()
@@ -121,14 +126,16 @@ CWorkerThread* CMainDlg::CaptureThread() const
     return m_recording->CaptureThread();
 }
 
-void CMainDlg::LoadCatalogueAndFillList(const CAppSettings& /*settings*/)
+void CMainDlg::LoadCatalogueAndFillList(const CAppSettings& settings)
 {
-    LoadWorkFolder(m_settings.workFolder);
+    // The sound-card check has run by now; Play follows its answer.
+    m_bSoundCardPresent = m_startup->SoundCardPresent();
+    LoadWorkFolder(settings.WorkDir);
 }
 
 void CMainDlg::LoadWorkFolder(const QString& workFolder)
 {
-    m_callLog.Load(workFolder, m_settings.alternativePlay);
+    m_callLog.Load(WithTrailingSlash(workFolder), m_appSettings.PlayAlternativo);
     UpdateListDependentControls();
 }
 
@@ -151,14 +158,13 @@ void CMainDlg::DeleteFindDialog()
 void CMainDlg::OnFallbackNoticeTimer()
 {
     KillTimer(TIMER_FALLBACK_NOTICE);
-    MessageBox(LoadText(431), PromptIcon::Exclamation);
+    m_startup->OnTimer(TIMER_FALLBACK_NOTICE);
 }
 
 void CMainDlg::OnRealignNoticeTimer()
 {
     KillTimer(TIMER_REALIGN_NOTICE);
-    MessageBox(LoadText(432), PromptIcon::Exclamation);
-    OnImport();
+    m_startup->OnTimer(TIMER_REALIGN_NOTICE);
 }
 
 // Mixer and notification area: hooks until those parts exist.

@@ -37,8 +37,8 @@ protected:
     {
         dlg = std::make_unique<CMainDlg>();
         dlg->SetLargeFonts(largeFonts);
-        dlg->Settings().workFolder = folder.Path();
-        ASSERT_TRUE(dlg->OnInitDialog());
+        dlg->AppSettings().WorkDir = folder.Path();
+        dlg->InitialiseWindowOnly();
     }
 
     CColorStatic* Static(int id) const { return qobject_cast<CColorStatic*>(dlg->Control(id)); }
@@ -52,9 +52,9 @@ protected:
 TEST_F(MainDlgTest, CaptionsMenusAndColumnsComeFromTheStringTable)
 {
     dlg = std::make_unique<CMainDlg>();
-    dlg->Settings().operatorName = QStringLiteral("Desk 2");
-    dlg->Settings().workFolder = folder.Path();
-    dlg->OnInitDialog();
+    dlg->AppSettings().Operatore = QStringLiteral("Desk 2");
+    dlg->AppSettings().WorkDir = folder.Path();
+    dlg->InitialiseWindowOnly();
     EXPECT_EQ(dlg->windowTitle(), LoadText(354) + " (Desk 2)");
     EXPECT_EQ(dlg->MenuCommand(ID_FILE_EXIT)->text(), LoadText(314));
     EXPECT_EQ(dlg->MenuCommand(ID_TOOLS_JOIN)->text(), LoadText(317));
@@ -131,9 +131,9 @@ TEST_F(MainDlgTest, NoSendKeepsTheSendButtonOff)
 {
     folder.Add({"First", COleDateTime(2024, 1, 1, 10, 0, 0), 30});
     dlg = std::make_unique<CMainDlg>();
-    dlg->Settings().workFolder = folder.Path();
-    dlg->Settings().noSend = true;
-    dlg->OnInitDialog();
+    dlg->AppSettings().WorkDir = folder.Path();
+    dlg->AppSettings().NoSend = true;
+    dlg->InitialiseWindowOnly();
     EXPECT_TRUE(Enabled(IDC_FIND));
     EXPECT_TRUE(Enabled(IDC_DELETE));
     EXPECT_FALSE(Enabled(IDC_SEND));

@@ -1,0 +1,109 @@
+// Renders the main window offscreen over a work folder and writes it as a
+// PNG, so the window can be reviewed without a desktop. Run by
+// scripts/screenshot; with an audio file it first fills the folder with a few
+// demo recordings.
+
+#include "mainwnd/MainDlg.h"
+#include "platform/Registry.h"
+#include "platform/ProgramFolder.h"
+#include "store/OleDateTime.h"
+#include "store/RecordingEntry.h"
+#include "store/RecordingList.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPixmap>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+using namespace sonvelle;
+
+struct Demo {
+    const char* name;
+    int y, mo, d, h, mi, s;
+    int seconds;
+    const char* notes;
+    const char* operatorName;
+    bool isProtected;
+};
+
+const Demo kDemo[] = {
+    {"Call with the bank", 2026, 12, 4, 9, 12, 40, 312, "Mortgage rate confirmed\r\nCall back Friday", "Desk 2", false},
+    {"Supplier - delivery dates", 2026, 12, 3, 16, 5, 11, 547, "Pallets arrive on the 14th", "Desk 2", false},
+    {"Dictation: weekly report", 2026, 12, 2, 8, 30, 0, 1265, "Draft for the Monday meeting", "", false},
+    {"Contract negotiation", 2026, 11, 28, 11, 47, 23, 4512, "Confidential", "Anna", true},
+    {"Recording 7", 2026, 11, 27, 14, 2, 9, 48, "", "", false},
+    {"Customer complaint #1182", 2026, 11, 25, 10, 15, 55, 731, "Refund agreed\r\nSend written confirmation", "Anna", false},
+    {"Interview notes", 2026, 11, 20, 17, 40, 2, 2405, "", "", false},
+};
+
+bool WriteDemo(const QString& folder, const QByteArray& audio)
+{
+    for (const Demo& d : kDemo) {
+        CRecordingEntry entry;
+        entry.m_strFolder = folder;
+        entry.m_strName = QString::fromUtf8(d.name);
+        entry.m_dtDate = COleDateTime(d.y, d.mo, d.d, d.h, d.mi, d.s);
+        entry.m_dtDuration = COleDateTime::FromSeconds(d.seconds);
+        entry.m_strNotes = QString::fromUtf8(d.notes);
+        entry.m_strOperator = QString::fromUtf8(d.operatorName);
+        entry.m_bProtected = d.isProtected;
+        QFile file(entry.FilePath());
+        if (!file.open(QIODevice::WriteOnly) || file.write(audio) != audio.size())
+            return false;
+        file.close();
+        if (!CRecordingList::WriteEntryTags(entry))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    QTextStream err(stderr);
+    if (args.size() < 3) {
+        err << "usage: sonvelle-screenshot OUT.png WORK_FOLDER [DEMO_AUDIO.mp3]\n";
+        return 2;
+    }
+    const QString out = args[1];
+    const QString folder = WithTrailingSlash(QDir(args[2]).absolutePath());
+    if (!QDir().mkpath(folder)) {
+        err << "cannot create " << folder << "\n";
+        return 1;
+    }
+    if (args.size() > 3) {
+        QFile audio(args[3]);
+        if (!audio.open(QIODevice::ReadOnly) || !WriteDemo(folder, audio.readAll())) {
+            err << "cannot write the demo recordings into " << folder << "\n";
+            return 1;
+        }
+    }
+
+    // The settings the window starts from point at that folder.
+    CRegKey key;
+    if (key.Create(Hive::CurrentUser, QStringLiteral("Software\\Orsolan\\Sonvelle")))
+        key.WriteText(QStringLiteral("WorkDir"), folder);
+    key.Close();
+
+    CMainDlg dlg;
+    dlg.AppSettings().WorkDir = folder;
+    dlg.AppSettings().SogliaAttivazioneRegAuto = QStringLiteral("15000");
+    dlg.InitialiseWindowOnly();
+    dlg.show();
+    QApplication::processEvents();
+    const QPixmap shot = dlg.grab();
+    if (shot.isNull() || !shot.save(out, "PNG")) {
+        err << "cannot write " << out << "\n";
+        return 1;
+    }
+    err << "wrote " << out << " (" << shot.width() << "x" << shot.height() << ")\n";
+    return 0;
+}
