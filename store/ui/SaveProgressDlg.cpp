@@ -49,12 +49,17 @@ void CSaveProgress::Begin(int range)
     m_window->setAttribute(Qt::WA_DeleteOnClose, false);
     m_window->SetRange(range);
     m_window->show();
+    // The tags are written on this thread; painting directly keeps other
+    // messages (which may change the catalogue) from running in between.
+    m_window->repaint();
 }
 
 void CSaveProgress::Step()
 {
-    if (m_window)
+    if (m_window) {
         m_window->StepIt();
+        m_window->repaint();
+    }
 }
 
 void CSaveProgress::End()
