@@ -377,7 +377,10 @@ void CRecordingControl::OnAutoRecording()
             m_window.SetVolumeSlider(0);
         }
         m_engine.SetCaptureSettings(settings.silenceSeconds, settings.oneFile, settings.threshold);
-        m_engine.SetWriterOneFile(settings.oneFile);
+        // In one-file mode the writer would hand each segment over in its own file and
+        // truncate it for the next segment before this window could take it: it hands
+        // segments over under their own names, and the single file grows here.
+        m_engine.SetWriterOneFile(false);
         m_openSegments = 0;
 
         m_engine.EnableVoiceActivation();

@@ -23,9 +23,15 @@ struct StoreResult {
 StoreResult StoreFileWithRetries(const QString& from, const QString& to, int attempts, int pauseMs,
                                  const std::function<void(int)>& sleep);
 
-// Appends the whole of `segment` to `target` (created when missing). False,
-// with `target` cut back to its old length, when anything fails.
+// Appends `segment` to `target` (created when missing). False, with `target`
+// cut back to its old length, when anything fails. An MPEG audio segment
+// goes in up to its last complete frame: a cut-off frame in the middle of the
+// joined file would throw decoders out of step.
 bool AppendFileTo(const QString& segment, const QString& target);
+
+// Bytes of `data` up to the end of its last complete MPEG audio frame, when it
+// is a run of frames from its first byte; otherwise its whole size.
+qint64 CompleteMpegFramesLength(const QByteArray& data);
 
 // A name in `folder` that no file has yet: "<prefix>NNNN<extension>".
 QString UnusedFilePath(const QString& folder, const QString& prefix, const QString& extension);

@@ -485,6 +485,8 @@ void CRecordingBridge::SetTrayIcon(int /*iconId*/, const QString& /*tip*/) {}
 
 bool CRecordingBridge::ShowSaveDialog(CRecordingEntry& entry, const QString& file)
 {
+    if (m_saveStep)
+        return m_saveStep(entry, WorkFolder(), file);
     return RunRecordingSaveStep(&m_window, entry, WorkFolder(), file, m_settings.PlayAlternativo);
 }
 

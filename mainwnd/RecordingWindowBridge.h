@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -41,6 +42,11 @@ public:
     void StartWorkerThreads(const QString& programFolder, const QString& workFolder);
     CWorkerThread* CaptureThread() const;
     CWriteSoundFile* Writer() const { return m_writer.get(); }
+    CRecordSound* Capture() const { return m_capture.get(); }
+
+    // End-to-end tests answer the save dialog with a script: (entry, folder, file) → confirmed.
+    using SaveStep = std::function<bool(CRecordingEntry&, const QString&, const QString&)>;
+    void SetSaveStepForTesting(SaveStep step) { m_saveStep = std::move(step); }
 
     // The window's commands, messages and timers; the window's copy of the state follows each.
     void Record();
@@ -144,6 +150,7 @@ private:
     std::unique_ptr<CRecordingControl> m_control;
     std::unique_ptr<CPlayCommandPort> m_playCommand;
 
+    SaveStep m_saveStep;
     std::map<const CRecordingEntry*, QString> m_shownNames;  // a row is found by the name it shows
 };
 

@@ -232,8 +232,10 @@ TEST_F(RecordingOneFile, SegmentsGrowOneRecordingWhoseLengthIsTheirSum)
     rig.clock.Advance(60000);
     EXPECT_EQ(Segment(17000), single);
     EXPECT_EQ(window.rows.size(), 1u);
-    control.OnRecordingFileReady(HandOverInPlace("BBB"), false);
-    WriteBytes(rig.TempFile(), "");
+    // A segment handed over under a name of its own is taken in and removed.
+    const QString handed = rig.HandOver("BBB", 2);
+    control.OnRecordingFileReady(handed, false);
+    EXPECT_FALSE(QFile::exists(handed));
 
     EXPECT_EQ(single->m_dtDuration.SecondsOfDay(), 37);
     EXPECT_EQ(ReadBytes(single->FilePath()), "AAAABBB");
@@ -359,6 +361,36 @@ TEST_F(RecordingFileStore, AppendsWholeSegmentsAndCreatesTheTarget)
     EXPECT_EQ(QFileInfo(Path("t.mp3")).size(), 200004);
     EXPECT_FALSE(AppendFileTo(Path("missing"), Path("u.mp3")));
     EXPECT_FALSE(QFile::exists(Path("u.mp3")));
+}
+
+// MPEG-1 layer III, 32 kbit/s, 32 kHz, mono: 144-byte frames.
+QByteArray Frames(int count, int partialBytes)
+{
+    QByteArray frame(144, '\x55');
+    frame[0] = '\xFF';
+    frame[1] = '\xFB';
+    frame[2] = '\x18';
+    frame[3] = '\xC0';
+    QByteArray data;
+    for (int i = 0; i < count; ++i)
+        data += frame;
+    return data + frame.left(partialBytes);
+}
+
+TEST_F(RecordingFileStore, JoinedSegmentsLeaveNoCutOffFrameInside)
+{
+    EXPECT_EQ(CompleteMpegFramesLength(Frames(3, 50)), 432);
+    EXPECT_EQ(CompleteMpegFramesLength(Frames(3, 0)), 432);
+    EXPECT_EQ(CompleteMpegFramesLength(Frames(0, 3)), 3);  // too short to judge: kept
+    EXPECT_EQ(CompleteMpegFramesLength("not audio at all"), 16);
+    // Frames that lose step halfway end where the last good frame ended.
+    EXPECT_EQ(CompleteMpegFramesLength(Frames(2, 0) + "garbage" + Frames(2, 0)), 288);
+
+    WriteBytes(Path("seg1.snx"), Frames(10, 100));
+    WriteBytes(Path("seg2.snx"), Frames(5, 7));
+    ASSERT_TRUE(AppendFileTo(Path("seg1.snx"), Path("single.mp3")));
+    ASSERT_TRUE(AppendFileTo(Path("seg2.snx"), Path("single.mp3")));
+    EXPECT_EQ(ReadBytes(Path("single.mp3")), Frames(15, 0));
 }
 
 TEST_F(RecordingFileStore, UnusedNamesSkipExistingFiles)
