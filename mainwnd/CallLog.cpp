@@ -21,8 +21,8 @@ void CCallLog::Attach(QTreeView* view)
 {
     m_view = view;
     m_view->setModel(&m_model);
-    // The selected row is placed a fixed number of pixels below the top.
-    m_view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Scrolling stays per row: per pixel makes the view measure every row on each refill.
+    m_view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
 }
 
 void CCallLog::SetDurationMeter(IDurationMeter* meter)
@@ -184,8 +184,10 @@ void CCallLog::SelectRow(int row)
     m_view->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_view->scrollTo(index, QAbstractItemView::PositionAtTop);
+    // The rows that fill the offset above the selected one (the bar counts rows).
+    const int rowHeight = std::max(1, m_view->sizeHintForRow(0));
     QScrollBar* bar = m_view->verticalScrollBar();
-    bar->setValue(bar->value() - kSelectedRowOffset);
+    bar->setValue(bar->value() - (kSelectedRowOffset + rowHeight / 2) / rowHeight);
 }
 
 void CCallLog::ForgetSelection()

@@ -216,7 +216,9 @@ TEST_F(CallLogTest, SelectedRowStandsBelowTheTopOfTheView)
     log.Refill(40);
     EXPECT_EQ(log.SelectedRow(), 40);
     const QRect rect = view.visualRect(log.Model().index(40, 1));
-    EXPECT_NEAR(rect.top(), CCallLog::kSelectedRowOffset, 2);
+    const int rowHeight = rect.height();
+    EXPECT_NEAR(rect.top(), CCallLog::kSelectedRowOffset, rowHeight / 2 + 1)
+        << "about 70 pixels below the top, to the nearest row";
     log.Refill(500);
     EXPECT_EQ(log.SelectedRow(), 59) << "an index past the end selects the last row";
 }
