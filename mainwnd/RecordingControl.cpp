@@ -206,7 +206,6 @@ void CRecordingControl::OnStop()
     }
 
     m_window.KillTimer(TIMER_RECORDING_TIME);
-    const RecordingSettings settings = m_settings.Current();
     const int stateAtStop = m_state;
     const bool segmentRunning = stateAtStop == kAutoRecording || stateAtStop == kAutoRecordingWhilePlaying;
 
