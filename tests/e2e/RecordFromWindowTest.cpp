@@ -15,13 +15,18 @@
 #include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
 #include "store/RecordingList.h"
+#include "store/ui/SaveRecordingDlg.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QPointer>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -344,14 +349,44 @@ TEST_F(RecordFromWindow, AutoRecordingOneFileAddsTheSegmentsUp)
     EXPECT_TRUE(Files("*.snx").isEmpty());
 }
 
+// The real save dialog, answered as a user would: type the name, press Save.
+class CSaveDialogAnswerer : public QObject {
+public:
+    explicit CSaveDialogAnswerer(std::vector<QString> names) : m_names(std::move(names))
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] { Answer(); });
+        m_timer.start(50);
+    }
+    int Shown() const { return m_shown; }
+
+private:
+    void Answer()
+    {
+        auto* dialog = qobject_cast<CSaveRecordingDlg*>(QApplication::activeModalWidget());
+        if (!dialog || m_names.empty() || dialog == m_last)
+            return;
+        m_last = dialog;
+        ++m_shown;
+        dialog->NameField()->setText(m_names.front());
+        m_names.erase(m_names.begin());
+        dialog->ConfirmButton()->click();
+    }
+
+    std::vector<QString> m_names;
+    QTimer m_timer;
+    QPointer<CSaveRecordingDlg> m_last;
+    int m_shown = 0;
+};
+
 TEST_F(RecordFromWindow, AutoRecordingWithConfirmationAsksForEachRecording)
 {
     dlg->AppSettings().ChiediConfermaAutoRec = true;
+    dlg->Recording().SetSaveStepForTesting(nullptr);
+    CSaveDialogAnswerer user({"First call", "Second call"});
     double segmentSeconds = 0;
     const std::vector<short> scene = Scene(segmentSeconds);
     UseFileMicrophone(scene, 5.0);
     StartThreads();
-    save.answers = {"First call", "Second call"};
 
     Click(IDC_AUTO_RECORD);
     ASSERT_TRUE(WaitFor([&] { return source->Position() > scene.size(); },
@@ -359,11 +394,9 @@ TEST_F(RecordFromWindow, AutoRecordingWithConfirmationAsksForEachRecording)
     Pump(1500);
     Click(IDC_AUTO_RECORD);
 
-    ASSERT_EQ(save.files.size(), 2u);
-    for (const QString& handed : save.files)
-        EXPECT_TRUE(handed.endsWith(".snx")) << handed.toStdString();
-    EXPECT_TRUE(QFile::exists(work + "First call.mp3"));
-    EXPECT_TRUE(QFile::exists(work + "Second call.mp3"));
+    EXPECT_EQ(user.Shown(), 2);
+    EXPECT_NEAR(DecodedSeconds(work + "First call.mp3"), segmentSeconds, 1.0);
+    EXPECT_NEAR(DecodedSeconds(work + "Second call.mp3"), segmentSeconds, 1.0);
     EXPECT_EQ(Rows().Count(), 2);
     EXPECT_TRUE(Files("*.snx").isEmpty());
 }
