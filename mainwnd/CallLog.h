@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <functional>
+
 #include <memory>
 
 class QTreeView;
@@ -41,6 +43,9 @@ public:
     void SetPlayingName(const QString& name) { m_playingName = name; }
 
     // Clears the catalogue, loads the work folder and fills the list.
+    // Called before the catalogue drops its entries, so that nobody keeps a pointer to one.
+    void SetBeforeClear(std::function<void()> beforeClear) { m_beforeClear = std::move(beforeClear); }
+
     bool Load(const QString& workFolder, bool alternativePlay);
     // Reloads the work folder unless something is being played or recorded;
     // the list is refilled either way, keeping the selected recording.
@@ -74,6 +79,7 @@ private:
     QTreeView* m_view = nullptr;
     IDurationMeter* m_meter = nullptr;
     bool m_alternativePlay = false;
+    std::function<void()> m_beforeClear;
     QString m_playingName;
     int m_sortColumn = kDefaultSortColumn;
     bool m_sortAscending = false;

@@ -81,6 +81,8 @@ QVariant CCallLogModel::data(const QModelIndex& index, int role) const
         return {};
     const CallLogRow& row = m_rows[static_cast<size_t>(index.row())];
     switch (role) {
+    case Qt::EditRole:
+        return index.column() == COL_NAME ? QVariant(row.text[COL_NAME]) : QVariant();
     case Qt::DisplayRole:
         return index.column() == COL_IMAGE ? QVariant() : QVariant(row.text[static_cast<size_t>(index.column())]);
     case Qt::DecorationRole:
@@ -94,6 +96,30 @@ QVariant CCallLogModel::data(const QModelIndex& index, int role) const
     default:
         return {};
     }
+}
+
+Qt::ItemFlags CCallLogModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (m_renameHandler && index.isValid() && index.column() == COL_NAME)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool CCallLogModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !m_renameHandler || !index.isValid() || index.column() != COL_NAME ||
+        index.row() >= Count())
+        return false;
+    const int row = index.row();
+    if (!m_renameHandler(row, value.toString()))
+        return false;
+    // The handler may have rewritten or removed rows; only a row still there takes the text.
+    if (row < Count()) {
+        m_rows[static_cast<size_t>(row)].text[COL_NAME] = value.toString();
+        emit dataChanged(this->index(row, COL_NAME), this->index(row, COL_NAME));
+    }
+    return true;
 }
 
 QVariant CCallLogModel::headerData(int section, Qt::Orientation orientation, int role) const

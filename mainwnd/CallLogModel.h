@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace sonvelle {
@@ -49,15 +50,23 @@ public:
     // First row whose name matches, ignoring case; -1 when none.
     int FindByNameIgnoringCase(const QString& name) const;
 
+    // Renaming in place: the handler gets the row and the typed text and says
+    // whether the row keeps it. Without a handler no cell is editable.
+    using RenameHandler = std::function<bool(int row, const QString& newName)>;
+    void SetRenameHandler(RenameHandler handler) { m_renameHandler = std::move(handler); }
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
 private:
     std::vector<CallLogRow> m_rows;
     std::array<QString, CALL_LOG_COLUMNS> m_headings;
     std::vector<QIcon> m_images;
+    RenameHandler m_renameHandler;
 };
 
 }  // namespace sonvelle

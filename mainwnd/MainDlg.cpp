@@ -8,6 +8,9 @@
 #include "mainwnd/MainDlgIds.h"
 #include "mainwnd/RecordingWindowBridge.h"
 #include "mainwnd/SpeakerLine.h"
+#include "store/RecordingInfoEditor.h"
+#include "store/ui/RecordingInfoFields.h"
+#include "store/ui/SaveProgressDlg.h"
 #include "platform/Message.h"
 #include "resources/StringTable.h"
 #include "resources/art/Art.h"
@@ -83,6 +86,7 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent)
     m_bLargeFonts = QFontMetrics(font()).height() > 16;
     CreateMenus();
     CreateControls();
+    CreateInfoEditor();
     m_settingsStore = std::make_unique<CSettingsStore>(m_appSettings);
     m_recording = std::make_unique<CRecordingBridge>(*this, m_appSettings, *m_settingsStore);
     m_startup = std::make_unique<CStartupSequence>(*this, m_appSettings);
@@ -200,7 +204,8 @@ void CMainDlg::CreateControls()
     m_list->setAllColumnsShowFocus(true);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // F2 or a click on the selected row's name renames in place.
+    m_list->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     m_list->setIconSize(QSize(18, 18));
     m_list->setAlternatingRowColors(true);
     m_list->header()->setSectionsMovable(true);

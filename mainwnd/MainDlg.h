@@ -35,6 +35,10 @@ class CLevelMeter;
 class CMessage;
 class CPositionBar;
 class CRecordingBridge;
+class CRecordingEntry;
+class CRecordingInfoEditor;
+class CRecordingInfoFields;
+class CSaveProgress;
 class CSettingsStore;
 class CStartupSequence;
 class CSkinButton;
@@ -118,6 +122,12 @@ public:
     // Loads the work folder into the catalogue and fills the list.
     void LoadWorkFolder(const QString& workFolder);
 
+    // The name and notes fields under the list (save button, focus-loss question, in-place rename).
+    void SaveTypedNameAndNotes();
+    void ShowNameAndNotes(CRecordingEntry& entry);
+    // Drops the fields' references to an entry the catalogue is about to delete.
+    void ForgetEntry(const CRecordingEntry* entry);
+
     // Recording control, the players and the worker threads; the settings they read.
     CRecordingBridge& Recording() { return *m_recording; }
     CAppSettings& AppSettings() { return m_appSettings; }
@@ -134,6 +144,8 @@ protected:
 
 private:
     void CreateControls();
+    void CreateInfoEditor();
+    int FocusTargetId() const;
     void CreateMenus();
     void ApplyFontsAndColours();
     void PlaceControls();
@@ -185,8 +197,6 @@ private:
     void OnListClick(int row);
     void OnListSelectionChanged();
     void OnListKeyDown(int key);
-    bool OnBeginLabelEdit(int row);
-    void OnEndLabelEdit(int row, const QString& newName);
     void OnNameKillFocus();
     void OnNotesKillFocus();
     void OnNameChanged();
@@ -240,6 +250,9 @@ private:
     bool m_bCloseDone = false;
     CAppSettings m_appSettings;
     std::unique_ptr<CSettingsStore> m_settingsStore;
+    std::unique_ptr<CSaveProgress> m_saveProgress;
+    std::unique_ptr<CRecordingInfoFields> m_infoFields;
+    std::unique_ptr<CRecordingInfoEditor> m_infoEditor;
     std::unique_ptr<CRecordingBridge> m_recording;
     std::unique_ptr<CStartupSequence> m_startup;
 };

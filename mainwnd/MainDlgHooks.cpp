@@ -45,16 +45,9 @@ void CMainDlg::PlaySelected() { m_recording->OnPlay(); }
 
 // Save, rename, protection, delete -----------------------------------------------
 
-void CMainDlg::OnSave() {}
+// The name and notes fields and renaming in place: MainDlgInfoEditor.cpp.
 void CMainDlg::OnListClick(int /*row*/) {}
-void CMainDlg::OnListSelectionChanged() {}
 void CMainDlg::OnListKeyDown(int /*key*/) {}
-bool CMainDlg::OnBeginLabelEdit(int /*row*/) { return false; }
-void CMainDlg::OnEndLabelEdit(int /*row*/, const QString& /*newName*/) {}
-void CMainDlg::OnNameKillFocus() {}
-void CMainDlg::OnNotesKillFocus() {}
-void CMainDlg::OnNameChanged() {}
-void CMainDlg::OnNotesChanged() {}
 void CMainDlg::OnProtect() {}
 void CMainDlg::OnDelete() {}
 

@@ -440,6 +440,7 @@ void CRecordingBridge::RemoveRowAndEntry(CRecordingEntry& entry)
     m_shownNames.erase(&entry);
     if (row >= 0)
         log.Model().RemoveRowAt(row);
+    m_window.ForgetEntry(&entry);
     log.Catalogue().RemoveEntry(&entry);
     if (log.Model().Count() > 0)
         log.SelectRow(std::min(std::max(row, 0), log.Model().Count() - 1));
@@ -458,22 +459,12 @@ CRecordingEntry* CRecordingBridge::SelectedRecording() const
 
 void CRecordingBridge::SaveTypedNameAndNotes()
 {
-    // The name and notes fields' own save runs when they lose the focus; Stop
-    // moves the focus away from them before it gets here.
+    m_window.SaveTypedNameAndNotes();
 }
 
 void CRecordingBridge::ShowNameAndNotes(CRecordingEntry& entry)
 {
-    if (auto* name = qobject_cast<QLineEdit*>(m_window.Control(IDC_NAME_EDIT))) {
-        const QSignalBlocker block(name);
-        name->setText(entry.m_strName);
-        name->setModified(false);
-    }
-    if (auto* notes = qobject_cast<QPlainTextEdit*>(m_window.Control(IDC_NOTES_EDIT))) {
-        const QSignalBlocker block(notes);
-        notes->setPlainText(entry.m_strNotes);
-        notes->document()->setModified(false);
-    }
+    m_window.ShowNameAndNotes(entry);
 }
 
 bool CRecordingBridge::IsInTray() const
