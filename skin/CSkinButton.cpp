@@ -201,9 +201,14 @@ void CSkinButton::paintEvent(QPaintEvent*)
     const QPixmap image = CurrentPixmap();
     if (!image.isNull()) {
         if (m_bTransparent) {
-            QPixmap keyed = image;
-            keyed.setMask(image.createMaskFromColor(m_crTransparent, Qt::MaskInColor));
-            p.drawPixmap(m_nMargin / 2, m_nMargin / 2, keyed);
+            // The mask costs a scan of every pixel: made once per image, not per paint.
+            if (m_keyedSource != image.cacheKey() || m_keyedColour != m_crTransparent) {
+                m_keyed = image;
+                m_keyed.setMask(image.createMaskFromColor(m_crTransparent, Qt::MaskInColor));
+                m_keyedSource = image.cacheKey();
+                m_keyedColour = m_crTransparent;
+            }
+            p.drawPixmap(m_nMargin / 2, m_nMargin / 2, m_keyed);
         } else {
             p.drawPixmap(r, image);
         }
@@ -220,8 +225,8 @@ void CSkinButton::paintEvent(QPaintEvent*)
         p.drawLine(r.topRight(), r.bottomRight());
         p.drawLine(r.bottomLeft(), r.bottomRight());
     }
-    if (m_pLabel)
-        m_pLabel->update();
+    // The caption label is a child: Qt paints it after the button. Asking for
+    // its repaint from here would repaint the button again, for ever.
 }
 
 void CSkinButton::enterEvent(QEnterEvent* event)

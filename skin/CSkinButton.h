@@ -91,6 +91,9 @@ private:
     bool m_bTipActive = false;
     bool m_bHover = false;
     CColorStatic* m_pLabel = nullptr;
+    QPixmap m_keyed;  // the current image with its transparent colour masked out
+    qint64 m_keyedSource = 0;
+    QColor m_keyedColour;
     int m_nMargin = 2;
     bool m_bTransparent = false;
     QColor m_crTransparent;

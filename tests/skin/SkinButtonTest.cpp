@@ -164,3 +164,37 @@ TEST(SkinButtonWidget, TooltipComesFromTheStringTable)
     button.SetTooltipText(999999, false);
     EXPECT_TRUE(button.IsTooltipActive());
 }
+
+namespace {
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+}  // namespace
+
+TEST(SkinButtonWidget, AnIdleCaptionedButtonStopsRepainting)
+{
+    // A window of idle buttons must cost no CPU: nothing may ask for a repaint from a paint.
+    QWidget host;
+    auto* button = new CSkinButton(1044, &host);
+    ASSERT_TRUE(button->LoadBitmaps(QStringLiteral("CERCA")));
+    button->ApplyCaptionedStyle(QStringLiteral("Find"));
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    QTest::qWait(100);
+    PaintCounter counter;
+    button->installEventFilter(&counter);
+    QTest::qWait(300);
+    EXPECT_LE(counter.paints, 1);
+    button->update();
+    QTest::qWait(100);
+    EXPECT_GE(counter.paints, 1);  // an asked-for repaint still happens
+    EXPECT_LE(counter.paints, 2);
+}
