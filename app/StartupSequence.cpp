@@ -112,8 +112,11 @@ void CStartupSequence::OnClose()
         m_host.EndWaitCursor();
         return;
     }
+    // Auto-recording is switched off whenever it is on, not only while a
+    // segment runs: in one-file mode the growing recording waits for its name
+    // while listening too, and switching off is what offers the save dialog.
     const int state = m_host.RecordingState();
-    if (state == 5 || state == 7)
+    if (state >= 4 && state <= 7)
         m_host.SwitchAutoRecordingOff();
     WriteLog(QStringLiteral("Evento OnStopRec"));
     const int afterAuto = m_host.RecordingState();

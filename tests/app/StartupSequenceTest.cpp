@@ -256,12 +256,14 @@ TEST_F(CloseTest, RunningRecordingsAreEndedFirst)
         QStringList expected;
     };
     const Case cases[] = {
-        {5, 4, {"SwitchAutoRecordingOff"}},
-        {7, 6, {"SwitchAutoRecordingOff"}},
+        {5, 0, {"SwitchAutoRecordingOff"}},
+        {7, 1, {"SwitchAutoRecordingOff"}},
+        {4, 0, {"SwitchAutoRecordingOff"}},
+        {6, 1, {"SwitchAutoRecordingOff"}},
         {2, 2, {"StopManualRecording"}},
         {3, 3, {"StopManualRecording"}},
-        {4, 4, {}},
         {1, 1, {}},
+        {0, 0, {}},
     };
     StartNormally();
     for (const Case& c : cases) {
