@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
+#include "E2eMedia.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,6 +26,7 @@
 #include <mutex>
 
 using namespace sonvelle;
+using namespace sonvelle::e2e;
 
 namespace {
 
@@ -37,20 +39,6 @@ void EnsureApp()
     // Never destroyed: Qt's own globals are gone by the time static objects are.
     static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(g_argc, g_argv);
     (void)app;
-}
-
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    }
-    QCoreApplication::processEvents();
-    return true;
 }
 
 struct Ready {
@@ -106,71 +94,6 @@ private:
     std::vector<int> m_segments;
     int m_current = 0;
 };
-
-struct Pcm {
-    int rate = 0;
-    int channels = 0;
-    std::vector<short> samples;
-};
-
-Pcm ReadWav(const QString& path)
-{
-    Pcm p;
-    SF_INFO info{};
-    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!f)
-        return p;
-    p.rate = info.samplerate;
-    p.channels = info.channels;
-    p.samples.resize(static_cast<size_t>(info.frames * info.channels));
-    sf_read_short(f, p.samples.data(), static_cast<sf_count_t>(p.samples.size()));
-    sf_close(f);
-    return p;
-}
-
-bool WriteWav(const QString& path, const std::vector<short>& samples)
-{
-    SF_INFO info{};
-    info.samplerate = 32000;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    if (!f)
-        return false;
-    sf_write_short(f, samples.data(), static_cast<sf_count_t>(samples.size()));
-    sf_close(f);
-    return true;
-}
-
-Pcm Decode(const QString& mp3)
-{
-    const QString wav = mp3 + ".decoded.wav";
-    if (QProcess::execute("mpg123", {"-q", "-w", wav, mp3}) != 0)
-        return {};
-    Pcm p = ReadWav(wav);
-    QFile::remove(wav);
-    return p;
-}
-
-double Rms(const std::vector<short>& s)
-{
-    double e = 0;
-    for (short v : s)
-        e += double(v) * v;
-    return s.empty() ? 0 : std::sqrt(e / static_cast<double>(s.size()));
-}
-
-// Speech from espeak-ng at 32 kHz mono 16-bit.
-QString MakeSpeech(const QString& folder, const QString& words)
-{
-    const QString raw = folder + "/speech_raw.wav";
-    const QString out = folder + "/speech.wav";
-    if (QProcess::execute("espeak-ng", {"-w", raw, words}) != 0)
-        return {};
-    if (QProcess::execute("sox", {raw, "-r", "32000", "-c", "1", "-b", "16", out}) != 0)
-        return {};
-    return out;
-}
 
 class EndToEnd : public ::testing::Test {
 protected:

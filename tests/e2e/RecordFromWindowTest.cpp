@@ -16,6 +16,7 @@
 #include "store/RecordingEntry.h"
 #include "store/RecordingList.h"
 #include "store/ui/SaveRecordingDlg.h"
+#include "E2eMedia.h"
 
 #include <QApplication>
 #include <QDir>
@@ -38,77 +39,20 @@
 #include <vector>
 
 using namespace sonvelle;
+using namespace sonvelle::e2e;
 
 namespace {
-
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    }
-    QApplication::processEvents();
-    return true;
-}
 
 void Pump(int ms)
 {
     WaitFor([] { return false; }, ms);
 }
 
-std::vector<short> ReadWav(const QString& path, int* rate = nullptr)
-{
-    SF_INFO info{};
-    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!f)
-        return {};
-    std::vector<short> samples(static_cast<size_t>(info.frames * info.channels));
-    sf_read_short(f, samples.data(), static_cast<sf_count_t>(samples.size()));
-    sf_close(f);
-    if (rate)
-        *rate = info.channels == 1 ? info.samplerate : 0;
-    return samples;
-}
-
-bool WriteWav(const QString& path, const std::vector<short>& samples)
-{
-    SF_INFO info{};
-    info.samplerate = 32000;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    if (!f)
-        return false;
-    sf_write_short(f, samples.data(), static_cast<sf_count_t>(samples.size()));
-    sf_close(f);
-    return true;
-}
-
 // Seconds of audio mpg123 decodes from the file; negative when it cannot.
 double DecodedSeconds(const QString& mp3)
 {
-    const QString wav = mp3 + ".decoded.wav";
-    if (QProcess::execute("mpg123", {"-q", "-w", wav, mp3}) != 0)
-        return -1;
-    int rate = 0;
-    const std::vector<short> samples = ReadWav(wav, &rate);
-    QFile::remove(wav);
-    return rate == 32000 ? static_cast<double>(samples.size()) / 32000.0 : -1;
-}
-
-QString MakeSpeech(const QString& folder, const QString& words)
-{
-    const QString raw = folder + "/speech_raw.wav";
-    const QString out = folder + "/speech.wav";
-    if (QProcess::execute("espeak-ng", {"-w", raw, words}) != 0)
-        return {};
-    if (QProcess::execute("sox", {raw, "-r", "32000", "-c", "1", "-b", "16", out}) != 0)
-        return {};
-    return out;
+    const Pcm p = Decode(mp3);
+    return p.rate == 32000 && p.channels == 1 ? p.Seconds() : -1;
 }
 
 // "mm:ss" of the call log's duration column.
@@ -210,7 +154,7 @@ protected:
     std::vector<short> Scene(double& segmentSeconds)
     {
         const QString file = MakeSpeech(work, "Good morning, this is the bank calling about your account.");
-        std::vector<short> speech = ReadWav(file);
+        std::vector<short> speech = ReadWav(file).samples;
         int firstLoud = -1, lastLoud = -1;
         for (size_t i = 0; i < speech.size(); ++i) {
             if (speech[i] >= kThreshold) {
