@@ -4,6 +4,8 @@
 // their binding order and call back here for everything that is the window's.
 // Hooks of subsystems that are not built yet do nothing and fake no result.
 
+#include "platform/RecorderState.h"
+
 #include <QString>
 
 #include <vector>
@@ -33,9 +35,9 @@ public:
     virtual void StartWorkerThreads(const QString& programFolder, const QString& workFolder) = 0;
     virtual CWorkerThread* CaptureThread() const = 0;
 
-    // Recording state (0..7) and the operations the sequences trigger.
-    virtual int RecordingState() const = 0;
-    virtual void SetRecordingStateIdle() = 0;          // state 0 and the record buttons updated
+    // Recording state and the operations the sequences trigger.
+    virtual RecorderState RecordingState() const = 0;
+    virtual void SetRecordingStateIdle() = 0;          // idle, and the record buttons updated
     virtual void SwitchAutoRecordingOn() = 0;
     virtual void SwitchAutoRecordingOff() = 0;
     virtual void StopManualRecording() = 0;            // shows the save dialog

@@ -115,12 +115,10 @@ void CStartupSequence::OnClose()
     // Auto-recording is switched off whenever it is on, not only while a
     // segment runs: in one-file mode the growing recording waits for its name
     // while listening too, and switching off is what offers the save dialog.
-    const int state = m_host.RecordingState();
-    if (state >= 4 && state <= 7)
+    if (IsAutoRecordingOn(m_host.RecordingState()))
         m_host.SwitchAutoRecordingOff();
     WriteLog(QStringLiteral("Evento OnStopRec"));
-    const int afterAuto = m_host.RecordingState();
-    if (afterAuto == 2 || afterAuto == 3)
+    if (IsManualRecording(m_host.RecordingState()))
         m_host.StopManualRecording();
     WriteLog(QStringLiteral("Salva la lista"));
     m_host.SaveCatalogueIndex();

@@ -4,22 +4,17 @@
 
 namespace sonvelle {
 
-bool IsAutoRecordingOn(int state)
+bool IsRecordingOrPlaying(RecorderState state)
 {
-    return state >= STATE_LISTENING && state <= STATE_AUTO_RECORDING_WHILE_PLAYING;
+    return state != RecorderState::Idle && state != RecorderState::Listening;
 }
 
-bool IsRecordingOrPlaying(int state)
-{
-    return state != STATE_IDLE && state != STATE_LISTENING;
-}
-
-RecordButtonsLook RecordButtonsFor(int state, bool soundCardPresent)
+RecordButtonsLook RecordButtonsFor(RecorderState state, bool soundCardPresent)
 {
     RecordButtonsLook look;
     look.autoRecordingImages = IsAutoRecordingOn(state);
     look.recordEnabled = !look.autoRecordingImages;
-    look.disableStop = !look.autoRecordingImages && state != STATE_PLAYING;
+    look.disableStop = !look.autoRecordingImages && state != RecorderState::Playing;
     if (!soundCardPresent) {
         look.autoRecordingEnabled = false;
         look.recordEnabled = false;
@@ -43,8 +38,9 @@ ListControlChanges ListDependentChanges(const ListControlsNow& now)
         return changes;
     }
     changes.editsEnabled = true;
-    const int s = now.recordingState;
-    const bool playAllowed = s == STATE_IDLE || s == STATE_PLAYING || s == STATE_LISTENING_WHILE_PLAYING;
+    const RecorderState s = now.recordingState;
+    const bool playAllowed =
+        s == RecorderState::Idle || s == RecorderState::Playing || s == RecorderState::ListeningWhilePlaying;
     if (!now.playEnabled && playAllowed && now.soundCardPresent)
         changes.playEnabled = true;
     if (!now.findEnabled || !now.deleteEnabled || !now.sendEnabled) {

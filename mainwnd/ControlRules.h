@@ -2,26 +2,16 @@
 // Which controls the main window enables, as plain functions of its state,
 // so the rules can be checked without a window.
 
+#include "platform/RecorderState.h"
+
 #include <QString>
 
 #include <optional>
 
 namespace sonvelle {
 
-// Recording states of the main window.
-enum MainWindowState : int {
-    STATE_IDLE = 0,
-    STATE_PLAYING = 1,
-    STATE_RECORDING = 2,
-    STATE_RECORDING_WHILE_PLAYING = 3,
-    STATE_LISTENING = 4,
-    STATE_AUTO_RECORDING = 5,
-    STATE_LISTENING_WHILE_PLAYING = 6,
-    STATE_AUTO_RECORDING_WHILE_PLAYING = 7,
-};
-
-bool IsAutoRecordingOn(int state);      // listening or recording by voice (4..7)
-bool IsRecordingOrPlaying(int state);   // anything but idle and plain listening
+// Anything but idle and plain listening.
+bool IsRecordingOrPlaying(RecorderState state);
 
 struct RecordButtonsLook {
     bool autoRecordingImages = false;   // the "on" picture on the auto-recording button
@@ -31,11 +21,11 @@ struct RecordButtonsLook {
 };
 
 // A machine without a sound card keeps recording switched off whatever the state.
-RecordButtonsLook RecordButtonsFor(int state, bool soundCardPresent);
+RecordButtonsLook RecordButtonsFor(RecorderState state, bool soundCardPresent);
 
 struct ListControlsNow {
     int itemCount = 0;
-    int recordingState = STATE_IDLE;
+    RecorderState recordingState = RecorderState::Idle;
     bool soundCardPresent = true;
     bool noSend = false;
     bool playEnabled = false;

@@ -6,11 +6,17 @@
 #include "mainwnd/ControlRules.h"
 #include "mainwnd/KeyboardTable.h"
 #include "mainwnd/MainDlgIds.h"
-#include "mainwnd/RecordingWindowBridge.h"
+#include "mainwnd/AppRecordingSettings.h"
+#include "mainwnd/CallLogCatalogue.h"
+#include "mainwnd/MainWindowStartupHost.h"
+#include "mainwnd/PlayCommandWindow.h"
+#include "mainwnd/RecordingControl.h"
+#include "mainwnd/RecordingEngine.h"
+#include "mainwnd/RecordingWindowAdapter.h"
 #include "mainwnd/SpeakerLine.h"
 #include "store/RecordingInfoEditor.h"
-#include "store/ui/RecordingInfoFields.h"
-#include "store/ui/SaveProgressDlg.h"
+#include "storeui/RecordingInfoFields.h"
+#include "storeui/SaveProgressDlg.h"
 #include "platform/Message.h"
 #include "resources/StringTable.h"
 #include "resources/art/Art.h"
@@ -88,24 +94,25 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent)
     CreateControls();
     CreateInfoEditor();
     m_settingsStore = std::make_unique<CSettingsStore>(m_appSettings);
-    m_recording = std::make_unique<CRecordingBridge>(*this, m_appSettings, *m_settingsStore);
-    m_startup = std::make_unique<CStartupSequence>(*this, m_appSettings);
+    m_engine = std::make_unique<CRecordingEngine>(*this, m_appSettings);
+    m_catalogue = std::make_unique<CCallLogCatalogue>(m_callLog, m_appSettings);
+    m_recordingSettings = std::make_unique<CAppRecordingSettings>(m_appSettings, *m_settingsStore);
+    m_recordingWindow = std::make_unique<CRecordingWindowAdapter>(*this, *m_catalogue, m_appSettings);
+    m_control = std::make_unique<CRecordingControl>(*m_recordingWindow, *m_catalogue, m_engine->RecordingsPort(),
+                                                    m_engine->WarningPort(), *m_engine, *m_recordingSettings);
+    m_playWindow = std::make_unique<CPlayCommandWindow>(*m_control, *m_recordingWindow, m_callLog, m_appSettings);
+    m_startupHost = std::make_unique<CMainWindowStartupHost>(*this, *m_engine, *m_control);
+    m_startup = std::make_unique<CStartupSequence>(*m_startupHost, m_appSettings);
+    m_startupHost->SetSequence(m_startup.get());
 }
 
 CMainDlg::~CMainDlg()
 {
     // Players and worker threads end before the controls they report to.
-    m_recording.reset();
+    m_engine.reset();
     // The list's model lives in m_callLog; the view must let go of it first.
     if (m_list)
         m_list->setModel(nullptr);
-}
-
-void CMainDlg::SetRecordingState(int state)
-{
-    m_nRecordingState = state;
-    if (m_recording && m_recording->Control().State() != state)
-        m_recording->Control().SetState(state);
 }
 
 int CMainDlg::exec()
@@ -447,7 +454,7 @@ void CMainDlg::SetToolsItemsEnabled(bool enable)
 void CMainDlg::UpdateRecordButtons()
 {
     setUpdatesEnabled(false);
-    const RecordButtonsLook look = RecordButtonsFor(m_nRecordingState, m_bSoundCardPresent);
+    const RecordButtonsLook look = RecordButtonsFor(m_control->State(), m_bSoundCardPresent);
     CSkinButton* autoButton = Button(IDC_AUTO_RECORD);
     autoButton->setEnabled(look.autoRecordingEnabled);
     if (look.autoRecordingImages)
@@ -470,7 +477,7 @@ void CMainDlg::UpdateListDependentControls()
 {
     ListControlsNow now;
     now.itemCount = m_callLog.Model().Count();
-    now.recordingState = m_nRecordingState;
+    now.recordingState = m_control ? m_control->State() : RecorderState::Idle;
     now.soundCardPresent = m_bSoundCardPresent;
     now.noSend = m_appSettings.NoSend;
     now.playEnabled = IsEnabled(IDC_PLAY);
@@ -725,7 +732,7 @@ void CMainDlg::OnListColumnClick(int column)
 
 void CMainDlg::OnRescan()
 {
-    m_callLog.Rescan(IsRecordingOrPlaying(m_nRecordingState));
+    m_callLog.Rescan(IsRecordingOrPlaying(m_control->State()));
     UpdateListDependentControls();
 }
 
@@ -749,6 +756,7 @@ void CMainDlg::OnMixerControlChange(WPARAM mixer, LPARAM controlId)
 void CMainDlg::SetSpeakerLine(ISpeakerLine* line)
 {
     m_speakers = line;
+    m_recordingWindow->SetSpeakerLine(line);
     if (!line)
         return;
     const QSignalBlocker block(m_volume);

@@ -6,7 +6,6 @@
 // built yet are empty hooks (the control is there, nothing pretends to work).
 
 #include "app/AppSettings.h"
-#include "app/MainWindowHost.h"
 #include "mainwnd/CallLog.h"
 #include "platform/Message.h"
 
@@ -34,7 +33,13 @@ class CColorStatic;
 class CLevelMeter;
 class CMessage;
 class CPositionBar;
-class CRecordingBridge;
+class CAppRecordingSettings;
+class CCallLogCatalogue;
+class CMainWindowStartupHost;
+class CPlayCommandWindow;
+class CRecordingControl;
+class CRecordingEngine;
+class CRecordingWindowAdapter;
 class CRecordingEntry;
 class CRecordingInfoEditor;
 class CRecordingInfoFields;
@@ -49,7 +54,7 @@ inline const QColor kDisplayBackground(0, 102, 0);
 inline const QColor kDisplayText(38, 124, 8);
 inline const QColor kRecordingText(102, 204, 51);
 
-class CMainDlg : public QDialog, public IMainWindowHost {
+class CMainDlg : public QDialog {
     Q_OBJECT
 public:
     explicit CMainDlg(QWidget* parent = nullptr);
@@ -86,38 +91,14 @@ public:
     void SetLargeFonts(bool large) { m_bLargeFonts = large; }
     // The speakers line of the mixer; null until the mixer exists. The caller keeps ownership.
     void SetSpeakerLine(ISpeakerLine* line);
-    // The recording control holds the state; the window keeps a copy for its enable rules.
-    void SetRecordingState(int state);
     // The Find window (modeless); null while none is open.
     void SetFindWindow(QWidget* findWindow) { m_findWindow = findWindow; }
+    void DeleteFindWindow();
 
-    // IMainWindowHost.
-    void BeginWaitCursor() override;
-    void EndWaitCursor() override;
-    bool HasLargeFonts() const override { return m_bLargeFonts; }
-    void SetupControls() override;
-    void SetWindowIcons() override;
-    void EnableControl(int id, bool enable) override;
-    void SetCaption(const QString& caption) override;
-    void PostCloseToSelf() override;
-    void StartOneShotTimer(int id, int ms) override;
-    void CreateWorkerThreads() override;
-    void StartWorkerThreads(const QString& programFolder, const QString& workFolder) override;
-    CWorkerThread* CaptureThread() const override;
-    int RecordingState() const override { return m_nRecordingState; }
-    void SetRecordingStateIdle() override;
-    void SwitchAutoRecordingOn() override;
-    void SwitchAutoRecordingOff() override;
-    void StopManualRecording() override;
-    void HideToTray() override;
-    void RemoveTrayIcon() override;
-    void LogMixerLines() override;
-    void SetupMixer(const CAppSettings& settings, bool firstStart) override;
-    void RestoreVolumes() override;
-    void LoadCatalogueAndFillList(const CAppSettings& settings) override;
-    void SaveCatalogueIndex() override;
-    void ClearPlayState() override;
-    void DeleteFindDialog() override;
+    bool HasLargeFonts() const { return m_bLargeFonts; }
+    // Bitmaps, captions, columns, menus and fonts.
+    void SetupControls();
+    void EnableControl(int id, bool enable);
 
     // Loads the work folder into the catalogue and fills the list.
     void LoadWorkFolder(const QString& workFolder);
@@ -128,8 +109,14 @@ public:
     // Drops the fields' references to an entry the catalogue is about to delete.
     void ForgetEntry(const CRecordingEntry* entry);
 
-    // Recording control, the players and the worker threads; the settings they read.
-    CRecordingBridge& Recording() { return *m_recording; }
+    // The Play command (button, double click, Enter), also resuming a paused play.
+    void PlaySelected();
+
+    // The recording control (which holds the recording state), the worker
+    // threads and players it commands, and its view of this window.
+    CRecordingControl& RecordingControl() { return *m_control; }
+    CRecordingEngine& RecordingEngine() { return *m_engine; }
+    CRecordingWindowAdapter& RecordingWindow() { return *m_recordingWindow; }
     CAppSettings& AppSettings() { return m_appSettings; }
     CSettingsStore& SettingsStore() { return *m_settingsStore; }
 
@@ -169,6 +156,8 @@ private:
     void OnMixerControlChange(WPARAM mixer, LPARAM controlId);
     void OnNoAction();
     void OnMinimizeRequested();
+    void SetCaption(const QString& caption);
+    void PostCloseToSelf();
     void OnFallbackNoticeTimer();
     void OnRealignNoticeTimer();
 
@@ -191,7 +180,6 @@ private:
     // Hooks: playback.
     void OnPlay();
     void OnListDoubleClick(int row);
-    void PlaySelected();
     // Hooks: save, rename, protection, delete.
     void OnSave();
     void OnListClick(int row);
@@ -242,8 +230,6 @@ private:
     QLabel* m_notesLabel = nullptr;
     QPointer<QWidget> m_findWindow;
     ISpeakerLine* m_speakers = nullptr;
-    int m_nRecordingState = 0;
-    int m_waitCursorDepth = 0;
     bool m_bLargeFonts = false;
     bool m_bSoundCardPresent = true;
     bool m_bInitialised = false;
@@ -253,7 +239,13 @@ private:
     std::unique_ptr<CSaveProgress> m_saveProgress;
     std::unique_ptr<CRecordingInfoFields> m_infoFields;
     std::unique_ptr<CRecordingInfoEditor> m_infoEditor;
-    std::unique_ptr<CRecordingBridge> m_recording;
+    std::unique_ptr<CRecordingEngine> m_engine;
+    std::unique_ptr<CCallLogCatalogue> m_catalogue;
+    std::unique_ptr<CAppRecordingSettings> m_recordingSettings;
+    std::unique_ptr<CRecordingWindowAdapter> m_recordingWindow;
+    std::unique_ptr<CRecordingControl> m_control;
+    std::unique_ptr<CPlayCommandWindow> m_playWindow;
+    std::unique_ptr<CMainWindowStartupHost> m_startupHost;
     std::unique_ptr<CStartupSequence> m_startup;
 };
 

@@ -5,7 +5,11 @@
 #include "mainwnd/ControlRules.h"
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/MainDlgIds.h"
-#include "mainwnd/RecordingWindowBridge.h"
+#include "mainwnd/MainWindowStartupHost.h"
+#include "mainwnd/PlayCommand.h"
+#include "mainwnd/PlayCommandWindow.h"
+#include "mainwnd/RecordingControl.h"
+#include "mainwnd/RecordingEngine.h"
 #include "platform/Message.h"
 #include "skin/CLevelMeter.h"
 
@@ -15,33 +19,38 @@ namespace sonvelle {
 
 // Recording control ---------------------------------------------------------
 
-void CMainDlg::OnRecord() { m_recording->Record(); }
-void CMainDlg::OnStop() { m_recording->Stop(); }
-void CMainDlg::OnStopPlaying() { m_recording->StopPlaying(); }
-void CMainDlg::OnPause() { m_recording->Pause(); }
-void CMainDlg::OnAutoRecording() { m_recording->AutoRecording(); }
-void CMainDlg::OnVoiceDetected() { m_recording->VoiceDetected(); }
+void CMainDlg::OnRecord() { m_control->OnRecord(); }
+void CMainDlg::OnStop() { m_control->OnStop(); }
+void CMainDlg::OnStopPlaying() { m_control->OnStopPlaying(); }
+void CMainDlg::OnPause() { m_control->OnPause(); }
+void CMainDlg::OnAutoRecording() { m_control->OnAutoRecording(); }
+void CMainDlg::OnVoiceDetected() { m_control->OnVoiceDetected(); }
 
 void CMainDlg::OnRecordingFileReady(CMessage& message)
 {
     const std::unique_ptr<QString> path = message.TakePayload<QString>();
-    m_recording->RecordingFileReady(path ? *path : QString(), message.LParam() != 0);
+    m_control->OnRecordingFileReady(path ? *path : QString(), message.LParam() != 0);
 }
 
-void CMainDlg::OnButtonRepeat(int controlId) { m_recording->ButtonRepeat(controlId); }
-void CMainDlg::OnSeekPosition(int seconds) { m_recording->SeekPosition(seconds); }
-void CMainDlg::OnInputLevel(WPARAM peak, LPARAM /*lowest*/) { m_recording->InputLevel(static_cast<int>(peak)); }
-void CMainDlg::OnThresholdChanged(int threshold) { m_recording->ThresholdChanged(threshold); }
-void CMainDlg::OnRecordingTimeTimer() { m_recording->Timer(TIMER_RECORDING_TIME); }
-void CMainDlg::OnPlayingPositionTimer() { m_recording->Timer(TIMER_PLAYING_POSITION); }
-void CMainDlg::OnWarningSoundTimer() { m_recording->Timer(TIMER_WARNING_SOUND); }
-void CMainDlg::OnWarningSoundEndTimer() { m_recording->Timer(TIMER_WARNING_SOUND_END); }
+void CMainDlg::OnButtonRepeat(int controlId) { m_control->OnButtonRepeat(controlId); }
+void CMainDlg::OnSeekPosition(int seconds) { m_control->OnSeekPosition(seconds); }
+void CMainDlg::OnInputLevel(WPARAM peak, LPARAM /*lowest*/) { m_control->OnInputLevel(static_cast<int>(peak)); }
+void CMainDlg::OnThresholdChanged(int threshold) { m_control->OnThresholdChanged(threshold); }
+void CMainDlg::OnRecordingTimeTimer() { m_control->OnTimer(TIMER_RECORDING_TIME); }
+void CMainDlg::OnPlayingPositionTimer() { m_control->OnTimer(TIMER_PLAYING_POSITION); }
+void CMainDlg::OnWarningSoundTimer() { m_control->OnTimer(TIMER_WARNING_SOUND); }
+void CMainDlg::OnWarningSoundEndTimer() { m_control->OnTimer(TIMER_WARNING_SOUND_END); }
 
 // Playback --------------------------------------------------------------------
 
-void CMainDlg::OnPlay() { m_recording->OnPlay(); }
-void CMainDlg::OnListDoubleClick(int row) { m_recording->PlayRow(row); }
-void CMainDlg::PlaySelected() { m_recording->OnPlay(); }
+void CMainDlg::OnPlay() { PlaySelected(); }
+void CMainDlg::PlaySelected() { RunPlayCommand(*m_playWindow, m_engine->RecordingsPlayer()); }
+
+void CMainDlg::OnListDoubleClick(int row)
+{
+    m_callLog.SelectRow(row);
+    PlaySelected();
+}
 
 // Save, rename, protection, delete -----------------------------------------------
 
@@ -65,6 +74,6 @@ void CMainDlg::OnHelp() {}
 void CMainDlg::OnOnlinePage() {}
 void CMainDlg::OnTrayNotify(WPARAM /*id*/, LPARAM /*mouseMessage*/) {}
 void CMainDlg::OnBalloonTimer() { KillTimer(TIMER_BALLOON_CLOSE); }
-void CMainDlg::OnMinimizeRequested() { HideToTray(); }
+void CMainDlg::OnMinimizeRequested() { m_startupHost->HideToTray(); }
 
 }  // namespace sonvelle

@@ -4,10 +4,10 @@
 
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/MainDlgIds.h"
-#include "mainwnd/RecordingWindowBridge.h"
+#include "mainwnd/RecordingControl.h"
 #include "store/RecordingInfoEditor.h"
-#include "store/ui/RecordingInfoFields.h"
-#include "store/ui/SaveProgressDlg.h"
+#include "storeui/RecordingInfoFields.h"
+#include "storeui/SaveProgressDlg.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -22,7 +22,7 @@ void CMainDlg::CreateInfoEditor()
         m_callLog.RewriteRow(oldName, entry);
     };
     auto stopPlayback = [this](const CRecordingEntry& entry) {
-        if (m_recording && m_recording->Control().PlayingRecording() == &entry)
+        if (m_control && m_control->PlayingRecording() == &entry)
             OnStopPlaying();
     };
     m_saveProgress = std::make_unique<CSaveProgress>(this);

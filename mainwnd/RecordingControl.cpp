@@ -1,7 +1,7 @@
 #include "mainwnd/RecordingControl.h"
 
 #include "mainwnd/MainDlgIds.h"
-#include "mainwnd/RecordingFileStore.h"
+#include "store/RecordingFileStore.h"
 #include "platform/Clock.h"
 #include "platform/Log.h"
 #include "platform/Prompt.h"
@@ -52,25 +52,13 @@ CRecordingControl::CRecordingControl(IRecordingWindow& window, IRecordingCatalog
 
 void CRecordingControl::SetStateIdle()
 {
-    m_state = kIdle;
+    m_state = RecorderState::Idle;
     m_window.UpdateRecordButtons();
-}
-
-bool CRecordingControl::IsRecording() const
-{
-    return m_state == kRecording || m_state == kRecordingWhilePlaying || m_state == kAutoRecording ||
-           m_state == kAutoRecordingWhilePlaying;
-}
-
-bool CRecordingControl::IsAutoRecordingOn() const
-{
-    return m_state >= kListening && m_state <= kAutoRecordingWhilePlaying;
 }
 
 bool CRecordingControl::IsPlayingOrPaused() const
 {
-    return m_pausedPositionMs > 0 || m_state == kPlaying || m_state == kRecordingWhilePlaying ||
-           m_state == kListeningWhilePlaying || m_state == kAutoRecordingWhilePlaying;
+    return m_pausedPositionMs > 0 || IsPlaying(m_state);
 }
 
 void CRecordingControl::SetPlayingRecording(CRecordingEntry* entry, int durationSeconds)
@@ -160,7 +148,7 @@ void CRecordingControl::StartRecordingDisplayAndTimers(CRecordingEntry& entry)
 
 void CRecordingControl::OnRecord()
 {
-    if (m_state == kIdle || m_state == kPlaying) {
+    if (m_state == RecorderState::Idle || m_state == RecorderState::Playing) {
         WriteLog(QStringLiteral("Registrazione avviata"));
         OnStopPlaying();
         m_engine.DisableVoiceActivation();
@@ -168,7 +156,7 @@ void CRecordingControl::OnRecord()
         m_window.EnableControl(IDC_RECORD, false);
         m_window.EnableControl(IDC_AUTO_RECORD, false);
         m_window.EnableControl(IDC_PLAY, false);
-        m_state = kRecording;
+        m_state = RecorderState::Recording;
 
         const RecordingSettings settings = m_settings.Current();
         WriteLog(QStringLiteral("-->Inserisco elemento in lista"));
@@ -197,7 +185,7 @@ void CRecordingControl::OnRecord()
 void CRecordingControl::OnStop()
 {
     if (IsPlayingOrPaused()) {
-        const bool autoButtonClicked = (m_state == kListeningWhilePlaying || m_state == kAutoRecordingWhilePlaying) &&
+        const bool autoButtonClicked = IsAutoRecordingOn(m_state) && IsPlaying(m_state) &&
                                        m_window.HasFocus(IDC_AUTO_RECORD);
         if (!autoButtonClicked) {
             OnStopPlaying();
@@ -206,8 +194,8 @@ void CRecordingControl::OnStop()
     }
 
     m_window.KillTimer(TIMER_RECORDING_TIME);
-    const int stateAtStop = m_state;
-    const bool segmentRunning = stateAtStop == kAutoRecording || stateAtStop == kAutoRecordingWhilePlaying;
+    const RecorderState stateAtStop = m_state;
+    const bool segmentRunning = stateAtStop == RecorderState::AutoRecording || stateAtStop == RecorderState::AutoRecordingWhilePlaying;
 
     // A single automatic file whose last segment ended by a discard is no longer current; it still needs saving.
     if (!m_current && m_singleFileEntry)
@@ -215,7 +203,7 @@ void CRecordingControl::OnStop()
 
     const bool singleFile = m_current && m_current == m_singleFileEntry;
     if (m_current) {
-        if (stateAtStop == kRecording || stateAtStop == kRecordingWhilePlaying)
+        if (IsManualRecording(stateAtStop))
             SetDurationMs(*m_current, MsSinceStart(*m_current));
         else if (singleFile && segmentRunning) {
             m_singleFileMs += ElapsedMs(m_segmentStartTick, timeGetSystemTime());
@@ -242,10 +230,7 @@ void CRecordingControl::OnStop()
         EnablePlayIfListHasItems();
     }
 
-    m_state = (stateAtStop == kRecordingWhilePlaying || stateAtStop == kListeningWhilePlaying ||
-               stateAtStop == kAutoRecordingWhilePlaying)
-                  ? kPlaying
-                  : kIdle;
+    m_state = IsPlaying(stateAtStop) ? RecorderState::Playing : RecorderState::Idle;
     m_window.UpdateRecordButtons();
 
     if (CRecordingEntry* entry = m_current) {
@@ -303,7 +288,7 @@ void CRecordingControl::OnStopPlaying()
 
     EnablePlayIfListHasItems();
     // A manual recording still running keeps its Stop button.
-    if (m_state != kRecordingWhilePlaying)
+    if (m_state != RecorderState::RecordingWhilePlaying)
         m_window.EnableControl(IDC_STOP, false);
     m_window.EnableControl(IDC_PAUSE, false);
     m_window.EnableControl(IDC_FAST_FORWARD, false);
@@ -318,20 +303,12 @@ void CRecordingControl::OnStopPlaying()
 
     m_pausedPositionMs = 0;
     m_playing = nullptr;
-    switch (m_state) {
-    case kPlaying: m_state = kIdle; break;
-    case kRecordingWhilePlaying: m_state = kRecording; break;
-    case kListeningWhilePlaying: m_state = kListening; break;
-    case kAutoRecordingWhilePlaying: m_state = kAutoRecording; break;
-    default: break;
-    }
+    m_state = WithoutPlay(m_state);
 }
 
 void CRecordingControl::OnPause()
 {
-    const bool playing = m_state == kPlaying || m_state == kRecordingWhilePlaying ||
-                         m_state == kListeningWhilePlaying || m_state == kAutoRecordingWhilePlaying;
-    if (!playing) {
+    if (!IsPlaying(m_state)) {
         m_window.Play();
         return;
     }
@@ -342,26 +319,22 @@ void CRecordingControl::OnPause()
     m_pausedPositionMs = std::max<std::uint32_t>(position, 1);
     m_player.Pause();
     m_window.EnableControl(IDC_PLAY, true);
-    switch (m_state) {
-    case kRecordingWhilePlaying: m_state = kRecording; break;
-    case kPlaying: m_state = kIdle; m_window.ShowPaused(); break;
-    case kListeningWhilePlaying: m_state = kListening; m_window.ShowPaused(); break;
-    case kAutoRecordingWhilePlaying: m_state = kAutoRecording; m_window.ShowPaused(); break;
-    default: break;
-    }
+    if (m_state != RecorderState::RecordingWhilePlaying)
+        m_window.ShowPaused();
+    m_state = WithoutPlay(m_state);
 }
 
 void CRecordingControl::OnAutoRecording()
 {
-    if (m_state <= kRecordingWhilePlaying) {
+    if (!IsAutoRecordingOn(m_state)) {
         // A manual recording is ended and saved first, or its audio would run into the first automatic one.
-        if (m_state == kRecordingWhilePlaying)
+        if (m_state == RecorderState::RecordingWhilePlaying)
             OnStopPlaying();
-        if (m_state == kRecording)
+        if (m_state == RecorderState::Recording)
             OnStop();
 
         m_window.ShowAutoRecordingOn();
-        m_state = m_state == kPlaying ? kListeningWhilePlaying : kListening;
+        m_state = m_state == RecorderState::Playing ? RecorderState::ListeningWhilePlaying : RecorderState::Listening;
         m_window.EnableControl(IDC_RECORD, false);
 
         m_engine.GiveWriterMainWindow();
@@ -394,31 +367,31 @@ void CRecordingControl::OnAutoRecording()
 
 void CRecordingControl::EndAutoRecording()
 {
-    if (!IsAutoRecordingOn())
+    if (!IsAutoRecordingOn(m_state))
         return;
     // Stop would only end the play while it runs.
-    if (m_state == kListeningWhilePlaying || m_state == kAutoRecordingWhilePlaying)
+    if (IsPlaying(m_state))
         OnStopPlaying();
     OnAutoRecording();
 }
 
 void CRecordingControl::EndManualRecording()
 {
-    if (m_state == kRecordingWhilePlaying)
+    if (m_state == RecorderState::RecordingWhilePlaying)
         OnStopPlaying();
-    if (m_state == kRecording)
+    if (m_state == RecorderState::Recording)
         OnStop();
 }
 
 void CRecordingControl::OnVoiceDetected()
 {
     // A notice posted just before auto-recording was switched off starts nothing.
-    if (!IsAutoRecordingOn())
+    if (!IsAutoRecordingOn(m_state))
         return;
-    if (m_state == kListeningWhilePlaying)
-        m_state = kAutoRecordingWhilePlaying;
-    else if (m_state == kListening)
-        m_state = kAutoRecording;
+    if (m_state == RecorderState::ListeningWhilePlaying)
+        m_state = RecorderState::AutoRecordingWhilePlaying;
+    else if (m_state == RecorderState::Listening)
+        m_state = RecorderState::AutoRecording;
     OnStopPlaying();
     m_window.EnableControl(IDC_PLAY, false);
 
@@ -471,13 +444,13 @@ void CRecordingControl::OnRecordingFileReady(const QString& handedOverPath, bool
     m_window.SaveTypedNameAndNotes();
 
     const RecordingSettings settings = m_settings.Current();
-    const bool autoOn = IsAutoRecordingOn();
+    const bool autoOn = IsAutoRecordingOn(m_state);
     if (m_openSegments > 0)
         --m_openSegments;
     // A newer segment may already run (its voice notice overtook this file).
     const bool newerSegmentRuns = m_openSegments > 0;
     if (autoOn && !newerSegmentRuns)
-        m_state = m_state == kAutoRecordingWhilePlaying ? kListeningWhilePlaying : kListening;
+        m_state = m_state == RecorderState::AutoRecordingWhilePlaying ? RecorderState::ListeningWhilePlaying : RecorderState::Listening;
 
     if (m_pending.empty()) {
         // Auto-recording was switched off (or the program is closing) while this
@@ -720,7 +693,7 @@ void CRecordingControl::OnSeekPosition(int seconds)
 
 void CRecordingControl::OnInputLevel(int peak)
 {
-    if (m_state == kIdle || m_state == kPlaying)
+    if (m_state == RecorderState::Idle || m_state == RecorderState::Playing)
         return;
     m_window.SetLevel(peak);
 }
@@ -737,7 +710,7 @@ void CRecordingControl::OnTimer(int id)
     switch (id) {
     case TIMER_RECORDING_TIME: {
         std::int64_t seconds = ElapsedMs(m_recordingStartTick, timeGetSystemTime()) / 1000;
-        if ((m_state == kAutoRecording || m_state == kAutoRecordingWhilePlaying) && m_current &&
+        if (IsAutoRecordingOn(m_state) && IsRecording(m_state) && m_current &&
             m_current == m_singleFileEntry)
             seconds += m_singleFileMs / 1000;
         m_window.ShowRecordingTime(seconds);
@@ -757,18 +730,18 @@ void CRecordingControl::OnTimer(int id)
     }
     case TIMER_WARNING_SOUND: {
         StopWarning();
-        if (!IsRecording())
+        if (!IsRecording(m_state))
             break;
         const RecordingSettings settings = m_settings.Current();
         if (settings.warningEvery)
             m_window.StartTimer(TIMER_WARNING_SOUND, settings.warningEverySeconds * 1000);
-        const bool automatic = m_state == kAutoRecording || m_state == kAutoRecordingWhilePlaying;
+        const bool automatic = IsAutoRecordingOn(m_state) && IsRecording(m_state);
         if (automatic)
             m_window.SetSpeakerVolume(m_savedSpeakerVolume);
         if (!m_warningPlayer.Play(settings.warningFile, settings.playAlternative)) {
             MessageBox(LoadText(298), PromptIcon::Exclamation);
             m_warningPlayer.Stop();
-            if (IsAutoRecordingOn())
+            if (IsAutoRecordingOn(m_state))
                 m_window.SetSpeakerVolume(0);
             break;
         }
@@ -781,7 +754,7 @@ void CRecordingControl::OnTimer(int id)
     }
     case TIMER_WARNING_SOUND_END:
         m_window.KillTimer(TIMER_WARNING_SOUND_END);
-        if (IsAutoRecordingOn())
+        if (IsAutoRecordingOn(m_state))
             m_window.SetSpeakerVolume(0);
         break;
     default:

@@ -8,6 +8,7 @@
 // (timeGetSystemTime), which tests replace.
 
 #include "mainwnd/RecordingControlPorts.h"
+#include "platform/RecorderState.h"
 
 #include <QString>
 
@@ -18,17 +19,6 @@
 
 namespace sonvelle {
 
-enum RecordingControlState : int {
-    kIdle = 0,
-    kPlaying = 1,
-    kRecording = 2,
-    kRecordingWhilePlaying = 3,
-    kListening = 4,
-    kAutoRecording = 5,
-    kListeningWhilePlaying = 6,
-    kAutoRecordingWhilePlaying = 7,
-};
-
 class CRecordingControl {
 public:
     CRecordingControl(IRecordingWindow& window, IRecordingCatalogue& catalogue, IRecordingPlayer& player,
@@ -38,9 +28,9 @@ public:
     // store attempts) instant.
     void SetSleepForTesting(std::function<void(int ms)> sleep) { m_sleep = std::move(sleep); }
 
-    int State() const { return m_state; }
-    // Used by the Play command (0 → 1, 4 → 6) and at start (0).
-    void SetState(int state) { m_state = state; }
+    RecorderState State() const { return m_state; }
+    // Used by the Play command (idle → playing, listening → listening while playing).
+    void SetState(RecorderState state) { m_state = state; }
     void SetStateIdle();
 
     // Commands and messages.
@@ -76,8 +66,6 @@ public:
     void Forget(const CRecordingEntry* entry);
 
 private:
-    bool IsRecording() const;
-    bool IsAutoRecordingOn() const;
     void StartRecordingDisplayAndTimers(CRecordingEntry& entry);
     void StartWarningTimer(const RecordingSettings& settings);
     void StopWarning();
@@ -104,7 +92,7 @@ private:
     IRecordingEngine& m_engine;
     IRecordingSettings& m_settings;
 
-    int m_state = kIdle;
+    RecorderState m_state = RecorderState::Idle;
     CRecordingEntry* m_current = nullptr;
     std::deque<CRecordingEntry*> m_pending;  // newest first
     std::uint32_t m_segmentStartTick = 0;

@@ -1,6 +1,5 @@
 #pragma once
-// Naming a recording that has just ended: the save dialog where it is built
-// in, otherwise the recording keeps its default name.
+// Naming a recording that has just ended: the save dialog, modal.
 
 #include <QString>
 

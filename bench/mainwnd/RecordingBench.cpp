@@ -10,7 +10,9 @@
 #include "mainwnd/CallLogModel.h"
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/MainDlgIds.h"
-#include "mainwnd/RecordingWindowBridge.h"
+#include "mainwnd/RecordingControl.h"
+#include "mainwnd/RecordingEngine.h"
+#include "mainwnd/RecordingWindowAdapter.h"
 #include "platform/Clock.h"
 #include "platform/FileOps.h"
 #include "platform/Message.h"
@@ -62,7 +64,7 @@ struct Window {
         dlg->AppSettings().TempoAttesaRegAuto = "15";
         dlg->AppSettings().SogliaAttivazioneRegAuto = "15000";
         dlg->AppSettings().RegAutoSalvaUnicoFile = "0";
-        dlg->Recording().SetSaveStepForTesting([](CRecordingEntry& e, const QString& folder, const QString& file) {
+        dlg->RecordingWindow().SetSaveStepForTesting([](CRecordingEntry& e, const QString& folder, const QString& file) {
             const QString from = file.isEmpty() ? e.m_strFolder + LoadText(25) : file;
             e.SetState(kStateTagPending);
             return MoveFileNoReplace(from, folder + e.m_strName + ".mp3") == FileError::None;
@@ -77,24 +79,24 @@ void StopToListed(const QString& root)
     const QString work = root + "/stop/";
     QDir().mkpath(work);
     Window w(work);
-    CRecordingBridge& r = w.dlg->Recording();
+    CRecordingControl& r = w.dlg->RecordingControl();
 
     // Manual: Record, the writer's file grows to 60 minutes, Stop, the save dialog confirms.
-    r.Record();
+    r.OnRecord();
     WriteFileOfSize(work + LoadText(25), kSixtyMinutesBytes);
     QElapsedTimer t;
     t.start();
-    r.Stop();
+    r.OnStop();
     const double manualMs = Ms(t);
-    const bool manualListed = w.dlg->CallLog().Model().Count() == 1 && r.Control().State() == 0;
+    const bool manualListed = w.dlg->CallLog().Model().Count() == 1 && r.State() == RecorderState::Idle;
 
     // Automatic: voice, then the writer hands the finished 60-minute segment over.
-    r.AutoRecording();
-    r.VoiceDetected();
+    r.OnAutoRecording();
+    r.OnVoiceDetected();
     const QString handed = work + "TEM1.snx";
     WriteFileOfSize(handed, kSixtyMinutesBytes);
     t.restart();
-    r.RecordingFileReady(handed, false);
+    r.OnRecordingFileReady(handed, false);
     const double autoMs = Ms(t);
     const bool autoListed = w.dlg->CallLog().Model().Count() == 2 && !QFile::exists(handed);
 
@@ -114,7 +116,7 @@ void StopToListed(const QString& root)
     std::printf("  peer: rename alone               %8.2f ms\n", renameMs);
     std::printf("  peer: copy of the file           %8.2f ms\n", copyMs);
     std::printf("  ratio automatic / copy           %8.3f\n", copyMs > 0 ? autoMs / copyMs : 0.0);
-    r.AutoRecording();
+    r.OnAutoRecording();
 }
 
 double CpuSeconds()
@@ -147,7 +149,7 @@ void ListeningCpu(const QString& root, int seconds)
     {
         Window w(work);
         w.dlg->show();
-        CRecordingBridge& r = w.dlg->Recording();
+        CRecordingEngine& r = w.dlg->RecordingEngine();
         r.CreateWorkerThreads();
         r.Capture()->SetWaveInputFactory([source] { return std::make_unique<CFileWaveInput>(source); });
         r.StartWorkerThreads(SONVELLE_ENCODER_DIR, work);
@@ -164,10 +166,11 @@ void ListeningCpu(const QString& root, int seconds)
         const double cpu = CpuSeconds() - cpu0;
         const double wallSeconds = wall.elapsed() / 1000.0;
         std::printf("listening in auto-recording, level meter moving, %d s:\n", seconds);
-        std::printf("  state %d, recordings %d\n", r.Control().State(), w.dlg->CallLog().Model().Count());
+        std::printf("  state %d, recordings %d\n", static_cast<int>(w.dlg->RecordingControl().State()),
+                    w.dlg->CallLog().Model().Count());
         std::printf("  CPU of the whole process:        %8.2f %% of one core (goal < 2 %%)\n",
                     100.0 * cpu / wallSeconds);
-        r.EndAutoRecording();
+        w.dlg->RecordingControl().EndAutoRecording();
         r.Capture()->PostThreadMessage(WM_REC_CLOSE);
         r.Capture()->wait(10000);
     }

@@ -47,7 +47,7 @@ public:
         startedWith = {programFolder, workFolder};
     }
     CWorkerThread* CaptureThread() const override { return capture.get(); }
-    int RecordingState() const override { return recordingState; }
+    RecorderState RecordingState() const override { return static_cast<RecorderState>(recordingState); }
     void SetRecordingStateIdle() override
     {
         recordingState = 0;

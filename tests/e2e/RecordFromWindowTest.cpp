@@ -7,7 +7,9 @@
 #include "mainwnd/CallLogModel.h"
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/MainDlgIds.h"
-#include "mainwnd/RecordingWindowBridge.h"
+#include "mainwnd/RecordingControl.h"
+#include "mainwnd/RecordingEngine.h"
+#include "mainwnd/RecordingWindowAdapter.h"
 #include "platform/Clock.h"
 #include "platform/FileOps.h"
 #include "platform/Message.h"
@@ -15,7 +17,7 @@
 #include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
 #include "store/RecordingList.h"
-#include "store/ui/SaveRecordingDlg.h"
+#include "storeui/SaveRecordingDlg.h"
 #include "E2eMedia.h"
 
 #include <QApplication>
@@ -112,19 +114,19 @@ protected:
         s.RegAutoSalvaUnicoFile = "0";
         s.SogliaAttivazioneRegAuto = QString::number(kThreshold);
         s.AntiBump = true;
-        dlg->Recording().SetSaveStepForTesting([this](CRecordingEntry& e, const QString& folder, const QString& file) {
+        dlg->RecordingWindow().SetSaveStepForTesting([this](CRecordingEntry& e, const QString& folder, const QString& file) {
             return save(e, folder, file);
         });
         dlg->InitialiseWindowOnly();
         dlg->show();
     }
-    void StartThreads() { dlg->Recording().StartWorkerThreads(SONVELLE_ENCODER_DIR, work); }
+    void StartThreads() { dlg->RecordingEngine().StartWorkerThreads(SONVELLE_ENCODER_DIR, work); }
     void Click(int id)
     {
         PostMessageTo(dlg.get(), WM_COMMAND, static_cast<WPARAM>(id));
         QApplication::processEvents();
     }
-    int State() { return dlg->Recording().Control().State(); }
+    int State() { return static_cast<int>(dlg->RecordingControl().State()); }
     CCallLogModel& Rows() { return dlg->CallLog().Model(); }
     QStringList Files(const QString& pattern) { return QDir(work).entryList({pattern}, QDir::Files); }
 
@@ -143,8 +145,8 @@ protected:
         source = std::make_shared<CFileFedSource>(path, speed);
         ASSERT_TRUE(source->Valid());
         SetSystemClock(source.get());
-        dlg->Recording().CreateWorkerThreads();
-        dlg->Recording().Capture()->SetWaveInputFactory(
+        dlg->RecordingEngine().CreateWorkerThreads();
+        dlg->RecordingEngine().Capture()->SetWaveInputFactory(
             [src = source] { return std::make_unique<CFileWaveInput>(src); });
     }
 
@@ -197,7 +199,7 @@ TEST_F(RecordFromWindow, ManualRecordingIsSavedListedAndPlaysBack)
 
     Click(IDC_RECORD);
     ASSERT_EQ(State(), 2);
-    CRecordSound* capture = dlg->Recording().Capture();
+    CRecordSound* capture = dlg->RecordingEngine().Capture();
     ASSERT_TRUE(WaitFor([&] { return capture->IsRecording(); }, 5000));
     QElapsedTimer captured;
     captured.start();
@@ -232,9 +234,9 @@ TEST_F(RecordFromWindow, ManualRecordingIsSavedListedAndPlaysBack)
     Pump(500);
     EXPECT_GT(SinkInputs(), streamsBefore);
     std::uint32_t length = 0, first = 0, later = 0;
-    dlg->Recording().RecordingsPlayer().GetStatus(length, first);
+    dlg->RecordingEngine().RecordingsPlayer().GetStatus(length, first);
     Pump(1000);
-    dlg->Recording().RecordingsPlayer().GetStatus(length, later);
+    dlg->RecordingEngine().RecordingsPlayer().GetStatus(length, later);
     EXPECT_GT(later, first);
     EXPECT_TRUE(WaitFor([&] { return State() == 0; }, static_cast<int>(length) + 5000));
 }
@@ -325,7 +327,7 @@ private:
 TEST_F(RecordFromWindow, AutoRecordingWithConfirmationAsksForEachRecording)
 {
     dlg->AppSettings().ChiediConfermaAutoRec = true;
-    dlg->Recording().SetSaveStepForTesting(nullptr);
+    dlg->RecordingWindow().SetSaveStepForTesting(nullptr);
     CSaveDialogAnswerer user({"First call", "Second call"});
     double segmentSeconds = 0;
     const std::vector<short> scene = Scene(segmentSeconds);

@@ -12,25 +12,26 @@ namespace {
 
 TEST(RecordButtons, AutoRecordingStatesShowTheOnPictureAndLockRecord)
 {
-    for (int state = STATE_LISTENING; state <= STATE_AUTO_RECORDING_WHILE_PLAYING; ++state) {
+    for (int n = 4; n <= 7; ++n) {
+        const auto state = static_cast<RecorderState>(n);
         const RecordButtonsLook look = RecordButtonsFor(state, true);
-        EXPECT_TRUE(look.autoRecordingImages) << state;
-        EXPECT_FALSE(look.recordEnabled) << state;
-        EXPECT_FALSE(look.disableStop) << "listening keeps Stop, state " << state;
+        EXPECT_TRUE(look.autoRecordingImages) << n;
+        EXPECT_FALSE(look.recordEnabled) << n;
+        EXPECT_FALSE(look.disableStop) << "listening keeps Stop, state " << n;
     }
 }
 
 TEST(RecordButtons, IdleDisablesStopButPlayingKeepsIt)
 {
-    EXPECT_TRUE(RecordButtonsFor(STATE_IDLE, true).disableStop);
-    EXPECT_TRUE(RecordButtonsFor(STATE_IDLE, true).recordEnabled);
-    EXPECT_FALSE(RecordButtonsFor(STATE_PLAYING, true).disableStop);
-    EXPECT_FALSE(RecordButtonsFor(STATE_PLAYING, true).autoRecordingImages);
+    EXPECT_TRUE(RecordButtonsFor(RecorderState::Idle, true).disableStop);
+    EXPECT_TRUE(RecordButtonsFor(RecorderState::Idle, true).recordEnabled);
+    EXPECT_FALSE(RecordButtonsFor(RecorderState::Playing, true).disableStop);
+    EXPECT_FALSE(RecordButtonsFor(RecorderState::Playing, true).autoRecordingImages);
 }
 
 TEST(RecordButtons, NoSoundCardKeepsRecordingSwitchedOff)
 {
-    for (int state : {STATE_IDLE, STATE_PLAYING}) {
+    for (RecorderState state : {RecorderState::Idle, RecorderState::Playing}) {
         const RecordButtonsLook look = RecordButtonsFor(state, false);
         EXPECT_FALSE(look.recordEnabled);
         EXPECT_FALSE(look.autoRecordingEnabled);
@@ -78,11 +79,11 @@ TEST(ListDependentRules, PlayIsOfferedOnlyWhenNothingIsRecordedAndASoundCardExis
     ListControlsNow now;
     now.itemCount = 3;
     for (int state = 0; state <= 7; ++state) {
-        now.recordingState = state;
+        now.recordingState = static_cast<RecorderState>(state);
         const bool expected = state == 0 || state == 1 || state == 6;
         EXPECT_EQ(ListDependentChanges(now).playEnabled.value_or(false), expected) << state;
     }
-    now.recordingState = STATE_IDLE;
+    now.recordingState = RecorderState::Idle;
     now.soundCardPresent = false;
     EXPECT_FALSE(ListDependentChanges(now).playEnabled.has_value());
 }

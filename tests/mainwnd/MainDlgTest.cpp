@@ -1,6 +1,7 @@
 #include "mainwnd/ControlRules.h"
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/MainDlgIds.h"
+#include "mainwnd/RecordingControl.h"
 #include "mainwnd/SpeakerLine.h"
 #include "WorkFolderFixture.h"
 
@@ -186,13 +187,13 @@ TEST_F(MainDlgTest, RecordButtonsFollowTheState)
     Start();
     EXPECT_FALSE(Enabled(IDC_STOP));
     EXPECT_TRUE(Enabled(IDC_RECORD));
-    dlg->SetRecordingState(STATE_LISTENING);
+    dlg->RecordingControl().SetState(RecorderState::Listening);
     dlg->EnableControl(IDC_STOP, true);
     dlg->UpdateRecordButtons();
     EXPECT_FALSE(Enabled(IDC_RECORD));
     EXPECT_TRUE(Enabled(IDC_STOP));
     EXPECT_TRUE(Enabled(IDC_AUTO_RECORD));
-    dlg->SetRecordingStateIdle();
+    dlg->RecordingControl().SetStateIdle();
     EXPECT_TRUE(Enabled(IDC_RECORD));
     EXPECT_FALSE(Enabled(IDC_STOP));
 }
@@ -248,7 +249,7 @@ TEST_F(MainDlgTest, WindButtonsRepeatAndInputLevelWaitsForListening)
     PostMessageTo(dlg.get(), WM_INPUT_LEVEL, 32767, 0);
     QApplication::processEvents();
     EXPECT_EQ(meter->Segments(), 0) << "idle: no level shown";
-    dlg->SetRecordingState(STATE_LISTENING);
+    dlg->RecordingControl().SetState(RecorderState::Listening);
     PostMessageTo(dlg.get(), WM_INPUT_LEVEL, 32767, 0);
     QApplication::processEvents();
     EXPECT_EQ(meter->Segments(), 30);

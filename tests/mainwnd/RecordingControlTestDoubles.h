@@ -22,7 +22,16 @@
 #include <string>
 #include <vector>
 
+namespace sonvelle {
+inline std::ostream& operator<<(std::ostream& out, RecorderState state)
+{
+    return out << static_cast<int>(state);
+}
+}  // namespace sonvelle
+
 namespace sonvelle::testing {
+
+using S = RecorderState;
 
 inline void WriteBytes(const QString& path, const QByteArray& bytes)
 {
@@ -110,7 +119,7 @@ public:
     void UpdateRecordButtons() override
     {
         ++recordButtonUpdates;
-        autoButtonOn = control && control->State() >= 4;
+        autoButtonOn = control && IsAutoRecordingOn(control->State());
     }
     void UpdateListDependentControls() override { ++listDependentUpdates; }
     int ListItemCount() const override { return static_cast<int>(rows.size()); }

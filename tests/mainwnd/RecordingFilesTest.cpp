@@ -3,8 +3,6 @@
 
 #include "RecordingControlTestDoubles.h"
 
-#include "mainwnd/RecordingFileStore.h"
-
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -45,7 +43,7 @@ TEST_F(RecordingSeparateFiles, FinishedFileIsMovedUnderTheRecordingsName)
     EXPECT_EQ(rig.catalogue.indexSaves, 1);
     EXPECT_EQ(control.CurrentRecording(), nullptr);
     EXPECT_EQ(control.PendingCount(), 0u);
-    EXPECT_EQ(control.State(), kListening);
+    EXPECT_EQ(control.State(), S::Listening);
     EXPECT_EQ(window.timers.count(TIMER_RECORDING_TIME), 0u);
     EXPECT_TRUE(window.enabled[IDC_PLAY]);
     EXPECT_TRUE(rig.sleeps.size() == 1);  // only the 600 ms after switching on
@@ -69,14 +67,14 @@ TEST_F(RecordingSeparateFiles, FileOvertakenByTheNextVoiceNoticeGoesToTheOlderRe
     control.OnRecordingFileReady(rig.HandOver("first", 1), false);
     EXPECT_EQ(ReadBytes(first->FilePath()), "first");
     // The newer recording still runs.
-    EXPECT_EQ(control.State(), kAutoRecording);
+    EXPECT_EQ(control.State(), S::AutoRecording);
     EXPECT_TRUE(window.timers.count(TIMER_RECORDING_TIME));
     EXPECT_EQ(control.PendingCount(), 1u);
     rig.clock.Advance(4000);
     control.OnRecordingFileReady(rig.HandOver("second", 2), false);
     EXPECT_EQ(ReadBytes(second->FilePath()), "second");
     EXPECT_EQ(second->m_dtDuration.SecondsOfDay(), 7);
-    EXPECT_EQ(control.State(), kListening);
+    EXPECT_EQ(control.State(), S::Listening);
 }
 
 TEST_F(RecordingSeparateFiles, DiscardedBumpIsDeletedAndUnlisted)
@@ -88,7 +86,7 @@ TEST_F(RecordingSeparateFiles, DiscardedBumpIsDeletedAndUnlisted)
     EXPECT_FALSE(rig.catalogue.Contains(entry));
     EXPECT_TRUE(window.rows.empty());
     EXPECT_EQ(control.CurrentRecording(), nullptr);
-    EXPECT_EQ(control.State(), kListening);
+    EXPECT_EQ(control.State(), S::Listening);
 }
 
 TEST_F(RecordingSeparateFiles, OccupiedNameIsRetriedTenTimesThenReportedAndNothingIsReplaced)
@@ -109,7 +107,7 @@ TEST_F(RecordingSeparateFiles, OccupiedNameIsRetriedTenTimesThenReportedAndNothi
     EXPECT_EQ(rig.prompt.ShownSoFar()[0].icon, PromptIcon::Stop);
     EXPECT_EQ(window.reloads, 1);
     EXPECT_EQ(control.CurrentRecording(), nullptr);
-    EXPECT_EQ(control.State(), kListening);
+    EXPECT_EQ(control.State(), S::Listening);
 }
 
 TEST_F(RecordingSeparateFiles, HandedOverFileGoneBehindTheProgramsBackIsReported)
@@ -118,7 +116,7 @@ TEST_F(RecordingSeparateFiles, HandedOverFileGoneBehindTheProgramsBackIsReported
     control.OnRecordingFileReady(rig.folder + "TEMvanished.snx", false);
     ASSERT_EQ(rig.prompt.ShownSoFar().size(), 1u);
     EXPECT_TRUE(rig.prompt.ShownSoFar()[0].text.contains("TEMvanished.snx"));
-    EXPECT_EQ(control.State(), kListening);
+    EXPECT_EQ(control.State(), S::Listening);
 }
 
 TEST_F(RecordingSeparateFiles, WithConfirmationTheSaveDialogNamesEachRecording)
@@ -154,12 +152,12 @@ TEST_F(RecordingSeparateFiles, FileArrivingAfterAutoRecordingWasSwitchedOffIsSto
     rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), ""); };
     window.SetFocusTo(IDC_AUTO_RECORD);
     control.OnAutoRecording();
-    ASSERT_EQ(control.State(), kIdle);
+    ASSERT_EQ(control.State(), S::Idle);
 
     rig.player.measuredSeconds = 42;
     const QString late = rig.HandOver("late audio", 7);
     control.OnRecordingFileReady(late, false);
-    EXPECT_EQ(control.State(), kIdle);
+    EXPECT_EQ(control.State(), S::Idle);
     EXPECT_FALSE(QFile::exists(late));
     ASSERT_EQ(window.rows.size(), 2u);
     CRecordingEntry* stored = window.rows.front();
@@ -200,7 +198,7 @@ TEST_F(RecordingSeparateFiles, ManualRecordingStartedRightAfterIsNotTakenByALate
     control.OnRecord();
     CRecordingEntry* manual = control.CurrentRecording();
     control.OnRecordingFileReady(rig.HandOver("late", 4), false);
-    EXPECT_EQ(control.State(), kRecording);
+    EXPECT_EQ(control.State(), S::Recording);
     EXPECT_EQ(control.CurrentRecording(), manual);
     EXPECT_TRUE(rig.catalogue.Contains(manual));
 }
@@ -227,7 +225,7 @@ TEST_F(RecordingOneFile, SegmentsGrowOneRecordingWhoseLengthIsTheirSum)
     control.OnRecordingFileReady(HandOverInPlace("AAAA"), false);
     // The writer may now truncate its file for the next segment.
     WriteBytes(rig.TempFile(), "");
-    EXPECT_EQ(control.State(), kListening);
+    EXPECT_EQ(control.State(), S::Listening);
 
     rig.clock.Advance(60000);
     EXPECT_EQ(Segment(17000), single);
@@ -249,7 +247,7 @@ TEST_F(RecordingOneFile, SegmentsGrowOneRecordingWhoseLengthIsTheirSum)
     EXPECT_EQ(ReadBytes(rig.folder + "All of the day.mp3"), "AAAABBB");
     EXPECT_EQ(single->GetState(), kStateTagPending);
     EXPECT_EQ(single->m_dtDuration.SecondsOfDay(), 37);
-    EXPECT_EQ(control.State(), kIdle);
+    EXPECT_EQ(control.State(), S::Idle);
 }
 
 TEST_F(RecordingOneFile, RunningSegmentIsAddedWhenAutoRecordingIsSwitchedOff)
@@ -319,89 +317,6 @@ TEST_F(RecordingOneFile, CancelledSaveDialogDeletesTheSingleFile)
     EXPECT_FALSE(QFile::exists(window.dialogFiles[0]));
     EXPECT_TRUE(rig.catalogue.entries.empty());
     EXPECT_EQ(QDir(rig.folder).entryList({"*.mp3", "*.snx"}, QDir::Files), QStringList{});
-}
-
-class RecordingFileStore : public ::testing::Test {
-protected:
-    QTemporaryDir dir;
-    QString Path(const QString& name) const { return dir.path() + "/" + name; }
-};
-
-TEST_F(RecordingFileStore, MovesAndNeverReplaces)
-{
-    std::vector<int> sleeps;
-    auto sleep = [&](int ms) { sleeps.push_back(ms); };
-    WriteBytes(Path("a.snx"), "a");
-    StoreResult ok = StoreFileWithRetries(Path("a.snx"), Path("A.mp3"), 10, 500, sleep);
-    EXPECT_TRUE(ok.stored);
-    EXPECT_EQ(ok.attempts, 1);
-    EXPECT_FALSE(QFile::exists(Path("a.snx")));
-
-    WriteBytes(Path("b.snx"), "b");
-    StoreResult refused = StoreFileWithRetries(Path("b.snx"), Path("A.mp3"), 3, 500, sleep);
-    EXPECT_FALSE(refused.stored);
-    EXPECT_EQ(refused.attempts, 3);
-    EXPECT_EQ(refused.lastError, FileError::AccessDenied);
-    EXPECT_EQ(ReadBytes(Path("A.mp3")), "a");
-    EXPECT_EQ(ReadBytes(Path("b.snx")), "b");
-    EXPECT_EQ(sleeps, (std::vector<int>{500, 500}));
-
-    StoreResult bad = StoreFileWithRetries(Path("b.snx"), Path("what?.mp3"), 1, 500, sleep);
-    EXPECT_EQ(bad.lastError, FileError::BadPath);
-}
-
-TEST_F(RecordingFileStore, AppendsWholeSegmentsAndCreatesTheTarget)
-{
-    WriteBytes(Path("s1"), QByteArray(200000, 'x'));
-    WriteBytes(Path("s2"), "tail");
-    EXPECT_TRUE(AppendFileTo(Path("s1"), Path("t.mp3")));
-    EXPECT_TRUE(AppendFileTo(Path("s2"), Path("t.mp3")));
-    EXPECT_EQ(ReadBytes(Path("t.mp3")), QByteArray(200000, 'x') + "tail");
-    EXPECT_FALSE(AppendFileTo(Path("missing"), Path("t.mp3")));
-    EXPECT_EQ(QFileInfo(Path("t.mp3")).size(), 200004);
-    EXPECT_FALSE(AppendFileTo(Path("missing"), Path("u.mp3")));
-    EXPECT_FALSE(QFile::exists(Path("u.mp3")));
-}
-
-// MPEG-1 layer III, 32 kbit/s, 32 kHz, mono: 144-byte frames.
-QByteArray Frames(int count, int partialBytes)
-{
-    QByteArray frame(144, '\x55');
-    frame[0] = '\xFF';
-    frame[1] = '\xFB';
-    frame[2] = '\x18';
-    frame[3] = '\xC0';
-    QByteArray data;
-    for (int i = 0; i < count; ++i)
-        data += frame;
-    return data + frame.left(partialBytes);
-}
-
-TEST_F(RecordingFileStore, JoinedSegmentsLeaveNoCutOffFrameInside)
-{
-    EXPECT_EQ(CompleteMpegFramesLength(Frames(3, 50)), 432);
-    EXPECT_EQ(CompleteMpegFramesLength(Frames(3, 0)), 432);
-    EXPECT_EQ(CompleteMpegFramesLength(Frames(0, 3)), 3);  // too short to judge: kept
-    EXPECT_EQ(CompleteMpegFramesLength("not audio at all"), 16);
-    // Frames that lose step halfway end where the last good frame ended.
-    EXPECT_EQ(CompleteMpegFramesLength(Frames(2, 0) + "garbage" + Frames(2, 0)), 288);
-
-    WriteBytes(Path("seg1.snx"), Frames(10, 100));
-    WriteBytes(Path("seg2.snx"), Frames(5, 7));
-    ASSERT_TRUE(AppendFileTo(Path("seg1.snx"), Path("single.mp3")));
-    ASSERT_TRUE(AppendFileTo(Path("seg2.snx"), Path("single.mp3")));
-    EXPECT_EQ(ReadBytes(Path("single.mp3")), Frames(15, 0));
-}
-
-TEST_F(RecordingFileStore, UnusedNamesSkipExistingFiles)
-{
-    const QString folder = dir.path() + "/";
-    const QString first = UnusedFilePath(folder, "SEG_", ".snx");
-    WriteBytes(first, "");
-    const QString second = UnusedFilePath(folder, "SEG_", ".snx");
-    EXPECT_NE(first, second);
-    EXPECT_TRUE(second.endsWith(".snx"));
-    EXPECT_FALSE(QFile::exists(second));
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ protected:
         window.rows.push_back(e);
         window.selected = e;
     }
-    void StartPlaying(int state)
+    void StartPlaying(S state)
     {
         GiveListOneRecording();
         control.SetState(state);
@@ -33,7 +33,7 @@ protected:
 TEST_F(RecordingTransitions, RecordFromIdleStartsAManualRecording)
 {
     control.OnRecord();
-    EXPECT_EQ(control.State(), kRecording);
+    EXPECT_EQ(control.State(), S::Recording);
     ASSERT_EQ(rig.catalogue.entries.size(), 1u);
     CRecordingEntry* entry = rig.catalogue.entries[0].get();
     EXPECT_EQ(control.CurrentRecording(), entry);
@@ -49,10 +49,10 @@ TEST_F(RecordingTransitions, RecordFromIdleStartsAManualRecording)
 
 TEST_F(RecordingTransitions, RecordWhilePlayingStopsThePlayFirst)
 {
-    StartPlaying(kPlaying);
+    StartPlaying(S::Playing);
     CRecordingEntry* played = window.rows.back();
     control.OnRecord();
-    EXPECT_EQ(control.State(), kRecording);
+    EXPECT_EQ(control.State(), S::Recording);
     EXPECT_EQ(rig.player.stops, 1);
     EXPECT_EQ(window.timers.count(TIMER_PLAYING_POSITION), 0u);
     EXPECT_EQ(window.notPlayingRows, std::vector<CRecordingEntry*>{played});
@@ -63,7 +63,7 @@ TEST_F(RecordingTransitions, RecordWhilePlayingStopsThePlayFirst)
 
 TEST_F(RecordingTransitions, RecordIsIgnoredWhileAutoRecordingOrRecording)
 {
-    for (int state : {kRecording, kListening, kAutoRecording, kListeningWhilePlaying}) {
+    for (S state : {S::Recording, S::Listening, S::AutoRecording, S::ListeningWhilePlaying}) {
         control.SetState(state);
         control.OnRecord();
         EXPECT_EQ(control.State(), state);
@@ -80,7 +80,7 @@ TEST_F(RecordingTransitions, StopEndsAManualRecordingAndSavesItUnderTheChosenNam
     rig.clock.Advance(12400);
     control.OnStop();
 
-    EXPECT_EQ(control.State(), kIdle);
+    EXPECT_EQ(control.State(), S::Idle);
     ASSERT_EQ(window.dialogFiles.size(), 1u);
     EXPECT_TRUE(window.dialogFiles[0].isEmpty());
     CRecordingEntry* entry = rig.Entry("Call with the bank");
@@ -102,7 +102,7 @@ TEST_F(RecordingTransitions, StopWithTheDialogCancelledDropsTheRowButNoFile)
     window.saveAnswers = {""};
     control.OnRecord();
     control.OnStop();
-    EXPECT_EQ(control.State(), kIdle);
+    EXPECT_EQ(control.State(), S::Idle);
     EXPECT_TRUE(rig.catalogue.entries.empty());
     EXPECT_TRUE(window.rows.empty());
     EXPECT_EQ(ReadBytes(rig.TempFile()), "kept audio");
@@ -110,9 +110,9 @@ TEST_F(RecordingTransitions, StopWithTheDialogCancelledDropsTheRowButNoFile)
 
 TEST_F(RecordingTransitions, PauseFromEachPlayingState)
 {
-    const std::vector<std::pair<int, int>> rows = {
-        {kPlaying, kIdle}, {kRecordingWhilePlaying, kRecording},
-        {kListeningWhilePlaying, kListening}, {kAutoRecordingWhilePlaying, kAutoRecording}};
+    const std::vector<std::pair<S, S>> rows = {
+        {S::Playing, S::Idle}, {S::RecordingWhilePlaying, S::Recording},
+        {S::ListeningWhilePlaying, S::Listening}, {S::AutoRecordingWhilePlaying, S::AutoRecording}};
     for (auto [from, to] : rows) {
         RecordingRig r;
         r.player.position = 7300;
@@ -122,7 +122,7 @@ TEST_F(RecordingTransitions, PauseFromEachPlayingState)
         EXPECT_EQ(r.control.PausedPosition(), 7300u) << from;
         EXPECT_EQ(r.player.pauses, 1) << from;
         EXPECT_TRUE(r.window.enabled[IDC_PLAY]) << from;
-        EXPECT_EQ(r.window.playLabel, from == kRecordingWhilePlaying ? "" : "PAUSE") << from;
+        EXPECT_EQ(r.window.playLabel, from == S::RecordingWhilePlaying ? "" : "PAUSE") << from;
     }
 }
 
@@ -135,7 +135,7 @@ TEST_F(RecordingTransitions, PauseWhenNotPlayingResumesThroughPlay)
 
 TEST_F(RecordingTransitions, PauseAtTheVeryStartStillCountsAsPaused)
 {
-    StartPlaying(kPlaying);
+    StartPlaying(S::Playing);
     rig.player.position = 0;
     control.OnPause();
     EXPECT_TRUE(control.IsPlayingOrPaused());
@@ -143,9 +143,9 @@ TEST_F(RecordingTransitions, PauseAtTheVeryStartStillCountsAsPaused)
 
 TEST_F(RecordingTransitions, StopPlayingFromEachPlayingStateAndFromPause)
 {
-    const std::vector<std::pair<int, int>> rows = {
-        {kPlaying, kIdle}, {kRecordingWhilePlaying, kRecording},
-        {kListeningWhilePlaying, kListening}, {kAutoRecordingWhilePlaying, kAutoRecording}};
+    const std::vector<std::pair<S, S>> rows = {
+        {S::Playing, S::Idle}, {S::RecordingWhilePlaying, S::Recording},
+        {S::ListeningWhilePlaying, S::Listening}, {S::AutoRecordingWhilePlaying, S::AutoRecording}};
     for (auto [from, to] : rows) {
         RecordingRig r;
         r.window.enabled[IDC_STOP] = true;
@@ -156,13 +156,13 @@ TEST_F(RecordingTransitions, StopPlayingFromEachPlayingStateAndFromPause)
         EXPECT_FALSE(r.window.positionBarEnabled) << from;
         EXPECT_EQ(r.window.positionBar, 0) << from;
         // The running manual recording must stay stoppable.
-        EXPECT_EQ(r.window.enabled[IDC_STOP], to == kRecording) << from;
+        EXPECT_EQ(r.window.enabled[IDC_STOP], to == S::Recording) << from;
     }
 
-    StartPlaying(kPlaying);
+    StartPlaying(S::Playing);
     rig.player.position = 5000;
     control.OnPause();
-    ASSERT_EQ(control.State(), kIdle);
+    ASSERT_EQ(control.State(), S::Idle);
     control.OnStopPlaying();
     EXPECT_EQ(control.PausedPosition(), 0u);
     EXPECT_EQ(rig.player.stops, 1);
@@ -170,7 +170,7 @@ TEST_F(RecordingTransitions, StopPlayingFromEachPlayingStateAndFromPause)
 
 TEST_F(RecordingTransitions, StopPlayingDoesNothingWhenNothingPlays)
 {
-    for (int state : {kIdle, kRecording, kListening, kAutoRecording}) {
+    for (S state : {S::Idle, S::Recording, S::Listening, S::AutoRecording}) {
         control.SetState(state);
         control.OnStopPlaying();
         EXPECT_EQ(control.State(), state);
@@ -180,7 +180,7 @@ TEST_F(RecordingTransitions, StopPlayingDoesNothingWhenNothingPlays)
 
 TEST_F(RecordingTransitions, StopPlayingRemovesTheWorkingCopyOfAProtectedRecording)
 {
-    StartPlaying(kPlaying);
+    StartPlaying(S::Playing);
     CRecordingEntry* played = window.rows.back();
     played->m_bProtected = true;
     const QString copy = rig.folder + played->m_strName + ".snx";
@@ -197,7 +197,7 @@ TEST_F(RecordingTransitions, AutoRecordingOnFromIdleAndFromPlaying)
     rig.settings.values.threshold = 9000;
     rig.settings.values.oneFile = true;
     control.OnAutoRecording();
-    EXPECT_EQ(control.State(), kListening);
+    EXPECT_EQ(control.State(), S::Listening);
     EXPECT_TRUE(window.autoButtonOn);
     EXPECT_FALSE(window.enabled[IDC_RECORD]);
     EXPECT_EQ(rig.settings.reloads, 1);
@@ -212,9 +212,9 @@ TEST_F(RecordingTransitions, AutoRecordingOnFromIdleAndFromPlaying)
     EXPECT_EQ(window.focus, IDC_CALL_LOG);
 
     RecordingRig r;
-    r.control.SetState(kPlaying);
+    r.control.SetState(S::Playing);
     r.control.OnAutoRecording();
-    EXPECT_EQ(r.control.State(), kListeningWhilePlaying);
+    EXPECT_EQ(r.control.State(), S::ListeningWhilePlaying);
     EXPECT_EQ(r.player.stops, 0);
 }
 
@@ -224,46 +224,46 @@ TEST_F(RecordingTransitions, AutoRecordingOnDuringAManualRecordingSavesThatRecor
     window.saveAnswers = {"Manual one"};
     control.OnRecord();
     control.OnAutoRecording();
-    EXPECT_EQ(control.State(), kListening);
+    EXPECT_EQ(control.State(), S::Listening);
     EXPECT_EQ(ReadBytes(rig.folder + "Manual one.mp3"), "manual");
     EXPECT_EQ(control.CurrentRecording(), nullptr);
 }
 
 TEST_F(RecordingTransitions, AutoRecordingOffRunsStop)
 {
-    for (int from : {kListening, kAutoRecording}) {
+    for (S from : {S::Listening, S::AutoRecording}) {
         RecordingRig r;
         r.control.OnAutoRecording();
-        if (from == kAutoRecording)
+        if (from == S::AutoRecording)
             r.control.OnVoiceDetected();
         ASSERT_EQ(r.control.State(), from);
         r.window.saveAnswers = {"Kept"};
         r.engine.onStop = [&] { WriteBytes(r.TempFile(), "auto audio"); };
         r.window.SetFocusTo(IDC_AUTO_RECORD);
         r.control.OnAutoRecording();
-        EXPECT_EQ(r.control.State(), kIdle) << from;
+        EXPECT_EQ(r.control.State(), S::Idle) << from;
         EXPECT_EQ(r.engine.commands.back(), "stop") << from;
         EXPECT_FALSE(r.window.autoButtonOn) << from;
-        EXPECT_EQ(r.window.dialogFiles.size(), from == kAutoRecording ? 1u : 0u) << from;
+        EXPECT_EQ(r.window.dialogFiles.size(), from == S::AutoRecording ? 1u : 0u) << from;
     }
 }
 
 TEST_F(RecordingTransitions, AutoButtonWhilePlayingEndsAutoRecordingAndKeepsThePlay)
 {
-    StartPlaying(kListeningWhilePlaying);
+    StartPlaying(S::ListeningWhilePlaying);
     window.SetFocusTo(IDC_AUTO_RECORD);
     control.OnAutoRecording();
-    EXPECT_EQ(control.State(), kPlaying);
+    EXPECT_EQ(control.State(), S::Playing);
     EXPECT_EQ(rig.player.stops, 0);
     EXPECT_EQ(rig.engine.commands.back(), "stop");
 }
 
 TEST_F(RecordingTransitions, StopFromElsewhereWhilePlayingOnlyStopsThePlay)
 {
-    StartPlaying(kListeningWhilePlaying);
+    StartPlaying(S::ListeningWhilePlaying);
     window.SetFocusTo(IDC_STOP);
     control.OnStop();
-    EXPECT_EQ(control.State(), kListening);
+    EXPECT_EQ(control.State(), S::Listening);
     EXPECT_EQ(rig.player.stops, 1);
     EXPECT_TRUE(rig.engine.commands.empty());
 }
@@ -273,12 +273,12 @@ TEST_F(RecordingTransitions, StopWhileRecordingAndPlayingEndsThePlayThenTheRecor
     rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "x"); };
     window.saveAnswers = {"Both"};
     control.OnRecord();
-    StartPlaying(kRecordingWhilePlaying);
+    StartPlaying(S::RecordingWhilePlaying);
     control.OnStop();
-    EXPECT_EQ(control.State(), kRecording);
+    EXPECT_EQ(control.State(), S::Recording);
     EXPECT_TRUE(window.enabled[IDC_STOP]);
     control.OnStop();
-    EXPECT_EQ(control.State(), kIdle);
+    EXPECT_EQ(control.State(), S::Idle);
     EXPECT_TRUE(QFile::exists(rig.folder + "Both.mp3"));
 }
 
@@ -287,7 +287,7 @@ TEST_F(RecordingTransitions, VoiceDetectedStartsAnAutomaticRecording)
     control.OnAutoRecording();
     window.inTray = true;
     control.OnVoiceDetected();
-    EXPECT_EQ(control.State(), kAutoRecording);
+    EXPECT_EQ(control.State(), S::AutoRecording);
     ASSERT_EQ(rig.catalogue.entries.size(), 1u);
     CRecordingEntry* entry = rig.catalogue.entries[0].get();
     EXPECT_EQ(entry->GetState(), kStateRecording);
@@ -301,9 +301,9 @@ TEST_F(RecordingTransitions, VoiceDetectedStartsAnAutomaticRecording)
 TEST_F(RecordingTransitions, VoiceDetectedWhileListeningAndPlayingStopsThePlay)
 {
     control.OnAutoRecording();
-    StartPlaying(kListeningWhilePlaying);
+    StartPlaying(S::ListeningWhilePlaying);
     control.OnVoiceDetected();
-    EXPECT_EQ(control.State(), kAutoRecording);
+    EXPECT_EQ(control.State(), S::AutoRecording);
     EXPECT_EQ(rig.player.stops, 1);
     EXPECT_FALSE(window.enabled[IDC_PLAY]);
 }
@@ -311,15 +311,15 @@ TEST_F(RecordingTransitions, VoiceDetectedWhileListeningAndPlayingStopsThePlay)
 TEST_F(RecordingTransitions, VoiceNoticeArrivingAfterAutoRecordingEndedStartsNothing)
 {
     control.OnVoiceDetected();
-    EXPECT_EQ(control.State(), kIdle);
+    EXPECT_EQ(control.State(), S::Idle);
     EXPECT_TRUE(rig.catalogue.entries.empty());
     EXPECT_TRUE(window.timers.empty());
 }
 
 TEST_F(RecordingTransitions, FileReadyReturnsToListening)
 {
-    for (auto [from, to] : std::vector<std::pair<int, int>>{{kAutoRecording, kListening},
-                                                             {kAutoRecordingWhilePlaying, kListeningWhilePlaying}}) {
+    for (auto [from, to] : std::vector<std::pair<S, S>>{{S::AutoRecording, S::Listening},
+                                                             {S::AutoRecordingWhilePlaying, S::ListeningWhilePlaying}}) {
         RecordingRig r;
         r.control.OnAutoRecording();
         r.control.OnVoiceDetected();
@@ -333,23 +333,23 @@ TEST_F(RecordingTransitions, CloseEndsAnAutomaticRecordingEvenWhilePlaying)
 {
     control.OnAutoRecording();
     control.OnVoiceDetected();
-    StartPlaying(kAutoRecordingWhilePlaying);
+    StartPlaying(S::AutoRecordingWhilePlaying);
     window.saveAnswers = {"At close"};
     rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "closing audio"); };
     window.SetFocusTo(IDC_CALL_LOG);
     control.EndAutoRecording();
-    EXPECT_EQ(control.State(), kIdle);
+    EXPECT_EQ(control.State(), S::Idle);
     EXPECT_EQ(ReadBytes(rig.folder + "At close.mp3"), "closing audio");
 }
 
 TEST_F(RecordingTransitions, CloseEndsAManualRecordingEvenWhilePlaying)
 {
     control.OnRecord();
-    StartPlaying(kRecordingWhilePlaying);
+    StartPlaying(S::RecordingWhilePlaying);
     window.saveAnswers = {"Manual at close"};
     rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "m"); };
     control.EndManualRecording();
-    EXPECT_EQ(control.State(), kIdle);
+    EXPECT_EQ(control.State(), S::Idle);
     EXPECT_TRUE(QFile::exists(rig.folder + "Manual at close.mp3"));
 }
 
@@ -357,7 +357,7 @@ class RecordingTransport : public RecordingTransitions {};
 
 TEST_F(RecordingTransport, WindButtonsStepThePlayingPlayerAndMoveThePausedPosition)
 {
-    StartPlaying(kPlaying);
+    StartPlaying(S::Playing);
     rig.player.stepResult = 33000;
     control.OnButtonRepeat(IDC_FAST_FORWARD);
     ASSERT_EQ(rig.player.steps.size(), 1u);
@@ -394,7 +394,7 @@ TEST_F(RecordingTransport, WindButtonsOnlyMoveTheFocusWhenNothingPlays)
 
 TEST_F(RecordingTransport, SeekScalesTheBarToThePlayersLength)
 {
-    StartPlaying(kPlaying);
+    StartPlaying(S::Playing);
     window.positionBarRange = 60;
     rig.player.length = 60500;
     control.OnSeekPosition(30);
@@ -414,15 +414,15 @@ TEST_F(RecordingTransport, SeekScalesTheBarToThePlayersLength)
 
 TEST_F(RecordingTransport, PlayTimerMovesTheBarAndEndsThePlayAtTheEnd)
 {
-    StartPlaying(kPlaying);
+    StartPlaying(S::Playing);
     rig.player.length = 120000;
     rig.player.position = 30000;
     control.OnTimer(TIMER_PLAYING_POSITION);
     EXPECT_EQ(window.positionBar, 15);  // a quarter of the 60 s stored duration
-    EXPECT_EQ(control.State(), kPlaying);
+    EXPECT_EQ(control.State(), S::Playing);
     rig.player.position = 120000;
     control.OnTimer(TIMER_PLAYING_POSITION);
-    EXPECT_EQ(control.State(), kIdle);
+    EXPECT_EQ(control.State(), S::Idle);
     EXPECT_EQ(window.timers.count(TIMER_PLAYING_POSITION), 0u);
 }
 
@@ -430,10 +430,10 @@ TEST_F(RecordingTransport, LevelIsShownOnlyWhileCapturing)
 {
     control.OnInputLevel(1234);
     EXPECT_EQ(window.level, -1);
-    control.SetState(kPlaying);
+    control.SetState(S::Playing);
     control.OnInputLevel(1234);
     EXPECT_EQ(window.level, -1);
-    control.SetState(kListening);
+    control.SetState(S::Listening);
     control.OnInputLevel(1234);
     EXPECT_EQ(window.level, 1234);
 }
@@ -542,7 +542,7 @@ TEST_F(RecordingTimers, UnplayableWarningIsReportedEveryTimeAndRecordingGoesOn)
     EXPECT_EQ(rig.prompt.ShownSoFar()[0].text, LoadText(298));
     EXPECT_EQ(rig.prompt.ShownSoFar()[0].icon, PromptIcon::Exclamation);
     EXPECT_EQ(window.speakerVolume, 0u);
-    EXPECT_EQ(control.State(), kAutoRecording);
+    EXPECT_EQ(control.State(), S::AutoRecording);
 }
 
 }  // namespace

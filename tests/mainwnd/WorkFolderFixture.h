@@ -35,30 +35,34 @@ struct DemoRecording {
     bool isProtected = false;
 };
 
-// One second of a 440 Hz tone, 32 kHz mono, encoded once per run.
+// A 440 Hz tone of the given length, 32 kHz mono, encoded by lame as the recorder encodes.
+inline QByteArray EncodeToneMp3(double seconds)
+{
+    QTemporaryDir dir;
+    const QString raw = dir.filePath(QStringLiteral("tone.raw"));
+    const QString mp3Path = dir.filePath(QStringLiteral("tone.mp3"));
+    QByteArray pcm;
+    for (int i = 0; i < static_cast<int>(32000 * seconds); ++i) {
+        const auto s = static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * 440.0 * i / 32000.0));
+        pcm.append(char(s & 0xff)).append(char((s >> 8) & 0xff));
+    }
+    QFile f(raw);
+    if (!f.open(QIODevice::WriteOnly) || f.write(pcm) != pcm.size())
+        return QByteArray();
+    f.close();
+    QProcess lame;
+    lame.start(QStringLiteral("lame"), {"--quiet", "-r", "-s", "32", "--bitwidth", "16", "--signed",
+                                        "--little-endian", "-m", "m", "-b", "32", raw, mp3Path});
+    if (!lame.waitForFinished(30000) || lame.exitCode() != 0)
+        return QByteArray();
+    QFile out(mp3Path);
+    return out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
+}
+
+// One second of the tone, encoded once per run.
 inline const QByteArray& ToneMp3()
 {
-    static const QByteArray mp3 = [] {
-        QTemporaryDir dir;
-        const QString raw = dir.filePath(QStringLiteral("tone.raw"));
-        const QString mp3Path = dir.filePath(QStringLiteral("tone.mp3"));
-        QByteArray pcm;
-        for (int i = 0; i < 32000; ++i) {
-            const auto s = static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * 440.0 * i / 32000.0));
-            pcm.append(char(s & 0xff)).append(char((s >> 8) & 0xff));
-        }
-        QFile f(raw);
-        if (!f.open(QIODevice::WriteOnly) || f.write(pcm) != pcm.size())
-            return QByteArray();
-        f.close();
-        QProcess lame;
-        lame.start(QStringLiteral("lame"), {"--quiet", "-r", "-s", "32", "--bitwidth", "16", "--signed",
-                                            "--little-endian", "-m", "m", "-b", "32", raw, mp3Path});
-        if (!lame.waitForFinished(30000) || lame.exitCode() != 0)
-            return QByteArray();
-        QFile out(mp3Path);
-        return out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
-    }();
+    static const QByteArray mp3 = EncodeToneMp3(1.0);
     return mp3;
 }
 

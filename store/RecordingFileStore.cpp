@@ -1,4 +1,4 @@
-#include "mainwnd/RecordingFileStore.h"
+#include "store/RecordingFileStore.h"
 
 #include <QFile>
 #include <QFileInfo>

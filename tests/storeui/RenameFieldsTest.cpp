@@ -1,7 +1,7 @@
 #include "resources/StringTable.h"
 #include "store/RecordingInfoEditor.h"
 #include "store/RecordingList.h"
-#include "store/ui/RecordingInfoFields.h"
+#include "storeui/RecordingInfoFields.h"
 #include "tests/store/SaveRenameFixtures.h"
 
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "store/ui/SaveRecordingDlg.h"
+#include "storeui/SaveRecordingDlg.h"
 
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"

@@ -1,25 +1,33 @@
 // The main window's Play command against a stand-in window and a real player.
 
 #include "audio/SoundPlayer.h"
-#include "audio/SoundPlayerPlayCommand.h"
+#include "mainwnd/PlayCommand.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompt.h"
 
-#include "AudioTestSupport.h"
-#include "SoundPlayerTestMedia.h"
+#include "WorkFolderFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTest>
 
 using namespace sonvelle;
 
 namespace {
 
+using S = RecorderState;
+
+QString ReadLog(const QString& folder)
+{
+    QFile log(folder + QStringLiteral("/SN.log"));
+    return log.open(QIODevice::ReadOnly) ? QString::fromLatin1(log.readAll()) : QString();
+}
+
 class CWindowDouble : public IPlayCommandWindow {
 public:
-    int state = 0;
+    S state = S::Idle;
     std::uint32_t paused = 0;
     std::optional<CPlayableRecording> selected;
     std::optional<CPlayableRecording> playing;
@@ -31,10 +39,10 @@ public:
     std::vector<std::string> calls;
     int barRange = -1;
 
-    int RecordingState() const override { return state; }
-    void SetRecordingState(int s) override
+    S RecordingState() const override { return state; }
+    void SetRecordingState(S s) override
     {
-        calls.push_back("state " + std::to_string(s));
+        calls.push_back("state " + std::to_string(static_cast<int>(s)));
         state = s;
     }
     std::uint32_t PausedPosition() const override { return paused; }
@@ -45,8 +53,7 @@ public:
         calls.push_back("stop playing");
         if (player)
             player->Stop();
-        static const int after[] = {0, 0, 2, 2, 4, 5, 4, 5};
-        state = after[state];
+        state = WithoutPlay(state);
         paused = 0;
         playing.reset();
     }
@@ -66,12 +73,14 @@ public:
     bool PlayAlternativo() const override { return alternative; }
 };
 
-class SoundPlayerPlayCommand : public ::testing::Test {
+class PlayCommand : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
         media = new QTemporaryDir;
-        tone = test::MakeToneMp3(*media, QStringLiteral("Call one"), 4.0);
+        QFile file(media->filePath(QStringLiteral("Call one.mp3")));
+        if (file.open(QIODevice::WriteOnly) && file.write(sonvelle::testing::EncodeToneMp3(4.0)) > 0)
+            tone = file.fileName();
     }
     static void TearDownTestSuite()
     {
@@ -80,8 +89,7 @@ protected:
     }
     void SetUp() override
     {
-        test::EnsureCoreApplication();
-        ASSERT_TRUE(test::SoundServerAnswers())
+        ASSERT_EQ(QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("info")}), 0)
             << "no sound server answers: start one with eval \"$(scripts/sound-server start)\"";
         ASSERT_FALSE(tone.isEmpty());
         SetProgramFolderForTesting(logDir.path());
@@ -111,52 +119,53 @@ protected:
     CWindowDouble window;
 };
 
-TEST_F(SoundPlayerPlayCommand, IdleAndListeningStatesStartPlaying)
+TEST_F(PlayCommand, IdleAndListeningStatesStartPlaying)
 {
     for (bool alternative : {false, true}) {
         window.alternative = alternative;
-        for (auto [from, to] : {std::pair{0, 1}, std::pair{4, 6}}) {
+        for (auto [from, to] : {std::pair{S::Idle, S::Playing}, std::pair{S::Listening, S::ListeningWhilePlaying}}) {
             window.state = from;
             window.calls.clear();
-            ASSERT_TRUE(RunPlayCommand(window, player)) << "from state " << from;
+            ASSERT_TRUE(RunPlayCommand(window, player)) << "from state " << static_cast<int>(from);
             EXPECT_EQ(window.state, to);
-            EXPECT_EQ(window.calls, (std::vector<std::string>{"controls", "timer", "state " + std::to_string(to)}));
+            EXPECT_EQ(window.calls,
+                      (std::vector<std::string>{"controls", "timer", "state " + std::to_string(static_cast<int>(to))}));
             EXPECT_EQ(window.barRange, 4);
             EXPECT_TRUE(Playing());
             EXPECT_EQ(player.IsAlternative(), alternative);
             window.StopPlaying();
         }
     }
-    const QString log = test::ReadLog();
+    const QString log = ReadLog(logDir.path());
     EXPECT_TRUE(log.contains(QStringLiteral("Comando Play del file\r\nImpostazione timer play\r\nComando play\r\n")))
         << log.toStdString();
     EXPECT_TRUE(prompt.ShownSoFar().empty());
 }
 
-TEST_F(SoundPlayerPlayCommand, RecordingStatesAreIgnoredAndAPlayingStateStopsFirst)
+TEST_F(PlayCommand, RecordingStatesAreIgnoredAndAPlayingStateStopsFirst)
 {
-    for (int state : {2, 5}) {
+    for (S state : {S::Recording, S::AutoRecording}) {
         window.state = state;
         EXPECT_FALSE(RunPlayCommand(window, player));
         EXPECT_EQ(window.state, state);
         EXPECT_TRUE(window.calls.empty());
     }
-    // Recording while playing: the play stops and recording goes on.
-    window.state = 3;
+    // An automatic recording that runs while playing: the play stops and the recording goes on.
+    window.state = S::AutoRecordingWhilePlaying;
     EXPECT_FALSE(RunPlayCommand(window, player));
-    EXPECT_EQ(window.state, 2);
+    EXPECT_EQ(window.state, S::AutoRecording);
     EXPECT_EQ(window.calls, std::vector<std::string>{"stop playing"});
 
     // Playing another recording: stop, then play the selected one.
     window.calls.clear();
-    window.state = 1;
+    window.state = S::Playing;
     ASSERT_TRUE(RunPlayCommand(window, player));
-    EXPECT_EQ(window.state, 1);
+    EXPECT_EQ(window.state, S::Playing);
     EXPECT_EQ(window.calls.front(), "stop playing");
     EXPECT_TRUE(Playing());
 }
 
-TEST_F(SoundPlayerPlayCommand, NothingPlaysWithoutASelectionOrForARecordingInUse)
+TEST_F(PlayCommand, NothingPlaysWithoutASelectionOrForARecordingInUse)
 {
     window.selected.reset();
     EXPECT_FALSE(RunPlayCommand(window, player));
@@ -164,22 +173,22 @@ TEST_F(SoundPlayerPlayCommand, NothingPlaysWithoutASelectionOrForARecordingInUse
         window.selected = CPlayableRecording{media->path() + QStringLiteral("/"), QStringLiteral("Call one"), inUse, false, 4};
         EXPECT_FALSE(RunPlayCommand(window, player));
     }
-    EXPECT_EQ(window.state, 0);
+    EXPECT_EQ(window.state, S::Idle);
     EXPECT_TRUE(window.calls.empty());
     EXPECT_FALSE(Playing());
     EXPECT_TRUE(prompt.ShownSoFar().empty());
 }
 
-TEST_F(SoundPlayerPlayCommand, ProtectedRecordingsNeedTheKeyWordAndPlayTheirDecipheredCopy)
+TEST_F(PlayCommand, ProtectedRecordingsNeedTheKeyWordAndPlayTheirDecipheredCopy)
 {
     window.selected->isProtected = true;
     window.indexInUse = true;
     // Until the key-word dialog exists the hook refuses: nothing plays enciphered.
     EXPECT_FALSE(RunPlayCommand(window, player));
-    EXPECT_EQ(window.state, 0);
+    EXPECT_EQ(window.state, S::Idle);
     EXPECT_FALSE(Playing());
     EXPECT_EQ(window.calls, (std::vector<std::string>{"index", "key word"}));
-    EXPECT_TRUE(test::ReadLog().contains(QStringLiteral("Aggiornamento elemento lista-indice\r\nRegistrazione protetta\r\n")));
+    EXPECT_TRUE(ReadLog(logDir.path()).contains(QStringLiteral("Aggiornamento elemento lista-indice\r\nRegistrazione protetta\r\n")));
 
     // With the key word given, the ".snx" copy plays, never the ".mp3".
     window.useDefaultUnlock = false;
@@ -191,10 +200,10 @@ TEST_F(SoundPlayerPlayCommand, ProtectedRecordingsNeedTheKeyWordAndPlayTheirDeci
     QFile::rename(tone + QStringLiteral(".hidden"), tone);
     QFile::remove(media->path() + QStringLiteral("/Call one.snx"));
     EXPECT_TRUE(started);
-    EXPECT_EQ(window.state, 1);
+    EXPECT_EQ(window.state, S::Playing);
 }
 
-TEST_F(SoundPlayerPlayCommand, AFileThatCannotPlayShowsText92AndStopsPlaying)
+TEST_F(PlayCommand, AFileThatCannotPlayShowsText92AndStopsPlaying)
 {
     for (bool alternative : {false, true}) {
         prompt.Clear();
@@ -202,7 +211,7 @@ TEST_F(SoundPlayerPlayCommand, AFileThatCannotPlayShowsText92AndStopsPlaying)
         window.alternative = alternative;
         window.selected->name = QStringLiteral("Removed behind our back");
         EXPECT_FALSE(RunPlayCommand(window, player));
-        EXPECT_EQ(window.state, 0);
+        EXPECT_EQ(window.state, S::Idle);
         EXPECT_EQ(window.calls.back(), "stop playing");
         ASSERT_EQ(prompt.ShownSoFar().size(), 1u);
         EXPECT_EQ(prompt.ShownSoFar()[0].text,
@@ -210,28 +219,30 @@ TEST_F(SoundPlayerPlayCommand, AFileThatCannotPlayShowsText92AndStopsPlaying)
         EXPECT_EQ(prompt.ShownSoFar()[0].caption, QStringLiteral("Sonvelle"));
         EXPECT_EQ(prompt.ShownSoFar()[0].icon, PromptIcon::Stop);
     }
-    EXPECT_TRUE(test::ReadLog().contains(QStringLiteral("Errore durante il comando play")));
+    EXPECT_TRUE(ReadLog(logDir.path()).contains(QStringLiteral("Errore durante il comando play")));
 }
 
-TEST_F(SoundPlayerPlayCommand, APausedPlayResumesWhereItWasWhateverIsSelected)
+TEST_F(PlayCommand, APausedPlayResumesWhereItWasWhateverIsSelected)
 {
     ASSERT_TRUE(RunPlayCommand(window, player));
     ASSERT_TRUE(player.Pause());
-    window.state = 0;  // as pausing leaves it
+    window.state = S::Idle;  // as pausing leaves it
     window.paused = 2500;
     window.selected->name = QStringLiteral("Another recording");
     window.calls.clear();
 
     ASSERT_TRUE(RunPlayCommand(window, player));
-    EXPECT_EQ(window.state, 1);
+    EXPECT_EQ(window.state, S::Playing);
     EXPECT_EQ(window.paused, 0u);
     EXPECT_EQ(window.playing->name, QStringLiteral("Call one"));
-    QThread::msleep(200);
+    // The first position the resumed play reports is past the pause, never back at the start.
     std::uint32_t length = 0;
     std::uint32_t position = 0;
-    player.GetStatus(length, position);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        player.GetStatus(length, position);
+        return position > 0;
+    }));
     EXPECT_GE(position, 2500u);
-    EXPECT_LT(position, 3500u);
     EXPECT_TRUE(prompt.ShownSoFar().empty());
 }
 

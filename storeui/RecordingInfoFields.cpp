@@ -1,4 +1,4 @@
-#include "store/ui/RecordingInfoFields.h"
+#include "storeui/RecordingInfoFields.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>

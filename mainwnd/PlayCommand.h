@@ -3,6 +3,8 @@
 // Enter key): which states start a playback, what is refused, and what the
 // window is told to do. The window itself stays behind IPlayCommandWindow.
 
+#include "platform/RecorderState.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -25,8 +27,8 @@ class IPlayCommandWindow {
 public:
     virtual ~IPlayCommandWindow() = default;
 
-    virtual int RecordingState() const = 0;
-    virtual void SetRecordingState(int state) = 0;
+    virtual RecorderState RecordingState() const = 0;
+    virtual void SetRecordingState(RecorderState state) = 0;
     // 0 when not paused.
     virtual std::uint32_t PausedPosition() const = 0;
     virtual void ClearPausedPosition() = 0;

@@ -2,8 +2,8 @@
 #include "skin/CSkinButton.h"
 #include "store/RecordingEntry.h"
 #include "store/RecordingList.h"
-#include "store/ui/SaveProgressDlg.h"
-#include "store/ui/SaveRecordingDlg.h"
+#include "storeui/SaveProgressDlg.h"
+#include "storeui/SaveRecordingDlg.h"
 #include "tests/audio/SoundPlayerTestMedia.h"
 #include "tests/store/SaveRenameFixtures.h"
 

@@ -1,4 +1,4 @@
-#include "store/ui/SaveProgressDlg.h"
+#include "storeui/SaveProgressDlg.h"
 
 #include "resources/StringTable.h"
 

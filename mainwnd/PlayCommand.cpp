@@ -1,26 +1,17 @@
-#include "audio/SoundPlayerPlayCommand.h"
+#include "mainwnd/PlayCommand.h"
 
 #include "audio/SoundPlayer.h"
 #include "platform/Log.h"
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"
+#include "store/RecordingEntry.h"
 
 namespace sonvelle {
 namespace {
 
-constexpr int kIdle = 0;
-constexpr int kListening = 4;
-constexpr int kPlaying = 1;
-constexpr int kListeningWhilePlaying = 6;
-
-bool IsPlayingState(int state)
-{
-    return state == 1 || state == 3 || state == 6 || state == 7;
-}
-
 bool IsInUse(const CPlayableRecording& recording)
 {
-    return recording.entryState == 2 || recording.entryState == 3;
+    return recording.entryState == kStateRecording || recording.entryState == kStateOneFileAuto;
 }
 
 }  // namespace
@@ -32,15 +23,15 @@ QString PlayablePath(const CPlayableRecording& recording)
 
 bool RunPlayCommand(IPlayCommandWindow& window, CSoundPlayer& player)
 {
-    int state = window.RecordingState();
-    if (IsPlayingState(state)) {
+    RecorderState state = window.RecordingState();
+    if (IsPlaying(state)) {
         window.StopPlaying();
         state = window.RecordingState();
         // A stop that left the window playing would loop here.
-        if (IsPlayingState(state))
+        if (IsPlaying(state))
             return false;
     }
-    if (state != kIdle && state != kListening)
+    if (state != RecorderState::Idle && state != RecorderState::Listening)
         return false;
 
     const std::uint32_t paused = window.PausedPosition();
@@ -70,7 +61,7 @@ bool RunPlayCommand(IPlayCommandWindow& window, CSoundPlayer& player)
     window.EnablePlayingControls();
     WriteLog(QStringLiteral("Impostazione timer play"));
     window.RestartPlayTimer();
-    window.SetRecordingState(state == kIdle ? kPlaying : kListeningWhilePlaying);
+    window.SetRecordingState(state == RecorderState::Idle ? RecorderState::Playing : RecorderState::ListeningWhilePlaying);
 
     bool started = false;
     if (paused > 0) {
