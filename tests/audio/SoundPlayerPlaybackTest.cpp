@@ -1,21 +1,21 @@
-// Playing real files through the sound server with both methods: the same
-// cases must hold for each.
+// Playing real files through the sound server with both methods (the same
+// cases hold for each), what player instances share, and a server that goes
+// away. Every wait is on the player's reported position, never a fixed time.
 
 #include "audio/SoundPlayer.h"
-#include "platform/ProgramFolder.h"
 
-#include "AudioTestSupport.h"
-#include "SoundPlayerTestMedia.h"
+#include "support/EventWait.h"
+#include "support/SoundFiles.h"
+#include "support/TestFolders.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QThread>
-
-#include <cstdlib>
 
 using namespace sonvelle;
+using namespace sonvelle::test;
 using namespace std::chrono_literals;
 
 namespace {
@@ -23,138 +23,137 @@ namespace {
 // Made once: sox and lame take a moment each.
 struct CMedia {
     QTemporaryDir dir;
-    QString shortMp3;  // 3 s
-    QString shortWav;  // 3 s
-    QString longMp3;   // 65.9 s
-    QString garbage;
-    QString truncated;
+    QString shortMp3 = MakeToneMp3(dir.path(), "short", 3.0);
+    QString shortWav = MakeToneWav(dir.path(), "beep", 3.0);
+    QString longMp3 = MakeToneMp3(dir.path(), "long", 65.9);
+    QString garbage = dir.filePath("garbage.mp3");
+    QString truncated = dir.filePath("truncated.mp3");
+    CMedia()
+    {
+        QByteArray noise(20000, '\0');
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = static_cast<char>((i * 7919) % 251);
+        QFile g(garbage);
+        if (g.open(QIODevice::WriteOnly))
+            g.write(noise);
+        QFile whole(shortMp3), cut(truncated);
+        if (whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly))
+            cut.write(whole.read(whole.size() / 2 + 37));  // cut inside a frame
+    }
 };
 
 CMedia& Media()
 {
-    static CMedia* media = [] {
-        auto* m = new CMedia;
-        m->shortMp3 = test::MakeToneMp3(m->dir, QStringLiteral("short"), 3.0);
-        m->shortWav = test::MakeToneWav(m->dir, QStringLiteral("beep"), 3.0);
-        m->longMp3 = test::MakeToneMp3(m->dir, QStringLiteral("long"), 65.9);
-        m->garbage = m->dir.filePath(QStringLiteral("garbage.mp3"));
-        QByteArray noise(20000, '\0');
-        for (int i = 0; i < noise.size(); ++i)
-            noise[i] = static_cast<char>((i * 7919) % 251 == 0xFF ? 0 : (i * 7919) % 251);
-        test::WriteBytes(m->garbage, noise);
-        m->truncated = m->dir.filePath(QStringLiteral("truncated.mp3"));
-        QFile whole(m->shortMp3);
-        if (whole.open(QIODevice::ReadOnly))
-            test::WriteBytes(m->truncated, whole.read(whole.size() / 2 + 37));  // cut inside a frame
-        return m;
-    }();
+    static CMedia* media = new CMedia;
     return *media;
 }
 
-class SoundPlayerPlayback : public ::testing::TestWithParam<bool> {
+class SoundPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        test::EnsureCoreApplication();
-        ASSERT_TRUE(test::SoundServerAnswers())
-            << "no sound server answers: start one with eval \"$(scripts/sound-server start)\"";
-        ASSERT_TRUE(logDir.isValid());
-        SetProgramFolderForTesting(logDir.path());
-        ASSERT_FALSE(Media().shortMp3.isEmpty()) << "sox or lame could not make the test media";
-        ASSERT_FALSE(Media().longMp3.isEmpty());
+        ASSERT_TRUE(SoundServerAnswers()) << "no sound server answers: start one with scripts/sound-server start";
+        ASSERT_FALSE(Media().longMp3.isEmpty() || Media().shortWav.isEmpty()) << "sox or lame made no media";
     }
-    void TearDown() override
+    static std::uint32_t Position(CSoundPlayer& p)
     {
-        player.Stop();
-        SetProgramFolderForTesting(QString());
-    }
-
-    bool Alternative() const { return GetParam(); }
-
-    std::uint32_t Position()
-    {
-        std::uint32_t length = 0;
-        std::uint32_t position = 0;
-        player.GetStatus(length, position);
+        std::uint32_t length = 0, position = 0;
+        p.GetStatus(length, position);
         return position;
     }
-    std::uint32_t Length()
+    static std::uint32_t Length(CSoundPlayer& p)
     {
-        std::uint32_t length = 0;
-        std::uint32_t position = 0;
-        player.GetStatus(length, position);
+        std::uint32_t length = 0, position = 0;
+        p.GetStatus(length, position);
         return length;
     }
-    bool WaitForEnd(std::chrono::milliseconds timeout)
+    static bool WaitForEnd(CSoundPlayer& p, std::chrono::milliseconds timeout)
     {
-        return test::WaitFor(
+        return WaitUntil([&] { return Length(p) > 0 && Position(p) >= Length(p); }, timeout);
+    }
+    // The position stays put for a while: the playback is held.
+    static bool WaitForStandstill(CSoundPlayer& p)
+    {
+        std::uint32_t last = Position(p);
+        auto since = std::chrono::steady_clock::now();
+        return WaitUntil(
             [&] {
-                std::uint32_t length = 0;
-                std::uint32_t position = 0;
-                player.GetStatus(length, position);
-                return length > 0 && position >= length;
+                if (Position(p) != last) {
+                    last = Position(p);
+                    since = std::chrono::steady_clock::now();
+                }
+                return std::chrono::steady_clock::now() - since > 400ms;
             },
-            timeout);
+            4s);
     }
 
-    QTemporaryDir logDir;
+    CTestFolders folders;
     CSoundPlayer player;
 };
 
-TEST_P(SoundPlayerPlayback, PlaysToTheEndThroughAServerStream)
+class SoundPlayerPlayback : public SoundPlayerTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void TearDown() override { player.Stop(); }
+    bool Alternative() const { return GetParam(); }
+};
+
+TEST_P(SoundPlayerPlayback, PlaysToTheEndThroughAServerStreamAndStopClearsTheStatus)
 {
     ASSERT_TRUE(player.Play(Media().shortMp3, nullptr, Alternative()));
-    EXPECT_TRUE(test::WaitFor([] { return test::SonvellePlaybackStreams() >= 1; }, 3s));
-    EXPECT_NEAR(static_cast<double>(Length()), 3000.0, 120.0);
-
-    // The test server's null sink may hold a new stream for up to its 2-s block,
-    // so the advance is judged over a few seconds, not a fixed slice.
-    ASSERT_TRUE(test::WaitFor([&] { return Position() >= 100; }, 4s)) << "the position never advances";
-    const std::uint32_t early = Position();
-    std::uint32_t previous = early;
+    EXPECT_TRUE(WaitUntil([] { return PlaybackStreams() >= 1; }, 3s));
+    EXPECT_NEAR(Length(player), 3000.0, 120.0);
+    // The test server's null sink may hold a new stream for up to its 2-s block.
+    ASSERT_TRUE(WaitUntil([&] { return Position(player) >= 100; }, 4s)) << "the position never advances";
+    std::uint32_t previous = Position(player);
     bool monotonic = true;
-    EXPECT_TRUE(test::WaitFor(
+    bool sawTheMiddle = false;
+    EXPECT_TRUE(WaitUntil(
         [&] {
-            const std::uint32_t now = Position();
+            const std::uint32_t now = Position(player);
             monotonic = monotonic && now >= previous;
+            sawTheMiddle = sawTheMiddle || (now >= 800 && now < Length(player));
             previous = now;
-            return now >= early + 800 && now < Length();
+            return now >= Length(player);
         },
-        4s))
-        << "the position does not advance: " << early << " then " << previous;
+        6s))
+        << "the end of play is never seen";
     EXPECT_TRUE(monotonic) << "the position went backwards";
-    EXPECT_TRUE(WaitForEnd(6s)) << "the end of play is never seen";
+    EXPECT_TRUE(sawTheMiddle) << "the position jumped to the end";
     player.Stop();
-    std::uint32_t length = 1;
-    std::uint32_t position = 1;
-    player.GetStatus(length, position);
-    EXPECT_EQ(length, 0u);
-    EXPECT_EQ(position, 0u);
-    EXPECT_TRUE(test::WaitFor([] { return test::SonvellePlaybackStreams() == 0; }, 3s));
+    EXPECT_EQ(Length(player), 0u);
+    EXPECT_EQ(Position(player), 0u);
+    EXPECT_TRUE(WaitUntil([] { return PlaybackStreams() == 0; }, 3s)) << "the stream outlived the stop";
 }
 
-TEST_P(SoundPlayerPlayback, PlaysTheWavWarningSound)
+TEST_P(SoundPlayerPlayback, TheWarningWavAndATruncatedRecordingPlayWhatTheyHold)
 {
-    ASSERT_TRUE(player.Play(Media().shortWav, nullptr, Alternative()));
-    EXPECT_NEAR(static_cast<double>(Length()), 3000.0, 50.0);
-    EXPECT_TRUE(WaitForEnd(6s));
+    struct Case {
+        QString file;
+        std::chrono::seconds measured;
+    };
+    for (const Case& c : {Case{Media().shortWav, 3s}, Case{Media().truncated, 1s}}) {
+        std::chrono::seconds duration{-1};
+        EXPECT_TRUE(player.CalcolaDurata(c.file, Alternative(), duration));
+        EXPECT_EQ(duration, c.measured) << c.file.toStdString();
+        ASSERT_TRUE(player.Play(c.file, nullptr, Alternative())) << c.file.toStdString();
+        EXPECT_TRUE(WaitForEnd(player, 6s)) << c.file.toStdString();
+        player.Stop();
+    }
 }
 
-TEST_P(SoundPlayerPlayback, PauseHoldsThePositionAndSeekResumes)
+TEST_P(SoundPlayerPlayback, PauseHoldsThePositionAndSeekResumesThere)
 {
     ASSERT_TRUE(player.Play(Media().longMp3, nullptr, Alternative()));
-    QThread::msleep(300);
+    ASSERT_TRUE(WaitUntil([&] { return Position(player) > 0; }, 4s));
     ASSERT_TRUE(player.Pause());
-    QThread::msleep(150);  // let the last reports settle
-    const std::uint32_t paused = Position();
-    QThread::msleep(500);
-    EXPECT_NEAR(static_cast<double>(Position()), static_cast<double>(paused), 60.0) << "still playing while paused";
+    EXPECT_TRUE(WaitForStandstill(player)) << "still playing while paused";
+    EXPECT_LT(Position(player), 10000u);
 
     ASSERT_TRUE(player.Seek(40000));
-    QThread::msleep(400);
-    const std::uint32_t resumed = Position();
-    EXPECT_GE(resumed, 40000u);
-    EXPECT_LT(resumed, 41500u);
+    ASSERT_TRUE(WaitUntil([&] { return Position(player) >= 40000; }, 4s));
+    EXPECT_LT(Position(player), 43000u) << "the seek landed elsewhere";
+    const std::uint32_t resumed = Position(player);
+    EXPECT_TRUE(WaitUntil([&] { return Position(player) > resumed; }, 4s)) << "a seek from pause did not resume";
 }
 
 TEST_P(SoundPlayerPlayback, WindStepsJumpWhilePlayingAndOnlyComputeOtherwise)
@@ -163,21 +162,15 @@ TEST_P(SoundPlayerPlayback, WindStepsJumpWhilePlayingAndOnlyComputeOtherwise)
     // 65.9 s: a fortieth is below the minimum step.
     EXPECT_EQ(player.FastForward(10000, false), 13000u);
     EXPECT_EQ(player.Rewind(2000, false), 1u);
-    EXPECT_NEAR(static_cast<double>(Position()), 0.0, 1000.0) << "a step without apply moved the playback";
+    EXPECT_LT(Position(player), 5000u) << "a step without apply moved the playback";
 
-    const std::uint32_t target = player.FastForward(20000, true);
-    EXPECT_EQ(target, 23000u);
-    QThread::msleep(300);
-    EXPECT_GE(Position(), 23000u);
-    EXPECT_LT(Position(), 24500u);
+    EXPECT_EQ(player.FastForward(20000, true), 23000u);
+    ASSERT_TRUE(WaitUntil([&] { return Position(player) >= 23000; }, 4s));
+    EXPECT_LT(Position(player), 26000u);
+    EXPECT_EQ(player.FastForward(65000, true), Length(player)) << "forward near the end lands on the length";
+    EXPECT_TRUE(WaitForEnd(player, 4s));
 
-    EXPECT_EQ(player.FastForward(65000, true), Length()) << "forward near the end lands on the length";
-    EXPECT_TRUE(WaitForEnd(4s));
-}
-
-TEST_P(SoundPlayerPlayback, WindWithApplyOnAStoppedPlayerReportsZero)
-{
-    ASSERT_TRUE(player.Play(Media().shortMp3, nullptr, Alternative()));
+    // Stopped: nothing to wind, seek or pause.
     player.Stop();
     EXPECT_EQ(player.FastForward(1000, true), 0u);
     EXPECT_EQ(player.Rewind(9000, true), 0u);
@@ -192,75 +185,119 @@ TEST_P(SoundPlayerPlayback, MeasuresWholeSecondsWithoutDisturbingPlayback)
     std::chrono::seconds duration{-1};
     ASSERT_TRUE(measurer.CalcolaDurata(Media().longMp3, Alternative(), duration));
     EXPECT_EQ(duration, 65s);  // 1:05, not rounded up to 1:06
-    ASSERT_TRUE(measurer.CalcolaDurata(Media().shortWav, Alternative(), duration));
-    EXPECT_EQ(duration, 3s);
-
-    std::uint32_t length = 0;
-    std::uint32_t position = 0;
-    player.GetStatus(length, position);
-    EXPECT_NEAR(static_cast<double>(length), 3000.0, 120.0) << "measuring another file changed the playback";
-    EXPECT_LT(position, length);
+    EXPECT_NEAR(Length(player), 3000.0, 120.0) << "measuring another file changed the playback";
+    EXPECT_LT(Position(player), Length(player));
 }
 
 TEST_P(SoundPlayerPlayback, BadFilesAreLoggedFailuresAndStayUntouched)
 {
-    const QString missing = Media().dir.filePath(QStringLiteral("gone.mp3"));
+    const QString missing = Media().dir.filePath("gone.mp3");
     QFile garbageFile(Media().garbage);
     ASSERT_TRUE(garbageFile.open(QIODevice::ReadOnly));
     const QByteArray garbageBefore = garbageFile.readAll();
     garbageFile.close();
-
-    std::chrono::seconds duration{7};
-    EXPECT_FALSE(player.CalcolaDurata(missing, Alternative(), duration));
-    EXPECT_EQ(duration, 0s);
-    duration = 7s;
-    EXPECT_FALSE(player.CalcolaDurata(Media().garbage, Alternative(), duration));
-    EXPECT_EQ(duration, 0s);
-
-    EXPECT_FALSE(player.Play(missing, nullptr, Alternative()));
-    player.Stop();
-    EXPECT_FALSE(player.Play(Media().garbage, nullptr, Alternative()));
-    player.Stop();
-
-    const QString log = test::ReadLog();
-    if (Alternative()) {
-        EXPECT_TRUE(log.contains(QStringLiteral("Errore mpGraph->RenderFile: "))) << log.toStdString();
-        EXPECT_TRUE(log.contains(QStringLiteral("Errore CalcolaDurata - pGraph->RenderFile: ")));
-    } else {
-        EXPECT_TRUE(log.contains(QStringLiteral("Errore Send string Open"))) << log.toStdString();
-        EXPECT_TRUE(log.contains(QStringLiteral("Errore CalcolaDurata")));
+    for (const QString& bad : {missing, Media().garbage}) {
+        std::chrono::seconds duration{7};
+        EXPECT_FALSE(player.CalcolaDurata(bad, Alternative(), duration));
+        EXPECT_EQ(duration, 0s);
+        EXPECT_FALSE(player.Play(bad, nullptr, Alternative()));
+        player.Stop();
     }
+    const QString log = ReadLog();
+    const QStringList lines = Alternative() ? QStringList{"Errore mpGraph->RenderFile: ",
+                                                          "Errore CalcolaDurata - pGraph->RenderFile: "}
+                                            : QStringList{"Errore Send string Open", "Errore CalcolaDurata"};
+    for (const QString& line : lines)
+        EXPECT_TRUE(log.contains(line)) << line.toStdString() << "\n" << log.toStdString();
     ASSERT_TRUE(garbageFile.open(QIODevice::ReadOnly));
     EXPECT_EQ(garbageFile.readAll(), garbageBefore);
     EXPECT_FALSE(QFileInfo::exists(missing));
 }
 
-TEST_P(SoundPlayerPlayback, ATruncatedRecordingPlaysWhatItHolds)
-{
-    std::chrono::seconds duration{0};
-    EXPECT_TRUE(player.CalcolaDurata(Media().truncated, Alternative(), duration));
-    EXPECT_EQ(duration, 1s);
-    ASSERT_TRUE(player.Play(Media().truncated, nullptr, Alternative()));
-    EXPECT_TRUE(WaitForEnd(5s));
-}
-
 TEST_P(SoundPlayerPlayback, AFileRemovedWhilePlayingNeitherHangsNorCrashes)
 {
     QTemporaryDir dir;
-    const QString copy = dir.filePath(QStringLiteral("copy.mp3"));
+    const QString copy = dir.filePath("copy.mp3");
     ASSERT_TRUE(QFile::copy(Media().shortMp3, copy));
     ASSERT_TRUE(player.Play(copy, nullptr, Alternative()));
     ASSERT_TRUE(QFile::remove(copy));
-    // The open file keeps playing to its end; a new play of it fails cleanly.
-    EXPECT_TRUE(WaitForEnd(6s));
+    // The open file plays to its end; a new play of it fails cleanly.
+    EXPECT_TRUE(WaitForEnd(player, 6s));
     player.Stop();
     EXPECT_FALSE(player.Play(copy, nullptr, Alternative()));
-    EXPECT_EQ(Position(), 0u);
+    EXPECT_EQ(Position(player), 0u);
+}
+
+// A sound server of this test's own, so that stopping it harms nobody else.
+class CPrivateServer {
+public:
+    CPrivateServer()
+    {
+        m_script = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../scripts/sound-server";
+        m_previous = qgetenv("PULSE_SERVER");
+        qputenv("SONVELLE_SOUND_DIR", m_dir.path().toUtf8() + "/server");
+        m_started = RunTool("bash", {m_script, "start"});
+        qputenv("PULSE_SERVER", "unix:" + m_dir.path().toUtf8() + "/server/native");
+    }
+    ~CPrivateServer()
+    {
+        Stop();
+        qputenv("PULSE_SERVER", m_previous);
+        qunsetenv("SONVELLE_SOUND_DIR");
+    }
+    bool Started() const { return m_started; }
+    void Stop()
+    {
+        if (m_started)
+            RunTool("bash", {m_script, "stop"});
+        m_started = false;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_script;
+    QByteArray m_previous;
+    bool m_started = false;
+};
+
+TEST_P(SoundPlayerPlayback, AServerThatGoesAwayEndsPlaybackWithALoggedFailure)
+{
+    CPrivateServer server;
+    ASSERT_TRUE(server.Started());
+    CSoundPlayer onIt;
+    ASSERT_TRUE(onIt.Play(Media().shortMp3, nullptr, Alternative()));
+    ASSERT_TRUE(WaitUntil([&] { return Position(onIt) > 0; }, 4s));
+    server.Stop();
+    EXPECT_TRUE(WaitForEnd(onIt, 5s)) << "the window would never see the end of play";
+    EXPECT_TRUE(ReadLog().contains("Errore durante la riproduzione"));
+    // Nothing answers now: the next play fails at once.
+    onIt.Stop();
+    EXPECT_FALSE(onIt.Play(Media().shortMp3, nullptr, Alternative()));
+    onIt.Stop();
+    EXPECT_TRUE(QFileInfo::exists(Media().shortMp3));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothMethods, SoundPlayerPlayback, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return info.param ? std::string("Alternative") : std::string("Classic");
                          });
+
+TEST_F(SoundPlayerTest, OneClassicPlaybackAtATimeAndAnyClassicStopEndsIt)
+{
+    CSoundPlayer warning;
+    CSoundPlayer neverPlayed;
+    ASSERT_TRUE(player.Play(Media().shortMp3, nullptr, false));
+    EXPECT_FALSE(warning.Play(Media().shortMp3, nullptr, false)) << "a second classic playback was opened";
+    EXPECT_TRUE(ReadLog().contains("Errore Send string Open"));
+    EXPECT_GT(Length(player), 0u) << "the refused play disturbed the running one";
+    // The alternative method has no such limit, and its stop leaves the classic one.
+    ASSERT_TRUE(warning.Play(Media().shortMp3, nullptr, true));
+    warning.Stop();
+    EXPECT_GT(Length(player), 0u) << "an alternative stop closed the classic playback";
+    neverPlayed.Stop();
+    EXPECT_EQ(Length(player), 0u);
+    ASSERT_TRUE(warning.Play(Media().shortMp3, nullptr, false)) << "the classic playback stayed held after its stop";
+    warning.Stop();
+}
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include "audio/SoundPlayer.h"
 #include "platform/Messages.h"
 
-#include "AudioTestSupport.h"
+#include "support/EventWait.h"
 
 #include <gtest/gtest.h>
 
@@ -14,46 +14,39 @@
 #include <vector>
 
 using namespace sonvelle;
+using namespace std::chrono_literals;
 
 namespace {
 
-constexpr std::uint32_t kSecond = 1000;
-constexpr std::uint32_t kMinute = 60 * kSecond;
+constexpr std::uint32_t kMinute = 60000;
 
-TEST(SoundPlayerStepRule, StepIsAFortiethWithinThreeAndThirtySeconds)
+TEST(SoundPlayerStepRule, AFortiethWithinThreeAndThirtySecondsNeverPastTheEnds)
 {
-    EXPECT_EQ(PlayerStepMs(10 * kSecond), 3000u);
-    EXPECT_EQ(PlayerStepMs(30 * kMinute), 30000u);
-    EXPECT_EQ(PlayerStepMs(4 * kMinute), 6000u);
-    EXPECT_EQ(PlayerStepMs(0), 3000u);                // an unknown length still steps
-    EXPECT_EQ(PlayerStepMs(3 * 60 * kMinute), 30000u);
-    EXPECT_EQ(PlayerStepMs(119999), 3000u);           // 2999.975 truncates below the minimum
-    EXPECT_EQ(PlayerStepMs(120040), 3001u);
-}
+    struct Step {
+        std::uint32_t length, expected;
+    };
+    for (const Step& s : {Step{10000, 3000}, Step{30 * kMinute, 30000}, Step{4 * kMinute, 6000}, Step{0, 3000},
+                          Step{180 * kMinute, 30000}, Step{119999, 3000}, Step{120040, 3001}})
+        EXPECT_EQ(PlayerStepMs(s.length), s.expected) << s.length;
 
-TEST(SoundPlayerStepRule, ForwardStopsAtTheLength)
-{
-    const std::uint32_t length = 4 * kMinute;
-    EXPECT_EQ(StepForwardMs(length, length - kSecond), length);
-    EXPECT_EQ(StepForwardMs(length, length), length);
-    EXPECT_EQ(StepForwardMs(length, 60 * kSecond), 66 * kSecond);
-    // Positions near the top of the range must not wrap to a small number.
-    EXPECT_EQ(StepForwardMs(UINT32_MAX, UINT32_MAX - 5), UINT32_MAX);
-}
-
-TEST(SoundPlayerStepRule, BackNeverLandsBelowOneMillisecond)
-{
-    EXPECT_EQ(StepBackMs(10 * kSecond, 2 * kSecond), 1u);
-    EXPECT_EQ(StepBackMs(10 * kSecond, 0), 1u);
-    EXPECT_EQ(StepBackMs(10 * kSecond, 3 * kSecond), 0u);  // exactly one step back is the start
-    EXPECT_EQ(StepBackMs(30 * kMinute, 20 * kMinute), 20 * kMinute - 30000);
+    struct Wind {
+        std::uint32_t length, position, forward, back;
+    };
+    for (const Wind& w : {Wind{4 * kMinute, 4 * kMinute - 1000, 4 * kMinute, 4 * kMinute - 7000},
+                          Wind{4 * kMinute, 60000, 66000, 54000},
+                          Wind{10000, 2000, 5000, 1},  // back never lands below 1 ms...
+                          Wind{10000, 0, 3000, 1},
+                          Wind{10000, 3000, 6000, 0},  // ...but one step back exactly is the start
+                          Wind{30 * kMinute, 20 * kMinute, 20 * kMinute + 30000, 20 * kMinute - 30000},
+                          Wind{UINT32_MAX, UINT32_MAX - 5, UINT32_MAX, UINT32_MAX - 5 - 30000}}) {
+        EXPECT_EQ(StepForwardMs(w.length, w.position), w.forward) << w.length << " " << w.position;
+        EXPECT_EQ(StepBackMs(w.length, w.position), w.back) << w.length << " " << w.position;
+    }
 }
 
 // A capture thread that only records what it is told.
 class CCaptureRecorder : public CWorkerThread {
 public:
-    static constexpr unsigned kQuit = WM_REC_CLOSE;
-
     std::vector<std::pair<unsigned, WPARAM>> Received()
     {
         std::lock_guard lock(m_mutex);
@@ -63,7 +56,7 @@ public:
 protected:
     void OnMessage(CMessage& message) override
     {
-        if (message.Message() == kQuit) {
+        if (message.Message() == WM_REC_CLOSE) {
             EndThread();
             return;
         }
@@ -85,88 +78,50 @@ struct CClosingWriter {
 
 class SoundPlayerCaptureCommands : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        // Kept to the end of the process: destroying it at exit, after Qt's
-        // own globals, crashes once a worker thread has run.
-        static int argc = 1;
-        static char arg0[] = "test_audio";
-        static char* argv[] = {arg0, nullptr};
-        static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-        (void)app;
-    }
-    // The application object must exist before any thread object does.
-    void SetUp() override
-    {
-        captureThread = std::make_unique<CCaptureRecorder>();
-        captureThread->Start();
-    }
+    void SetUp() override { captureThread.Start(); }
     void TearDown() override
     {
-        captureThread->PostThreadMessage(CCaptureRecorder::kQuit);
-        captureThread->wait(5000);
-        captureThread.reset();
+        captureThread.PostThreadMessage(WM_REC_CLOSE);
+        captureThread.wait(5000);
     }
-    bool WaitForCount(std::size_t count)
+    bool Received(const std::vector<std::pair<unsigned, WPARAM>>& expected)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (captureThread->Received().size() < count) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            QThread::msleep(2);
-        }
-        return true;
+        return test::WaitUntil([&] { return captureThread.Received().size() >= expected.size(); }, 5s) &&
+               captureThread.Received() == expected;
     }
 
-    std::unique_ptr<CCaptureRecorder> captureThread;
+    CCaptureRecorder captureThread;
     CSoundPlayer player;
 };
 
-TEST_F(SoundPlayerCaptureCommands, EachCommandPostsItsMessage)
+TEST_F(SoundPlayerCaptureCommands, EachCommandPostsItsMessageAndAMissingThreadIsIgnored)
 {
-    player.Registra(captureThread.get());
-    player.EnableVoiceActivation(captureThread.get());
-    player.DisableVoiceActivation(captureThread.get());
-    ASSERT_TRUE(WaitForCount(3));
-    const std::vector<std::pair<unsigned, WPARAM>> expected{
-        {WM_REC_START, 0}, {WM_REC_VOICE_ACTIVATION, 1}, {WM_REC_VOICE_ACTIVATION, 0}};
-    EXPECT_EQ(captureThread->Received(), expected);
+    player.Registra(nullptr);
+    player.StopRecording<CClosingWriter>(nullptr, nullptr);
+    player.Registra(&captureThread);
+    player.EnableVoiceActivation(&captureThread);
+    player.DisableVoiceActivation(&captureThread);
+    EXPECT_TRUE(Received({{WM_REC_START, 0}, {WM_REC_VOICE_ACTIVATION, 1}, {WM_REC_VOICE_ACTIVATION, 0}}));
 }
 
 TEST_F(SoundPlayerCaptureCommands, StopRecordingSwitchesOffVoiceActivationFirstAndWaitsForTheWriter)
 {
-    CClosingWriter writer;
-    writer.looksUntilClosed = 3;
-    const auto start = std::chrono::steady_clock::now();
-    player.StopRecording(captureThread.get(), &writer);
-    const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_EQ(writer.looks.load(), 4);
-    EXPECT_GE(waited, std::chrono::milliseconds(140));
-    EXPECT_LT(waited, std::chrono::milliseconds(1000));
-    ASSERT_TRUE(WaitForCount(2));
-    const std::vector<std::pair<unsigned, WPARAM>> expected{{WM_REC_VOICE_ACTIVATION, 0}, {WM_REC_STOP, 0}};
-    EXPECT_EQ(captureThread->Received(), expected);
-}
-
-TEST_F(SoundPlayerCaptureCommands, StopRecordingGivesUpOnAWriterThatNeverCloses)
-{
-    CClosingWriter writer;
-    writer.looksUntilClosed = 1000;
-    const auto start = std::chrono::steady_clock::now();
-    player.StopRecording(captureThread.get(), &writer);
-    const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_EQ(writer.looks.load(), 30);
-    EXPECT_GE(waited, std::chrono::milliseconds(1400));
-    EXPECT_LT(waited, std::chrono::milliseconds(3000));
-}
-
-TEST_F(SoundPlayerCaptureCommands, AMissingThreadIsIgnored)
-{
-    player.Registra(nullptr);
-    player.StopRecording<CClosingWriter>(nullptr, nullptr);
-    player.Registra(captureThread.get());
-    ASSERT_TRUE(WaitForCount(1));
-    EXPECT_EQ(captureThread->Received().size(), 1u);
+    struct Case {
+        int looksUntilClosed, looks;
+        std::chrono::milliseconds least, most;
+    };
+    // A writer that closes after three looks, and one that never closes (given up after 30).
+    for (const Case& c : {Case{3, 4, 140ms, 1000ms}, Case{1000, 30, 1400ms, 3000ms}}) {
+        CClosingWriter writer;
+        writer.looksUntilClosed = c.looksUntilClosed;
+        const auto start = std::chrono::steady_clock::now();
+        player.StopRecording(&captureThread, &writer);
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(writer.looks.load(), c.looks);
+        EXPECT_GE(waited, c.least);
+        EXPECT_LT(waited, c.most);
+    }
+    EXPECT_TRUE(Received({{WM_REC_VOICE_ACTIVATION, 0}, {WM_REC_STOP, 0}, {WM_REC_VOICE_ACTIVATION, 0}, {WM_REC_STOP, 0}}));
 }
 
 }  // namespace

@@ -3,15 +3,15 @@
 
 #include "audio/FileWaveInput.h"
 #include "audio/WaveInput.h"
-
-#include "AudioTestSupport.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
+
+#include "support/EventWait.h"
+#include "support/SoundFiles.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cstring>
 
@@ -28,11 +28,9 @@ public:
         if (e->type() != CMessage::EventType())
             return QObject::event(e);
         auto* m = static_cast<CMessage*>(e);
-        if (m->Message() == MM_WIM_DATA) {
-            auto b = m->TakePayload<CWaveBuffer>();
-            if (b)
+        if (m->Message() == MM_WIM_DATA)
+            if (auto b = m->TakePayload<CWaveBuffer>())
                 buffers.push_back(std::move(b));
-        }
         return true;
     }
     std::vector<std::unique_ptr<CWaveBuffer>> buffers;
@@ -47,7 +45,6 @@ std::int16_t SampleAt(const CWaveBuffer& b, int i)
 
 TEST(BufferQueue, FillsInOrderAndAResetReturnsThePartialBuffer)
 {
-    EnsureCoreApplication();
     CBufferSink sink;
     CBufferQueue queue;
     queue.SetTarget(&sink, 7);
@@ -60,7 +57,7 @@ TEST(BufferQueue, FillsInOrderAndAResetReturnsThePartialBuffer)
     queue.Fill(reinterpret_cast<const char*>(ramp.data()), 1001);
     queue.Fill(reinterpret_cast<const char*>(ramp.data()) + 1001, ramp.size() * 2 - 1001);
     queue.ReturnAll();
-    ASSERT_TRUE(WaitFor([&] { return sink.buffers.size() == 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return sink.buffers.size() == 3; }));
     EXPECT_EQ(sink.buffers[0]->bytesRecorded, 2304u);
     EXPECT_EQ(SampleAt(*sink.buffers[0], 1151), 1151);
     EXPECT_EQ(sink.buffers[1]->bytesRecorded, 200u);
@@ -71,15 +68,14 @@ TEST(BufferQueue, FillsInOrderAndAResetReturnsThePartialBuffer)
 
 TEST(BufferQueue, SoundWaitsForTheNextBufferAndOnlyTheOverflowIsLost)
 {
-    EnsureCoreApplication();
     CBufferSink sink;
     CBufferQueue queue;
     queue.SetTarget(&sink, 1);
-    std::vector<char> second(CBufferQueue::kPendingLimit + 1000, 1);
-    queue.Fill(second.data(), second.size());  // no buffer queued at all
+    std::vector<char> sound(CBufferQueue::kPendingLimit + 1000, 1);
+    queue.Fill(sound.data(), sound.size());  // no buffer queued at all
     EXPECT_EQ(queue.Dropped(), 1000u);
     queue.Add(AllocCaptureBuffer());
-    ASSERT_TRUE(WaitFor([&] { return sink.buffers.size() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return sink.buffers.size() == 1; }));
     EXPECT_EQ(sink.buffers[0]->bytesRecorded, 2304u);
     EXPECT_EQ(sink.buffers[0]->data.at(0), 1);
     // A reset forgets what was waiting: it belonged to the capture that stopped.
@@ -88,31 +84,14 @@ TEST(BufferQueue, SoundWaitsForTheNextBufferAndOnlyTheOverflowIsLost)
     EXPECT_EQ(queue.Size(), 1);
 }
 
-QString WriteWav(const QString& path, int rate, int channels, const std::vector<short>& frames)
+TEST(FileFedMicrophone, PlaysTheFileMixedToMonoAtItsPaceThenSilence)
 {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* f = sf_open(path.toUtf8().constData(), SFM_WRITE, &info);
-    if (!f)
-        return {};
-    sf_write_short(f, frames.data(), static_cast<sf_count_t>(frames.size()));
-    sf_close(f);
-    return path;
-}
-
-TEST(FileFedMicrophone, PlaysTheFileAtItsPaceThenSilence)
-{
-    EnsureCoreApplication();
     QTemporaryDir dir;
-    // Stereo at 32 kHz: mixed down to one channel.
     std::vector<short> frames;
-    for (int i = 0; i < 3 * 1152; ++i) {
-        frames.push_back(1000);
-        frames.push_back(3000);
-    }
-    const QString path = WriteWav(dir.path() + "/mic.wav", 32000, 2, frames);
+    for (int i = 0; i < 3 * 1152; ++i)
+        frames.insert(frames.end(), {1000, 3000});
+    const QString path = dir.filePath("mic.wav");
+    ASSERT_TRUE(WriteWav(path, frames, 32000, 2));
     auto source = std::make_shared<CFileFedSource>(path, 20.0);
     ASSERT_TRUE(source->Valid()) << source->Error().toStdString();
     EXPECT_EQ(source->Samples(), 3u * 1152);
@@ -124,11 +103,11 @@ TEST(FileFedMicrophone, PlaysTheFileAtItsPaceThenSilence)
         input.AddBuffer(AllocCaptureBuffer());
     const std::uint32_t before = source->NowMs();
     ASSERT_EQ(input.Start(), 0);
-    ASSERT_TRUE(WaitFor([&] { return sink.buffers.size() == 6; }));
-    // Twenty times faster: six buffers (216 ms of sound) in about 11 ms; the clock ran as far.
+    ASSERT_TRUE(WaitUntil([&] { return sink.buffers.size() == 6; }));
+    // Six buffers are 216 ms of sound: the clock ran as far, and did not jump.
     const std::uint32_t ran = source->NowMs() - before;
     EXPECT_GE(ran, 216u);
-    EXPECT_LT(ran, 100000u);  // the clock follows the sound; it does not jump
+    EXPECT_LT(ran, 100000u);
     input.Stop();
     input.Close();
     EXPECT_EQ(SampleAt(*sink.buffers[0], 5), 2000);
@@ -140,11 +119,11 @@ TEST(FileFedMicrophone, PlaysTheFileAtItsPaceThenSilence)
 TEST(FileFedMicrophone, RefusesWhatItCannotPlay)
 {
     QTemporaryDir dir;
-    const QString at44 = WriteWav(dir.path() + "/mic44.wav", 44100, 1, std::vector<short>(4410, 5));
-    CFileFedSource wrongRate(at44, 1.0);
+    ASSERT_TRUE(WriteWav(dir.filePath("mic44.wav"), std::vector<short>(4410, 5), 44100));
+    CFileFedSource wrongRate(dir.filePath("mic44.wav"), 1.0);
     EXPECT_FALSE(wrongRate.Valid());
     EXPECT_TRUE(wrongRate.Error().contains("32000"));
-    auto missing = std::make_shared<CFileFedSource>(dir.path() + "/none.wav", 1.0);
+    auto missing = std::make_shared<CFileFedSource>(dir.filePath("none.wav"), 1.0);
     EXPECT_FALSE(missing->Valid());
     CFileWaveInput input(missing);
     CBufferSink sink;
@@ -154,22 +133,19 @@ TEST(FileFedMicrophone, RefusesWhatItCannotPlay)
     EXPECT_NE(input.Start(), 0);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(FileFedMicrophone, TheEnvironmentChoosesTheFileAndItsSpeed)
 {
     QTemporaryDir dir;
-    const QString path = WriteWav(dir.path() + "/env.wav", 32000, 1, std::vector<short>(32000, 100));
+    const QString path = dir.filePath("env.wav");
+    ASSERT_TRUE(WriteWav(path, std::vector<short>(32000, 100)));
     qputenv("SONVELLE_WAVE_INPUT", path.toUtf8());
     qputenv("SONVELLE_WAVE_INPUT_SPEED", "8");
     auto device = CreateDefaultWaveInput();
+    const auto source = CFileFedSource::FromEnvironment();
     qunsetenv("SONVELLE_WAVE_INPUT");
     qunsetenv("SONVELLE_WAVE_INPUT_SPEED");
     SetSystemClock(nullptr);  // the source had become the process clock
-    ASSERT_NE(dynamic_cast<CFileWaveInput*>(device.get()), nullptr);
-    const auto source = CFileFedSource::FromEnvironment();
+    EXPECT_NE(dynamic_cast<CFileWaveInput*>(device.get()), nullptr);
     EXPECT_TRUE(source->Valid());
     EXPECT_EQ(source->Speed(), 8.0);
     EXPECT_EQ(source->Samples(), 32000u);

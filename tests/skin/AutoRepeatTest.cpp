@@ -10,43 +10,42 @@
 using namespace sonvelle;
 using sonvelle::test::CMessageRecorder;
 using sonvelle::test::CSimulatedTimers;
+using Times = std::vector<long long>;
+
+namespace {
 
 TEST(AutoRepeatLogic, ReportsAtOnceThenAfterTheFirstDelayThenEveryRepeat)
 {
-    CSimulatedTimers timers;
-    std::vector<long long> reports;
-    CAutoRepeat repeat(timers, [&] { reports.push_back(timers.now); });
-    repeat.SetTimerId(1526);
-    timers.onTick = [&](int id) { EXPECT_TRUE(repeat.OnTimer(id)); };
-
-    repeat.Press();
-    timers.AdvanceTo(2000);
-    repeat.Release();
-    timers.AdvanceTo(6000);
-    EXPECT_EQ(reports, (std::vector<long long>{0, 1500, 1600, 1700, 1800, 1900, 2000}));
-    EXPECT_FALSE(timers.IsActive(1526));
-    EXPECT_FALSE(timers.IsActive(1527));
-    EXPECT_FALSE(repeat.OnTimer(7));  // another control's timer
-}
-
-TEST(AutoRepeatLogic, AShortTapReportsOnceAndASecondHoldStartsAfresh)
-{
-    CSimulatedTimers timers;
-    std::vector<long long> reports;
-    CAutoRepeat repeat(timers, [&] { reports.push_back(timers.now); });
-    repeat.SetTimerId(40);
-    timers.onTick = [&](int id) { repeat.OnTimer(id); };
-
-    repeat.Press();
-    timers.AdvanceTo(1499);
-    repeat.Release();
-    timers.AdvanceTo(3000);
-    EXPECT_EQ(reports, (std::vector<long long>{0}));
-
-    repeat.Press();
-    timers.AdvanceTo(4600);
-    repeat.Release();
-    EXPECT_EQ(reports, (std::vector<long long>{0, 3000, 4500, 4600}));
+    struct Hold {
+        long long press, release;
+    };
+    struct Case {
+        const char* fault;
+        std::vector<Hold> holds;
+        Times reports;
+    };
+    const Case cases[] = {
+        {"wrong schedule or repeats after the release", {{0, 2000}}, {0, 1500, 1600, 1700, 1800, 1900, 2000}},
+        {"a tap repeats", {{0, 1499}}, {0}},
+        {"a second hold continues the first one's timing", {{0, 1499}, {3000, 4600}}, {0, 3000, 4500, 4600}},
+    };
+    for (const Case& c : cases) {
+        CSimulatedTimers timers;
+        Times reports;
+        CAutoRepeat repeat(timers, [&] { reports.push_back(timers.now); });
+        repeat.SetTimerId(1526);
+        timers.onTick = [&](int id) { EXPECT_TRUE(repeat.OnTimer(id)); };
+        for (const Hold& h : c.holds) {
+            timers.AdvanceTo(h.press);
+            repeat.Press();
+            timers.AdvanceTo(h.release);
+            repeat.Release();
+        }
+        timers.AdvanceTo(10000);
+        EXPECT_EQ(reports, c.reports) << c.fault;
+        EXPECT_FALSE(timers.IsActive(1526) || timers.IsActive(1527)) << c.fault;
+        EXPECT_FALSE(repeat.OnTimer(7)) << "another control's timer was taken";
+    }
 }
 
 TEST(AutoRepeatLogic, ATickQueuedBeforeReleaseReportsNothing)
@@ -60,8 +59,6 @@ TEST(AutoRepeatLogic, ATickQueuedBeforeReleaseReportsNothing)
     EXPECT_TRUE(repeat.OnTimer(2));  // late tick of the fast timer
     EXPECT_EQ(reports, 1);
 }
-
-namespace {
 
 struct HeldButton : ::testing::Test {
     CMessageRecorder window;
@@ -85,26 +82,39 @@ struct HeldButton : ::testing::Test {
     }
 };
 
-}  // namespace
-
-TEST_F(HeldButton, HoldingTheWindButtonForTwoSecondsReportsItsIdOnTheSchedule)
+TEST_F(HeldButton, HoldingTheWindButtonReportsItsIdOnTheScheduleUntilReleasedOrDisabled)
 {
-    button->EnableAutoRepeat(kWindRepeatTimerId);
-    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
-    window.Pump();
-    timers.AdvanceTo(2000);
-    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
-    timers.AdvanceTo(5000);
-    window.Pump();
-    EXPECT_EQ(window.TimesOf(WM_BUTTON_REPEAT), (std::vector<long long>{0, 1500, 1600, 1700, 1800, 1900, 2000}));
-    for (const auto& m : window.received)
-        EXPECT_EQ(m.wParam, 1031u);
+    struct Case {
+        bool autoRepeat;
+        long long disableAt;  // 0: released at 2000 instead
+        Times reports;
+    };
+    for (const Case& c : {Case{false, 0, {}}, Case{true, 0, {0, 1500, 1600, 1700, 1800, 1900, 2000}},
+                          Case{true, 1600, {0, 1500, 1600}}}) {
+        window.received.clear();
+        timers.now = 0;
+        button->setEnabled(true);
+        if (c.autoRepeat)
+            button->EnableAutoRepeat(kWindRepeatTimerId);
+        QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
+        window.Pump();
+        timers.AdvanceTo(c.disableAt ? c.disableAt : 2000);
+        if (c.disableAt)
+            button->setEnabled(false);
+        else
+            QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
+        timers.AdvanceTo(5000);
+        window.Pump();
+        EXPECT_EQ(window.TimesOf(WM_BUTTON_REPEAT), c.reports) << c.autoRepeat << " " << c.disableAt;
+        for (const auto& m : window.received)
+            EXPECT_EQ(m.wParam, 1031u);
+    }
 }
 
 TEST_F(HeldButton, ADoubleClickCountsAsTwoPresses)
 {
     button->EnableAutoRepeat(kWindRepeatTimerId);
-    // What the platform delivers for a double click: press, release, press, double click, release.
+    // What the platform delivers: press, release, press, double click, release.
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
@@ -116,23 +126,4 @@ TEST_F(HeldButton, ADoubleClickCountsAsTwoPresses)
     EXPECT_EQ(window.TimesOf(WM_BUTTON_REPEAT).size(), 2u);
 }
 
-TEST_F(HeldButton, WithoutAutoRepeatAHeldButtonReportsNothing)
-{
-    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
-    timers.AdvanceTo(3000);
-    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
-    window.Pump();
-    EXPECT_TRUE(window.received.empty());
-}
-
-TEST_F(HeldButton, DisablingTheButtonWhileHeldStopsTheRepeat)
-{
-    button->EnableAutoRepeat(kWindRepeatTimerId);
-    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
-    window.Pump();
-    timers.AdvanceTo(1600);
-    button->setEnabled(false);
-    timers.AdvanceTo(4000);
-    window.Pump();
-    EXPECT_EQ(window.TimesOf(WM_BUTTON_REPEAT), (std::vector<long long>{0, 1500, 1600}));
-}
+}  // namespace

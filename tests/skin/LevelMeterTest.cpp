@@ -11,43 +11,45 @@
 using namespace sonvelle;
 using sonvelle::test::CMessageRecorder;
 
-TEST(LevelMeterSegments, FullScaleAndTheRoundingEdge)
+namespace {
+
+TEST(LevelMeterGeometry, SegmentsBandsAndTheMarkerFormulasAtTheirEdges)
 {
-    EXPECT_EQ(LevelSegments(32767), 30);
-    EXPECT_EQ(LevelSegments(546), 0);
-    EXPECT_EQ(LevelSegments(547), 1);
-    EXPECT_EQ(LevelSegments(0), 0);
-    EXPECT_EQ(LevelSegments(-32768), 0);
-    // Half-way between 14 and 15 segments: 14.5 x 32767 / 30 = 15837.4
-    EXPECT_EQ(LevelSegments(15837), 14);
-    EXPECT_EQ(LevelSegments(15838), 15);
-    // A peak above full scale never lights more than the meter has.
-    EXPECT_EQ(LevelSegments(40000), 30);
-    EXPECT_EQ(LevelSegments(INT32_MAX), 30);
+    // 14.5 segments are 15837.4; above full scale never lights more than the meter has.
+    const std::pair<int, int> segments[] = {{32767, 30}, {546, 0}, {547, 1}, {0, 0}, {-32768, 0},
+                                            {15837, 14}, {15838, 15}, {40000, 30}, {INT32_MAX, 30}};
+    for (const auto& [peak, lit] : segments)
+        EXPECT_EQ(LevelSegments(peak), lit) << peak;
+    const std::pair<int, SegmentBand> bands[] = {{1, SegmentBand::Green},      {18, SegmentBand::Green},
+                                                 {19, SegmentBand::Yellow},    {24, SegmentBand::Yellow},
+                                                 {25, SegmentBand::OrangeRed}, {30, SegmentBand::OrangeRed}};
+    for (const auto& [segment, band] : bands)
+        EXPECT_EQ(BandOfSegment(segment), band) << segment;
+
+    // Integer steps: (300-100)*1000/300 = 666, 666*32767/1000 = 21822.
+    const std::pair<int, int> thresholdAt[] = {{300, 32767}, {0, 0}, {-50, 0}, {900, 32767},
+                                               {150, 16384}, {100, 32767 - 21822}};
+    for (const auto& [x, threshold] : thresholdAt)
+        EXPECT_EQ(ThresholdAtX(x, 300), threshold) << x;
+    // Stored thresholds are not clamped: wild values stay on the meter, with no overflow.
+    const std::pair<int, int> markerAt[] = {{0, 0}, {32767, 299}, {16384, 151}, {-2000000000, 0}, {2000000000, 299}};
+    for (const auto& [threshold, x] : markerAt)
+        EXPECT_EQ(ThresholdMarkerX(300, threshold), x) << threshold;
+    EXPECT_EQ(ThresholdMarkerX(0, 5000), 0);  // a meter not laid out yet
+    EXPECT_EQ(ThresholdAtX(10, 0), 0);
+    for (int t : {1000, 5000, 12345, 30000})  // dropping the marker where it is drawn keeps the threshold
+        EXPECT_NEAR(ThresholdAtX(ThresholdMarkerX(300, t), 300), t, 32767 / 300 + 40) << t;
 }
 
-TEST(LevelMeterSegments, BandsChangeAtSixtyAndEightyPercent)
-{
-    EXPECT_EQ(BandOfSegment(1), SegmentBand::Green);
-    EXPECT_EQ(BandOfSegment(18), SegmentBand::Green);
-    EXPECT_EQ(BandOfSegment(19), SegmentBand::Yellow);
-    EXPECT_EQ(BandOfSegment(24), SegmentBand::Yellow);
-    EXPECT_EQ(BandOfSegment(25), SegmentBand::OrangeRed);
-    EXPECT_EQ(BandOfSegment(30), SegmentBand::OrangeRed);
-}
-
-TEST(LevelMeterSegments, SegmentsTileTheMeterAndNeverPassTheRightEdge)
+TEST(LevelMeterGeometry, SegmentsTileTheMeterAndNeverPassTheRightEdge)
 {
     for (int width : {31, 61, 90, 150, 151, 301}) {
-        const QSize client(width, 12);
         int previousRight = 0;
         for (int k = 1; k <= 30; ++k) {
-            const QRect r = MeterSegmentRect(k, client);
-            ASSERT_FALSE(r.isEmpty()) << width << " " << k;
-            EXPECT_EQ(r.left(), previousRight + 1) << width << " " << k;
+            const QRect r = MeterSegmentRect(k, QSize(width, 12));
+            EXPECT_EQ(r, QRect(QPoint(previousRight + 1, 1), QPoint(r.right(), 10))) << width << " " << k;
+            EXPECT_GE(r.right(), r.left()) << width << " " << k;
             EXPECT_LE(r.right(), width - 1);
-            EXPECT_EQ(r.top(), 1);
-            EXPECT_EQ(r.bottom(), 10);
             previousRight = r.right();
         }
     }
@@ -55,36 +57,6 @@ TEST(LevelMeterSegments, SegmentsTileTheMeterAndNeverPassTheRightEdge)
     EXPECT_TRUE(MeterSegmentRect(1, QSize(20, 12)).isEmpty());
     EXPECT_TRUE(MeterSegmentRect(31, QSize(300, 12)).isEmpty());
 }
-
-TEST(LevelMeterMarker, FormulasAtTheEdgesAndInBetween)
-{
-    EXPECT_EQ(ThresholdAtX(300, 300), 32767);
-    EXPECT_EQ(ThresholdAtX(0, 300), 0);
-    EXPECT_EQ(ThresholdAtX(-50, 300), 0);
-    EXPECT_EQ(ThresholdAtX(900, 300), 32767);
-    // (300-150)*1000/300 = 500; 500*32767/1000 = 16383; 32767-16383
-    EXPECT_EQ(ThresholdAtX(150, 300), 16384);
-    // (300-100)*1000/300 = 666 (integer); 666*32767/1000 = 21822
-    EXPECT_EQ(ThresholdAtX(100, 300), 32767 - 21822);
-
-    EXPECT_EQ(ThresholdMarkerX(300, 0), 0);
-    EXPECT_EQ(ThresholdMarkerX(300, 32767), 299);  // kept inside
-    // (32767-16384)*1000/32767 = 499: 300 - 300*499/1000 = 151
-    EXPECT_EQ(ThresholdMarkerX(300, 16384), 151);
-    // Stored thresholds are not clamped: wild values stay on the meter, no overflow.
-    EXPECT_EQ(ThresholdMarkerX(300, -2000000000), 0);
-    EXPECT_EQ(ThresholdMarkerX(300, 2000000000), 299);
-    // A meter not laid out yet.
-    EXPECT_EQ(ThresholdMarkerX(0, 5000), 0);
-    EXPECT_EQ(ThresholdAtX(10, 0), 0);
-    // Dropping the marker where it is drawn keeps the threshold close.
-    for (int t : {1000, 5000, 12345, 30000}) {
-        const int back = ThresholdAtX(ThresholdMarkerX(300, t), 300);
-        EXPECT_NEAR(back, t, 32767 / 300 + 40) << t;
-    }
-}
-
-namespace {
 
 struct MeterFixture : ::testing::Test {
     CMessageRecorder window;
@@ -97,9 +69,9 @@ struct MeterFixture : ::testing::Test {
         meter = new CLevelMeter(&host);
         meter->setGeometry(10, 10, 300, 14);
         meter->SetReportTarget(&window);
+        meter->SetThreshold(16384);  // marker at 150
         host.show();
     }
-
     void Drag(int fromX, int toX)
     {
         QTest::mouseMove(meter, QPoint(fromX, 7));
@@ -112,41 +84,31 @@ struct MeterFixture : ::testing::Test {
     }
 };
 
-}  // namespace
-
-TEST_F(MeterFixture, DroppingTheMarkerAtTheFarRightGivesFullScaleAndReportsIt)
+TEST_F(MeterFixture, DroppingTheMarkerReportsTheNewThresholdClampedToTheMeter)
 {
-    meter->SetThreshold(16384);
-    Drag(150, 300);
-    ASSERT_EQ(window.received.size(), 1u);
-    EXPECT_EQ(window.received[0].message, WM_THRESHOLD_CHANGED);
-    EXPECT_EQ(window.received[0].wParam, 32767u);
-    EXPECT_EQ(meter->Threshold(), 32767);
-    EXPECT_FALSE(meter->IsDragging());
-}
-
-TEST_F(MeterFixture, DroppingTheMarkerPastTheLeftEdgeGivesZero)
-{
-    meter->SetThreshold(16384);
-    Drag(152, -40);
-    ASSERT_EQ(window.received.size(), 1u);
-    EXPECT_EQ(window.received[0].wParam, 0u);
-}
-
-TEST_F(MeterFixture, APressAwayFromTheMarkerNeitherDragsNorReports)
-{
-    meter->SetThreshold(16384);  // marker at 150
-    Drag(140, 280);              // 10 pixels off
-    EXPECT_TRUE(window.received.empty());
-    EXPECT_EQ(meter->Threshold(), 16384);
-    // Within 5 pixels it grabs.
-    Drag(155, 30);
-    ASSERT_EQ(window.received.size(), 1u);
-    EXPECT_EQ(window.received[0].wParam, static_cast<WPARAM>(ThresholdAtX(30, 300)));
-}
-
-TEST_F(MeterFixture, TheCursorChangesOnlyNearTheMarker)
-{
+    struct Case {
+        int from, to;
+        std::vector<WPARAM> reported;
+    };
+    const Case cases[] = {
+        {140, 280, {}},                          // 10 pixels off the marker: no drag
+        {155, 30, {WPARAM(ThresholdAtX(30, 300))}},  // within 5 pixels it grabs
+        {30, 300, {32767}},                      // the far right is full scale
+        {298, -40, {0}},                         // past the left edge is zero
+    };
+    for (const Case& c : cases) {
+        window.received.clear();
+        const int before = meter->Threshold();
+        Drag(c.from, c.to);
+        std::vector<WPARAM> reported;
+        for (const auto& m : window.received)
+            if (m.message == WM_THRESHOLD_CHANGED)
+                reported.push_back(m.wParam);
+        EXPECT_EQ(reported, c.reported) << c.from << " to " << c.to;
+        EXPECT_EQ(meter->Threshold(), c.reported.empty() ? before : int(c.reported[0]));
+        EXPECT_FALSE(meter->IsDragging());
+    }
+    // The cursor changes only near the marker.
     meter->SetThreshold(0);
     QTest::mouseMove(meter, QPoint(3, 7));
     EXPECT_TRUE(meter->ShowsMarkerCursor());
@@ -154,31 +116,22 @@ TEST_F(MeterFixture, TheCursorChangesOnlyNearTheMarker)
     EXPECT_FALSE(meter->ShowsMarkerCursor());
 }
 
-TEST_F(MeterFixture, SetLevelRepaintsOnlyWhenTheSegmentCountChanges)
+TEST_F(MeterFixture, PaintsTheBandsAndTheMarkerAndRepaintsOnlyWhenTheSegmentCountChanges)
 {
-    meter->SetLevel(547);
-    meter->SetLevel(600);   // still one segment
-    meter->SetLevel(1000);  // still one
-    meter->SetLevel(32767);
-    meter->SetLevel(32767);
+    for (int level : {547, 600, 1000, 32767, 32767})
+        meter->SetLevel(level);
     EXPECT_EQ(meter->Segments(), 30);
     EXPECT_EQ(meter->LevelRepaints(), 2);
-}
 
-TEST_F(MeterFixture, PaintsTheBandsAndTheMarker)
-{
-    meter->SetLevel(32767);
-    meter->SetThreshold(16384);
     const QImage shot = meter->grab().toImage();
     const int w = (300 - 1) / 30;
-    auto colourAtSegment = [&](int k) { return QColor(shot.pixel((k - 1) * w + 1 + w / 2, 3)); };
-    EXPECT_EQ(colourAtSegment(1), QColor(94, 218, 94));
-    EXPECT_EQ(colourAtSegment(18), QColor(94, 218, 94));
-    EXPECT_EQ(colourAtSegment(19), QColor(255, 255, 0));
-    EXPECT_EQ(colourAtSegment(25), QColor(255, 51, 0));
+    const std::pair<int, QColor> colours[] = {
+        {1, QColor(94, 218, 94)}, {18, QColor(94, 218, 94)}, {19, QColor(255, 255, 0)}, {25, QColor(255, 51, 0)}};
+    for (const auto& [k, colour] : colours)
+        EXPECT_EQ(QColor(shot.pixel((k - 1) * w + 1 + w / 2, 3)), colour) << k;
     EXPECT_EQ(QColor(shot.pixel(151, 1)), QColor(255, 0, 0));
-    // Dark level: the background shows.
     meter->SetLevel(0);
-    const QImage dark = meter->grab().toImage();
-    EXPECT_EQ(QColor(dark.pixel(40, 3)), QColor(235, 235, 238));
+    EXPECT_EQ(QColor(meter->grab().toImage().pixel(40, 3)), QColor(235, 235, 238));  // dark: the background shows
 }
+
+}  // namespace

@@ -11,32 +11,27 @@
 using namespace sonvelle;
 using sonvelle::test::CMessageRecorder;
 
-TEST(PositionBarGeometry, SecondsUnderTheMouseAreRounded)
-{
-    EXPECT_EQ(SecondsAtX(0, 200, 100), 0);
-    EXPECT_EQ(SecondsAtX(200, 200, 100), 100);
-    EXPECT_EQ(SecondsAtX(3, 200, 100), 2);   // 1.5 rounds up
-    EXPECT_EQ(SecondsAtX(1, 200, 100), 1);   // 0.5 rounds up
-    EXPECT_EQ(SecondsAtX(7, 200, 10), 0);    // 0.35
-    EXPECT_EQ(SecondsAtX(150, 0, 100), 0);   // a bar not laid out yet
-    // Long recordings do not overflow.
-    EXPECT_EQ(SecondsAtX(1000, 1000, 2000000000), 2000000000);
-}
+namespace {
 
-TEST(PositionBarGeometry, ClampingAndTheElapsedPart)
+TEST(PositionBarGeometry, SecondsUnderTheMouseClampingAndTheElapsedPart)
 {
+    struct At {
+        int x, width, range, seconds;
+    };
+    // Halves round up; a bar not laid out yet gives 0; long recordings do not overflow.
+    for (const At& a : {At{0, 200, 100, 0}, At{200, 200, 100, 100}, At{3, 200, 100, 2}, At{1, 200, 100, 1},
+                        At{7, 200, 10, 0}, At{150, 0, 100, 0}, At{1000, 1000, 2000000000, 2000000000}})
+        EXPECT_EQ(SecondsAtX(a.x, a.width, a.range), a.seconds) << a.x << " " << a.width << " " << a.range;
     EXPECT_EQ(ClampSeekX(-1, 200), 2);
     EXPECT_EQ(ClampSeekX(0, 200), 0);
     EXPECT_EQ(ClampSeekX(250, 200), 200);
     EXPECT_EQ(ElapsedWidth(5, 0, 10, 200), 100);
     EXPECT_EQ(ElapsedWidth(20, 0, 10, 200), 200);  // past the end stays in the bar
-    EXPECT_EQ(ElapsedWidth(5, 0, 0, 200), 0);      // empty range: nothing, no division by zero
+    EXPECT_EQ(ElapsedWidth(5, 0, 0, 200), 0);      // empty range: no division by zero
     EXPECT_EQ(ElapsedWidth(5, 10, 3, 200), 0);
     EXPECT_EQ(MinutesSecondsText(75 * 60 + 4), "75:04");
     EXPECT_EQ(MinutesSecondsText(59), "00:59");
 }
-
-namespace {
 
 struct BarFixture : ::testing::Test {
     CMessageRecorder window;
@@ -54,66 +49,52 @@ struct BarFixture : ::testing::Test {
     }
 };
 
-}  // namespace
-
-TEST_F(BarFixture, ReleasingReportsAPositionEvenWithSeekDisabled)
+TEST_F(BarFixture, ReleasingReportsTheDropPointWithOrWithoutSeek)
 {
-    ASSERT_FALSE(bar->IsSeekEnabled());
-    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(50, 4));
-    EXPECT_FALSE(bar->IsDragging());
-    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(50, 4));
-    window.Pump();
-    ASSERT_EQ(window.received.size(), 1u);
-    EXPECT_EQ(window.received[0].message, WM_SEEK_POSITION);
-    EXPECT_EQ(window.received[0].wParam, 25u);
+    struct Case {
+        bool seek;
+        int range, pressX, moveX, releaseX;
+        WPARAM reported;
+    };
+    // Right of the bar counts as its end, left of it as column two.
+    for (const Case& c : {Case{false, 100, 50, 50, 50, 25}, Case{true, 100, 20, 150, 260, 100},
+                          Case{false, 1000, 5, 5, -30, 10}}) {
+        window.received.clear();
+        bar->SetRange(0, c.range);
+        bar->EnableSeek(c.seek);
+        QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(c.pressX, 4));
+        EXPECT_EQ(bar->IsDragging(), c.seek);
+        QMouseEvent move(QEvent::MouseMove, QPointF(c.moveX, 4), bar->mapToGlobal(QPointF(c.moveX, 4)), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QApplication::sendEvent(bar, &move);
+        if (c.seek) {
+            EXPECT_EQ(bar->DragX(), c.moveX);
+            EXPECT_EQ(bar->TipText(), "01:15");
+        }
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(c.releaseX, 4));
+        window.Pump();
+        ASSERT_EQ(window.received.size(), 1u) << c.releaseX;
+        EXPECT_EQ(window.received[0].message, WM_SEEK_POSITION);
+        EXPECT_EQ(window.received[0].wParam, c.reported) << c.releaseX;
+        EXPECT_FALSE(bar->IsDragging());
+    }
 }
 
-TEST_F(BarFixture, DraggingWithSeekEnabledFollowsTheMouseAndReportsTheDropPoint)
-{
-    bar->EnableSeek(true);
-    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(20, 4));
-    EXPECT_TRUE(bar->IsDragging());
-    QMouseEvent move(QEvent::MouseMove, QPointF(150, 4), bar->mapToGlobal(QPointF(150, 4)), Qt::NoButton,
-                     Qt::LeftButton, {});
-    QApplication::sendEvent(bar, &move);
-    EXPECT_EQ(bar->DragX(), 150);
-    EXPECT_EQ(bar->TipText(), "01:15");
-    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(260, 4));
-    window.Pump();
-    ASSERT_EQ(window.received.size(), 1u);
-    EXPECT_EQ(window.received[0].wParam, 100u);  // right of the bar counts as its end
-    EXPECT_FALSE(bar->IsDragging());
-}
-
-TEST_F(BarFixture, ReleaseLeftOfTheBarCountsAsColumnTwo)
-{
-    bar->SetRange(0, 1000);
-    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(5, 4));
-    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(-30, 4));
-    window.Pump();
-    ASSERT_EQ(window.received.size(), 1u);
-    EXPECT_EQ(window.received[0].wParam, 10u);  // 1000 x 2 / 200
-}
-
-TEST_F(BarFixture, SeekSwitchesTheCursorAndTheTip)
+TEST_F(BarFixture, SeekSwitchesTheCursorAndTheTipAndTheElapsedPartIsGreen)
 {
     bar->EnableSeek(true);
     QTest::mouseMove(bar, QPoint(40, 4));
-    EXPECT_TRUE(bar->ShowsSeekCursor());
-    EXPECT_TRUE(bar->IsTipActive());
+    EXPECT_TRUE(bar->ShowsSeekCursor() && bar->IsTipActive());
     bar->EnableSeek(false);
-    EXPECT_FALSE(bar->ShowsSeekCursor());
-    EXPECT_FALSE(bar->IsTipActive());
-}
+    EXPECT_FALSE(bar->ShowsSeekCursor() || bar->IsTipActive());
 
-TEST_F(BarFixture, PaintsTheElapsedPartInGreen)
-{
     bar->SetPos(50);
     const QImage shot = bar->grab().toImage();
     EXPECT_EQ(QColor(shot.pixel(10, 4)), QColor(94, 218, 94));
     EXPECT_EQ(QColor(shot.pixel(99, 4)), QColor(94, 218, 94));
     EXPECT_EQ(QColor(shot.pixel(101, 4)), QColor(235, 235, 238));
     bar->SetRange(0, 0);  // a recording of unknown length draws no green and does not crash
-    const QImage empty = bar->grab().toImage();
-    EXPECT_EQ(QColor(empty.pixel(10, 4)), QColor(235, 235, 238));
+    EXPECT_EQ(QColor(bar->grab().toImage().pixel(10, 4)), QColor(235, 235, 238));
 }
+
+}  // namespace

@@ -1,7 +1,8 @@
 #include "resources/StringTable.h"
-#include "resources/art/Art.h"
 #include "skin/CColorStatic.h"
 #include "skin/CSkinButton.h"
+
+#include "support/EventWait.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -11,12 +12,13 @@
 #include <gtest/gtest.h>
 
 using namespace sonvelle;
+using namespace std::chrono_literals;
 
 namespace {
 
-QPixmap Solid(QSize size, const QColor& colour)
+QPixmap Solid(const QColor& colour)
 {
-    QPixmap p(size);
+    QPixmap p(20, 10);
     p.fill(colour);
     return p;
 }
@@ -27,101 +29,81 @@ void Hover(CSkinButton* button)
     QApplication::sendEvent(button, &enter);
 }
 
-void Leave(CSkinButton* button)
+QRgb At(QWidget* w, int x, int y)
 {
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(button, &leave);
+    return w->grab().toImage().pixel(x, y);
 }
 
-}  // namespace
-
-TEST(SkinButtonImageChoice, EveryStateFallsBackToTheNormalImage)
+TEST(SkinButtonImage, EveryStateFallsBackToTheNormalImage)
 {
-    const AvailableImages none;
+    struct Case {
+        ButtonLook look;
+        AvailableImages images;
+        ButtonImage shown;
+    };
     const AvailableImages all{true, true, true};
-    ButtonLook hovered;
-    hovered.hovered = true;
-    EXPECT_EQ(ChooseButtonImage(hovered, none), ButtonImage::Up);
-    EXPECT_EQ(ChooseButtonImage(hovered, all), ButtonImage::Down);
-    ButtonLook pressedFocused;
-    pressedFocused.pressed = true;
-    pressedFocused.focused = true;
-    EXPECT_EQ(ChooseButtonImage(pressedFocused, all), ButtonImage::Down);
-    EXPECT_EQ(ChooseButtonImage(pressedFocused, AvailableImages{false, true, true}), ButtonImage::Focus);
-    ButtonLook disabled;
-    disabled.enabled = false;
-    EXPECT_EQ(ChooseButtonImage(disabled, all), ButtonImage::Disabled);
-    EXPECT_EQ(ChooseButtonImage(disabled, AvailableImages{true, true, false}), ButtonImage::Up);
+    const Case cases[] = {
+        {{false, true, false, true}, {}, ButtonImage::Up},  // hovered without a pressed image
+        {{false, true, false, true}, all, ButtonImage::Down},
+        {{true, false, true, true}, all, ButtonImage::Down},
+        {{true, false, true, true}, {false, true, true}, ButtonImage::Focus},
+        {{false, false, false, false}, all, ButtonImage::Disabled},
+        {{false, false, false, false}, {true, true, false}, ButtonImage::Up},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ChooseButtonImage(c.look, c.images), c.shown)
+            << c.look.pressed << c.look.hovered << c.look.focused << c.look.enabled;
 }
 
-TEST(SkinButtonWidget, AButtonWithoutAPressedImageShowsItsNormalImageWhileHovered)
+TEST(SkinButtonWidget, HoverShowsThePressedImageOnlyWhenThereIsOneAndNeverOnADisabledButton)
 {
     QWidget host;
     auto* button = new CSkinButton(1011, &host);
-    button->SetBitmaps(Solid({20, 10}, Qt::blue));
+    button->SetBitmaps(Solid(Qt::blue));
     button->SizeToContent();
     host.show();
     Hover(button);
     ASSERT_TRUE(button->IsHovered());
+    EXPECT_EQ(At(button, 5, 5), QColor(Qt::blue).rgb());
+    button->SetBitmaps(Solid(Qt::blue), Solid(Qt::red));
+    EXPECT_EQ(At(button, 5, 5), QColor(Qt::red).rgb());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(button, &leave);
     EXPECT_EQ(button->CurrentImage(), ButtonImage::Up);
-    EXPECT_EQ(QColor(button->grab().toImage().pixel(5, 5)), QColor(Qt::blue));
 
-    button->SetBitmaps(Solid({20, 10}, Qt::blue), Solid({20, 10}, Qt::red));
-    EXPECT_EQ(button->CurrentImage(), ButtonImage::Down);
-    EXPECT_EQ(QColor(button->grab().toImage().pixel(5, 5)), QColor(Qt::red));
-    Leave(button);
-    EXPECT_FALSE(button->IsHovered());
-    EXPECT_EQ(button->CurrentImage(), ButtonImage::Up);
-}
-
-TEST(SkinButtonWidget, ADisabledButtonUnderTheMouseLooksDisabled)
-{
-    QWidget host;
-    auto* button = new CSkinButton(1011, &host);
     ASSERT_TRUE(button->LoadBitmaps(QStringLiteral("REGISTRA")));
-    button->ApplyTransportStyle();
-    host.show();
     Hover(button);
     button->setEnabled(false);
     EXPECT_FALSE(button->IsHovered());
     EXPECT_EQ(button->CurrentImage(), ButtonImage::Disabled);
 }
 
-TEST(SkinButtonWidget, SizeIsTheBitmapPlusTheMarginAndANegativeMarginMeansTwo)
+TEST(SkinButtonWidget, SizeMarginAndTheKeyColourThatLetsTheFaceThrough)
 {
-    CSkinButton button(1099);
-    ASSERT_TRUE(button.LoadBitmaps(QStringLiteral("SALVA")));
-    button.SizeToContent();
-    EXPECT_EQ(button.size(), QSize(17, 18));
-    button.SetMargin(-7);
-    button.SizeToContent();
-    EXPECT_EQ(button.size(), QSize(17, 18));
-    button.ApplyTransportStyle();
-    EXPECT_EQ(button.size(), QSize(19, 20));
-    EXPECT_FALSE(button.LoadBitmaps(QStringLiteral("NOSUCHBUTTON")));
-}
+    CSkinButton sized(1099);
+    ASSERT_TRUE(sized.LoadBitmaps(QStringLiteral("SALVA")));
+    EXPECT_FALSE(sized.LoadBitmaps(QStringLiteral("NOSUCHBUTTON")));
+    sized.SetMargin(-7);  // negative means the default of two
+    sized.SizeToContent();
+    EXPECT_EQ(sized.size(), QSize(17, 18));
+    sized.ApplyTransportStyle();
+    EXPECT_EQ(sized.size(), QSize(19, 20));
 
-TEST(SkinButtonWidget, TheKeyColourLetsTheButtonFaceThrough)
-{
     QWidget host;
     auto* button = new CSkinButton(1011, &host);
     QPixmap art(10, 10);
     art.fill(Qt::white);
-    {
-        QPainter p(&art);
-        p.fillRect(QRect(3, 3, 4, 4), Qt::black);
-    }
+    QPainter(&art).fillRect(QRect(3, 3, 4, 4), Qt::black);
     button->SetBitmaps(art);
     button->ApplyTransportStyle();  // white key, margin 4: picture at (2, 2)
     host.show();
-    const QImage shot = button->grab().toImage();
-    const QColor face = button->palette().color(QPalette::Button);
-    EXPECT_EQ(QColor(shot.pixel(2, 2)), face);
-    EXPECT_EQ(QColor(shot.pixel(6, 6)), QColor(Qt::black));
-    EXPECT_EQ(QColor(shot.pixel(13, 13)), face);  // the margin
+    const QRgb face = button->palette().color(QPalette::Button).rgb();
+    EXPECT_EQ(At(button, 2, 2), face);
+    EXPECT_EQ(At(button, 6, 6), QColor(Qt::black).rgb());
+    EXPECT_EQ(At(button, 13, 13), face);
 }
 
-TEST(SkinButtonWidget, CaptionedStyleAddsALabelAlongTheBottomAndARaisedBorder)
+TEST(SkinButtonWidget, CaptionedStyleAddsALabelAlongTheBottomAndABorderThatSinksWhenPressed)
 {
     QWidget host;
     auto* button = new CSkinButton(1044, &host);
@@ -132,21 +114,19 @@ TEST(SkinButtonWidget, CaptionedStyleAddsALabelAlongTheBottomAndARaisedBorder)
     ASSERT_NE(button->Label(), nullptr);
     EXPECT_EQ(button->Label()->geometry(), QRect(2, 51 - 2 - 14, 57 - 4, 14));
     EXPECT_EQ(button->Label()->Caption(), "Find");
-    EXPECT_EQ(button->Label()->Face(), "Tahoma");
     EXPECT_EQ(button->Label()->PointSize(), 8);
     EXPECT_EQ(button->Label()->EffectiveAlignment(), 1);
-    // A second label replaces the first.
     button->SetLabel(QStringLiteral("Again"));
-    EXPECT_EQ(button->findChildren<CColorStatic*>().size(), 1);
+    EXPECT_EQ(button->findChildren<CColorStatic*>().size(), 1) << "a second label must replace the first";
 
     Hover(button);
-    const QImage shot = button->grab().toImage();
-    EXPECT_EQ(shot.pixel(0, 20), button->palette().color(QPalette::Light).rgb());
-    EXPECT_EQ(shot.pixel(56, 20), button->palette().color(QPalette::Dark).rgb());
+    const QRgb light = button->palette().color(QPalette::Light).rgb();
+    const QRgb dark = button->palette().color(QPalette::Dark).rgb();
+    EXPECT_EQ(At(button, 0, 20), light);
+    EXPECT_EQ(At(button, 56, 20), dark);
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(20, 20));
-    const QImage pressed = button->grab().toImage();
-    EXPECT_EQ(pressed.pixel(0, 20), button->palette().color(QPalette::Dark).rgb());
-    EXPECT_EQ(pressed.pixel(56, 20), button->palette().color(QPalette::Light).rgb());
+    EXPECT_EQ(At(button, 0, 20), dark);
+    EXPECT_EQ(At(button, 56, 20), light);
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(20, 20));
 }
 
@@ -154,30 +134,35 @@ TEST(SkinButtonWidget, TooltipComesFromTheStringTable)
 {
     CSkinButton button(1011);
     button.SetTooltipText(233, true);
-    EXPECT_EQ(button.TooltipText(), LoadText(233));
     EXPECT_EQ(button.toolTip(), LoadText(233));
     button.SetTooltipText(233, false);
-    EXPECT_FALSE(button.IsTooltipActive());
     EXPECT_TRUE(button.toolTip().isEmpty());
-    // A text the table lacks changes nothing.
     button.SetTooltipText(233, true);
-    button.SetTooltipText(999999, false);
+    button.SetTooltipText(999999, false);  // a text the table lacks changes nothing
     EXPECT_TRUE(button.IsTooltipActive());
 }
 
-namespace {
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
+// Counts paint events and tells when they have stopped coming.
+class CPaintWatch : public QObject {
 public:
     int paints = 0;
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             ++paints;
+            m_last = std::chrono::steady_clock::now();
+        }
         return false;
     }
+    bool Settles()
+    {
+        m_last = std::chrono::steady_clock::now();
+        return test::WaitUntil([&] { return std::chrono::steady_clock::now() - m_last > 200ms; }, 3s);
+    }
+
+private:
+    std::chrono::steady_clock::time_point m_last;
 };
-}  // namespace
 
 TEST(SkinButtonWidget, AnIdleCaptionedButtonStopsRepainting)
 {
@@ -186,15 +171,16 @@ TEST(SkinButtonWidget, AnIdleCaptionedButtonStopsRepainting)
     auto* button = new CSkinButton(1044, &host);
     ASSERT_TRUE(button->LoadBitmaps(QStringLiteral("CERCA")));
     button->ApplyCaptionedStyle(QStringLiteral("Find"));
+    CPaintWatch watch;
+    button->installEventFilter(&watch);
     host.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
-    QTest::qWait(100);
-    PaintCounter counter;
-    button->installEventFilter(&counter);
-    QTest::qWait(300);
-    EXPECT_LE(counter.paints, 1);
+    EXPECT_TRUE(watch.Settles()) << "still repainting after " << watch.paints << " paints";
+    watch.paints = 0;
     button->update();
-    QTest::qWait(100);
-    EXPECT_GE(counter.paints, 1);  // an asked-for repaint still happens
-    EXPECT_LE(counter.paints, 2);
+    EXPECT_TRUE(test::WaitUntil([&] { return watch.paints >= 1; }, 3s)) << "an asked-for repaint never came";
+    EXPECT_TRUE(watch.Settles());
+    EXPECT_LE(watch.paints, 2);
 }
+
+}  // namespace

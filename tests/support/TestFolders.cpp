@@ -1,0 +1,42 @@
+#include "support/TestFolders.h"
+
+#include "platform/Log.h"
+#include "platform/ProgramFolder.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace sonvelle::test {
+
+CTestFolders::CTestFolders()
+{
+    for (const char* sub : {"user", "machine", "program", "work"})
+        QDir(m_dir.path()).mkpath(QString::fromLatin1(sub));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(Path(QStringLiteral("user"))));
+    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(Path(QStringLiteral("machine"))));
+    SetProgramFolderForTesting(ProgramDir());
+}
+
+CTestFolders::~CTestFolders()
+{
+    SetProgramFolderForTesting({});
+}
+
+QStringList CTestFolders::LogLines(const QString& fileName) const
+{
+    QFile f(ProgramDir() + fileName);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QString text = QString::fromUtf8(f.readAll());
+    if (text.endsWith(QStringLiteral("\r\n")))
+        text.chop(2);
+    return text.isEmpty() ? QStringList{} : text.split(QStringLiteral("\r\n"));
+}
+
+QString ReadLog(const QString& fileName)
+{
+    QFile f(LogFilePath(fileName));
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+}  // namespace sonvelle::test
