@@ -50,7 +50,7 @@ void SetPrompt(IPrompt* prompt)
 
 PromptResult MessageBox(const QString& text, PromptIcon icon, PromptButtons buttons, const QString& caption)
 {
-    return Prompt().Show(text, caption.isEmpty() ? LoadText(233) : caption, icon, buttons);
+    return Prompt().Show(text, caption.isEmpty() ? LoadText(IDS_APP_NAME) : caption, icon, buttons);
 }
 
 PromptResult CScriptedPrompt::Show(const QString& text, const QString& caption, PromptIcon icon,
