@@ -5,6 +5,7 @@
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
+#include "store/RecordingSave.h"
 
 #ifdef SONVELLE_SAVE_DIALOG
 #include "store/ui/SaveRecordingDlg.h"
@@ -15,6 +16,11 @@ namespace sonvelle {
 bool RunRecordingSaveStep(QWidget* parent, CRecordingEntry& entry, const QString& folder, const QString& file,
                           bool alternativePlay)
 {
+    if (!CanAskUser()) {
+        // The session is ending and nobody can name it: the default name.
+        QString audio = file;
+        return ConfirmSaveRecording(entry, folder, audio, entry.m_strName, entry.m_strNotes);
+    }
 #ifdef SONVELLE_SAVE_DIALOG
     CSaveRecordingDlg dialog(parent);
     dialog.Setup(&entry, folder, alternativePlay);
