@@ -2,7 +2,11 @@ cmake_minimum_required(VERSION 3.25)
 # Turns the names column of the string table into C++ constants, and a list
 # of every text for the tests. A text without a name, or a name or number used twice,
 # stops the build: a caller could not cite the text, or would cite the wrong one.
-file(STRINGS ${INPUT} lines ENCODING UTF-8 REGEX "^[0-9]")
+file(READ ${INPUT} content)
+# Only numbers and names matter here; a ';' in a text must not split its line.
+string(REPLACE ";" "," content "${content}")
+string(REPLACE "\n" ";" lines "${content}")
+list(FILTER lines INCLUDE REGEX "^[0-9]")
 set(constants "")
 set(entries "")
 set(seen "")
