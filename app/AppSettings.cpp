@@ -2,8 +2,6 @@
 
 #include "resources/StringTable.h"
 
-#include <limits>
-
 namespace sonvelle {
 
 QString SettingName(ESetting setting)
@@ -39,24 +37,6 @@ QString SettingName(ESetting setting)
 QString SettingsKeyPath()
 {
     return LoadText(53);
-}
-
-int LeadingInt(const QString& text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r' ||
-                               text[i] == '\v' || text[i] == '\f'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i].unicode() - '0');
-        if (value > std::numeric_limits<int>::max())
-            return negative ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
-    }
-    return static_cast<int>(negative ? -value : value);
 }
 
 }  // namespace sonvelle

@@ -2,6 +2,8 @@
 // The settings record: one field per settings value, named as the value,
 // plus the derived fields and the program folder the defaults are built on.
 
+#include "platform/LeadingInt.h"
+
 #include <QString>
 
 namespace sonvelle {
@@ -44,8 +46,6 @@ inline bool IsFlagOn(const QString& text)
     return text.startsWith(u'1');
 }
 
-// The ordinary leading-digits conversion: blanks, a sign, digits; anything else gives 0.
-int LeadingInt(const QString& text);
 
 struct CAppSettings {
     QString programFolder;  // ends with "/"

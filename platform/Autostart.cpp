@@ -1,5 +1,6 @@
 #include "Autostart.h"
 
+#include "PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -144,10 +145,10 @@ bool WriteAutostartEntry(const QString& entryName, const QString& programPath)
     if (!IsPlainEntryName(entryName) || programPath.isEmpty())
         return false;
     const QString path = AutostartFilePath(entryName);
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+    if (!MakePrivatePath(QFileInfo(path).absolutePath()))
         return false;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!OpenPrivate(file, QIODevice::WriteOnly))
         return false;
     const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=Sonvelle\nExec=") +
                          EscapeDesktopString(QuoteExecArgument(programPath)) +

@@ -1,5 +1,6 @@
 #include "Log.h"
 
+#include "PrivateFiles.h"
 #include "ProgramFolder.h"
 
 #include <QFile>
@@ -17,19 +18,19 @@ QString LogFilePath(const QString& fileName)
     return DataFolder() + fileName;
 }
 
-void WriteLog(const QString& text, const QString& fileName)
+bool WriteLog(const QString& text, const QString& fileName)
 {
     QMutexLocker lock(&g_logMutex);
     QFile file(LogFilePath(fileName));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return;
-    file.write(text.toUtf8());
-    file.write("\r\n", 2);
+    if (!OpenPrivate(file, QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const QByteArray line = text.toUtf8() + "\r\n";
+    return file.write(line) == line.size();
 }
 
-void WriteLog(const QString& text)
+bool WriteLog(const QString& text)
 {
-    WriteLog(text, QStringLiteral("SN.log"));
+    return WriteLog(text, QStringLiteral("SN.log"));
 }
 
 void DeleteLog()

@@ -1,13 +1,14 @@
 #pragma once
 // The diagnostic log. Each call opens the file (creating it, never
-// truncating), appends the text and CR LF, and closes it. Errors are swallowed.
+// truncating; the owner's alone), appends the text and CR LF, and closes it.
+// A failure is only returned: there is nowhere else to report it.
 
 #include <QString>
 
 namespace sonvelle {
 
-void WriteLog(const QString& text);                          // "SN.log"
-void WriteLog(const QString& text, const QString& fileName);  // another file beside it
+bool WriteLog(const QString& text);                          // "SN.log"
+bool WriteLog(const QString& text, const QString& fileName);  // another file beside it
 
 // Deletes "SN.log", so that every run starts a new log.
 void DeleteLog();

@@ -1,5 +1,7 @@
 #include "ProgramFolder.h"
 
+#include "PrivateFiles.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QMutex>
@@ -55,7 +57,7 @@ QString DataFolder()
     if (base.isEmpty())
         base = QDir::homePath() + "/.local/share";
     const QString folder = WithTrailingSlash(base) + "Sonvelle/";
-    QDir().mkpath(folder);
+    MakePrivatePath(folder);
     return folder;
 }
 

@@ -28,6 +28,7 @@ public:
 
 CUnattendedPrompt g_unattended;
 std::atomic<IPrompt*> g_prompt{nullptr};
+std::atomic<bool> g_nobodyAnswers{false};
 
 PromptResult DefaultAnswer(PromptButtons buttons)
 {
@@ -39,8 +40,18 @@ PromptResult DefaultAnswer(PromptButtons buttons)
 
 IPrompt& Prompt()
 {
-    IPrompt* prompt = g_prompt.load();
+    IPrompt* prompt = g_nobodyAnswers.load() ? nullptr : g_prompt.load();
     return prompt ? *prompt : g_unattended;
+}
+
+void SetUnattended(bool nobodyAnswers)
+{
+    g_nobodyAnswers.store(nobodyAnswers);
+}
+
+bool CanAskUser()
+{
+    return !g_nobodyAnswers.load();
 }
 
 void SetPrompt(IPrompt* prompt)
@@ -50,7 +61,7 @@ void SetPrompt(IPrompt* prompt)
 
 PromptResult MessageBox(const QString& text, PromptIcon icon, PromptButtons buttons, const QString& caption)
 {
-    return Prompt().Show(text, caption.isEmpty() ? LoadText(233) : caption, icon, buttons);
+    return Prompt().Show(text, caption.isEmpty() ? LoadText(IDS_APP_NAME) : caption, icon, buttons);
 }
 
 PromptResult CScriptedPrompt::Show(const QString& text, const QString& caption, PromptIcon icon,

@@ -24,6 +24,12 @@ public:
 IPrompt& Prompt();
 void SetPrompt(IPrompt* prompt);
 
+// Nobody can answer any more (the session is ending): from now on every
+// message is logged and answered without a yes, and what would ask the user
+// takes its default instead (a recording is stored under its default name).
+void SetUnattended(bool nobodyAnswers = true);
+bool CanAskUser();
+
 // MessageBox(text, caption, icon) with caption text 233 when none is given.
 PromptResult MessageBox(const QString& text, PromptIcon icon, PromptButtons buttons = PromptButtons::Ok,
                         const QString& caption = {});

@@ -2,6 +2,7 @@
 
 #include "Autostart.h"
 #include "Log.h"
+#include "PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -143,10 +144,10 @@ Loaded LoadKeyFile(const QString& path)
 
 bool SaveKeyFile(const QString& path, const QMap<QString, QString>& values)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+    if (!MakePrivatePath(QFileInfo(path).absolutePath()))
         return false;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!OpenPrivate(file, QIODevice::WriteOnly))
         return false;
     QString text = kFileHeader + '\n';
     for (auto it = values.cbegin(); it != values.cend(); ++it)

@@ -1,8 +1,10 @@
 #include "SingleInstance.h"
 
+#include "PrivateFiles.h"
+
+#include <QDir>
 #include <QFile>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -35,12 +37,17 @@ QString CSingleInstanceGuard::LockFolder()
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && runtime.startsWith('/') && IsPrivateFolder(runtime))
         return QFile::decodeName(runtime) + '/';
-    const QByteArray fallback = "/tmp/sonvelle-" + QByteArray::number(static_cast<qulonglong>(geteuid()));
-    if (mkdir(fallback.constData(), 0700) != 0 && errno != EEXIST)
+    // Never a shared folder such as /tmp: another user could make our name first.
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (cache.isEmpty() || !cache.startsWith('/'))
+        cache = QDir::homePath() + QStringLiteral("/.cache");
+    const QString folder = cache + QStringLiteral("/Sonvelle");
+    if (!MakePrivatePath(folder))
         return {};
-    if (!IsPrivateFolder(fallback))
+    const QByteArray encoded = QFile::encodeName(folder);
+    if (!IsPrivateFolder(encoded) || chmod(encoded.constData(), 0700) != 0)
         return {};
-    return QFile::decodeName(fallback) + '/';
+    return folder + '/';
 }
 
 QString CSingleInstanceGuard::LockFilePath() const

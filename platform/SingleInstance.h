@@ -18,7 +18,7 @@ public:
     bool Acquire();
     bool IsHeld() const { return m_fd >= 0; }
 
-    // $XDG_RUNTIME_DIR when usable, else /tmp/sonvelle-<uid>/ (private, created on demand).
+    // $XDG_RUNTIME_DIR when usable, else $XDG_CACHE_HOME/Sonvelle/ (0700, created on demand).
     static QString LockFolder();
     QString LockFilePath() const;
 

@@ -12,8 +12,8 @@ namespace sonvelle {
 
 namespace {
 
-// One line per text: the number, a tab, the text. "\n", "\r", "\t" and "\\"
-// are escapes; lines starting with '#' and blank lines are comments.
+// One line per text: the number, a tab, the name, a tab, the text. "\n", "\r",
+// "\t" and "\\" are escapes; lines starting with '#' and blank lines are comments.
 QString Unescape(QStringView text)
 {
     QString out;
@@ -57,8 +57,14 @@ const QHash<int, QString>& Table()
                 continue;
             bool ok = false;
             const int id = line.left(tab).toInt(&ok);
-            if (ok)
-                t.insert(id, Unescape(line.mid(tab + 1)));
+            if (!ok)
+                continue;
+            QStringView text = line.mid(tab + 1);
+            // The name is for the source code only.
+            const qsizetype nameEnd = text.indexOf(u'\t');
+            if (text.startsWith(u"IDS_") && nameEnd > 0)
+                text = text.mid(nameEnd + 1);
+            t.insert(id, Unescape(text));
         }
         return t;
     }();
@@ -75,6 +81,24 @@ QString LoadText(int id)
 bool HasText(int id)
 {
     return Table().contains(id);
+}
+
+QString FillPlaceholders(const QString& text, const QStringList& args)
+{
+    QString out;
+    out.reserve(text.size());
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool placeholder =
+            text[i] == u'%' && i + 1 < text.size() && (text[i + 1] == u's' || text[i + 1] == u'd');
+        if (placeholder && next < args.size()) {
+            out += args[next++];
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
 
 }  // namespace sonvelle
