@@ -31,7 +31,7 @@ std::vector<ListedFile> ListRecordingFiles(const QString& folder)
         if (::fstatat(dirFd, item->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
             continue;
         const QByteArray bytes(item->d_name, qsizetype(length));
-        QStringDecoder utf8(QStringDecoder::Utf8);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         const QString fileName = utf8(bytes);
         const qsizetype nameBytes = qsizetype(length) - 4;
         if (utf8.hasError() || HasForbiddenNameCharacter(fileName) || nameBytes > kMaxListedNameBytes) {
