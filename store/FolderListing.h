@@ -14,7 +14,12 @@ struct ListedFile {
     std::int64_t size = 0;
 };
 
-// Regular files whose name ends in ".mp3" (case-sensitive), in directory order.
+// Regular files whose name ends in ".mp3" in any case, in directory order.
+// A name that could not be a recording's (not UTF-8, a character the naming
+// rules forbid, longer than the index keeps) is left out with a log line.
 std::vector<ListedFile> ListRecordingFiles(const QString& folder);
+
+// The longest name, in UTF-8 bytes, that the index can keep whole.
+constexpr int kMaxListedNameBytes = 260;
 
 }  // namespace sonvelle

@@ -1,7 +1,5 @@
 #include "store/Id3Frame.h"
 
-#include "store/StoredText.h"
-
 #include <limits>
 
 namespace sonvelle {
@@ -25,26 +23,14 @@ std::int32_t AsciiToInt(const QByteArray& text)
 
 void CId3Frame::SetText(const QString& text)
 {
-    SetTextBytes(text.toUtf8());
-}
-
-void CId3Frame::SetTextBytes(const QByteArray& bytes)
-{
-    const qsizetype zero = bytes.indexOf('\0');
-    m_text = zero < 0 ? bytes : bytes.left(zero);
+    const qsizetype zero = text.indexOf(QChar(0));
+    m_text = zero < 0 ? text : text.left(zero);
     m_hasText = true;
-}
-
-QString CId3Frame::GetText() const
-{
-    if (!m_hasText)
-        return {};
-    return DecodeStoredText(m_text);
 }
 
 std::int32_t CId3Frame::GetNumber() const
 {
-    return m_hasText ? AsciiToInt(m_text) : 0;
+    return m_hasText ? AsciiToInt(m_text.toLatin1()) : 0;
 }
 
 COleDateTime CId3Frame::GetTime() const
@@ -58,9 +44,9 @@ COleDateTime CId3Frame::GetTime() const
         out.SetStatus(COleDateTime::invalid);
         return out;
     }
-    const int hours = AsciiToInt(m_text.left(2));
-    const int minutes = AsciiToInt(m_text.mid(3, 2));
-    const int seconds = AsciiToInt(m_text.right(2));
+    const int hours = AsciiToInt(m_text.left(2).toLatin1());
+    const int minutes = AsciiToInt(m_text.mid(3, 2).toLatin1());
+    const int seconds = AsciiToInt(m_text.right(2).toLatin1());
     out.SetTime(hours, minutes, seconds);
     return out;
 }

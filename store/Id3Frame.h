@@ -19,14 +19,10 @@ public:
     const QByteArray& Identifier() const { return m_identifier; }
     void SetIdentifier(const QByteArray& identifier) { m_identifier = identifier; }
 
-    // Texts are stored as UTF-8 bytes.
+    // The text up to its first zero character, if any.
     void SetText(const QString& text);
-    // Raw bytes, cut at the first zero byte.
-    void SetTextBytes(const QByteArray& bytes);
     bool HasText() const { return m_hasText; }
-    QString GetText() const;
-    const QByteArray& TextBytes() const { return m_text; }
-    std::uint32_t Length() const { return static_cast<std::uint32_t>(m_text.size()); }
+    QString GetText() const { return m_text; }
 
     // Leading decimal digits, as atoi reads them; 0 without text.
     std::int32_t GetNumber() const;
@@ -39,7 +35,7 @@ public:
 
 private:
     QByteArray m_identifier;
-    QByteArray m_text;
+    QString m_text;
     bool m_hasText = false;
 };
 

@@ -1,10 +1,15 @@
 #include "store/Id3Tag.h"
 
 #include "resources/StringTable.h"
+#include "store/StoredText.h"
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <iterator>
+#include <sys/stat.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -21,6 +26,27 @@ std::uint32_t BigEndian32(const char* p)
 void AppendBigEndian32(QByteArray& out, std::uint32_t v)
 {
     out.append(char(v >> 24)).append(char(v >> 16)).append(char(v >> 8)).append(char(v));
+}
+
+// The text a frame body carries. "COMM" of our own layout, and of other
+// programs in ISO-8859-1 or UTF-8, starts 5 bytes in; in UTF-16 the
+// description is skipped by its terminator.
+QString FrameTextOf(const QByteArray& identifier, const char* body, qint64 size)
+{
+    if (size <= 0)
+        return {};
+    const auto encoding = static_cast<unsigned char>(body[0]);
+    if (identifier != "COMM")
+        return DecodeFrameText(encoding, body + 1, size - 1);
+    if (size < 4)
+        return DecodeFrameText(encoding, body + 1, size - 1);
+    if (encoding == kUtf16 || encoding == kUtf16BigEndian) {
+        qsizetype description = 0;
+        DecodeFrameText(encoding, body + 4, size - 4, &description);
+        return DecodeFrameText(encoding, body + 4 + description, size - 4 - description);
+    }
+    const qint64 start = std::min<qint64>(5, size);
+    return DecodeFrameText(encoding, body + start, size - start);
 }
 
 bool SyncFolder(const QString& folder)
@@ -45,7 +71,7 @@ bool CId3Tag::Open(const QString& path)
     m_file.close();
     m_path = path;
     m_file.setFileName(path);
-    return m_file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly);
+    return m_file.open(QIODevice::ReadOnly | QIODevice::ExistingOnly);
 }
 
 void CId3Tag::Close()
@@ -76,31 +102,68 @@ int CId3Tag::ReadHeader(unsigned char buffer[kHeaderSize], std::uint32_t& size, 
     return 1;
 }
 
+int CId3Tag::LocateTag(QFile& file, QByteArray* frames, qint64& audioStart)
+{
+    unsigned char header[kHeaderSize];
+    std::uint32_t declared = 0;
+    const int headerResult = ReadHeader(header, declared, &file);
+    if (headerResult != 1)
+        return headerResult;
+    const qint64 fileSize = file.size();
+    // A declared size beyond the end of the file is a short read: never allocate for it.
+    if (qint64(declared) > fileSize)
+        return -1;
+    // Enough for either reading of the size: ours counts the header, the published rule does not.
+    const qint64 span = std::min<qint64>(declared, fileSize - kHeaderSize);
+    const QByteArray region = file.read(span);
+    if (region.size() != span)
+        return -1;
+
+    const qint64 oursEnd = qint64(declared) - kHeaderSize;
+    qint64 pos = 0;
+    bool boundaryAtOurs = false;
+    for (;;) {
+        if (pos == oursEnd)
+            boundaryAtOurs = true;
+        if (pos + kHeaderSize > span || region[pos] == '\0')
+            break;
+        const qint64 body = BigEndian32(region.constData() + pos + 4);
+        if (pos + kHeaderSize + body > span)
+            break;
+        pos += kHeaderSize + body;
+    }
+    bool published = false;
+    if (!boundaryAtOurs && span == qint64(declared) && pos <= span) {
+        // The frames, then nothing but padding, fill the size as the published rule reads it.
+        published = true;
+        for (qint64 i = pos; i < span && published; ++i)
+            published = region[i] == '\0';
+    }
+    audioStart = published ? qint64(declared) + kHeaderSize : qint64(declared);
+    if (frames)
+        *frames = region.left(audioStart - kHeaderSize);
+    return 1;
+}
+
 int CId3Tag::Read()
 {
     m_frames.clear();
-    unsigned char header[kHeaderSize];
-    std::uint32_t size = 0;
-    const int headerResult = ReadHeader(header, size);
-    if (headerResult != 1)
-        return headerResult;
+    QByteArray bytes;
+    qint64 audioStart = 0;
+    const int located = LocateTag(m_file, &bytes, audioStart);
+    if (located != 1)
+        return located;
+    m_tagSize = static_cast<std::uint32_t>(audioStart);
 
     const qint64 fileSize = m_file.size();
-    const qint64 length = qint64(size) - kHeaderSize;
-    // A declared size beyond the end of the file is a short read: never allocate for it.
-    if (qint64(size) > fileSize)
-        return -1;
-    if (length == 0)
-        return 1;
-    const QByteArray bytes = m_file.read(length);
-    if (bytes.size() != length)
-        return -1;
-
+    const qint64 length = bytes.size();
     const char* data = bytes.constData();
     qint64 pos = 0;
-    while (pos < length) {
+    std::vector<std::unique_ptr<CId3Frame>> inFileOrder;
+    while (pos < length && inFileOrder.size() < kMaxFrames) {
         qint64 remaining = length - pos;
-        if (remaining < 4)
+        // Zero bytes where an identifier would stand: padding, the end of the frames.
+        if (remaining < 4 || data[pos] == '\0')
             break;
         QByteArray identifier(data + pos, 4);
         const qsizetype zero = identifier.indexOf('\0');
@@ -119,14 +182,14 @@ int CId3Tag::Read()
         remaining -= 6;
         if (qint64(bodySize) > remaining)
             break;
-        const QByteArray body(data + pos, qsizetype(bodySize));
+        const char* body = data + pos;
         pos += bodySize;
-        qsizetype textStart = identifier == "COMM" && bodySize >= 4 ? 5 : 1;
-        textStart = std::min<qsizetype>(textStart, body.size());
         auto frame = std::make_unique<CId3Frame>(identifier);
-        frame->SetTextBytes(body.mid(textStart));
-        m_frames.insert(m_frames.begin(), std::move(frame));
+        frame->SetText(FrameTextOf(identifier, body, bodySize));
+        inFileOrder.push_back(std::move(frame));
     }
+    // The list holds the frames in reverse file order: a later duplicate is the one found.
+    m_frames.assign(std::make_move_iterator(inFileOrder.rbegin()), std::make_move_iterator(inFileOrder.rend()));
     return 1;
 }
 
@@ -181,13 +244,19 @@ QByteArray CId3Tag::SynchsafeBytes(std::uint32_t size)
 QByteArray CId3Tag::SerializeFrame(const CId3Frame& frame)
 {
     const bool comment = frame.Identifier() == "COMM";
+    const unsigned char encoding = FrameEncodingFor(frame.GetText());
+    QByteArray body(1, char(encoding));
+    if (comment) {
+        body.append(3, '\0');  // empty language
+        // The empty description: its terminator, after a byte order mark in UTF-16.
+        body.append(encoding == kLatin1 ? QByteArray(1, '\0') : QByteArray("\xFF\xFE\0\0", 4));
+    }
+    body.append(EncodeFrameText(frame.GetText(), encoding));
     QByteArray out = frame.Identifier().left(4);
     out.append(4 - out.size(), '\0');
-    AppendBigEndian32(out, frame.Length() + (comment ? 5 : 1));
-    out.append(3, '\0');  // two flag bytes, the encoding byte
-    if (comment)
-        out.append(4, '\0');  // empty language, empty description's terminator
-    out.append(frame.TextBytes());
+    AppendBigEndian32(out, static_cast<std::uint32_t>(body.size()));
+    out.append(2, '\0');  // flags
+    out.append(body);
     return out;
 }
 
@@ -207,13 +276,18 @@ bool CId3Tag::WriteSize(QFile& out, std::uint32_t size)
 
 bool CId3Tag::CopyAudio(QFile& out)
 {
-    unsigned char header[kHeaderSize];
-    std::uint32_t oldSize = 0;
-    const int headerResult = ReadHeader(header, oldSize, &m_file);
-    if (headerResult < 0 && m_file.size() >= kHeaderSize)
-        return false;
-    // A header that claims more than the file holds is no tag: keep every byte.
-    qint64 audioStart = headerResult == 1 && qint64(oldSize) <= m_file.size() ? oldSize : 0;
+    qint64 audioStart = 0;
+    const int located = LocateTag(m_file, nullptr, audioStart);
+    if (located < 0) {
+        // Too short for a header, or a header that claims more than the file holds: no tag, every byte is audio.
+        unsigned char header[kHeaderSize];
+        std::uint32_t ignored = 0;
+        if (ReadHeader(header, ignored, &m_file) < 0 && m_file.size() >= kHeaderSize)
+            return false;
+        audioStart = 0;
+    } else if (located == 0) {
+        audioStart = 0;
+    }
     if (!m_file.seek(audioStart))
         return false;
     QByteArray chunk;
@@ -233,16 +307,35 @@ bool CId3Tag::Write()
 {
     if (!m_file.isOpen())
         return false;
+    const QByteArray path = QFile::encodeName(m_path);
+    // A recording the user may not write keeps its tag, as it would keep its bytes.
+    struct stat recording;
+    if (::access(path.constData(), W_OK) != 0 || ::fstat(m_file.handle(), &recording) != 0)
+        return false;
+
     const QString folder = m_path.left(m_path.lastIndexOf(QLatin1Char('/')) + 1);
     const QString tempPath = folder + LoadText(124);
-    QFile::remove(tempPath);
-
-    QFile out(tempPath);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    const QByteArray temp = QFile::encodeName(tempPath);
+    // unlink removes a symbolic link itself; the new file is made afresh and never through a link.
+    ::unlink(temp.constData());
+    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
         return false;
+    // Readable by others only when the recording was: set before any audio reaches the file.
+    if (::fchmod(fd, recording.st_mode & 07777) != 0) {
+        ::close(fd);
+        ::unlink(temp.constData());
+        return false;
+    }
+    QFile out;
+    if (!out.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        ::unlink(temp.constData());
+        return false;
+    }
     auto fail = [&]() {
         out.close();
-        QFile::remove(tempPath);
+        ::unlink(temp.constData());
         return false;
     };
 
@@ -260,24 +353,21 @@ bool CId3Tag::Write()
         return fail();
     if (!CopyAudio(out))
         return fail();
-    out.setPermissions(m_file.permissions());
     if (!out.flush() || ::fsync(out.handle()) != 0)
         return fail();
     out.close();
 
     // The old file stays whole until the complete new one takes its name.
     m_file.close();
-    if (std::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(m_path).constData()) != 0) {
-        QFile::remove(tempPath);
+    if (std::rename(temp.constData(), path.constData()) != 0) {
+        ::unlink(temp.constData());
         Open(m_path);
         return false;
     }
     SyncFolder(folder);
     if (!Open(m_path))
         return false;
-    unsigned char check[kHeaderSize];
-    std::uint32_t newSize = 0;
-    ReadHeader(check, newSize);
+    m_tagSize = static_cast<std::uint32_t>(total);
     return true;
 }
 

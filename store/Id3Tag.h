@@ -1,7 +1,9 @@
 #pragma once
 // The tag in front of a recording's audio: ID3v2.3 text frames, except that
 // the size in the header counts the 10 header bytes too and "COMM" frames
-// carry an empty language and description. Stored files rely on both.
+// carry an empty language and description. Stored files rely on both. Tags
+// of other programs, whose size leaves the header out, are told apart by
+// where their frames end, so that their audio is kept exact.
 
 #include "store/Id3Frame.h"
 
@@ -18,13 +20,15 @@ class CId3Tag {
 public:
     static constexpr int kHeaderSize = 10;
     static constexpr qint64 kCopyChunk = 0x100000;
+    // More frames than any recording carries; the rest of a larger tag is ignored.
+    static constexpr std::size_t kMaxFrames = 4096;
 
     CId3Tag() = default;
     virtual ~CId3Tag();
     CId3Tag(const CId3Tag&) = delete;
     CId3Tag& operator=(const CId3Tag&) = delete;
 
-    // Opens an existing file for reading and writing.
+    // Opens an existing file for reading; only Write needs write access.
     bool Open(const QString& path);
     void Close();
     bool IsOpen() const { return m_file.isOpen(); }
@@ -36,9 +40,11 @@ public:
     // 1 parsed (maybe without frames), 0 not a tag or a frame size that cannot be right, -1 read error.
     int Read();
     // Puts the current frames in front of the audio. The recording is
-    // replaced only by a complete new file; on failure it is untouched.
+    // replaced only by a complete new file; on failure, and for a file the
+    // user may not write, it is untouched.
     bool Write();
 
+    // Where the audio begins, after Read or Write.
     std::uint32_t TagSize() const { return m_tagSize; }
 
     // Frames in list order: parsed frames in reverse file order, then new ones.
@@ -55,6 +61,9 @@ public:
     static QByteArray SynchsafeBytes(std::uint32_t size);
 
 private:
+    // The frame bytes after the header and the offset of the audio: 1, or
+    // ReadHeader's 0 / -1 (also -1 for a size beyond the end of the file).
+    int LocateTag(QFile& file, QByteArray* frames, qint64& audioStart);
     bool WriteFrame(QFile& out, const CId3Frame& frame, std::uint32_t& written);
     bool WriteSize(QFile& out, std::uint32_t size);
     bool CopyAudio(QFile& out);

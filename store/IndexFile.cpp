@@ -4,11 +4,14 @@
 #include "store/RecordingEntry.h"
 #include "store/StoredText.h"
 
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -50,9 +53,19 @@ bool CIndexFile::Open(const QString& path)
     Close();
     DropCache();
     m_path = path;
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::ReadWrite))
+    const QByteArray name = QFile::encodeName(path);
+    // Made for the owner only, whatever the umask; an existing file is taken as it is.
+    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::fchmod(fd, 0600);
+    else if (errno == EEXIST)
+        fd = ::open(name.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
         return false;
+    if (!m_file.open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
     if (!Lock()) {
         m_file.close();
         return false;
@@ -125,7 +138,8 @@ bool CIndexFile::ReadRecord(CRecordingEntry& entry)
     char marker[kMarkerSize];
     const qint64 afterNotes = m_readPos;
     const qint64 markerGot = CachedRead(marker, kMarkerSize);
-    if (markerGot == kMarkerSize && std::memcmp(marker, kOperatorMarker, kMarkerSize) == 0) {
+    if (markerGot == kMarkerSize && std::memcmp(marker, kOperatorMarker, kMarkerSize) == 0 &&
+        !NameRecordFollows(afterNotes)) {
         char field[kTextField];
         if (CachedRead(field, kTextField) != kTextField) {
             TruncateAt(start);
@@ -137,6 +151,26 @@ bool CIndexFile::ReadRecord(CRecordingEntry& entry)
     }
     entry.m_bFound = false;
     return m_file.seek(m_readPos);
+}
+
+bool CIndexFile::NameRecordFollows(qint64 offset)
+{
+    // An older index may hold a record whose name begins with the marker. Its
+    // flag bytes stand where an operator field holds its 250th text byte and
+    // where the next record holds its 7th name byte.
+    char probe[kBaseRecord];
+    const qint64 saved = m_readPos;
+    m_readPos = offset;
+    const qint64 got = CachedRead(probe, kBaseRecord);
+    m_readPos = saved;
+    auto flag = [](char c) { return c == '0' || c == '1'; };
+    return got == kBaseRecord && flag(probe[260]) && flag(probe[277]);
+}
+
+bool CIndexFile::MayBeCut(const QString& text)
+{
+    // A field cut short ends within the last bytes of one character of its end.
+    return text.toUtf8().size() > kTextField - 4;
 }
 
 QByteArray CIndexFile::FixedField(const QString& text)
@@ -200,9 +234,6 @@ bool CIndexFile::RewriteRecord(CRecordingEntry& entry)
 
 bool CIndexFile::Compact(const std::vector<CRecordingEntry*>& entries)
 {
-    QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
     std::vector<std::uint32_t> offsets;
     offsets.reserve(entries.size());
     QByteArray all;
@@ -210,16 +241,35 @@ bool CIndexFile::Compact(const std::vector<CRecordingEntry*>& entries)
         offsets.push_back(static_cast<std::uint32_t>(all.size()));
         all += EncodeRecord(*entry);
     }
-    if (out.write(all) != all.size() || !out.commit())
+    const int slash = int(m_path.lastIndexOf(QLatin1Char('/')));
+    QByteArray temp = QFile::encodeName(m_path.left(slash + 1) + QStringLiteral(".Index.txt.XXXXXX"));
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
         return false;
+    QFile out;
+    bool ok = ::fchmod(fd, 0600) == 0 && out.open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle) &&
+              out.write(all) == all.size() && out.flush() && ::fsync(fd) == 0 &&
+              ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    // The new file is locked before it takes the name, and its handle is the one kept:
+    // there is no reopening that could fail once the old file is gone.
+    ok = ok && std::rename(temp.constData(), QFile::encodeName(m_path).constData()) == 0;
+    if (!ok) {
+        if (out.isOpen())
+            out.close();
+        else
+            ::close(fd);
+        ::unlink(temp.constData());
+        return false;
+    }
     for (std::size_t i = 0; i < entries.size(); ++i)
         entries[i]->m_dwIndexOffset = offsets[i];
-    // The name now belongs to the new file; hold that one, locked, from here on.
     DropCache();
     m_file.close();
-    m_file.setFileName(m_path);
-    if (!m_file.open(QIODevice::ReadWrite) || !Lock()) {
-        m_file.close();
+    const int kept = ::dup(fd);
+    out.close();
+    if (kept < 0 || !m_file.open(kept, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
+        if (kept >= 0)
+            ::close(kept);
         return false;
     }
     return SeekEnd();

@@ -52,10 +52,14 @@ public:
     bool Compact(const std::vector<CRecordingEntry*>& entries);
 
     static QByteArray EncodeRecord(const CRecordingEntry& entry);
+    // The text fills its field, so the field may hold only its beginning.
+    static bool MayBeCut(const QString& text);
     static QByteArray FixedField(const QString& text);
 
 private:
     bool Lock();
+    // The bytes at offset form a name record rather than an operator field.
+    bool NameRecordFollows(qint64 offset);
     // Length of the record stored at offset, judged as the reader judges it.
     qint64 StoredRecordLength(qint64 offset);
     bool TruncateAt(qint64 offset);

@@ -170,12 +170,22 @@ void CRecordingInfoEditor::OnSaveButton()
             }
         }
     }
+    const QString oldNotes = entry->m_strNotes;
+    const std::int32_t oldState = entry->GetState();
     if (!entry->IsInUse())
         entry->SetState(kStateTagPending);
     entry->m_strName = name;
     entry->m_strNotes = notes;
     m_view.RewriteRow(oldName, *entry);
     m_list.SavePending(m_progress);
+    if (!entry->IsInUse() && name == oldName && entry->GetState() == kStateTagPending) {
+        // The file would not take the new tag (a read-only recording): file and entry stay as they were.
+        entry->m_strNotes = oldNotes;
+        entry->SetState(oldState);
+        m_view.RewriteRow(oldName, *entry);
+        if (entry == m_current)
+            ResetFields();
+    }
     m_view.EnableSaveButton(false);
 }
 

@@ -1,5 +1,6 @@
 #include "store/RecordingList.h"
 
+#include "platform/FileOps.h"
 #include "platform/Log.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
@@ -42,6 +43,37 @@ QString WithoutExtension(const QString& fileName)
 {
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? fileName : fileName.left(dot);
+}
+
+QString WithoutTrailingSpace(const QString& text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).isSpace())
+        --end;
+    return text.left(end);
+}
+
+// Names match ignoring case and the trailing blanks the index cannot keep.
+QString NameKey(const QString& name)
+{
+    return WithoutTrailingSpace(name).toCaseFolded();
+}
+
+// A recording's file is always folder + name + ".mp3": one with the
+// extension in another case is renamed so. Empty when that cannot be done.
+QString WithLowerCaseExtension(const QString& folder, const QString& fileName)
+{
+    const QString extension = LoadText(20);
+    if (fileName.endsWith(extension))
+        return fileName;
+    const QString lower = fileName.left(fileName.size() - extension.size()) + extension;
+    const FileError error = MoveFileNoReplace(folder + fileName, folder + lower);
+    if (error != FileError::None) {
+        WriteLog(QStringLiteral("File ignorato, impossibile rinominarlo in %1").arg(folder + lower));
+        return {};
+    }
+    WriteLog(QStringLiteral("File %1 rinominato in %2").arg(folder + fileName, folder + lower));
+    return lower;
 }
 
 // A total order even for a damaged value read from the index.
@@ -100,6 +132,20 @@ double CRecordingList::MeasureDays(const QString& path)
     return COleDateTime::FromSeconds(seconds < 0 ? 0.0 : seconds).Value();
 }
 
+void CRecordingList::CompleteCutTexts(CRecordingEntry& entry)
+{
+    if (!CIndexFile::MayBeCut(entry.m_strNotes) && !CIndexFile::MayBeCut(entry.m_strOperator))
+        return;
+    CId3Tag tag;
+    if (!tag.Open(entry.FilePath()) || tag.Read() != 1)
+        return;
+    CId3Frame frame;
+    if (tag.GetFrame("COMM", frame))
+        entry.m_strNotes = frame.GetText();
+    if (tag.GetFrame("TALB", frame))
+        entry.m_strOperator = frame.GetText();
+}
+
 bool CRecordingList::IndexDisabled() const
 {
     CRegKey key;
@@ -119,10 +165,17 @@ bool CRecordingList::Load(const QString& folder)
 
     QElapsedTimer timer;
     timer.start();
+    const std::size_t before = m_entries.size();
     if (!LoadFromIndex(target) || !m_index.IsOpen()) {
         WriteLog(QStringLiteral("Impossibile aprire/creare il file di indice..."));
-        for (const ListedFile& file : ListRecordingFiles(target))
-            AddFileEntry(target + file.fileName, target);
+        // What the index gave before it was lost is listed again from the folder: once.
+        m_entries.erase(m_entries.begin() + std::ptrdiff_t(std::min(before, m_entries.size())), m_entries.end());
+        InvalidateNames();
+        for (const ListedFile& file : ListRecordingFiles(target)) {
+            const QString fileName = WithLowerCaseExtension(target, file.fileName);
+            if (!fileName.isEmpty())
+                AddFileEntry(target + fileName, target);
+        }
     }
     WriteLog(QStringLiteral("Tempo Carica Lista = %1").arg(timer.elapsed()));
     return true;
@@ -155,11 +208,14 @@ bool CRecordingList::LoadFromIndex(const QString& folder)
 
     std::size_t matched = 0;
     for (const ListedFile& file : ListRecordingFiles(folder)) {
-        const QString path = folder + file.fileName;
-        const QString name = WithoutExtension(file.fileName);
+        const QString fileName = WithLowerCaseExtension(folder, file.fileName);
+        if (fileName.isEmpty())
+            continue;
+        const QString path = folder + fileName;
+        const QString name = WithoutExtension(fileName);
         if (MarkFound(name, true, FileSize32(file.size))) {
             ++matched;
-            const auto& sameFolded = m_names[name.toCaseFolded()];
+            const auto& sameFolded = m_names[NameKey(name)];
             if (sameFolded.size() == 1 && sameFolded.front()->m_strName == name)
                 continue;
             // The file's own spelling wins over a record that differs in case only,
@@ -174,9 +230,13 @@ bool CRecordingList::LoadFromIndex(const QString& folder)
                     entry = candidate;
             }
             if (entry && FindByName(name) == nullptr) {
+                // Trailing blanks are lost in the index's padding: the record is right as it stands.
+                const bool onlyBlanks = entry->m_strName == WithoutTrailingSpace(name);
                 entry->m_strName = name;
-                entry->SetState(kStateTagPending);
-                m_index.RewriteRecord(*entry);
+                if (!onlyBlanks) {
+                    entry->SetState(kStateTagPending);
+                    m_index.RewriteRecord(*entry);
+                }
                 InvalidateNames();
             }
             continue;
@@ -198,6 +258,11 @@ bool CRecordingList::LoadFromIndex(const QString& folder)
             }
         }
         InvalidateNames();
+    }
+
+    for (const auto& entry : m_entries) {
+        if (entry->m_bFound && entry->m_nIndexState != kIndexAddedByScan)
+            CompleteCutTexts(*entry);
     }
 
     if (deleted > 10) {
@@ -222,7 +287,7 @@ CRecordingEntry* CRecordingList::AddFileEntry(const QString& path, const QString
     CRecordingEntry* raw = entry.get();
     m_entries.push_back(std::move(entry));
     if (m_namesValid)
-        m_names[raw->m_strName.toCaseFolded()].push_back(raw);
+        m_names[NameKey(raw->m_strName)].push_back(raw);
     return raw;
 }
 
@@ -231,7 +296,7 @@ void CRecordingList::RebuildNames()
     m_names.clear();
     m_names.reserve(static_cast<qsizetype>(m_entries.size()));
     for (const auto& entry : m_entries)
-        m_names[entry->m_strName.toCaseFolded()].push_back(entry.get());
+        m_names[NameKey(entry->m_strName)].push_back(entry.get());
     m_namesValid = true;
 }
 
@@ -239,7 +304,7 @@ bool CRecordingList::MarkFound(const QString& name, bool mark, std::uint32_t siz
 {
     if (!m_namesValid)
         RebuildNames();
-    const auto it = m_names.constFind(name.toCaseFolded());
+    const auto it = m_names.constFind(NameKey(name));
     if (it == m_names.cend())
         return false;
     CRecordingEntry* found = nullptr;
@@ -389,11 +454,12 @@ bool CRecordingList::SavePending(ISaveProgress* progress)
     for (const auto& entry : m_entries) {
         if (entry->GetState() != kStateTagPending)
             continue;
-        if (!WriteEntryTags(*entry))
-            allWritten = false;
+        // A tag that could not be written leaves the record as it was, matching the file.
+        const bool written = WriteEntryTags(*entry);
+        allWritten = allWritten && written;
         if (showProgress)
             progress->Step();
-        if (m_index.IsOpen())
+        if (written && m_index.IsOpen())
             m_index.RewriteRecord(*entry);
     }
     if (showProgress)
@@ -491,7 +557,7 @@ bool CRecordingList::ReadEntryTags(const QString& path, CRecordingEntry& entry, 
         fix("TIT2", entry.m_strName);
 
     const int year = lookup("TYER").second.GetNumber();
-    const QByteArray dayMonth = lookup("TDAT").second.TextBytes();
+    const QByteArray dayMonth = lookup("TDAT").second.GetText().toLatin1();
     COleDateTime date;
     if (!date.SetDate(year, AsciiToInt(dayMonth.right(2)), AsciiToInt(dayMonth.left(2)))) {
         // Today at midnight: the tag's time of day is added below, as for a valid date.

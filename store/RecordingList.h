@@ -105,6 +105,8 @@ public:
 
 private:
     bool IndexDisabled() const;
+    // Notes or operator that fill their index field are taken whole from the tag.
+    static void CompleteCutTexts(CRecordingEntry& entry);
     double MeasureDays(const QString& path);
     void InvalidateNames() { m_namesValid = false; }
     void RebuildNames();
@@ -115,7 +117,7 @@ private:
     EntryList m_entries;
     IDurationMeter* m_meter = nullptr;
 
-    // Case-folded name -> entries in list order, for matching the folder to the index.
+    // Case-folded name without trailing blanks -> entries in list order, for matching the folder to the index.
     QHash<QString, std::vector<CRecordingEntry*>> m_names;
     bool m_namesValid = false;
 };

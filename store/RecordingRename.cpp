@@ -34,14 +34,25 @@ bool FolderHoldsNameIgnoringCase(const QString& folder, const QString& fileName,
     return false;
 }
 
-FileError RenameRecordingFile(const QString& fromPath, const QString& folder, const QString& name)
+FileError RenameRecordingFile(const QString& fromPath, const QString& folder, const QString& name, QString* reason)
 {
+    auto refuse = [reason](FileError error, int code) {
+        if (reason)
+            *reason = QString::fromLocal8Bit(std::strerror(code));
+        return error;
+    };
     const QString fileName = name + kMp3;
+    // Refused before the system is asked: the wording is the one it gives for such a name or target.
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || HasForbiddenNameCharacter(fileName))
-        return FileError::BadPath;
+        return refuse(FileError::BadPath, EINVAL);
     if (FolderHoldsNameIgnoringCase(folder, fileName, fromPath))
-        return FileError::AccessDenied;
-    return MoveFileNoReplace(fromPath, folder + fileName);
+        return refuse(FileError::AccessDenied, EEXIST);
+    errno = 0;
+    const FileError error = MoveFileNoReplace(fromPath, folder + fileName);
+    const int code = errno;
+    if (error != FileError::None && reason)
+        *reason = code != 0 ? QString::fromLocal8Bit(std::strerror(code)) : QString();
+    return error;
 }
 
 int RenameFailureTextId(FileError error)
@@ -58,28 +69,6 @@ int RenameFailureTextId(FileError error)
         break;
     }
     return 73;
-}
-
-QString FileErrorText(FileError error)
-{
-    int code = 0;
-    switch (error) {
-    case FileError::None:
-        return QString::fromLocal8Bit(std::strerror(0));
-    case FileError::AccessDenied:
-        code = EEXIST;
-        break;
-    case FileError::BadPath:
-        code = EINVAL;
-        break;
-    case FileError::NotFound:
-        code = ENOENT;
-        break;
-    case FileError::Other:
-        code = EIO;
-        break;
-    }
-    return QString::fromLocal8Bit(std::strerror(code));
 }
 
 }  // namespace sonvelle

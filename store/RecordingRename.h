@@ -12,8 +12,10 @@ namespace sonvelle {
 // two recordings the catalogue cannot tell apart), fails as AccessDenied. A
 // name with a slash, or a character forbidden in file names, fails as BadPath
 // before anything is touched. A name that differs from fromPath's only in
-// case is allowed (the file is the same recording).
-FileError RenameRecordingFile(const QString& fromPath, const QString& folder, const QString& name);
+// case is allowed (the file is the same recording). `reason`, when given,
+// receives the system's wording of the failure.
+FileError RenameRecordingFile(const QString& fromPath, const QString& folder, const QString& name,
+                              QString* reason = nullptr);
 
 // True when another file of folder than exceptPath is called fileName ignoring case.
 bool FolderHoldsNameIgnoringCase(const QString& folder, const QString& fileName,
@@ -22,8 +24,5 @@ bool FolderHoldsNameIgnoringCase(const QString& folder, const QString& fileName,
 // Text number for a failed rename: 17 when the target exists, 27 for a bad
 // path, 73 for anything else. None yields 0.
 int RenameFailureTextId(FileError error);
-
-// The system's wording of a failure, for the diagnostic log.
-QString FileErrorText(FileError error);
 
 }  // namespace sonvelle

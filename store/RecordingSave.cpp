@@ -30,11 +30,12 @@ bool ConfirmSaveRecording(CRecordingEntry& entry, const QString& folder, QString
         return false;
     }
     const QString from = RecordingFileOf(entry, recordingFile);
-    const FileError error = RenameRecordingFile(from, folder, name);
+    QString reason;
+    const FileError error = RenameRecordingFile(from, folder, name, &reason);
     if (error != FileError::None) {
         WriteLog(QStringLiteral("Salva registrazione su file %1 da rinominare %2, errore: ")
                      .arg(folder + name + LoadText(20), from) +
-                 FileErrorText(error));
+                 reason);
         MessageBox(LoadText(RenameFailureTextId(error)), PromptIcon::Stop);
         return false;
     }

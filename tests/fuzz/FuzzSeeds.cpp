@@ -36,6 +36,13 @@ QByteArray Record(const QByteArray& name, const QByteArray& notes, const QByteAr
     return r;
 }
 
+QByteArray Synchsafe(quint32 v)
+{
+    QByteArray b;
+    b.append(char((v >> 21) & 0x7f)).append(char((v >> 14) & 0x7f)).append(char((v >> 7) & 0x7f)).append(char(v & 0x7f));
+    return b;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -47,6 +54,7 @@ int main(int argc, char** argv)
     const QString root = QString::fromLocal8Bit(argv[1]) + "/";
     QDir().mkpath(root + "tag");
     QDir().mkpath(root + "index");
+    QDir().mkpath(root + "settings");
     bool ok = true;
     ok &= WriteBytes(root + "tag/full", TagBytes(FullFrames("Call 3", "notes", "Desk 2")) + FakeAudio(64));
     ok &= WriteBytes(root + "tag/empty", TagBytes({}) + FakeAudio(16));
@@ -55,6 +63,21 @@ int main(int argc, char** argv)
                               TextFrame("TIME", "23:59:58")));
     ok &= WriteBytes(root + "tag/oversize", TagBytes(TextFrame("TIT2", "x") + "TLEN" + Be32(1000)));
     ok &= WriteBytes(root + "tag/no-tag", FakeAudio(32));
+    // Large inputs: padding counted in our size, padding of the published rule, more frames than any recording.
+    const QByteArray frames = TextFrame("TIT2", "Padded") + CommentFrame("n");
+    ok &= WriteBytes(root + "tag/padding-1MiB", TagBytes(frames + QByteArray(1 << 20, '\0')) + FakeAudio(64));
+    const QByteArray padding(16 * 1024 * 1024 - 256, '\0');
+    const QByteArray published = TagBytes(frames + padding);
+    ok &= WriteBytes(root + "tag/padding-16MiB-published",
+                     published.left(6) + Synchsafe(quint32(frames.size() + padding.size())) + frames + padding + FakeAudio(64));
+    QByteArray many;
+    for (int i = 0; i < 100000; ++i)
+        many += RawFrame("TXXX", QByteArray(1, '\0'));
+    ok &= WriteBytes(root + "tag/many-frames", TagBytes(many) + FakeAudio(64));
+    ok &= WriteBytes(root + "tag/utf16", TagBytes(RawFrame("TIT2", QByteArray("\x01\xFF\xFEM\0\xFC\0", 7)) +
+                                                 RawFrame("COMM", QByteArray("\x01eng\xFF\xFE\0\0\xFF\xFEn\0", 12))));
+    ok &= WriteBytes(root + "settings/values", "# settings\nDisableIndex\t1\nOperatore\tDesk\\t2\\n\\\\x\n");
+    ok &= WriteBytes(root + "settings/corrupt", "Operatore\tbad\\q\n");
     ok &= WriteBytes(root + "index/one", Record("Call 3", "notes", {}));
     ok &= WriteBytes(root + "index/operator", Record("Desk call", "a\r\nb", "Desk 2") + Record("x", "", {}, '1'));
     ok &= WriteBytes(root + "index/partial", Record("Call 3", "n", {}) + Record("cut", "n", "op").left(300));

@@ -1,0 +1,300 @@
+// Files the store did not make, or made under conditions it does not control:
+// read-only recordings, foreign tags, hostile names, long texts, other users.
+#include "platform/Log.h"
+#include "platform/ProgramFolder.h"
+#include "store/Id3Tag.h"
+#include "store/IndexFile.h"
+#include "store/RecordingList.h"
+#include "tests/store/StoreFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace sonvelle;
+using namespace sonvelle::testing;
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+class Hostile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Others must reach the folders for the cases run as another user.
+        ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
+        m_home = m_dir.path() + "/home/";
+        m_folder = m_dir.path() + "/work/";
+        ASSERT_TRUE(QDir().mkpath(m_home) && QDir().mkpath(m_folder));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home + "config"));
+        SetProgramFolderForTesting(m_home);
+    }
+    void TearDown() override { SetProgramFolderForTesting({}); }
+
+    static void GiveToNobody(const QString& path)
+    {
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), kNobody, kNobody), 0);
+    }
+    static mode_t ModeOf(const QString& path)
+    {
+        struct stat st {};
+        ::lstat(QFile::encodeName(path).constData(), &st);
+        return st.st_mode & 07777;
+    }
+    // The catalogue as the unprivileged user sees it after the action; one line per recording.
+    QStringList AsNobody(const QStringList& action, const QString& umask = "022") const
+    {
+        QProcess probe;
+        probe.start("/bin/sh", QStringList{"-c",
+                                           "umask $0; exec setpriv --reuid=65534 --regid=65534 --clear-groups \"$@\"",
+                                           umask, STORE_PROBE, m_home} +
+                                   action);
+        probe.waitForFinished(30000);
+        EXPECT_EQ(probe.exitCode(), 0) << probe.readAllStandardError().toStdString();
+        return QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    }
+    QStringList Names(const CRecordingList& list) const
+    {
+        QStringList names;
+        for (const auto& e : list.Entries())
+            names << e->m_strName;
+        names.sort();
+        return names;
+    }
+    static QString Python()
+    {
+        return "/usr/bin/python3";
+    }
+    static QString Run(const QString& program, const QStringList& args)
+    {
+        QProcess p;
+        p.start(program, args);
+        p.waitForFinished(30000);
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+    QTemporaryDir m_dir;
+    QString m_home;
+    QString m_folder;
+};
+
+}  // namespace
+
+TEST_F(Hostile, ReadOnlyRecordingKeepsItsMetadataAndRefusesARewrite)
+{
+    GiveToNobody(m_home);
+    GiveToNobody(m_folder);
+    const QString path = MakeRecording(m_folder, "Locked", "keep me", "Desk 2", true);
+    GiveToNobody(path);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+    const QByteArray before = ReadBytes(path);
+    const QString asStored = "Locked|keep me|1|05/12/2006 10:11:12|Desk 2";
+
+    EXPECT_EQ(AsNobody({"list", m_folder}), QStringList{asStored});
+    EXPECT_EQ(AsNobody({"save", m_folder, "Locked", "new notes"}), (QStringList{"not saved", "Locked|new notes|1|05/12/2006 10:11:12|Desk 2"}));
+    // Neither the file nor the index took the notes that could not be written.
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(AsNobody({"list", m_folder}), QStringList{asStored});
+}
+
+TEST_F(Hostile, CompactionUnderAStrictUmaskListsEachRecordingOnce)
+{
+    for (int i = 0; i < 12; ++i)
+        MakeRecording(m_folder, QString("R%1").arg(i, 2, 10, QChar('0')));
+    {
+        CRecordingList list;
+        ASSERT_TRUE(list.Load(m_folder));
+    }
+    for (const QString& name : QDir(m_folder).entryList(QDir::Files))
+        GiveToNobody(m_folder + name);
+    GiveToNobody(m_folder);
+    GiveToNobody(m_home);
+    for (int i = 1; i < 12; ++i)
+        QFile::remove(m_folder + QString("R%1.mp3").arg(i, 2, 10, QChar('0')));
+
+    // 11 records without files: the index is rewritten, under a umask that leaves the owner read-only.
+    EXPECT_EQ(AsNobody({"list", m_folder}, "277"), QStringList{"R00||0|05/12/2006 10:11:12|"});
+    EXPECT_EQ(ReadBytes(m_folder + "Index.txt").size(), 538);
+    EXPECT_EQ(ModeOf(m_folder + "Index.txt"), 0600u);
+}
+
+TEST_F(Hostile, FilesTheStoreMakesAreTheOwnersOnly)
+{
+    const QString path = MakeRecording(m_folder, "Shared");
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    const QString victim = m_dir.path() + "/victim";
+    ASSERT_TRUE(WriteBytes(victim, "untouched"));
+    ASSERT_EQ(::symlink(QFile::encodeName(victim).constData(), QFile::encodeName(m_folder + "tagTemporary.dtm").constData()), 0);
+
+    const mode_t oldMask = ::umask(0);
+    CRecordingList list;
+    const bool loaded = list.Load(m_folder);
+    list.GetAt(0)->m_strNotes = "rewritten";
+    const bool written = CRecordingList::WriteEntryTags(*list.GetAt(0));
+    ::umask(oldMask);
+    ASSERT_TRUE(loaded && written);
+
+    EXPECT_EQ(ModeOf(m_folder + "Index.txt"), 0600u);
+    // The rewritten recording keeps the reach its owner gave it, and no link was followed.
+    EXPECT_EQ(ModeOf(path), 0640u);
+    EXPECT_EQ(ReadBytes(victim), "untouched");
+    EXPECT_FALSE(QFileInfo::exists(m_folder + "tagTemporary.dtm"));
+}
+
+TEST_F(Hostile, NotesLongerThanTheIndexFieldSurviveARestartAndARewrite)
+{
+    const QString notes = QString(150, 'n') + QString(100, QChar(0xe9)) + " end";  // 354 bytes of UTF-8
+    MakeRecording(m_folder, "Long", notes.toUtf8(), QByteArray(270, 'o'));
+    for (int run = 0; run < 2; ++run) {
+        CRecordingList list;
+        ASSERT_TRUE(list.Load(m_folder));
+        CRecordingEntry* e = list.GetAt(0);
+        EXPECT_EQ(e->m_strNotes, notes) << "run " << run;
+        EXPECT_EQ(e->m_strOperator, QString(270, 'o'));
+        e->SetState(kStateTagPending);
+        ASSERT_TRUE(list.SavePending());
+    }
+    CId3Tag tag;
+    ASSERT_TRUE(tag.Open(m_folder + "Long.mp3"));
+    ASSERT_EQ(tag.Read(), 1);
+    EXPECT_EQ(tag.FindFrame("COMM")->GetText(), notes);
+}
+
+TEST_F(Hostile, PaddingAndHugeFrameCountsEndTheFramesEarly)
+{
+    const QByteArray frames = TextFrame("TIT2", "Padded") + CommentFrame("n");
+    const QByteArray padding(1 << 20, '\0');
+    QByteArray tiny;
+    for (int i = 0; i < 20000; ++i)
+        tiny += RawFrame("TXXX", {});
+    const struct {
+        const char* what;
+        QByteArray file;
+        std::size_t frames;
+    } cases[] = {
+        {"padding counted in our size", TagBytes(frames + padding) + FakeAudio(), 2},
+        {"padding of another program", TagBytes(frames + padding).left(6) + CId3Tag::SynchsafeBytes(frames.size() + padding.size()) +
+                                           frames + padding + FakeAudio(), 2},
+        {"more frames than any recording", TagBytes(tiny) + FakeAudio(), CId3Tag::kMaxFrames},
+    };
+    for (const auto& c : cases) {
+        CId3Tag tag;
+        ASSERT_TRUE(WriteBytes(m_folder + "t.mp3", c.file));
+        ASSERT_TRUE(tag.Open(m_folder + "t.mp3"));
+        EXPECT_EQ(tag.Read(), 1) << c.what;
+        EXPECT_EQ(tag.Frames().size(), c.frames) << c.what;
+        EXPECT_EQ(c.file.mid(tag.TagSize()), FakeAudio()) << c.what;
+    }
+}
+
+TEST_F(Hostile, UnlistableNamesAreSkippedAndNoRecordAbsorbsAnother)
+{
+    MakeRecording(m_folder, "A");
+    MakeRecording(m_folder, "<operatore>x");
+    MakeRecording(m_folder, "a:b");
+    MakeRecording(m_folder, "Call ");
+    WriteBytes(m_folder + "Loud.MP3", TagBytes(FullFrames("Loud")) + FakeAudio());
+    const QByteArray badName = QFile::encodeName(m_folder + "bad").append("\xff.mp3");
+    const int bad = ::open(badName.constData(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(bad, 0);
+    ::close(bad);
+
+    for (int run = 0; run < 2; ++run) {
+        CRecordingList list;
+        ASSERT_TRUE(list.Load(m_folder));
+        EXPECT_EQ(Names(list), (QStringList{"A", "Call ", "Loud"})) << "run " << run;
+        for (const auto& e : list.Entries()) {
+            EXPECT_EQ(e->m_strOperator, "") << e->m_strName.toStdString();
+            EXPECT_TRUE(QFileInfo::exists(e->FilePath())) << e->m_strName.toStdString();
+        }
+        // One record each, never appended again.
+        EXPECT_EQ(ReadBytes(m_folder + "Index.txt").size(), 3 * 538);
+    }
+    const QString log = QString::fromUtf8(ReadBytes(LogFilePath()));
+    EXPECT_EQ(log.count("File ignorato, nome non ammesso"), 6);  // three names, two loads
+    EXPECT_TRUE(log.contains("rinominato in " + m_folder + "Loud.mp3"));
+    ::unlink(badName.constData());  // a name the temporary folder's clean-up cannot spell
+}
+
+TEST_F(Hostile, OlderIndexWithAMarkerNamedRecordKeepsBothRecords)
+{
+    CRecordingEntry a, marked;
+    a.m_strName = "A";
+    marked.m_strName = "<operatore>x";
+    ASSERT_TRUE(WriteBytes(m_folder + "Index.txt", CIndexFile::EncodeRecord(a) + CIndexFile::EncodeRecord(marked)));
+    CIndexFile index;
+    ASSERT_TRUE(index.Open(m_folder + "Index.txt"));
+    CRecordingEntry first, second;
+    ASSERT_TRUE(index.ReadRecord(first));
+    ASSERT_TRUE(index.ReadRecord(second));
+    EXPECT_EQ(first.m_strOperator, "");
+    EXPECT_EQ(second.m_strName, "<operatore>x");
+    EXPECT_EQ(second.m_dwIndexOffset, 538u);
+}
+
+TEST_F(Hostile, TextsOutsideIsoLatinReadBackInAStandardReader)
+{
+    const QString text = QString::fromUtf8("Café Ünï 日本");
+    WriteBytes(m_folder + text + ".mp3", FakeAudio());
+    CRecordingEntry entry;
+    entry.m_strFolder = m_folder;
+    entry.m_strName = text;
+    entry.m_strNotes = text;
+    ASSERT_TRUE(CRecordingList::WriteEntryTags(entry));
+
+    const QString shown = Run(Python(), {"-c",
+                                         "import sys; from mutagen.id3 import ID3; t = ID3(sys.argv[1]); "
+                                         "print(t['TIT2'].text[0]); print(t.getall('COMM')[0].text[0])",
+                                         entry.FilePath()});
+    EXPECT_EQ(shown, text + "\n" + text + "\n");
+    CRecordingList list;
+    CRecordingEntry again;
+    EXPECT_TRUE(list.ReadEntryTags(entry.FilePath(), again, m_folder, false));
+    EXPECT_EQ(again.m_strNotes, text);
+    EXPECT_EQ(ReadBytes(entry.FilePath()).mid(entry.GetTagSize()), FakeAudio());
+
+    // What ISO-8859-1 holds is written as before; UTF-8 of older files still reads.
+    CId3Frame latin("TIT2");
+    latin.SetText(QString::fromUtf8("Café"));
+    EXPECT_EQ(CId3Tag::SerializeFrame(latin), TextFrame("TIT2", "Caf\xE9"));
+    WriteBytes(m_folder + "Old.mp3", TagBytes(FullFrames("Old", text.toUtf8())) + FakeAudio());
+    EXPECT_TRUE(list.ReadEntryTags(m_folder + "Old.mp3", again, m_folder, false));
+    EXPECT_EQ(again.m_strNotes, text);
+}
+
+TEST_F(Hostile, TagsOfOtherProgramsKeepTheAudioExactThroughARewrite)
+{
+    const QByteArray audio = QByteArray("\xFF\xFB\x50\xC4", 4) + QByteArray(40, '\0') + FakeAudio(3000);
+    const QString byId3v2 = m_folder + "Tool.mp3";
+    const QString byMutagen = m_folder + QString::fromUtf8("Müller.mp3");
+    WriteBytes(byId3v2, audio);
+    WriteBytes(byMutagen, audio);
+    Run("id3v2", {"-2", "-t", "Tool", "-c", "from the tool", byId3v2});
+    Run(Python(), {"-c",
+                   "import sys; from mutagen.id3 import ID3, TIT2, COMM; t = ID3(); "
+                   "t.add(TIT2(encoding=1, text='Müller')); t.add(COMM(encoding=1, lang='eng', desc='', text='Grüße 日本')); "
+                   "t.save(sys.argv[1], v2_version=3)",
+                   byMutagen});
+    const struct {
+        QString path;
+        QString notes;
+    } cases[] = {{byId3v2, "from the tool"}, {byMutagen, QString::fromUtf8("Grüße 日本")}};
+    CRecordingList list;
+    for (const auto& c : cases) {
+        CRecordingEntry entry;
+        EXPECT_TRUE(list.ReadEntryTags(c.path, entry, m_folder, false)) << c.path.toStdString();
+        EXPECT_EQ(entry.m_strNotes, c.notes);
+        EXPECT_EQ(ReadBytes(c.path).mid(entry.GetTagSize()), audio) << c.path.toStdString();
+        ASSERT_TRUE(CRecordingList::WriteEntryTags(entry));
+        EXPECT_EQ(ReadBytes(c.path).mid(entry.GetTagSize()), audio) << c.path.toStdString();
+        CRecordingEntry again;
+        EXPECT_TRUE(list.ReadEntryTags(c.path, again, m_folder, false));
+        EXPECT_EQ(again.m_strNotes, c.notes);
+    }
+}
