@@ -145,8 +145,9 @@ private:
     CSoundPlayer m_warning;
     std::unique_ptr<CPlayerPort> m_registraPort;
     std::unique_ptr<CPlayerPort> m_warningPort;
-    std::unique_ptr<CRecordSound> m_capture;
+    // The capture thread holds a pointer to the writer: it goes first.
     std::unique_ptr<CWriteSoundFile> m_writer;
+    std::unique_ptr<CRecordSound> m_capture;
     std::unique_ptr<CRecordingControl> m_control;
     std::unique_ptr<CPlayCommandPort> m_playCommand;
 
