@@ -1,5 +1,8 @@
 #include "StartupSequence.h"
 
+#include "RecordingNotices.h"
+#include "RecordingSalvage.h"
+
 #include "platform/Log.h"
 #include "platform/Messages.h"
 #include "platform/ModuleName.h"
@@ -62,6 +65,12 @@ bool CStartupSequence::OnInitDialog()
     if (load.noticeTimer != 0)
         m_host.StartOneShotTimer(load.noticeTimer, kNoticeDelayMs);
 
+    // Before any capture can reuse the writer's files: what the last run left
+    // unstored becomes recordings, which the catalogue then lists.
+    m_salvaged = CRecordingSalvage(m_settings.WorkDir).Run();
+    if (!m_salvaged.isEmpty())
+        m_host.StartOneShotTimer(kTimerSalvageNotice, kNoticeDelayMs);
+
     m_host.StartWorkerThreads(m_programFolder, m_settings.WorkDir);
     m_host.SetRecordingStateIdle();
     m_host.LogMixerLines();
@@ -92,6 +101,10 @@ bool CStartupSequence::OnTimer(int id)
 {
     if (id == CSettingsStore::kTimerWorkFolderUnreachable) {
         MessageBox(LoadText(431), PromptIcon::Exclamation);
+        return true;
+    }
+    if (id == kTimerSalvageNotice) {
+        TellRecordingsSalvaged(m_salvaged);
         return true;
     }
     if (id == CSettingsStore::kTimerWorkFolderBack) {

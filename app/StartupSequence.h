@@ -8,6 +8,7 @@
 #include "SettingsStore.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -35,7 +36,10 @@ public:
     // window then closes through the short path of OnClose).
     bool OnInitDialog();
 
-    // The one-shot notices 1295 and 1298; false for any other timer.
+    // The notice naming the recordings salvaged at this start.
+    static constexpr int kTimerSalvageNotice = 1297;
+
+    // The one-shot notices 1295, 1297 and 1298; false for any other timer.
     bool OnTimer(int id);
 
     // The close handler's work, before the window closes. May wait up to
@@ -48,6 +52,7 @@ public:
     bool SoundCardPresent() const { return m_soundCardPresent; }
     bool FirstStart() const { return m_firstStart; }
     bool RealignPending() const { return m_realignPending; }
+    const QStringList& SalvagedRecordings() const { return m_salvaged; }
     void ClearRealignPending() { m_realignPending = false; }
     CSettingsStore& Store() { return m_store; }
 
@@ -72,6 +77,7 @@ private:
     bool m_soundCardPresent = false;
     bool m_firstStart = false;
     bool m_realignPending = false;
+    QStringList m_salvaged;
 };
 
 }  // namespace sonvelle

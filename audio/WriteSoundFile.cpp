@@ -1,5 +1,7 @@
 #include "audio/WriteSoundFile.h"
 
+#include "audio/MpegFrameRun.h"
+#include "platform/FileOps.h"
 #include "platform/Log.h"
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
@@ -13,6 +15,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -42,16 +45,24 @@ QString LibraryFileName(QString name)
     return name;
 }
 
-// A message box belongs on the user-interface thread; this thread waits for it.
-void ShowStopMessage(const QString& text)
+// Queued, never waited for: the window's thread may itself be waiting for this one.
+void QueueStopMessage(const QString& text)
 {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || QThread::currentThread() == app->thread()) {
         MessageBox(text, PromptIcon::Stop);
         return;
     }
-    QMetaObject::invokeMethod(app, [text] { MessageBox(text, PromptIcon::Stop); },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(app, [text] { MessageBox(text, PromptIcon::Stop); }, Qt::QueuedConnection);
+}
+
+// Size of a plain file (not followed through a link); -1 for anything else.
+qint64 FileSize(const QString& path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return -1;
+    return S_ISREG(st.st_mode) ? static_cast<qint64>(st.st_size) : -1;
 }
 
 int g_lastTempError = 0;
@@ -69,7 +80,7 @@ QString CreateUniqueTempFile(const QString& folder, const QString& prefix)
         if (n == 0)
             continue;
         const QString path = dir + stem + QString::number(n, 16).toUpper() + QLatin1String(".tmp");
-        const int fd = ::open(QFile::encodeName(path).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
+        const int fd = ::open(QFile::encodeName(path).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
         if (fd >= 0) {
             ::close(fd);
             return path;
@@ -84,7 +95,9 @@ QString CreateUniqueTempFile(const QString& folder, const QString& prefix)
 }
 
 CWriteSoundFile::CWriteSoundFile(std::uint32_t sampleRate)
-    : m_sampleRate(sampleRate), m_tempNameMaker(CreateUniqueTempFile)
+    : m_sampleRate(sampleRate),
+      m_syncEverySamples(kSyncEverySeconds * sampleRate),
+      m_tempNameMaker(CreateUniqueTempFile)
 {
 }
 
@@ -97,6 +110,7 @@ CWriteSoundFile::~CWriteSoundFile()
     }
     if (m_outputPresent)
         OnCloseFile();
+    CloseTemporaryFile();
     UnloadEncoder();
 }
 
@@ -168,14 +182,19 @@ void CWriteSoundFile::UnloadEncoder()
     m_beVersion = nullptr;
 }
 
+void CWriteSoundFile::ReportLibraryFault(const QString& text)
+{
+    QueueStopMessage(text);
+    PostMessageTo(mainWindow.load(), WM_CLOSE);
+}
+
 void CWriteSoundFile::CreateWaveFile()
 {
     WriteLog(QStringLiteral("Writer: CreateWaveFile"));
     // A create while a file is still open would leak its stream: finish that file first.
     if (m_outputPresent)
         OnCloseFile();
-    if (m_file.isOpen())
-        m_file.close();
+    CloseTemporaryFile();
 
     const QString libraryMissing = LoadText(kTextLibraryMissing);
     const QString libraryName = LibraryFileName(TextOr(kTextLibraryName, "encodermp3.dll"));
@@ -191,8 +210,7 @@ void CWriteSoundFile::CreateWaveFile()
 
     UnloadEncoder();
     if (!LoadEncoder(programFolder + libraryName)) {
-        ShowStopMessage(libraryMissing);
-        PostMessageTo(mainWindow.load(), WM_CLOSE);
+        ReportLibraryFault(libraryMissing);
         return;
     }
     m_beInitStream = reinterpret_cast<BEINITSTREAM>(dlsym(m_library, "beInitStream"));
@@ -202,18 +220,58 @@ void CWriteSoundFile::CreateWaveFile()
     m_beVersion = reinterpret_cast<BEVERSION>(dlsym(m_library, "beVersion"));
     if (!m_beInitStream || !m_beEncodeChunk || !m_beDeinitStream || !m_beCloseStream || !m_beVersion) {
         UnloadEncoder();
-        ShowStopMessage(libraryIncomplete);
-        PostMessageTo(mainWindow.load(), WM_CLOSE);
+        ReportLibraryFault(libraryIncomplete);
         return;
     }
 
-    m_file.setFileName(m_temporaryPath);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        WriteLog(QStringLiteral("CWriteSoundFile::CreateWaveFile-> Impossibile creare %1 (%2)")
-                     .arg(m_temporaryPath, m_file.errorString()));
-    m_lostBytes = 0;
+    OpenTemporaryFile();
     m_streamOpen.store(true);
+    StartEncoderStream();
+    m_outputPresent = true;
+}
 
+// Exclusive, owner-only, never through a link. A temporary file that still
+// holds audio (handed over in place, not yet taken) is left alone and this
+// file gets a name of its own; an empty one or anything that is not a plain
+// file is removed first.
+bool CWriteSoundFile::OpenTemporaryFile()
+{
+    m_lostBytes = 0;
+    m_cutShort = false;
+    m_samplesSinceSync = 0;
+    m_filePath = m_temporaryPath;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const QByteArray native = QFile::encodeName(m_temporaryPath);
+        const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::fchmod(fd, 0600);  // whatever the umask
+            m_fd = fd;
+            m_filePath = m_temporaryPath;  // may differ from the first choice
+            m_fileSize = 0;
+            return true;
+        }
+        if (errno != EEXIST)
+            break;
+        const qint64 size = FileSize(m_temporaryPath);
+        if (size > 0) {
+            const QString unique = CreateUniqueTempFile(WorkFolder(), QStringLiteral("TEMP_"));
+            if (unique.isEmpty())
+                break;
+            QFile::remove(unique);
+            WriteLog(QStringLiteral("CWriteSoundFile-> %1 contiene audio non ancora preso, registro in %2")
+                         .arg(m_temporaryPath, unique.left(unique.size() - 4) + QStringLiteral(".snx")));
+            m_temporaryPath = unique.left(unique.size() - 4) + QStringLiteral(".snx");
+        } else {
+            ::unlink(native.constData());
+        }
+    }
+    WriteLog(QStringLiteral("CWriteSoundFile::CreateWaveFile-> Impossibile creare %1 (%2)")
+                 .arg(m_temporaryPath, QString::fromLocal8Bit(std::strerror(errno))));
+    return false;
+}
+
+bool CWriteSoundFile::StartEncoderStream()
+{
     m_config = BE_CONFIG{};
     m_config.dwConfig = BE_CONFIG_MP3;
     m_config.dwSampleRate = m_sampleRate;
@@ -221,6 +279,7 @@ void CWriteSoundFile::CreateWaveFile()
     m_config.wBitrate = 32;
     m_chunkSamples = 0;
     m_chunkBytesMp3 = 0;
+    m_outputProduced = false;
     m_lastResult = m_beInitStream(&m_config, &m_chunkSamples, &m_chunkBytesMp3, &m_stream);
     m_encoderStreamLive = m_lastResult == BE_ERR_SUCCESSFUL;
     if (m_lastResult != BE_ERR_SUCCESSFUL)
@@ -230,10 +289,23 @@ void CWriteSoundFile::CreateWaveFile()
         WriteLog(QStringLiteral("CWriteSoundFile::CreateWaveFile-> mdwLunghezzaBufferWAV= %1, mdwLunghezzaBufferMP3=%2")
                      .arg(m_chunkSamples)
                      .arg(m_chunkBytesMp3));
-
     m_staging.assign(m_chunkSamples, 0);
     m_output.assign(m_chunkBytesMp3, 0);
-    m_outputPresent = true;
+    return m_encoderStreamLive;
+}
+
+// The encoder's last frames go into the file they belong to, then the stream ends.
+void CWriteSoundFile::FinishEncoderStream()
+{
+    std::uint32_t flushed = 0;
+    if (m_outputProduced && m_encoderStreamLive)
+        m_lastResult = m_beDeinitStream(m_stream, m_output.data(), &flushed);
+    m_outputProduced = false;
+    if (flushed > 0)
+        AppendToFile(m_output.data(), std::min<std::uint32_t>(flushed, static_cast<std::uint32_t>(m_output.size())));
+    if (m_encoderStreamLive)
+        m_beCloseStream(m_stream);
+    m_encoderStreamLive = false;
 }
 
 void CWriteSoundFile::OnWriteData(std::unique_ptr<CWaveBuffer> buffer)
@@ -255,44 +327,83 @@ void CWriteSoundFile::OnWriteData(std::unique_ptr<CWaveBuffer> buffer)
         m_outputProduced = true;
         AppendToFile(m_output.data(), std::min<std::uint32_t>(produced, static_cast<std::uint32_t>(m_output.size())));
     }
+    m_samplesSinceSync += n;
+    if (m_syncEverySamples > 0 && m_samplesSinceSync >= m_syncEverySamples)
+        SyncFile();
+}
+
+void CWriteSoundFile::SyncFile()
+{
+    m_samplesSinceSync = 0;
+    if (m_fd >= 0 && ::fdatasync(m_fd) != 0)
+        WriteLog(QStringLiteral("CWriteSoundFile-> fdatasync fallita su %1 (%2)")
+                     .arg(m_filePath, QString::fromLocal8Bit(std::strerror(errno))));
 }
 
 void CWriteSoundFile::AppendToFile(const std::uint8_t* bytes, std::uint32_t count)
 {
-    qint64 written = -1;
-    if (m_file.isOpen())
-        written = m_file.write(reinterpret_cast<const char*>(bytes), count);
-    if (written == static_cast<qint64>(count))
+    if (m_cutShort) {
+        m_lostBytes += count;
         return;
-    // A lost write is logged once per file and counted; the bytes already in the file stay.
-    if (m_lostBytes == 0)
-        WriteLog(QStringLiteral("CWriteSoundFile-> Errore di scrittura su %1 (%2)")
-                     .arg(m_file.fileName(), m_file.isOpen() ? m_file.errorString() : QStringLiteral("file non aperto")));
-    m_lostBytes += count - static_cast<std::uint32_t>(std::max<qint64>(written, 0));
+    }
+    std::uint32_t written = 0;
+    int error = EBADF;
+    while (m_fd >= 0 && written < count) {
+        const ssize_t n = ::write(m_fd, bytes + written, count - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        written += static_cast<std::uint32_t>(n);
+    }
+    if (written == count) {
+        m_fileSize += count;
+        return;
+    }
+    const QString reason = m_fd >= 0 ? QString::fromLocal8Bit(std::strerror(error)) : QStringLiteral("file non aperto");
+    // Cut back to the last whole frame, take nothing more into this file (a
+    // gap would follow), and say so at once.
+    if (m_fd >= 0) {
+        QByteArray data(static_cast<qsizetype>(m_fileSize + written), '\0');
+        const ssize_t got = ::pread(m_fd, data.data(), static_cast<size_t>(data.size()), 0);
+        const MpegFrameRun run = FindMpegFrameRun(data.left(got > 0 ? got : 0));
+        const qint64 keep = run.begin == 0 ? run.end : 0;
+        if (::ftruncate(m_fd, keep) == 0) {
+            ::lseek(m_fd, keep, SEEK_SET);
+            m_fileSize = keep;
+        }
+    }
+    m_cutShort = true;
+    WriteLog(QStringLiteral("CWriteSoundFile-> Errore di scrittura su %1 (%2)").arg(m_filePath, reason));
+    m_lostBytes += count;
+    PostMessageTo(mainWindow.load(), WM_RECORDING_CUT_SHORT, 0, 0, std::make_unique<QString>(reason));
 }
 
 void CWriteSoundFile::ReportLostBytes()
 {
     if (m_lostBytes > 0)
-        WriteLog(QStringLiteral("CWriteSoundFile-> %1 byte MP3 non scritti su %2").arg(m_lostBytes).arg(m_file.fileName()));
+        WriteLog(QStringLiteral("CWriteSoundFile-> %1 byte MP3 non scritti su %2").arg(m_lostBytes).arg(m_filePath));
     m_lostBytes = 0;
+}
+
+void CWriteSoundFile::CloseTemporaryFile()
+{
+    if (m_fd < 0)
+        return;
+    ReportLostBytes();
+    SyncFile();
+    ::close(m_fd);
+    m_fd = -1;
 }
 
 void CWriteSoundFile::OnCloseFile()
 {
     if (!m_outputPresent)
         return;
-    std::uint32_t flushed = 0;
-    if (m_outputProduced && m_encoderStreamLive)
-        m_lastResult = m_beDeinitStream(m_stream, m_output.data(), &flushed);
-    m_outputProduced = false;
-    if (flushed > 0)
-        AppendToFile(m_output.data(), std::min<std::uint32_t>(flushed, static_cast<std::uint32_t>(m_output.size())));
-    if (m_encoderStreamLive)
-        m_beCloseStream(m_stream);
-    m_encoderStreamLive = false;
-    ReportLostBytes();
-    m_file.close();
+    FinishEncoderStream();
+    CloseTemporaryFile();
     UnloadEncoder();
     m_output.clear();
     m_output.shrink_to_fit();
@@ -302,33 +413,60 @@ void CWriteSoundFile::OnCloseFile()
     m_streamOpen.store(false);
 }
 
+// Never replaces a file; when the wanted name cannot be had, another unused
+// ".snx" name. Empty when the file cannot be moved at all.
+QString CWriteSoundFile::MoveToUniqueName(const QString& wanted)
+{
+    if (MoveFileNoReplace(m_temporaryPath, wanted) == FileError::None)
+        return wanted;
+    const QString folder = WorkFolder();
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const QString unique = CreateUniqueTempFile(folder, QStringLiteral("TEMP_"));
+        if (unique.isEmpty())
+            break;
+        QFile::remove(unique);
+        const QString path = unique.left(unique.size() - 4) + QStringLiteral(".snx");
+        if (MoveFileNoReplace(m_temporaryPath, path) == FileError::None)
+            return path;
+    }
+    return {};
+}
+
 void CWriteSoundFile::OnHandOver(int discard)
 {
+    // Both modes hand over a whole stream under a name of its own: the window
+    // takes it whenever it gets to it, and the next segment never lands on it.
     auto pathText = std::make_unique<QString>(m_temporaryPath);
-    if (singleFile.load() == 0) {
-        if (m_file.isOpen()) {
-            ReportLostBytes();
-            m_file.close();
-        }
-        const QString workFolder = WorkFolder();
-        const QString unique = m_tempNameMaker ? m_tempNameMaker(workFolder, QStringLiteral("TEMP_")) : QString();
-        if (unique.isEmpty()) {
-            WriteLog(QStringLiteral("Impossibile creare un file temp automaticamente, procedo manualmente (Last Error=0x%1)")
-                         .arg(g_lastTempError, 0, 16));
-            *pathText = workFolder + QStringLiteral("tempReg.snx");
-            QFile::remove(*pathText);
-        } else {
-            QFile::remove(unique);
-            *pathText = unique.left(unique.size() - 4) + QStringLiteral(".snx");
-        }
-        if (!QFile::rename(m_temporaryPath, *pathText))
-            WriteLog(QStringLiteral("CWriteSoundFile::OnHandOver-> Rinomina fallita %1 -> %2")
-                         .arg(m_temporaryPath, *pathText));
-        m_temporaryPath = workFolder + TextOr(kTextTemporaryName, "tmp_nome_reg.dtm");
-        m_file.setFileName(m_temporaryPath);
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-            WriteLog(QStringLiteral("CWriteSoundFile::OnHandOver-> Impossibile creare %1 (%2)")
-                         .arg(m_temporaryPath, m_file.errorString()));
+    const bool wasWriting = m_outputPresent && m_fd >= 0;
+    if (m_outputPresent)
+        FinishEncoderStream();
+    CloseTemporaryFile();
+
+    const QString workFolder = WorkFolder();
+    const QString unique = m_tempNameMaker ? m_tempNameMaker(workFolder, QStringLiteral("TEMP_")) : QString();
+    QString wanted;
+    if (unique.isEmpty()) {
+        WriteLog(QStringLiteral("Impossibile creare un file temp automaticamente, procedo manualmente (Last Error=0x%1)")
+                     .arg(g_lastTempError, 0, 16));
+        wanted = workFolder + QStringLiteral("tempReg.snx");
+        QFile::remove(wanted);
+    } else {
+        QFile::remove(unique);
+        wanted = unique.left(unique.size() - 4) + QStringLiteral(".snx");
+    }
+    const QString moved = MoveToUniqueName(wanted);
+    if (moved.isEmpty()) {
+        // The audio stays where it is, under the name the window is given; the
+        // next file finds it there and goes elsewhere rather than truncate it.
+        WriteLog(QStringLiteral("CWriteSoundFile::OnHandOver-> Rinomina fallita %1 -> %2 (%3)")
+                     .arg(m_temporaryPath, wanted, QString::fromLocal8Bit(std::strerror(errno))));
+    } else {
+        *pathText = moved;
+    }
+    m_temporaryPath = workFolder + TextOr(kTextTemporaryName, "tmp_nome_reg.dtm");
+    if (wasWriting) {
+        OpenTemporaryFile();
+        StartEncoderStream();
     }
     PostMessageTo(mainWindow.load(), WM_RECORDING_FILE_READY, 0, discard, std::move(pathText));
 }

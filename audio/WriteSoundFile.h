@@ -11,8 +11,17 @@
 //   WM_WRITER_HAND_OVER    discard flag / 0
 //   WM_WRITER_QUIT         0 / 0
 // It posts WM_RECORDING_FILE_READY to the main window: wParam 0, lParam the
-// discard flag, payload the path (QString). After a missing or incomplete
-// encoder library it posts WM_CLOSE to the main window.
+// discard flag, payload the path (QString); WM_RECORDING_CUT_SHORT, payload
+// the reason, when a write fails (the file keeps its whole frames and takes
+// nothing more until the next file). After a missing or incomplete encoder
+// library it queues the message box and posts WM_CLOSE to the main window;
+// it never waits for the window's thread.
+//
+// Every handed-over file is a whole stream: the encoder is flushed into it and
+// a fresh stream starts for what follows. A file that holds audio nobody has
+// taken yet is never truncated. The temporary file is created for the owner
+// only, exclusively and never through a symbolic link, and is flushed to the
+// disk every few seconds of audio.
 
 #include "audio/AudioFormat.h"
 #include "encoder/EncoderInterface.h"
@@ -49,6 +58,11 @@ public:
     using TempNameMaker = std::function<QString(const QString&, const QString&)>;
     void SetTempNameMakerForTesting(TempNameMaker maker) { m_tempNameMaker = std::move(maker); }
 
+    // Seconds of audio between two flushes of the temporary file to the disk
+    // (0: never; the benchmark compares the two).
+    static constexpr std::uint32_t kSyncEverySeconds = 5;
+    void SetSyncEverySeconds(std::uint32_t seconds) { m_syncEverySamples = seconds * m_sampleRate; }
+
 protected:
     void OnMessage(CMessage& message) override;
     void OnThreadEnd() override;
@@ -61,7 +75,14 @@ private:
 
     bool LoadEncoder(const QString& path);
     void UnloadEncoder();
+    void ReportLibraryFault(const QString& text);
+    bool OpenTemporaryFile();
+    bool StartEncoderStream();
+    void FinishEncoderStream();
+    QString MoveToUniqueName(const QString& wanted);
     void AppendToFile(const std::uint8_t* bytes, std::uint32_t count);
+    void SyncFile();
+    void CloseTemporaryFile();
     void ReportLostBytes();
 
     QString m_temporaryPath;
@@ -83,8 +104,13 @@ private:
     BE_CONFIG m_config{};
 
     void* m_library = nullptr;
-    QFile m_file;
+    int m_fd = -1;             // the file being written
+    QString m_filePath;
+    qint64 m_fileSize = 0;     // bytes in it, all whole frames
     std::uint64_t m_lostBytes = 0;  // written to no file: logged, never silently dropped
+    bool m_cutShort = false;        // a write failed: this file takes nothing more
+    std::uint32_t m_syncEverySamples;
+    std::uint64_t m_samplesSinceSync = 0;
 
     BEINITSTREAM m_beInitStream = nullptr;
     BEENCODECHUNK m_beEncodeChunk = nullptr;

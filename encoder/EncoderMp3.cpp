@@ -1,6 +1,7 @@
 // encodermp3.so: the encoder library behind EncoderInterface.h, over libmp3lame.
 // Streams are looked up by number so that a stale or forged handle is an error
-// result, never a dangling pointer.
+// result, never a dangling pointer. A call holds its stream by shared
+// ownership, so a close overlapping an encode ends the stream only after it.
 
 #include "encoder/EncoderInterface.h"
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 
 namespace {
@@ -20,10 +22,15 @@ struct Stream {
     std::uint32_t samplesPerChunk = 0;
     std::uint32_t minOutputBytes = 0;
     std::mutex mutex;  // one call at a time per stream
+    ~Stream()
+    {
+        if (lame)
+            lame_close(lame);
+    }
 };
 
 std::mutex g_streamsMutex;
-std::map<HBE_STREAM, Stream*> g_streams;
+std::map<HBE_STREAM, std::shared_ptr<Stream>> g_streams;
 HBE_STREAM g_nextHandle = 1;
 
 // lame's own bound for one call: 1.25 × samples + 7200; the flush needs at most 7200.
@@ -47,8 +54,8 @@ bool IsValidBitrate(std::uint32_t rate, std::uint32_t kbps)
     return std::find(mpeg2.begin(), mpeg2.end(), kbps) != mpeg2.end();
 }
 
-// Takes the stream out of the table (close) or just finds it; null when unknown.
-Stream* FindStream(HBE_STREAM handle)
+// The stream, kept alive for the caller; null when unknown.
+std::shared_ptr<Stream> FindStream(HBE_STREAM handle)
 {
     std::lock_guard lock(g_streamsMutex);
     const auto it = g_streams.find(handle);
@@ -94,7 +101,7 @@ __attribute__((visibility("default"))) BE_ERR beInitStream(const BE_CONFIG* conf
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
     }
 
-    auto* s = new Stream;
+    auto s = std::make_shared<Stream>();
     s->lame = lame;
     s->samplesPerChunk = static_cast<std::uint32_t>(lame_get_framesize(lame));
     s->minOutputBytes = OutputBound(s->samplesPerChunk);
@@ -117,7 +124,7 @@ __attribute__((visibility("default"))) BE_ERR beEncodeChunk(HBE_STREAM stream, s
     if (!output || !outputBytes || (samples > 0 && !pcm))
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
     *outputBytes = 0;
-    Stream* s = FindStream(stream);
+    const std::shared_ptr<Stream> s = FindStream(stream);
     if (!s)
         return BE_ERR_INVALID_HANDLE;
     std::lock_guard lock(s->mutex);
@@ -140,7 +147,7 @@ __attribute__((visibility("default"))) BE_ERR beDeinitStream(HBE_STREAM stream, 
     if (!output || !outputBytes)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
     *outputBytes = 0;
-    Stream* s = FindStream(stream);
+    const std::shared_ptr<Stream> s = FindStream(stream);
     if (!s)
         return BE_ERR_INVALID_HANDLE;
     std::lock_guard lock(s->mutex);
@@ -153,20 +160,16 @@ __attribute__((visibility("default"))) BE_ERR beDeinitStream(HBE_STREAM stream, 
 
 __attribute__((visibility("default"))) BE_ERR beCloseStream(HBE_STREAM stream)
 {
-    Stream* s = nullptr;
+    std::shared_ptr<Stream> s;
     {
         std::lock_guard lock(g_streamsMutex);
         const auto it = g_streams.find(stream);
         if (it == g_streams.end())
             return BE_ERR_INVALID_HANDLE;
-        s = it->second;
+        s = std::move(it->second);
         g_streams.erase(it);
     }
-    {
-        std::lock_guard lock(s->mutex);  // waits for a call still running on it
-        lame_close(s->lame);
-    }
-    delete s;
+    // The encoder ends when the last call still holding the stream returns.
     return BE_ERR_SUCCESSFUL;
 }
 

@@ -49,8 +49,9 @@ private:
     CSoundPlayer m_warning;
     CSoundPlayerPort m_recordingsPort{m_recordings};
     CSoundPlayerPort m_warningPort{m_warning};
-    std::unique_ptr<CRecordSound> m_capture;
+    // The capture thread holds a pointer to the writer: it goes first.
     std::unique_ptr<CWriteSoundFile> m_writer;
+    std::unique_ptr<CRecordSound> m_capture;
 };
 
 }  // namespace sonvelle

@@ -1,5 +1,5 @@
 // The writer thread with the real encoder library and real files; what it
-// writes is decoded by mpg123.
+// writes is checked by independent tools (mpg123, mp3val, ffprobe).
 
 #include "audio/WriteSoundFile.h"
 
@@ -12,10 +12,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <cstring>
 
@@ -23,6 +27,38 @@ using namespace sonvelle;
 using namespace sonvelle::test;
 
 namespace {
+
+constexpr int kChunk = 1152;
+
+// What mp3val finds wrong with a file, one finding a line ("no tags" is no
+// fault in a segment that the window tags when it stores it).
+std::string Mp3valFindings(const QString& path)
+{
+    QProcess p;
+    p.start("mp3val", {path});
+    p.waitForFinished(30000);
+    QStringList findings;
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n'))
+        if ((line.startsWith("WARNING") || line.startsWith("ERROR")) && !line.contains("No supported tags"))
+            findings << line;
+    return findings.join('\n').toStdString();
+}
+
+// "rate,channels,bit rate" of the first stream as ffprobe reads it.
+std::string Probe(const QString& path)
+{
+    QProcess p;
+    p.start("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                        "stream=sample_rate,channels,bit_rate", "-of", "csv=p=0", path});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toStdString();
+}
+
+int Mode(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+}
 
 class Writer : public ::testing::Test {
 protected:
@@ -32,28 +68,36 @@ protected:
         ASSERT_TRUE(m_programDir.isValid() && m_workDir.isValid());
         SetProgramFolderForTesting(m_programDir.path() + "/");
         SetPrompt(&prompt);
-        work = m_workDir.path() + "/";
+        StartWriter(m_workDir.path() + "/");
+    }
+    void TearDown() override
+    {
+        StopWriter();
+        SetPrompt(nullptr);
+        SetProgramFolderForTesting({});
+    }
+    void StartWriter(const QString& folder)
+    {
+        work = folder;
         writer = std::make_unique<CWriteSoundFile>(32000);
         writer->SetFolders(SONVELLE_ENCODER_DIR, work);
         writer->mainWindow = &window;
         writer->Start();
     }
-    void TearDown() override
+    void StopWriter()
     {
-        if (writer->IsStillActive()) {
+        if (writer && writer->IsStillActive()) {
             writer->PostThreadMessage(WM_WRITER_QUIT);
             WaitFor([&] { return !writer->IsStillActive(); });
         }
         writer.reset();
-        SetPrompt(nullptr);
-        SetProgramFolderForTesting({});
     }
 
     void Create()
     {
         writer->PostThreadMessage(WM_WRITER_CREATE_FILE, 0, 0, std::make_unique<CCaptureStartRecord>(WaveFormat{}));
     }
-    void Data(const std::vector<short>& samples, int bufferSamples = 1152)
+    void Data(const std::vector<short>& samples, int bufferSamples = kChunk)
     {
         for (size_t pos = 0; pos < samples.size(); pos += static_cast<size_t>(bufferSamples)) {
             auto b = std::make_unique<CWaveBuffer>();
@@ -64,11 +108,17 @@ protected:
             writer->PostThreadMessage(WM_WRITER_DATA, 1, 0, std::move(b));
         }
     }
+    // One automatic segment end, in the order the capture thread sends it.
+    void EndSegment(int discard = 0)
+    {
+        writer->PostThreadMessage(WM_WRITER_HAND_OVER, discard);
+        writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
+        Create();
+    }
     void CloseAndWait()
     {
         writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
         ASSERT_TRUE(WaitFor([&] { return writer->IsStreamClosed(); }));
-        // The close is the last message posted; give the thread a moment past the flag.
         writer->PostThreadMessage(WM_WRITER_QUIT);
         ASSERT_TRUE(WaitFor([&] { return !writer->IsStillActive(); }));
     }
@@ -88,125 +138,169 @@ private:
     QTemporaryDir m_workDir;
 };
 
-TEST_F(Writer, ManualRecordingBecomesAnMp3AtTheProgramFormat)
+TEST_F(Writer, ARecordingIsAnOwnerOnlyMp3AtTheProgramFormat)
 {
+    const mode_t oldMask = ::umask(0);
     Create();
     ASSERT_TRUE(WaitFor([&] { return !writer->IsStreamClosed(); }));
-    Data(Tone(100 * 1152, 440, 9000));
+    Data(Tone(100 * kChunk, 440, 9000));
     CloseAndWait();
+    ::umask(oldMask);
 
     const DecodedAudio d = DecodeMp3(Temporary());
     ASSERT_TRUE(d.ok);
     EXPECT_EQ(d.rate, 32000);
     EXPECT_EQ(d.channels, 1);
-    EXPECT_GE(static_cast<int>(d.samples.size()), 100 * 1152);
-    EXPECT_LE(static_cast<int>(d.samples.size()), 102 * 1152);
-    // 32 kbit/s: 3.6 s of audio is 14400 bytes, give or take a frame.
-    EXPECT_NEAR(QFileInfo(Temporary()).size(), 14400, 300);
-    EXPECT_TRUE(ReadLog().contains("Writer: CreateWaveFile"));
+    // Every sample given is in the file: the encoder's tail was flushed into it.
+    EXPECT_GE(static_cast<int>(d.samples.size()), 100 * kChunk);
+    EXPECT_LE(static_cast<int>(d.samples.size()), 102 * kChunk);
+    EXPECT_NEAR(QFileInfo(Temporary()).size(), 14400, 300);  // 3.6 s at 32 kbit/s
+    EXPECT_EQ(Probe(Temporary()), "32000,1,32000");
+    EXPECT_EQ(Mp3valFindings(Temporary()), "");
+    EXPECT_EQ(Mode(Temporary()), 0600);
     EXPECT_TRUE(ReadLog().contains(QRegularExpression("mdwLunghezzaBufferWAV= 1152, mdwLunghezzaBufferMP3=\\d+")));
 }
 
-TEST_F(Writer, DataWithoutAFileIsDroppedAndAnEmptyRecordingStaysEmpty)
+TEST_F(Writer, StrayDataEmptyFilesAndLongBuffersAreHandledQuietly)
 {
-    Data(Tone(10 * 1152, 440, 9000));
+    Data(Tone(10 * kChunk, 440, 9000));  // no file open: dropped
     writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
     Create();
     ASSERT_TRUE(WaitFor([&] { return QFile::exists(Temporary()) && !writer->IsStreamClosed(); }));
-    CloseAndWait();
+    writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
+    ASSERT_TRUE(WaitFor([&] { return writer->IsStreamClosed(); }));
     // Nothing forwarded: no flush, so not even the encoder's padding frame.
     EXPECT_EQ(QFileInfo(Temporary()).size(), 0);
-    EXPECT_TRUE(prompt.ShownSoFar().empty());
-}
 
-TEST_F(Writer, ABufferLongerThanAChunkIsCutToOneChunk)
-{
-    Create();
-    Data(Tone(20 * 2304, 440, 9000), 2304);
+    Create();  // the empty file is reused
+    Data(Tone(20 * 2 * kChunk, 440, 9000), 2 * kChunk);
     CloseAndWait();
     const DecodedAudio d = DecodeMp3(Temporary());
     ASSERT_TRUE(d.ok);
-    EXPECT_GE(static_cast<int>(d.samples.size()), 20 * 1152);
-    EXPECT_LE(static_cast<int>(d.samples.size()), 22 * 1152);
+    EXPECT_GE(static_cast<int>(d.samples.size()), 20 * kChunk);  // each buffer cut to one chunk
+    EXPECT_LE(static_cast<int>(d.samples.size()), 22 * kChunk);
+    EXPECT_TRUE(prompt.ShownSoFar().empty());
 }
 
-TEST_F(Writer, SegmentsAreHandedOverUnderUniqueSnxNamesInMessageOrder)
+TEST_F(Writer, EveryHandedOverSegmentIsAWholeStreamInBothModes)
 {
-    // The order the capture thread produces at each segment end: hand-over, close, create.
-    Create();
-    Data(Tone(30 * 1152, 440, 9000));
-    writer->PostThreadMessage(WM_WRITER_HAND_OVER, 0);
-    writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
-    Create();
-    Data(Tone(60 * 1152, 660, 9000));
-    writer->PostThreadMessage(WM_WRITER_HAND_OVER, 1);
-    writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
-    Create();
-    WaitReady(2);
-    CloseAndWait();
-
-    const auto ready = window.Only(WM_RECORDING_FILE_READY);
-    ASSERT_EQ(ready.size(), 2u);
-    EXPECT_EQ(ready[0].lParam, 0);
-    EXPECT_EQ(ready[1].lParam, 1);
-    EXPECT_NE(ready[0].path, ready[1].path);
-    const QRegularExpression name("^TEM[0-9A-F]{1,4}\\.snx$");
-    int expectedChunks[] = {30, 60};
-    for (int i = 0; i < 2; ++i) {
-        const QFileInfo info(ready[i].path);
-        EXPECT_EQ(info.absolutePath() + "/", work);
-        EXPECT_TRUE(name.match(info.fileName()).hasMatch()) << info.fileName().toStdString();
-        const DecodedAudio d = DecodeMp3(ready[i].path);
-        ASSERT_TRUE(d.ok);
-        // The segment ends with the last chunk the encoder returned: its look-ahead (a few
-        // frames) was flushed into the next temporary file.
-        EXPECT_LE(static_cast<int>(d.samples.size()), expectedChunks[i] * 1152);
-        EXPECT_GE(static_cast<int>(d.samples.size()), (expectedChunks[i] - 6) * 1152);
+    for (int single : {0, 1}) {
+        SCOPED_TRACE(single);
+        window.received.clear();
+        writer->singleFile = single;
+        const int chunks[] = {30, 60, 45};
+        Create();
+        for (int i = 0; i < 3; ++i) {
+            Data(Tone(chunks[i] * kChunk, 440 + 110 * i, 9000));
+            EndSegment(i == 1 ? 1 : 0);
+        }
+        WaitReady(3);
+        const auto ready = window.Only(WM_RECORDING_FILE_READY);
+        ASSERT_EQ(ready.size(), 3u);
+        EXPECT_EQ(ready[1].lParam, 1);
+        QByteArray joined;
+        int total = 0;
+        for (int i = 0; i < 3; ++i) {
+            const QString path = ready[static_cast<size_t>(i)].path;
+            EXPECT_TRUE(QRegularExpression("/TEM[0-9A-F]{1,4}\\.snx$").match(path).hasMatch()) << path.toStdString();
+            EXPECT_EQ(Mp3valFindings(path), "");
+            EXPECT_EQ(Mode(path), 0600);
+            const DecodedAudio d = DecodeMp3(path);
+            ASSERT_TRUE(d.ok);
+            // All of the segment, none of the next one.
+            EXPECT_GE(static_cast<int>(d.samples.size()), chunks[i] * kChunk);
+            EXPECT_LE(static_cast<int>(d.samples.size()), (chunks[i] + 2) * kChunk);
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            joined += f.readAll();
+            total += chunks[i];
+            QFile::remove(path);
+        }
+        // Segments joined end to end, as one-file mode stores them, still make a clean file.
+        const QString one = work + "joined.mp3";
+        QFile out(one);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(joined) == joined.size());
+        out.close();
+        EXPECT_EQ(Mp3valFindings(one), "");
+        EXPECT_EQ(Probe(one), "32000,1,32000");
+        EXPECT_GE(static_cast<int>(DecodeMp3(one).samples.size()), total * kChunk);
+        QFile::remove(one);
     }
-    // No ".tmp" left behind, and the fresh temporary file is there.
-    EXPECT_TRUE(QDir(work).entryList({"*.tmp"}).isEmpty());
-    EXPECT_TRUE(QFile::exists(Temporary()));
-}
-
-TEST_F(Writer, SingleFileModeHandsOverTheGrowingFileWithoutClosingIt)
-{
-    writer->singleFile = 1;
-    Create();
-    Data(Tone(20 * 1152, 440, 9000));
-    writer->PostThreadMessage(WM_WRITER_HAND_OVER, 0);
-    WaitReady(1);
-    EXPECT_EQ(window.Only(WM_RECORDING_FILE_READY)[0].path, Temporary());
-    const qint64 sizeAtHandOver = QFileInfo(Temporary()).size();
-    EXPECT_GT(sizeAtHandOver, 0);
-    Data(Tone(20 * 1152, 440, 9000));
     CloseAndWait();
-    EXPECT_GT(QFileInfo(Temporary()).size(), sizeAtHandOver);
-    EXPECT_TRUE(QDir(work).entryList({"*.snx"}).isEmpty());
+    EXPECT_TRUE(QDir(work).entryList({"*.tmp", "*.snx"}).isEmpty());
 }
 
 TEST_F(Writer, WithoutUniqueNamesTheSecondHandOverReplacesTempReg)
 {
     writer->SetTempNameMakerForTesting([](const QString&, const QString&) { return QString(); });
     Create();
-    Data(Tone(40 * 1152, 440, 9000));
-    writer->PostThreadMessage(WM_WRITER_HAND_OVER, 0);
-    writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
+    Data(Tone(40 * kChunk, 440, 9000));
+    EndSegment();
     WaitReady(1);
     const QString tempReg = work + "tempReg.snx";
     EXPECT_EQ(window.Only(WM_RECORDING_FILE_READY)[0].path, tempReg);
     const qint64 firstSize = QFileInfo(tempReg).size();
     EXPECT_GT(firstSize, 0);
 
-    Create();
-    Data(Tone(10 * 1152, 440, 9000));
-    writer->PostThreadMessage(WM_WRITER_HAND_OVER, 1);
-    writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
+    Data(Tone(10 * kChunk, 440, 9000));
+    EndSegment(1);
     WaitReady(2);
     CloseAndWait();
     EXPECT_EQ(window.Only(WM_RECORDING_FILE_READY)[1].path, tempReg);
-    // The second segment, not the first: the old tempReg.snx was deleted first.
-    EXPECT_LT(QFileInfo(tempReg).size(), firstSize);
+    EXPECT_LT(QFileInfo(tempReg).size(), firstSize);  // the second segment replaced the first
     EXPECT_EQ(ReadLog().count("Impossibile creare un file temp automaticamente, procedo manualmente"), 2);
+}
+
+TEST_F(Writer, ASegmentThatCannotTakeItsNameKeepsItsAudioUnderAnother)
+{
+    // The fallback name is taken by something that cannot be deleted.
+    writer->SetTempNameMakerForTesting([](const QString&, const QString&) { return QString(); });
+    ASSERT_TRUE(QDir(work).mkpath("tempReg.snx/inside"));
+    Create();
+    Data(Tone(40 * kChunk, 440, 9000));
+    EndSegment();
+    Data(Tone(20 * kChunk, 660, 9000));
+    EndSegment();
+    WaitReady(2);
+    CloseAndWait();
+    const auto ready = window.Only(WM_RECORDING_FILE_READY);
+    EXPECT_NE(ready[0].path, ready[1].path);
+    const int chunks[] = {40, 20};
+    for (int i = 0; i < 2; ++i) {
+        const DecodedAudio d = DecodeMp3(ready[static_cast<size_t>(i)].path);
+        ASSERT_TRUE(d.ok) << ready[static_cast<size_t>(i)].path.toStdString();
+        EXPECT_GE(static_cast<int>(d.samples.size()), chunks[i] * kChunk);
+        EXPECT_LE(static_cast<int>(d.samples.size()), (chunks[i] + 2) * kChunk);
+    }
+    EXPECT_TRUE(QFileInfo(work + "tempReg.snx/inside").isDir());
+}
+
+TEST_F(Writer, TheTemporaryFileIsNeverReachedThroughALinkNorTruncatedWhileItHoldsAudio)
+{
+    QTemporaryDir elsewhere;
+    const QString victim = elsewhere.path() + "/victim";
+    QFile v(victim);
+    ASSERT_TRUE(v.open(QIODevice::WriteOnly) && v.write("precious") == 8);
+    v.close();
+    ASSERT_TRUE(QFile::link(victim, Temporary()));
+    Create();
+    ASSERT_TRUE(WaitFor([&] { return !writer->IsStreamClosed(); }));
+    Data(Tone(10 * kChunk, 440, 9000));
+    writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
+    ASSERT_TRUE(WaitFor([&] { return writer->IsStreamClosed(); }));
+    EXPECT_EQ(QFileInfo(victim).size(), 8);
+    EXPECT_FALSE(QFileInfo(Temporary()).isSymLink());
+    const qint64 kept = QFileInfo(Temporary()).size();
+    ASSERT_GT(kept, 0);
+
+    // Audio handed over in place (nobody has taken it yet) survives the next file.
+    Create();
+    Data(Tone(10 * kChunk, 660, 9000));
+    CloseAndWait();
+    EXPECT_EQ(QFileInfo(Temporary()).size(), kept);
+    const QStringList others = QDir(work).entryList({"TEM*.snx"});
+    ASSERT_EQ(others.size(), 1);
+    EXPECT_TRUE(DecodeMp3(work + others[0]).ok);
 }
 
 TEST_F(Writer, UniqueTemporaryNamesFollowThePrefixRule)
@@ -214,76 +308,86 @@ TEST_F(Writer, UniqueTemporaryNamesFollowThePrefixRule)
     const QString a = CreateUniqueTempFile(work, "TEMP_");
     const QString b = CreateUniqueTempFile(work, "TEMP_");
     ASSERT_FALSE(a.isEmpty());
-    ASSERT_FALSE(b.isEmpty());
     EXPECT_NE(a, b);
     EXPECT_TRUE(QRegularExpression("/TEM[0-9A-F]{1,4}\\.tmp$").match(a).hasMatch()) << a.toStdString();
     EXPECT_EQ(QFileInfo(a).size(), 0);
     EXPECT_TRUE(CreateUniqueTempFile(work + "missing/", "TEMP_").isEmpty());
 }
 
-class WriterLibrary : public Writer {};
-
-TEST_F(WriterLibrary, AMissingLibraryIsReportedAndClosesTheProgram)
+TEST_F(Writer, AMissingOrIncompleteLibraryIsReportedWithoutWaitingForTheWindow)
 {
-    QTemporaryDir emptyProgram;
-    writer->SetFolders(emptyProgram.path(), work);
-    Create();
-    ASSERT_TRUE(WaitFor([&] { return window.Count(WM_CLOSE) == 1; }));
-    Data(Tone(5 * 1152, 440, 9000));
-    CloseAndWait();
-    ASSERT_EQ(prompt.ShownSoFar().size(), 1u);
-    EXPECT_EQ(prompt.ShownSoFar()[0].text, LoadText(22));
-    EXPECT_FALSE(LoadText(22).isEmpty());
-    EXPECT_EQ(prompt.ShownSoFar()[0].icon, PromptIcon::Stop);
-    EXPECT_FALSE(QFile::exists(Temporary()));
-}
-
-TEST_F(WriterLibrary, ALibraryWithoutTheEntryPointsIsReportedAndClosesTheProgram)
-{
-    QTemporaryDir program;
+    QTemporaryDir incomplete;
     // A loadable module that exports none of the five entry points.
-    ASSERT_TRUE(QFile::copy("/lib/x86_64-linux-gnu/libm.so.6", program.path() + "/encodermp3.so"));
-    writer->SetFolders(program.path(), work);
-    Create();
-    ASSERT_TRUE(WaitFor([&] { return window.Count(WM_CLOSE) == 1; }));
-    CloseAndWait();
-    ASSERT_EQ(prompt.ShownSoFar().size(), 1u);
-    EXPECT_EQ(prompt.ShownSoFar()[0].text, LoadText(24));
-    EXPECT_FALSE(LoadText(24).isEmpty());
-    EXPECT_TRUE(writer->IsStreamClosed());
+    ASSERT_TRUE(QFile::copy("/lib/x86_64-linux-gnu/libm.so.6", incomplete.path() + "/encodermp3.so"));
+    QTemporaryDir empty;
+    const struct {
+        QString program;
+        int text;
+    } cases[] = {{empty.path(), 22}, {incomplete.path(), 24}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        prompt.Clear();
+        window.received.clear();
+        StartWriter(work);
+        writer->SetFolders(c.program, work);
+        Create();
+        Data(Tone(5 * kChunk, 440, 9000));
+        writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
+        writer->PostThreadMessage(WM_WRITER_QUIT);
+        // The window's thread is busy (as when it closes and waits): the writer still ends.
+        EXPECT_TRUE(writer->wait(5000));
+        ASSERT_TRUE(WaitFor([&] { return window.Count(WM_CLOSE) == 1 && prompt.ShownSoFar().size() == 1; }));
+        EXPECT_EQ(prompt.ShownSoFar()[0].text, LoadText(c.text));
+        EXPECT_FALSE(LoadText(c.text).isEmpty());
+        EXPECT_EQ(prompt.ShownSoFar()[0].icon, PromptIcon::Stop);
+        EXPECT_FALSE(QFile::exists(Temporary()));
+        StopWriter();
+    }
 }
 
-class WriterFaults : public Writer {};
-
-TEST_F(WriterFaults, AFullDiskIsLoggedAndNothingCrashes)
+// A work folder on a small file system that fills up during a recording.
+TEST_F(Writer, AFullDiskCutsTheRecordingShortSaysSoAtOnceAndRecordsAgainWhenSpaceReturns)
 {
-    ASSERT_TRUE(QFile::link("/dev/full", Temporary()));
-    Create();
-    Data(Tone(20 * 1152, 440, 9000));
-    CloseAndWait();
-    const QString log = ReadLog();
-    EXPECT_TRUE(log.contains("Errore di scrittura su " + Temporary())) << log.toStdString();
-    EXPECT_TRUE(QRegularExpression("\\d+ byte MP3 non scritti").match(log).hasMatch());
-    // Logged once per file, not once per buffer.
-    EXPECT_EQ(log.count("Errore di scrittura"), 1);
-}
+    QTemporaryDir mountPoint;
+    const QByteArray mp = QFile::encodeName(mountPoint.path());
+    ASSERT_EQ(::mount("tmpfs", mp.constData(), "tmpfs", 0, "size=256k"), 0) << std::strerror(errno);
+    struct Unmount {
+        QByteArray at;
+        ~Unmount() { ::umount(at.constData()); }
+    } unmount{mp};
+    StopWriter();
+    StartWriter(mountPoint.path() + "/");
+    QFile filler(work + "filler");
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size() && filler.flush()) {}
+    filler.close();
+    filler.resize(filler.size() - 40 * 1024);  // 40 KiB left: about 10 s at 32 kbit/s
 
-TEST_F(WriterFaults, ARemovedWorkFolderIsLoggedAndTheHandOverStillArrives)
-{
     Create();
-    Data(Tone(20 * 1152, 440, 9000));
-    ASSERT_TRUE(WaitFor([&] { return QFileInfo(Temporary()).size() > 0; }));
-    ASSERT_TRUE(QDir(work).removeRecursively());
-    Data(Tone(20 * 1152, 440, 9000));
-    writer->PostThreadMessage(WM_WRITER_HAND_OVER, 0);
-    writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
-    Create();
-    Data(Tone(5 * 1152, 440, 9000));
+    Data(Tone(40 * 28 * kChunk, 440, 9000));  // about 40 s
+    EndSegment();
     WaitReady(1);
+    ASSERT_TRUE(WaitFor([&] { return window.Count(WM_RECORDING_CUT_SHORT) >= 1; }));
+    EXPECT_EQ(window.Count(WM_RECORDING_CUT_SHORT), 1);  // said once, not once per buffer
+    const QString first = window.Only(WM_RECORDING_FILE_READY)[0].path;
+    QTemporaryDir copies;
+    ASSERT_TRUE(QFile::copy(first, copies.path() + "/first.mp3"));
+    const DecodedAudio kept = DecodeMp3(copies.path() + "/first.mp3");
+    ASSERT_TRUE(kept.ok) << QFileInfo(first).size() << ReadLog().toStdString();
+    EXPECT_GT(kept.samples.size(), 32000u * 5);
+    EXPECT_EQ(Mp3valFindings(copies.path() + "/first.mp3"), "") << QFileInfo(first).size() << ReadLog().toStdString();  // whole frames only
+
+    ASSERT_TRUE(QFile::remove(first) && QFile::remove(work + "filler"));
+    Data(Tone(10 * 28 * kChunk, 660, 9000));
+    EndSegment();
+    WaitReady(2);
     CloseAndWait();
-    const QString log = ReadLog();
-    EXPECT_TRUE(log.contains("Rinomina fallita")) << log.toStdString();
-    EXPECT_TRUE(log.contains("Impossibile creare")) << log.toStdString();
+    const QString second = window.Only(WM_RECORDING_FILE_READY)[1].path;
+    ASSERT_TRUE(QFile::copy(second, copies.path() + "/second.mp3"));
+    EXPECT_GE(DecodeMp3(copies.path() + "/second.mp3").samples.size(), 10u * 28 * kChunk);
+    EXPECT_EQ(window.Count(WM_RECORDING_CUT_SHORT), 1);
+    EXPECT_EQ(ReadLog().count("Errore di scrittura"), 1);
 }
 
 }  // namespace

@@ -1,0 +1,159 @@
+// What a crash leaves in the work folder becomes listed, tagged recordings at
+// the next start, before capture begins. Real MP3 audio (made by lame), read
+// back by mpg123 and mp3val, and by our own catalogue.
+
+#include "AppTestEnvironment.h"
+#include "RecordingHost.h"
+
+#include "app/RecordingSalvage.h"
+#include "app/StartupSequence.h"
+#include "platform/Registry.h"
+#include "store/RecordingList.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QProcess>
+
+using namespace sonvelle;
+
+namespace {
+
+QByteArray Tool(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(60000);
+    return p.readAllStandardOutput() + p.readAllStandardError();
+}
+
+class SalvageTest : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        work = Path("work") + "/";
+        QDir().mkpath(work);
+        QFile(ProgramDir() + "encodermp3.so").open(QIODevice::WriteOnly);
+        CRegKey key;
+        ASSERT_TRUE(key.Create(Hive::CurrentUser, "Software\\Orsolan\\Sonvelle"));
+        ASSERT_TRUE(key.WriteText("WorkDir", work));
+        ASSERT_TRUE(key.WriteText("PrimoLancio", "0"));
+        ASSERT_TRUE(key.WriteText("AvviaInAutoReg", "1"));
+        m_sequence.SetSoundCardProbe([] { return true; });
+        // Ten seconds of a tone at the program's format, frames only.
+        const QString wav = Path("tone.wav"), mp3 = Path("tone.mp3");
+        Tool("sox", {"-n", "-r", "32000", "-c", "1", "-b", "16", wav, "synth", "10", "sine", "440"});
+        Tool("lame", {"--quiet", "-t", "-b", "32", "-m", "m", "--resample", "32", wav, mp3});
+        QFile f(mp3);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        tenSeconds = f.readAll();
+        ASSERT_GT(tenSeconds.size(), 30000);
+    }
+    void Put(const QString& name, const QByteArray& bytes, int minutesAgo = 0)
+    {
+        QFile f(work + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.setFileTime(QDateTime::currentDateTime().addSecs(-60 * minutesAgo), QFileDevice::FileModificationTime);
+    }
+
+    QString work;
+    QByteArray tenSeconds;
+    CRecordingHost m_host;
+    CAppSettings m_settings;
+    CStartupSequence m_sequence{m_host, m_settings};
+};
+
+TEST_F(SalvageTest, LeftoversBecomeTaggedListedRecordingsBeforeCaptureStarts)
+{
+    // The writer's file cut mid-frame by the kill; a segment from an older
+    // run that begins with the tail of a frame; a protected recording's
+    // working copy; an empty hand-over; a file with no audio at all.
+    Put("tmp_nome_reg.dtm", tenSeconds + tenSeconds.left(100), 1);
+    Put("TEM1A2B.snx", tenSeconds.mid(50), 30);
+    Put("Call one.mp3", "tagged audio");
+    Put("Call one.snx", tenSeconds);
+    Put("TEM77.snx", QByteArray());
+    Put("TEM99.snx", QByteArray(5000, 'z'));
+
+    ASSERT_TRUE(m_sequence.OnInitDialog());
+    const QStringList names{"Recording 1", "Recording 2"};
+    EXPECT_EQ(m_sequence.SalvagedRecordings(), names);  // oldest first
+    EXPECT_LT(m_host.IndexOf("StartOneShotTimer 1297 2000"), m_host.IndexOf("StartWorkerThreads"));
+    EXPECT_LT(m_host.IndexOf("StartWorkerThreads"), m_host.IndexOf("SwitchAutoRecordingOn"));
+
+    QStringList left = QDir(work).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(left, (QStringList{"Call one.mp3", "Recording 1.mp3", "Recording 2.mp3", "TEM99.snx"}));
+
+    CRecordingList catalogue;
+    ASSERT_TRUE(catalogue.Load(work));
+    const struct {
+        QString name;
+        double seconds;
+        int minutesAgo;
+    } expected[] = {{"Recording 1", 10, 30}, {"Recording 2", 10, 1}};
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.name.toStdString());
+        const CRecordingEntry* entry = catalogue.FindByName(e.name);
+        ASSERT_NE(entry, nullptr);
+        const QString path = work + e.name + ".mp3";
+        EXPECT_GT(entry->GetTagSize(), 10u);  // our tag in front of the audio
+        EXPECT_NEAR(entry->m_dtDuration.Value() * 86400, e.seconds, 0.6);
+        // Dated when the recording began: its length before the file's last write.
+        const double expectedStart =
+            COleDateTime::FromQDateTime(QDateTime::currentDateTime().addSecs(-60 * e.minutesAgo)).Value() -
+            e.seconds / 86400;
+        EXPECT_NEAR(entry->m_dtDate.Value(), expectedStart, 5.0 / 86400);
+        const QString findings = QString::fromUtf8(Tool("mp3val", {path}));
+        EXPECT_FALSE(findings.contains("truncated")) << findings.toStdString();
+        EXPECT_FALSE(findings.contains("garbage")) << findings.toStdString();
+        EXPECT_TRUE(Tool("mpg123", {"-q", "-t", path}).isEmpty());
+        EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
+    }
+
+    // One notice, after start-up, naming both.
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+    EXPECT_TRUE(m_sequence.OnTimer(CStartupSequence::kTimerSalvageNotice));
+    ASSERT_EQ(m_prompt.ShownSoFar().size(), 1u);
+    EXPECT_TRUE(m_prompt.ShownSoFar()[0].text.contains("Recording 1\nRecording 2"));
+
+    // Nothing is left for the next start.
+    CRecordingHost again;
+    CStartupSequence second(again, m_settings);
+    second.SetSoundCardProbe([] { return true; });
+    ASSERT_TRUE(second.OnInitDialog());
+    EXPECT_TRUE(second.SalvagedRecordings().isEmpty());
+    EXPECT_FALSE(again.Called("StartOneShotTimer 1297 2000"));
+}
+
+TEST_F(SalvageTest, FrameRunsSkipACutFrameInFrontAndStopAtTheLastWholeOne)
+{
+    const MpegFrameRun whole = FindMpegFrameRun(tenSeconds);
+    EXPECT_EQ(whole.begin, 0);
+    EXPECT_EQ(whole.end, tenSeconds.size());
+    EXPECT_NEAR(whole.seconds, 10, 0.1);
+    const int frame = static_cast<int>(whole.end / whole.frames);  // 144 bytes at 32 kbit/s, 32 kHz
+
+    const struct {
+        QByteArray data;
+        qint64 begin, frames;
+    } cases[] = {
+        {tenSeconds.left(3 * frame + 7), 0, 3},
+        {tenSeconds.mid(frame / 2, 3 * frame), frame - frame / 2, 2},
+        {QByteArray(3, '\xFF'), 0, 0},
+        {QByteArray(), 0, 0},
+        {QByteArray(1000, '\0') + tenSeconds.left(frame), 1000, 1},
+    };
+    for (const auto& c : cases) {
+        const MpegFrameRun run = FindMpegFrameRun(c.data);
+        EXPECT_EQ(run.frames, c.frames);
+        if (c.frames > 0) {
+            EXPECT_EQ(run.begin, c.begin);
+            EXPECT_EQ(run.end, c.begin + c.frames * frame);
+        }
+    }
+}
+
+}  // namespace
