@@ -2,11 +2,15 @@
 // empty hook until then: the control exists, nothing pretends to work. A
 // feature replaces its block here with a one-line call into its own class.
 
+#include "audio/RecordSound.h"
 #include "mainwnd/ControlRules.h"
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/MainDlgIds.h"
 #include "mainwnd/RecordingWindowBridge.h"
+#include "platform/Log.h"
 #include "platform/Message.h"
+#include "platform/Prompt.h"
+#include "resources/StringTable.h"
 #include "skin/CLevelMeter.h"
 
 #include <QTreeView>
@@ -26,6 +30,48 @@ void CMainDlg::OnRecordingFileReady(CMessage& message)
 {
     const std::unique_ptr<QString> path = message.TakePayload<QString>();
     m_recording->RecordingFileReady(path ? *path : QString(), message.LParam() != 0);
+}
+
+// The sound server went away or answers again. The capture thread has already
+// handed the running segment over and resumes listening by itself; a manual
+// recording is stored here as at a Stop and started again when the server is back.
+void CMainDlg::OnCaptureState(WPARAM state, LPARAM error)
+{
+    CRecordingControl& control = m_recording->Control();
+    if (state == kCaptureBack) {
+        WriteLog(QStringLiteral("Acquisizione di nuovo disponibile"));
+        m_captureLossTold = false;
+        if (!m_resumeManualRecording)
+            return;
+        if (control.IsSaveDialogOpen()) {
+            m_captureBackWhileStoring = true;  // the Stop below still runs
+            return;
+        }
+        m_resumeManualRecording = false;
+        if (control.State() == kIdle || control.State() == kPlaying)
+            m_recording->Record();
+        return;
+    }
+    WriteLog(QStringLiteral("Acquisizione interrotta (errore %1)").arg(error));
+    const int mode = control.State();
+    if (state == kCaptureLost && (mode == kRecording || mode == kRecordingWhilePlaying)) {
+        m_resumeManualRecording = true;
+        m_captureBackWhileStoring = false;
+        m_recording->EndManualRecording();
+        if (m_captureBackWhileStoring) {
+            m_captureBackWhileStoring = false;
+            m_resumeManualRecording = false;
+            if (control.State() == kIdle || control.State() == kPlaying)
+                m_recording->Record();
+        }
+    }
+    // One notice per outage, and never a second box over an open one.
+    if (m_captureLossTold || m_captureNoticeOpen)
+        return;
+    m_captureLossTold = true;
+    m_captureNoticeOpen = true;
+    MessageBox(LoadText(state == kCaptureLost ? 433 : 434), PromptIcon::Exclamation);
+    m_captureNoticeOpen = false;
 }
 
 void CMainDlg::OnButtonRepeat(int controlId) { m_recording->ButtonRepeat(controlId); }
