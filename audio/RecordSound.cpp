@@ -248,6 +248,7 @@ void CRecordSound::OnWatch()
         return;
     m_lastAttemptMs = now;
     if (m_resume) {
+        m_gate.ClearTriggered();  // a fresh start: the next call is announced again
         if (OpenAndStart(false) != 0)
             return;
         WriteLog(QStringLiteral("WAVEIN: dispositivo di nuovo disponibile, acquisizione ripresa"));
