@@ -12,6 +12,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"
+#include "store/RecordingEntry.h"
 #include "E2eMedia.h"
 
 #include <QDir>
@@ -191,6 +192,43 @@ TEST_F(SoundServerLoss, ACallCutByTheServerIsStoredTheUserToldOnceAndListeningRe
     EXPECT_TRUE(QDir(work).entryList({"*.snx"}, QDir::Files).isEmpty());
     Click(IDC_AUTO_RECORD);
     EXPECT_EQ(State(), kIdle);
+}
+
+TEST_F(SoundServerLoss, AManualRecordingCutByTheServerIsStoredAndStartsAgainWhenItIsBack)
+{
+    int saved = 0;
+    dlg->Recording().SetSaveStepForTesting([&](CRecordingEntry& entry, const QString& folder, const QString& file) {
+        const QString from = file.isEmpty() ? entry.m_strFolder + LoadText(25) : file;
+        ++saved;
+        entry.m_strName = QString("Manual %1").arg(saved);
+        entry.m_strFolder = folder;
+        entry.SetState(kStateTagPending);
+        return QFile::rename(from, folder + entry.m_strName + LoadText(20));
+    });
+    const QString speech = MakeSpeech(speechFolder, "This is a dictated note about the meeting with the bank.");
+    ASSERT_FALSE(speech.isEmpty());
+    CRecordSound* capture = dlg->Recording().Capture();
+    Click(IDC_RECORD);
+    ASSERT_EQ(State(), kRecording);
+    ASSERT_TRUE(WaitFor([&] { return capture->IsRecording(); }, 5000));
+    auto note = Speak(speech);
+    note->waitForFinished(15000);
+    ASSERT_TRUE(server->Stop());
+
+    // Stored as at a Stop, and the user told once.
+    ASSERT_TRUE(WaitFor([&] { return saved == 1 && State() == kIdle; }, 5000));
+    EXPECT_GT(Decode(work + "Manual 1" + LoadText(20)).Seconds(), 2.0);
+    ASSERT_TRUE(WaitFor([&] { return NoticesShown(433) == 1; }, 3000));
+
+    // Back: a new manual recording runs without any action.
+    ASSERT_TRUE(server->Start());
+    ASSERT_TRUE(WaitFor([&] { return State() == kRecording && capture->IsRecording(); }, 5000));
+    Speak(speech)->waitForFinished(15000);
+    Click(IDC_STOP);
+    ASSERT_TRUE(WaitFor([&] { return saved == 2 && State() == kIdle; }, 5000));
+    EXPECT_GT(Decode(work + "Manual 2" + LoadText(20)).Seconds(), 2.0);
+    EXPECT_EQ(Rows().Count(), 2);
+    EXPECT_EQ(prompt.ShownSoFar().size(), 1u);
 }
 
 }  // namespace
