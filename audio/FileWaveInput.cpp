@@ -86,7 +86,9 @@ std::uint32_t CFileFedSource::NowMs()
 void CFileFedSource::Read(std::uint64_t position, std::int16_t* out, std::size_t count) const
 {
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint64_t p = position + i;
+        std::uint64_t p = position + i;
+        if (m_looping && !m_samples.empty())
+            p %= m_samples.size();
         out[i] = p < m_samples.size() ? m_samples[static_cast<std::size_t>(p)] : 0;
     }
 }

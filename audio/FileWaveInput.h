@@ -39,7 +39,9 @@ public:
     std::uint64_t Position();
     // Real time at which the timeline reaches a position.
     std::chrono::steady_clock::time_point TimeOf(std::uint64_t position);
-    // Copies samples of the timeline; past the file's end they are silence.
+    // Copies samples of the timeline; past the file's end they are silence,
+    // or the file again from its start when looping (long unattended runs).
+    void SetLooping(bool on) { m_looping = on; }
     void Read(std::uint64_t position, std::int16_t* out, std::size_t count) const;
 
     // IClock: milliseconds of the timeline (what the gate and the refresh see).
@@ -48,6 +50,7 @@ public:
 private:
     std::vector<std::int16_t> m_samples;
     double m_speed = 1.0;
+    std::atomic<bool> m_looping{false};
     QString m_error;
     std::once_flag m_started;
     std::atomic<bool> m_running{false};

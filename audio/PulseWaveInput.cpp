@@ -13,14 +13,33 @@ CPulseWaveInput::~CPulseWaveInput()
     Close();
 }
 
-void CPulseWaveInput::OnContextState(pa_context*, void* self)
+void CPulseWaveInput::ReportLoss(int error)
 {
-    pa_threaded_mainloop_signal(static_cast<CPulseWaveInput*>(self)->m_loop, 0);
+    if (m_live.exchange(false))
+        m_queue.PostNotice(WM_WAVEIN_LOST, error ? error : PA_ERR_CONNECTIONTERMINATED);
 }
 
-void CPulseWaveInput::OnStreamState(pa_stream*, void* self)
+void CPulseWaveInput::OnContextState(pa_context* c, void* self)
 {
-    pa_threaded_mainloop_signal(static_cast<CPulseWaveInput*>(self)->m_loop, 0);
+    auto* me = static_cast<CPulseWaveInput*>(self);
+    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(c)))
+        me->ReportLoss(pa_context_errno(c));
+    pa_threaded_mainloop_signal(me->m_loop, 0);
+}
+
+void CPulseWaveInput::OnStreamState(pa_stream* s, void* self)
+{
+    auto* me = static_cast<CPulseWaveInput*>(self);
+    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(s)))
+        me->ReportLoss(pa_context_errno(pa_stream_get_context(s)));
+    pa_threaded_mainloop_signal(me->m_loop, 0);
+}
+
+void CPulseWaveInput::OnOpenTimeout(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self)
+{
+    auto* me = static_cast<CPulseWaveInput*>(self);
+    me->m_openTimedOut = true;
+    pa_threaded_mainloop_signal(me->m_loop, 0);
 }
 
 void CPulseWaveInput::OnRead(pa_stream* s, std::size_t, void* self)
@@ -77,12 +96,21 @@ int CPulseWaveInput::Open(QObject* notify, const WaveFormat& format)
     pa_threaded_mainloop_lock(m_loop);
     if (pa_threaded_mainloop_start(m_loop) < 0)
         return Fail(PA_ERR_INTERNAL);
+    // A server that accepts the connection but never answers (stopped, hung)
+    // must not hold the capture thread: the open gives up after a while.
+    m_openTimedOut = false;
+    timeval deadline{};
+    pa_timeval_add(pa_gettimeofday(&deadline), static_cast<pa_usec_t>(kOpenTimeoutMs) * PA_USEC_PER_MSEC);
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop);
+    m_openTimer = api->time_new(api, &deadline, OnOpenTimeout, this);
     for (;;) {
         const pa_context_state_t state = pa_context_get_state(m_context);
         if (state == PA_CONTEXT_READY)
             break;
         if (!PA_CONTEXT_IS_GOOD(state))
             return Fail(pa_context_errno(m_context));
+        if (m_openTimedOut)
+            return Fail(PA_ERR_TIMEOUT);
         pa_threaded_mainloop_wait(m_loop);
     }
 
@@ -105,8 +133,13 @@ int CPulseWaveInput::Open(QObject* notify, const WaveFormat& format)
             break;
         if (!PA_STREAM_IS_GOOD(state))
             return Fail(pa_context_errno(m_context));
+        if (m_openTimedOut)
+            return Fail(PA_ERR_TIMEOUT);
         pa_threaded_mainloop_wait(m_loop);
     }
+    api->time_free(m_openTimer);
+    m_openTimer = nullptr;
+    m_live = true;
     pa_threaded_mainloop_unlock(m_loop);
     return 0;
 }
@@ -128,13 +161,18 @@ int CPulseWaveInput::Cork(bool cork)
     if (!m_stream)
         return PA_ERR_BADSTATE;
     pa_threaded_mainloop_lock(m_loop);
+    if (!m_live) {
+        // A lost stream has stopped already; it cannot start again.
+        pa_threaded_mainloop_unlock(m_loop);
+        return cork ? 0 : PA_ERR_CONNECTIONTERMINATED;
+    }
     pa_operation* op = pa_stream_cork(m_stream, cork ? 1 : 0, OnSuccess, m_loop);
     if (!op) {
         const int error = pa_context_errno(m_context);
         pa_threaded_mainloop_unlock(m_loop);
         return error ? error : PA_ERR_UNKNOWN;
     }
-    while (pa_operation_get_state(op) == PA_OPERATION_RUNNING)
+    while (pa_operation_get_state(op) == PA_OPERATION_RUNNING && m_live)
         pa_threaded_mainloop_wait(m_loop);
     pa_operation_unref(op);
     pa_threaded_mainloop_unlock(m_loop);
@@ -167,7 +205,13 @@ int CPulseWaveInput::Close()
     if (!m_loop)
         return 0;
     pa_threaded_mainloop_lock(m_loop);
+    m_live = false;
     m_queue.ReturnAll();  // no buffer is ever kept by a closed device
+    if (m_openTimer) {
+        pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop);
+        api->time_free(m_openTimer);
+        m_openTimer = nullptr;
+    }
     if (m_stream) {
         pa_stream_set_read_callback(m_stream, nullptr, nullptr);
         pa_stream_set_state_callback(m_stream, nullptr, nullptr);

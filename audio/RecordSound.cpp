@@ -5,16 +5,29 @@
 #include "platform/Log.h"
 #include "platform/Messages.h"
 
+#include "resources/StringTable.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 #include <QtEndian>
+
+#include <chrono>
 
 namespace sonvelle {
 
 namespace {
 
 const QString kSampleLog = QStringLiteral("LogCampionamenti.log");
+
+// Outages and stalls are judged on real time: the process clock may be a
+// file-fed microphone's timeline or a test's manual clock.
+std::int64_t RealMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 QString LocalStamp()
 {
@@ -83,10 +96,16 @@ void CRecordSound::OnThreadStart()
 {
     m_logFolder = QFileInfo(LogFilePath(kSampleLog)).absolutePath() + QLatin1Char('/');
     m_sampleLogOn = QFile::exists(m_logFolder + kSampleLog);
+    m_watch = new QTimer;
+    m_watch->setInterval(kWatchMs);
+    QObject::connect(m_watch, &QTimer::timeout, m_watch, [this] { OnWatch(); });
+    m_watch->start();
 }
 
 void CRecordSound::OnThreadEnd()
 {
+    delete m_watch;
+    m_watch = nullptr;
     if (m_device) {
         m_device->Reset();
         m_device->Close();
@@ -118,6 +137,9 @@ void CRecordSound::OnMessage(CMessage& message)
     case MM_WIM_DATA:
         OnWimData(message.TakePayload<CWaveBuffer>());
         break;
+    case WM_WAVEIN_LOST:
+        OnDeviceLost(message.WParam(), static_cast<int>(message.LParam()));
+        break;
     default:
         break;
     }
@@ -128,45 +150,136 @@ void CRecordSound::OnStartRecording()
     m_gate.ClearTriggered();
     if (m_recording)
         return;
+    const int error = OpenAndStart(true);
+    if (error == 0)
+        return;
+    // Told, and tried again until a device answers: a start is never just ignored.
+    m_resume = true;
+    RemoveStaleWriterFile();
+    BeginOutage(kCaptureUnavailable, error);
+}
+
+int CRecordSound::OpenAndStart(bool logFailure)
+{
     std::unique_ptr<IWaveInput> device = m_factory ? m_factory() : nullptr;
     const int opened = device ? device->Open(Receiver(), m_format) : -1;
     m_lastDeviceOpen = timeGetSystemTime();
     if (opened != 0) {
-        WriteLog(QStringLiteral("WAVEIN:%1:%2").arg(static_cast<unsigned>(opened), 0, 16)
-                     .arg(device ? device->ErrorText(opened) : QStringLiteral("no device")));
-        return;
+        if (logFailure)
+            WriteLog(QStringLiteral("WAVEIN:%1:%2").arg(static_cast<unsigned>(opened), 0, 16)
+                         .arg(device ? device->ErrorText(opened) : QStringLiteral("no device")));
+        return opened;
     }
     for (int i = 0; i < kBufferCount; ++i)
         device->AddBuffer(AllocCaptureBuffer());
     const int started = device->Start();
     if (started != 0) {
-        WriteLog(QStringLiteral("WAVEIN:%1:%2").arg(static_cast<unsigned>(started), 0, 16).arg(device->ErrorText(started)));
+        if (logFailure)
+            WriteLog(QStringLiteral("WAVEIN:%1:%2").arg(static_cast<unsigned>(started), 0, 16).arg(device->ErrorText(started)));
         // Not left open: its buffers come back and are released.
         device->Reset();
         device->Close();
-        return;
+        return started;
     }
     m_device = std::move(device);
     m_recording = true;
+    m_lastBufferMs = RealMs();
     if (CWriteSoundFile* writer = m_writer.load())
         writer->PostThreadMessage(WM_WRITER_CREATE_FILE, 0, 0, std::make_unique<CCaptureStartRecord>(m_format));
+    return 0;
+}
+
+// The writer's file may still hold the audio of an earlier recording that was
+// not kept; a start that records nothing must not leave it to be stored again.
+void CRecordSound::RemoveStaleWriterFile()
+{
+    CWriteSoundFile* writer = m_writer.load();
+    if (!writer || !writer->IsStreamClosed())
+        return;
+    const QString folder = writer->WorkFolder();
+    const QString name = LoadText(25);
+    if (!folder.isEmpty())
+        QFile::remove(folder + (name.isEmpty() ? QStringLiteral("tmp_nome_reg.dtm") : name));
+}
+
+void CRecordSound::BeginOutage(CaptureState state, int error)
+{
+    m_lastAttemptMs = RealMs();
+    if (m_outage)
+        return;  // the window was told when this outage began
+    m_outage = true;
+    PostMessageTo(mainWindow.load(), WM_CAPTURE_STATE, state, error);
+}
+
+void CRecordSound::OnDeviceLost(std::uintptr_t deviceId, int error)
+{
+    // A notice of a device closed since (a restart) concerns nobody.
+    if (!m_recording || !m_device || (deviceId != 0 && m_device->DeviceId() != deviceId))
+        return;
+    WriteLog(QStringLiteral("WAVEIN:%1:%2 - dispositivo perso").arg(static_cast<unsigned>(error), 0, 16)
+                 .arg(error == kErrorStalled ? QStringLiteral("nessun dato") : m_device->ErrorText(error)));
+    const bool voice = m_gate.VoiceActivation();
+    CWriteSoundFile* writer = m_writer.load();
+    // The segment so far is a recording of its own, handed over as at its end.
+    if (voice && m_gate.Forwarding() && writer)
+        writer->PostThreadMessage(WM_WRITER_HAND_OVER, 0);
+    m_gate.ClearForwarding();
+    m_recording = false;
+    m_device->Reset();
+    m_device->Close();
+    m_device.reset();
+    if (writer)
+        writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
+    EndSampleLog(m_sampleLogOn);
+    // Listening resumes here; a manual recording is stored and restarted by the window.
+    m_resume = voice;
+    BeginOutage(kCaptureLost, error);
+}
+
+void CRecordSound::OnWatch()
+{
+    const std::int64_t now = RealMs();
+    const int stallLimit = m_stallLimitMs.load();
+    if (m_recording && stallLimit > 0 && now - m_lastBufferMs > stallLimit && m_device) {
+        OnDeviceLost(m_device->DeviceId(), kErrorStalled);
+        return;
+    }
+    if (!m_outage || m_recording || now - m_lastAttemptMs < kReconnectMs)
+        return;
+    m_lastAttemptMs = now;
+    if (m_resume) {
+        m_gate.ClearTriggered();  // a fresh start: the next call is announced again
+        if (OpenAndStart(false) != 0)
+            return;
+        WriteLog(QStringLiteral("WAVEIN: dispositivo di nuovo disponibile, acquisizione ripresa"));
+    } else {
+        // Nothing to capture: only whether a server answers again.
+        std::unique_ptr<IWaveInput> probe = m_factory ? m_factory() : nullptr;
+        if (!probe || probe->Open(Receiver(), m_format) != 0)
+            return;
+        probe->Close();
+        WriteLog(QStringLiteral("WAVEIN: dispositivo di nuovo disponibile"));
+    }
+    m_outage = false;
+    PostMessageTo(mainWindow.load(), WM_CAPTURE_STATE, kCaptureBack, 0);
 }
 
 void CRecordSound::OnStopRecording()
 {
     WriteLog(QStringLiteral("RecordSound: OnStopRecording"));
+    m_resume = false;
     if (!m_recording)
         return;
     m_gate.ClearForwarding();
     if (m_device->Reset() != 0)
         WriteLog(QStringLiteral("waveInReset Fallita"));
-    if (m_device->Stop() != 0) {
+    // A device that cannot stop is closed all the same: kept open it would
+    // hold the recording flag and every later start would be ignored.
+    if (m_device->Stop() != 0)
         WriteLog(QStringLiteral("waveInStop Fallita"));
-    } else {
-        m_recording = false;
-        m_device->Close();
-        m_device.reset();
-    }
+    m_recording = false;
+    m_device->Close();
+    m_device.reset();
     if (CWriteSoundFile* writer = m_writer.load())
         writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
     EndSampleLog(m_sampleLogOn);
@@ -183,6 +296,7 @@ void CRecordSound::OnWimData(std::unique_ptr<CWaveBuffer> buffer)
 {
     if (!buffer)
         return;
+    m_lastBufferMs = RealMs();
     if (m_writer.load()) {
         const auto count = std::min<std::size_t>(buffer->bytesRecorded, static_cast<std::size_t>(buffer->data.size())) / 2;
         const auto* samples = reinterpret_cast<const std::int16_t*>(buffer->data.constData());

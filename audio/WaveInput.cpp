@@ -31,6 +31,18 @@ void CBufferQueue::SetTarget(QObject* notify, std::uintptr_t deviceId)
     m_deviceId = deviceId;
 }
 
+std::uintptr_t CBufferQueue::DeviceId() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_deviceId;
+}
+
+void CBufferQueue::PostNotice(unsigned message, std::intptr_t lParam)
+{
+    std::lock_guard lock(m_mutex);
+    PostMessageTo(m_notify, message, m_deviceId, lParam);
+}
+
 void CBufferQueue::Add(std::unique_ptr<CWaveBuffer> buffer)
 {
     if (!buffer)

@@ -3,8 +3,12 @@
 // back to the owning thread as MM_WIM_DATA (wParam the device's number,
 // payload the CWaveBuffer); Reset posts back every queued buffer with the
 // bytes recorded so far. Results are 0 or an error number for ErrorText.
+// A device whose server goes away while it is open posts WM_WAVEIN_LOST
+// once (wParam the device's number, lParam the error); from then on Reset
+// and Stop succeed at once, for there is nothing left to stop.
 
 #include "audio/AudioFormat.h"
+#include "platform/Message.h"
 
 #include <QObject>
 #include <QString>
@@ -16,6 +20,8 @@
 #include <mutex>
 
 namespace sonvelle {
+
+constexpr unsigned WM_WAVEIN_LOST = WM_USER + 506;
 
 class IWaveInput {
 public:
@@ -30,6 +36,8 @@ public:
     virtual int QueuedBuffers() const = 0;
     // Sound that arrived while no buffer was queued (bytes).
     virtual std::uint64_t DroppedBytes() const = 0;
+    // The number its notices carry; 0 when it posts none but buffers.
+    virtual std::uintptr_t DeviceId() const { return 0; }
 };
 
 using WaveInputFactory = std::function<std::unique_ptr<IWaveInput>()>;
@@ -43,6 +51,9 @@ class CBufferQueue {
 public:
     static constexpr int kPendingLimit = 2 * 64000;  // two seconds
     void SetTarget(QObject* notify, std::uintptr_t deviceId);
+    std::uintptr_t DeviceId() const;
+    // Posts a message about the device itself to the owner.
+    void PostNotice(unsigned message, std::intptr_t lParam);
     void Add(std::unique_ptr<CWaveBuffer> buffer);
     // Copies sound into the queued buffers, posting each one that is full.
     void Fill(const char* bytes, std::size_t count);

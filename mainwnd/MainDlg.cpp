@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/StartupSequence.h"
+#include "audio/RecordSound.h"
 #include "mainwnd/CallLogFormat.h"
 #include "mainwnd/ControlRules.h"
 #include "mainwnd/KeyboardTable.h"
@@ -565,6 +566,7 @@ void CMainDlg::OnMessage(CMessage& message)
     case WM_COMMAND: OnCommand(static_cast<int>(message.WParam() & 0xFFFF)); break;
     case WM_VOICE_DETECTED: OnVoiceDetected(); break;
     case WM_RECORDING_FILE_READY: OnRecordingFileReady(message); break;
+    case WM_CAPTURE_STATE: OnCaptureState(message.WParam(), message.LParam()); break;
     case WM_BUTTON_REPEAT: OnButtonRepeat(static_cast<int>(message.WParam())); break;
     case WM_INPUT_LEVEL: OnInputLevel(message.WParam(), message.LParam()); break;
     case WM_SEEK_POSITION: OnSeekPosition(static_cast<int>(message.WParam())); break;

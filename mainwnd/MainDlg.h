@@ -169,6 +169,7 @@ private:
     void OnAutoRecording();
     void OnVoiceDetected();
     void OnRecordingFileReady(CMessage& message);
+    void OnCaptureState(WPARAM state, LPARAM error);
     void OnButtonRepeat(int controlId);
     void OnSeekPosition(int seconds);
     void OnInputLevel(WPARAM peak, LPARAM lowest);
@@ -247,6 +248,11 @@ private:
     std::unique_ptr<CPlayCommandWindow> m_playWindow;
     std::unique_ptr<CMainWindowStartupHost> m_startupHost;
     std::unique_ptr<CStartupSequence> m_startup;
+    // The sound server's outages (OnCaptureState): told once each, a manual recording resumed after.
+    bool m_captureLossTold = false;
+    bool m_captureNoticeOpen = false;
+    bool m_resumeManualRecording = false;
+    bool m_captureBackWhileStoring = false;
 };
 
 }  // namespace sonvelle

@@ -9,6 +9,7 @@
 #include "platform/Log.h"
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
+#include "resources/StringTable.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,6 +30,7 @@ struct DeviceScript {
     std::mutex mutex;
     int openResult = 0;
     int startResult = 0;
+    int stopResult = 0;
     int opens = 0;
     int closes = 0;
     int added = 0;
@@ -68,7 +70,7 @@ public:
         queue.ReturnAll();
         return 0;
     }
-    int Stop() override { return 0; }
+    int Stop() override { return m_script->stopResult; }
     int Close() override
     {
         std::lock_guard lock(m_script->mutex);
@@ -80,6 +82,7 @@ public:
     QString ErrorText(int) const override { return QStringLiteral("scripted failure"); }
     int QueuedBuffers() const override { return queue.Size(); }
     std::uint64_t DroppedBytes() const override { return queue.Dropped(); }
+    std::uintptr_t DeviceId() const override { return queue.DeviceId(); }
 
     CBufferQueue queue;
 
@@ -154,6 +157,7 @@ protected:
         capture = std::make_unique<CRecordSound>(32000);
         capture->mainWindow = &window;
         capture->SetWaveInputFactory([s = script] { return std::make_unique<CScriptedInput>(s); });
+        capture->SetStallLimitMs(stallLimitMs);
         writer = std::make_unique<CObservedWriter>();
         writer->Start();
         capture->Start();
@@ -170,6 +174,39 @@ protected:
         writer.reset();
         SetSystemClock(nullptr);
         SetProgramFolderForTesting({});
+    }
+
+    int Opens()
+    {
+        std::lock_guard lock(script->mutex);
+        return script->opens;
+    }
+    void SetOpenResult(int result)
+    {
+        std::lock_guard lock(script->mutex);
+        script->openResult = result;
+    }
+    // The server goes away under the open device.
+    void LoseDevice()
+    {
+        std::lock_guard lock(script->mutex);
+        ASSERT_NE(script->current, nullptr);
+        script->current->queue.PostNotice(WM_WAVEIN_LOST, 0x1234);
+    }
+    std::vector<WPARAM> CaptureStates() const
+    {
+        std::vector<WPARAM> out;
+        for (const auto& m : window.Only(WM_CAPTURE_STATE))
+            out.push_back(m.wParam);
+        return out;
+    }
+    void StartListening(std::int32_t threshold, std::int32_t silenceSeconds)
+    {
+        capture->SetActivationThreshold(threshold);
+        capture->SetSilenceSeconds(silenceSeconds);
+        Post(WM_REC_VOICE_ACTIVATION, 1);
+        Post(WM_REC_START);
+        WaitRecording(true);
     }
 
     int Queued()
@@ -204,6 +241,7 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return capture->IsRecording() == on; }));
     }
 
+    int stallLimitMs = 0;  // the scripted device delivers only when told
     CManualClock clock{5000};
     CMainWindowStub window;
     std::shared_ptr<DeviceScript> script;
@@ -215,16 +253,20 @@ private:
     int m_sequence = 1;
 };
 
-TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderBetweenCreateAndClose)
+TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongStateChangeNothing)
 {
     StartThreads();
+    Post(WM_REC_STOP);   // idle: only the log line
     Post(WM_REC_START);
+    Post(WM_REC_START);  // already recording
     WaitRecording(true);
     for (int i = 0; i < 20; ++i)
         DeliverAndSettle(3000);
     Post(WM_REC_STOP);
     WaitRecording(false);
-    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 1; }));
+    // The reset handed six buffers back; a further stop lets the thread see them all.
+    Post(WM_REC_STOP);
+    ASSERT_TRUE(WaitFor([&] { return ReadLog().count("RecordSound: OnStopRecording") == 3; }));
 
     const auto seen = writer->Seen();
     ASSERT_EQ(seen.size(), 22u);
@@ -244,25 +286,11 @@ TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderBetweenCreateAndClose)
     EXPECT_LE(reports, 6);
     EXPECT_EQ(window.Only(WM_INPUT_LEVEL)[0].wParam, 3000u);
     EXPECT_EQ(window.Only(WM_INPUT_LEVEL)[0].lParam, -1500);
+    EXPECT_TRUE(CaptureStates().empty());
     std::lock_guard lock(script->mutex);
     EXPECT_EQ(script->opens, 1);
     EXPECT_EQ(script->closes, 1);
-}
-
-TEST_F(Capture, CommandsInTheWrongStateChangeNothing)
-{
-    StartThreads();
-    Post(WM_REC_STOP);  // idle: only the log line
-    Post(WM_REC_START);
-    Post(WM_REC_START);  // already recording
-    WaitRecording(true);
-    DeliverAndSettle(3000);
-    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_DATA) == 1; }));
-    EXPECT_EQ(writer->Count(WM_WRITER_CREATE_FILE), 1);
-    EXPECT_EQ(writer->Count(WM_WRITER_CLOSE_FILE), 0);
-    std::lock_guard lock(script->mutex);
-    EXPECT_EQ(script->opens, 1);
-    EXPECT_TRUE(ReadLog().startsWith("RecordSound: OnStopRecording"));
+    EXPECT_EQ(script->added, 6 + 20);  // buffers returned after the stop are not queued again
 }
 
 TEST_F(Capture, BeforeTheWriterIsKnownBuffersAreRecycledSilently)
@@ -278,52 +306,118 @@ TEST_F(Capture, BeforeTheWriterIsKnownBuffersAreRecycledSilently)
     EXPECT_EQ(script->added, 6 + 8);
 }
 
-TEST_F(Capture, BuffersReturnedAfterAStopAreReleasedNotForwardedOrQueued)
+TEST_F(Capture, AStartWithoutADeviceIsReportedOnceDropsTheStaleFileAndCapturesWhenOneAnswers)
 {
-    StartThreads();
-    Post(WM_REC_START);
-    WaitRecording(true);
-    DeliverAndSettle(3000);
-    Post(WM_REC_STOP);
-    WaitRecording(false);
-    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 1; }));
-    // The reset handed back six buffers; give the thread time to see them all.
-    Post(WM_REC_STOP);
-    ASSERT_TRUE(WaitFor([&] { return ReadLog().count("RecordSound: OnStopRecording") == 2; }));
-    EXPECT_EQ(writer->Numbers(), (std::vector<unsigned>{WM_WRITER_CREATE_FILE, WM_WRITER_DATA, WM_WRITER_CLOSE_FILE}));
-    std::lock_guard lock(script->mutex);
-    EXPECT_EQ(script->added, 7);
-}
-
-TEST_F(Capture, ADeviceThatCannotOpenLeavesTheLineAndAnIdleThread)
-{
+    QTemporaryDir work;
+    const QString stale = work.path() + "/" + (HasText(25) ? LoadText(25) : QString("tmp_nome_reg.dtm"));
+    QFile old(stale);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("audio of a recording that was not kept");
+    old.close();
     script->openResult = 0x20;
     StartThreads();
+    writer->SetFolders(SONVELLE_ENCODER_DIR, work.path() + "/");
     Post(WM_REC_START);
-    ASSERT_TRUE(WaitFor([&] { return ReadLog().contains("WAVEIN:"); }));
-    EXPECT_TRUE(ReadLog().contains("WAVEIN:20:scripted failure"));
+    ASSERT_TRUE(WaitFor([&] { return ReadLog().contains("WAVEIN:20:scripted failure"); }));
+    ASSERT_TRUE(WaitFor([&] { return window.Count(WM_CAPTURE_STATE) == 1; }));
+    EXPECT_EQ(CaptureStates(), (std::vector<WPARAM>{kCaptureUnavailable}));
+    EXPECT_EQ(window.Only(WM_CAPTURE_STATE)[0].lParam, 0x20);
+    EXPECT_FALSE(QFile::exists(stale));
+    // Tried again about every second, told only once.
+    ASSERT_TRUE(WaitFor([&] { return Opens() >= 3; }, std::chrono::seconds(5)));
+    EXPECT_EQ(window.Count(WM_CAPTURE_STATE), 1);
     EXPECT_FALSE(capture->IsRecording());
     EXPECT_TRUE(writer->Seen().empty());
-    // A failed start too: logged, nothing told, and the device not left open.
-    script->openResult = 0;
+
+    SetOpenResult(0);
+    WaitRecording(true);
+    ASSERT_TRUE(WaitFor([&] { return CaptureStates().size() == 2; }));
+    EXPECT_EQ(CaptureStates().back(), kCaptureBack);
+    DeliverAndSettle(3000);
+    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_DATA) == 1; }));
+    EXPECT_EQ(writer->Numbers().front(), WM_WRITER_CREATE_FILE);
+
+    // A device that opens but cannot start is not left open either.
+    Post(WM_REC_STOP);
+    WaitRecording(false);
     script->startResult = 7;
     Post(WM_REC_START);
     ASSERT_TRUE(WaitFor([&] { return ReadLog().contains("WAVEIN:7:scripted failure"); }));
     EXPECT_FALSE(capture->IsRecording());
-    EXPECT_TRUE(writer->Seen().empty());
     std::lock_guard lock(script->mutex);
-    EXPECT_EQ(script->closes, 1);
+    EXPECT_EQ(script->current, nullptr);
+}
+
+TEST_F(Capture, ALostDeviceHandsTheSegmentOverTellsTheWindowOnceAndListeningResumes)
+{
+    StartThreads();
+    StartListening(1000, 5);
+    for (int i = 0; i < 10; ++i)
+        DeliverAndSettle(5000);  // a call is being recorded
+    ASSERT_EQ(writer->Count(WM_WRITER_DATA), 10);
+    SetOpenResult(0x55);  // the server is gone: nothing opens
+    LoseDevice();
+    WaitRecording(false);
+    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 1; }));
+    EXPECT_EQ(writer->Numbers(), (std::vector<unsigned>{WM_WRITER_CREATE_FILE, WM_WRITER_DATA, WM_WRITER_DATA,
+                                                         WM_WRITER_DATA, WM_WRITER_DATA, WM_WRITER_DATA,
+                                                         WM_WRITER_DATA, WM_WRITER_DATA, WM_WRITER_DATA,
+                                                         WM_WRITER_DATA, WM_WRITER_DATA, WM_WRITER_HAND_OVER,
+                                                         WM_WRITER_CLOSE_FILE}));
+    EXPECT_EQ(writer->Seen()[11].wParam, 0u);  // kept
+    EXPECT_TRUE(ReadLog().contains("WAVEIN:1234:scripted failure - dispositivo perso"));
+    ASSERT_TRUE(WaitFor([&] { return Opens() >= 3; }, std::chrono::seconds(5)));
+    EXPECT_EQ(CaptureStates(), (std::vector<WPARAM>{kCaptureLost}));
+
+    SetOpenResult(0);
+    WaitRecording(true);
+    ASSERT_TRUE(WaitFor([&] { return CaptureStates().size() == 2; }));
+    EXPECT_EQ(CaptureStates().back(), kCaptureBack);
+    // Listening again: quiet is dropped, the next call is a new segment.
+    DeliverAndSettle(100);
+    for (int i = 0; i < 3; ++i)
+        DeliverAndSettle(5000);
+    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_DATA) == 13; }));
+    EXPECT_EQ(writer->Count(WM_WRITER_CREATE_FILE), 2);
+    EXPECT_EQ(window.Count(WM_VOICE_DETECTED), 2);
+    // A second loss is a new outage, told again.
+    LoseDevice();
+    ASSERT_TRUE(WaitFor([&] { return CaptureStates().size() == 3; }));
+    EXPECT_EQ(CaptureStates().back(), kCaptureLost);
+}
+
+TEST_F(Capture, AStalledDeviceCountsAsLostAndADeviceThatCannotStopIsFreedAllTheSame)
+{
+    stallLimitMs = 300;
+    StartThreads();
+    Post(WM_REC_START);
+    WaitRecording(true);
+    DeliverAndSettle(3000);
+    // Nothing more arrives: a manual recording ends as at a stop, for the window to store and restart.
+    ASSERT_TRUE(WaitFor([&] { return !capture->IsRecording(); }, std::chrono::seconds(3)));
+    ASSERT_TRUE(WaitFor([&] { return CaptureStates().size() == 2; }, std::chrono::seconds(5)));
+    EXPECT_EQ(CaptureStates(), (std::vector<WPARAM>{kCaptureLost, kCaptureBack}));
+    EXPECT_EQ(writer->Numbers(), (std::vector<unsigned>{WM_WRITER_CREATE_FILE, WM_WRITER_DATA, WM_WRITER_CLOSE_FILE}));
+    EXPECT_FALSE(capture->IsRecording());  // the probe found a device but did not record
+
+    capture->SetStallLimitMs(0);
+    script->stopResult = 9;
+    Post(WM_REC_START);
+    WaitRecording(true);
+    Post(WM_REC_STOP);
+    WaitRecording(false);
+    EXPECT_TRUE(ReadLog().contains("waveInStop Fallita"));
+    const int opens = Opens();
+    Post(WM_REC_START);
+    WaitRecording(true);
+    EXPECT_EQ(Opens(), opens + 1);
 }
 
 TEST_F(Capture, VoiceActivationEndsSegmentsWithHandOverCloseCreateAndKeepsSixBuffers)
 {
     StartThreads();
-    capture->SetActivationThreshold(1000);
-    capture->SetSilenceSeconds(1);
     capture->SetAntiBumpEnabled(true);
-    Post(WM_REC_VOICE_ACTIVATION, 1);
-    Post(WM_REC_START);
-    WaitRecording(true);
+    StartListening(1000, 1);
     DeliverAndSettle(100);   // waiting: dropped
     DeliverAndSettle(5000);  // segment starts
     for (int i = 0; i < 40; ++i)
@@ -351,11 +445,7 @@ TEST_F(Capture, VoiceActivationEndsSegmentsWithHandOverCloseCreateAndKeepsSixBuf
 TEST_F(Capture, ABumpIsHandedOverForDiscarding)
 {
     StartThreads();
-    capture->SetActivationThreshold(1000);
-    capture->SetSilenceSeconds(15);
-    Post(WM_REC_VOICE_ACTIVATION, 1);
-    Post(WM_REC_START);
-    WaitRecording(true);
+    StartListening(1000, 15);
     for (int i = 0; i < 14; ++i)
         DeliverAndSettle(5000);  // about half a second
     for (int i = 0; i < 60 && writer->Count(WM_WRITER_HAND_OVER) == 0; ++i)
@@ -371,37 +461,12 @@ TEST_F(Capture, ABumpIsHandedOverForDiscarding)
 TEST_F(Capture, WaitingForVoiceRefreshesTheDeviceEveryFifteenMinutes)
 {
     StartThreads();
-    capture->SetActivationThreshold(30000);
-    Post(WM_REC_VOICE_ACTIVATION, 1);
-    Post(WM_REC_START);
-    WaitRecording(true);
+    StartListening(30000, 10);
     DeliverAndSettle(100, CRecordSound::kDeviceRefreshMs - 1);
-    {
-        std::lock_guard lock(script->mutex);
-        EXPECT_EQ(script->opens, 1);
-    }
+    EXPECT_EQ(Opens(), 1);
     DeliverAndSettle(100, 1);
     ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CREATE_FILE) == 2; }));
-    std::lock_guard lock(script->mutex);
-    EXPECT_EQ(script->opens, 2);
-}
-
-TEST_F(Capture, CloseStopsCaptureEndsTheWriterAndThenItself)
-{
-    StartThreads();
-    Post(WM_REC_START);
-    WaitRecording(true);
-    DeliverAndSettle(3000);
-    Post(WM_REC_CLOSE);
-    ASSERT_TRUE(WaitFor([&] { return !capture->IsStillActive(); }));
-    EXPECT_FALSE(writer->IsStillActive());
-    const auto numbers = writer->Numbers();
-    ASSERT_GE(numbers.size(), 2u);
-    EXPECT_EQ(numbers[numbers.size() - 2], WM_WRITER_CLOSE_FILE);
-    EXPECT_EQ(numbers.back(), WM_WRITER_QUIT);
-    const QString log = ReadLog();
-    EXPECT_LT(log.indexOf("Chiudo il thread Write Sound"), log.indexOf("Thread Record Sound chiuso"));
-    EXPECT_FALSE(log.contains("Attesa oltre il timeout"));
+    EXPECT_EQ(Opens(), 2);
 }
 
 TEST_F(Capture, ShutdownRightAfterASegmentEndLosesNoBufferAndHangsNoThread)
@@ -411,11 +476,7 @@ TEST_F(Capture, ShutdownRightAfterASegmentEndLosesNoBufferAndHangsNoThread)
     writer->writeFiles = true;
     writer->SetFolders(SONVELLE_ENCODER_DIR, work.path());
     writer->mainWindow = &window;
-    capture->SetActivationThreshold(1000);
-    capture->SetSilenceSeconds(0);
-    Post(WM_REC_VOICE_ACTIVATION, 1);
-    Post(WM_REC_START);
-    WaitRecording(true);
+    StartListening(1000, 0);
     for (int i = 0; i < 30; ++i)
         DeliverAndSettle(5000);
     // The quiet buffer ends the segment; the close follows before the writer has caught up.
@@ -430,7 +491,9 @@ TEST_F(Capture, ShutdownRightAfterASegmentEndLosesNoBufferAndHangsNoThread)
     const DecodedAudio d = DecodeMp3(window.Only(WM_RECORDING_FILE_READY)[0].path);
     ASSERT_TRUE(d.ok);
     EXPECT_GE(static_cast<int>(d.samples.size()), (30 - 6) * 1152);
-    EXPECT_FALSE(ReadLog().contains("Attesa oltre il timeout"));
+    const QString log = ReadLog();
+    EXPECT_LT(log.indexOf("Chiudo il thread Write Sound"), log.indexOf("Thread Record Sound chiuso"));
+    EXPECT_FALSE(log.contains("Attesa oltre il timeout"));
 }
 
 TEST_F(Capture, TheSampleLogKeepsOneWavCopyPerRecordingWithTheFixedHeader)

@@ -1,0 +1,234 @@
+// The sound server going away in the middle of a call and coming back: the
+// real main window listening for voice on a private server of its own
+// (PulseAudio, or PipeWire's pulse server when SONVELLE_SOUND_SERVER_KIND is
+// "pipewire"), which the test stops and starts again.
+
+#include "audio/RecordSound.h"
+#include "mainwnd/CallLogModel.h"
+#include "mainwnd/MainDlg.h"
+#include "mainwnd/MainDlgIds.h"
+#include "mainwnd/RecordingWindowBridge.h"
+#include "platform/Message.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Prompt.h"
+#include "resources/StringTable.h"
+#include "store/RecordingEntry.h"
+#include "E2eMedia.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace sonvelle;
+using namespace sonvelle::e2e;
+
+namespace {
+
+// A sound server of the test's own, started and stopped by the project's scripts.
+class CPrivateServer {
+public:
+    explicit CPrivateServer(const QString& folder) : m_folder(folder)
+    {
+        m_pipewire = qEnvironmentVariable("SONVELLE_SOUND_SERVER_KIND") == "pipewire";
+    }
+    ~CPrivateServer() { Run("stop"); }
+
+    // Starts it and points this process at it; the address stays the same across restarts.
+    bool Start()
+    {
+        QString exports;
+        if (!Run("start", &exports))
+            return false;
+        for (const QString& line : exports.split('\n')) {
+            if (line.startsWith("export PULSE_SERVER="))
+                m_address = line.mid(int(strlen("export PULSE_SERVER=")));
+        }
+        if (m_address.isEmpty())
+            return false;
+        qputenv("PULSE_SERVER", m_address.toUtf8());
+        return true;
+    }
+    bool Stop() { return Run("stop"); }
+    QString Kind() const { return m_pipewire ? "PipeWire" : "PulseAudio"; }
+
+private:
+    bool Run(const QString& command, QString* output = nullptr)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(m_pipewire ? "SONVELLE_PIPEWIRE_DIR" : "SONVELLE_SOUND_DIR", m_folder);
+        p.setProcessEnvironment(env);
+        p.start("bash", {QString(SONVELLE_SOURCE_DIR) + (m_pipewire ? "/scripts/pipewire-server" : "/scripts/sound-server"),
+                         command});
+        if (!p.waitForFinished(30000))
+            return false;
+        if (output)
+            *output = QString::fromUtf8(p.readAllStandardOutput());
+        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    }
+
+    QString m_folder;
+    QString m_address;
+    bool m_pipewire = false;
+};
+
+class SoundServerLoss : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_previousServer = qgetenv("PULSE_SERVER");
+        SetProgramFolderForTesting(m_dir.path() + "/");
+        SetPrompt(&prompt);
+        work = m_dir.path() + "/work/";
+        speechFolder = m_dir.path() + "/speech";
+        QDir().mkpath(work);
+        QDir().mkpath(speechFolder);
+        server = std::make_unique<CPrivateServer>(m_dir.path() + "/server");
+        ASSERT_TRUE(server->Start()) << "the private " << server->Kind().toStdString() << " server did not start";
+        dlg = std::make_unique<CMainDlg>();
+        CAppSettings& s = dlg->AppSettings();
+        s.WorkDir = work;
+        s.TempoAttesaRegAuto = "3";
+        s.RegAutoSalvaUnicoFile = "0";
+        s.SogliaAttivazioneRegAuto = "2000";
+        s.AntiBump = true;
+        dlg->InitialiseWindowOnly();
+        dlg->show();
+        dlg->Recording().StartWorkerThreads(SONVELLE_ENCODER_DIR, work);
+    }
+    void TearDown() override
+    {
+        dlg.reset();
+        server.reset();
+        SetPrompt(nullptr);
+        SetProgramFolderForTesting({});
+        qputenv("PULSE_SERVER", m_previousServer);
+    }
+    void Click(int id)
+    {
+        PostMessageTo(dlg.get(), WM_COMMAND, static_cast<WPARAM>(id));
+        QCoreApplication::processEvents();
+    }
+    int State() { return dlg->Recording().Control().State(); }
+    CCallLogModel& Rows() { return dlg->CallLog().Model(); }
+    QStringList Recordings() { return QDir(work).entryList({"*" + LoadText(20)}, QDir::Files); }
+    int NoticesShown(int textId)
+    {
+        int n = 0;
+        for (const auto& shown : prompt.ShownSoFar())
+            n += shown.text == LoadText(textId);
+        return n;
+    }
+    // Plays into the microphone's feed without waiting for the end.
+    std::unique_ptr<QProcess> Speak(const QString& wav)
+    {
+        auto p = std::make_unique<QProcess>();
+        p->start("paplay", {"-d", "micfeed", wav});
+        return p;
+    }
+
+    CScriptedPrompt prompt;
+    std::unique_ptr<CPrivateServer> server;
+    std::unique_ptr<CMainDlg> dlg;
+    QString work;
+    QString speechFolder;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_previousServer;
+};
+
+TEST_F(SoundServerLoss, ACallCutByTheServerIsStoredTheUserToldOnceAndListeningResumes)
+{
+    const QString speech = MakeSpeech(speechFolder, "Good morning, this is the bank calling about your account. "
+                                                           "We would like to talk about your savings.");
+    ASSERT_FALSE(speech.isEmpty());
+    CRecordSound* capture = dlg->Recording().Capture();
+    Click(IDC_AUTO_RECORD);
+    ASSERT_EQ(State(), kListening);
+    ASSERT_TRUE(WaitFor([&] { return capture->IsRecording(); }, 5000));
+
+    // The first call: voice starts a segment, then the server goes away mid-sentence.
+    auto first = Speak(speech);
+    ASSERT_TRUE(WaitFor([&] { return State() == kAutoRecording; }, 10000));
+    WaitFor([] { return false; }, 1500);
+    ASSERT_TRUE(server->Stop());
+    QElapsedTimer sinceLoss;
+    sinceLoss.start();
+    first->waitForFinished(5000);
+
+    ASSERT_TRUE(WaitFor([&] { return Recordings().size() == 1; }, 2000 + 3000)) << "the call was not stored";
+    EXPECT_FALSE(capture->IsRecording());
+    EXPECT_EQ(State(), kListening);
+    EXPECT_EQ(Rows().Count(), 1);
+    const Pcm cut = Decode(work + Recordings().front());
+    EXPECT_EQ(cut.rate, 32000);
+    EXPECT_GT(cut.Seconds(), 1.0);
+    ASSERT_TRUE(WaitFor([&] { return NoticesShown(433) == 1; }, 3000));
+
+    // Back after 5 s: listening resumes with no action, and nobody is told twice.
+    while (sinceLoss.elapsed() < 5000)
+        WaitFor([] { return false; }, 50);
+    ASSERT_TRUE(server->Start());
+    ASSERT_TRUE(WaitFor([&] { return capture->IsRecording(); }, 5000)) << "capture did not resume";
+    EXPECT_EQ(State(), kListening);
+
+    // The second call is recorded as a call of its own.
+    auto second = Speak(speech);
+    ASSERT_TRUE(WaitFor([&] { return State() == kAutoRecording; }, 10000));
+    second->waitForFinished(15000);
+    ASSERT_TRUE(WaitFor([&] { return Recordings().size() == 2; }, 10000));
+    EXPECT_EQ(Rows().Count(), 2);
+    for (const QString& file : Recordings())
+        EXPECT_GT(Decode(work + file).Seconds(), 1.0) << file.toStdString();
+    EXPECT_EQ(prompt.ShownSoFar().size(), 1u);
+    EXPECT_TRUE(QDir(work).entryList({"*.snx"}, QDir::Files).isEmpty());
+    Click(IDC_AUTO_RECORD);
+    EXPECT_EQ(State(), kIdle);
+}
+
+TEST_F(SoundServerLoss, AManualRecordingCutByTheServerIsStoredAndStartsAgainWhenItIsBack)
+{
+    int saved = 0;
+    dlg->Recording().SetSaveStepForTesting([&](CRecordingEntry& entry, const QString& folder, const QString& file) {
+        const QString from = file.isEmpty() ? entry.m_strFolder + LoadText(25) : file;
+        ++saved;
+        entry.m_strName = QString("Manual %1").arg(saved);
+        entry.m_strFolder = folder;
+        entry.SetState(kStateTagPending);
+        return QFile::rename(from, folder + entry.m_strName + LoadText(20));
+    });
+    const QString speech = MakeSpeech(speechFolder, "This is a dictated note about the meeting with the bank.");
+    ASSERT_FALSE(speech.isEmpty());
+    CRecordSound* capture = dlg->Recording().Capture();
+    Click(IDC_RECORD);
+    ASSERT_EQ(State(), kRecording);
+    ASSERT_TRUE(WaitFor([&] { return capture->IsRecording(); }, 5000));
+    auto note = Speak(speech);
+    note->waitForFinished(15000);
+    ASSERT_TRUE(server->Stop());
+
+    // Stored as at a Stop, and the user told once.
+    ASSERT_TRUE(WaitFor([&] { return saved == 1 && State() == kIdle; }, 5000));
+    EXPECT_GT(Decode(work + "Manual 1" + LoadText(20)).Seconds(), 2.0);
+    ASSERT_TRUE(WaitFor([&] { return NoticesShown(433) == 1; }, 3000));
+
+    // Back: a new manual recording runs without any action.
+    ASSERT_TRUE(server->Start());
+    ASSERT_TRUE(WaitFor([&] { return State() == kRecording && capture->IsRecording(); }, 5000));
+    Speak(speech)->waitForFinished(15000);
+    Click(IDC_STOP);
+    ASSERT_TRUE(WaitFor([&] { return saved == 2 && State() == kIdle; }, 5000));
+    EXPECT_GT(Decode(work + "Manual 2" + LoadText(20)).Seconds(), 2.0);
+    EXPECT_EQ(Rows().Count(), 2);
+    EXPECT_EQ(prompt.ShownSoFar().size(), 1u);
+}
+
+}  // namespace
