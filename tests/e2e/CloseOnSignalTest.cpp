@@ -27,7 +27,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_EQ(QProcess::execute("pactl", {"info"}), 0) << "no sound server: run scripts/sound-server start";
+        QProcess pactl;
+        pactl.start("pactl", {"info"});
+        ASSERT_TRUE(pactl.waitForFinished(10000) && pactl.exitCode() == 0)
+            << "no sound server: eval \"$(scripts/sound-server start)\"";
         work = m_dir.path() + "/work/";
         ASSERT_TRUE(QDir().mkpath(work));
         ASSERT_TRUE(QDir().mkpath(m_dir.path() + "/config"));

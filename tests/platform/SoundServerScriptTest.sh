@@ -9,7 +9,7 @@ check() {  # check NAME COMMAND...
   if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
 }
 unset PULSE_SERVER SONVELLE_SOUND_DIR
-SONVELLE_SOUND_STARTED=unset
+SONVELLE_SOUND_STARTED="none"
 
 # 1. A server that cannot start: the documented eval line must not run on.
 mkdir "$work/bin"
