@@ -1,8 +1,6 @@
-#include "platform/Prompt.h"
 #include "store/OleDateTime.h"
 #include "store/RecordingEntry.h"
 #include "store/RecordingList.h"
-#include "store/RecordingNameRules.h"
 #include "tests/store/StoreFixtures.h"
 
 #include <gtest/gtest.h>
@@ -89,57 +87,6 @@ TEST(RecordingEntry, StartsWithDefaultsAndCopiesOnlyItsOwnFields)
     EXPECT_EQ(target.m_nIndexState, kIndexValid);
     EXPECT_EQ(target.m_dwIndexOffset, 7u);
     EXPECT_EQ(target.FilePath(), "/w/Call.mp3");
-}
-
-TEST(NameRules, TypedForbiddenCharacterIsTakenAwayAgain)
-{
-    EXPECT_EQ(CRecordingNameRules::WithoutTypedForbiddenCharacter("a"), "a");
-    EXPECT_EQ(CRecordingNameRules::WithoutTypedForbiddenCharacter("a?"), "a");
-    EXPECT_EQ(CRecordingNameRules::WithoutTypedForbiddenCharacter("ab"), "ab");
-    for (const char* c : {"<", ">", ":", "/", "|", "*", "?", "\\", "\""})
-        EXPECT_TRUE(CRecordingNameRules::HasForbiddenCharacter(QString("x") + c)) << c;
-    EXPECT_FALSE(CRecordingNameRules::HasForbiddenCharacter("Call - 3 (ok).é"));
-}
-
-TEST(NameRules, LengthCountsFolderAndNameBytes)
-{
-    const QString folder(11, 'f');
-    EXPECT_TRUE(CRecordingNameRules::IsTooLong(folder, QString(250, 'n')));
-    EXPECT_FALSE(CRecordingNameRules::IsTooLong(folder, QString(249, 'n')));
-    // Two bytes each: the index field counts bytes.
-    EXPECT_TRUE(CRecordingNameRules::IsTooLong(folder, QString(125, QChar(0xe9))));
-}
-
-TEST(NameRules, ReservedIsExactAndDuplicateIgnoresCase)
-{
-    QTemporaryDir dir;
-    const QString folder = dir.path() + "/";
-    CRecordingList list;
-    ASSERT_TRUE(list.Load(folder));
-    auto entry = std::make_unique<CRecordingEntry>();
-    entry->m_strName = "Recording 1";
-    CRecordingEntry* listed = list.AddEntry(std::move(entry));
-
-    using P = CRecordingNameRules::Problem;
-    EXPECT_EQ(CRecordingNameRules::Check(list, folder, "tmp_nome_reg"), P::Reserved);
-    EXPECT_EQ(CRecordingNameRules::Check(list, folder, "tagTemporary"), P::Reserved);
-    EXPECT_EQ(CRecordingNameRules::Check(list, folder, "Join_Temporary"), P::Reserved);
-    EXPECT_EQ(CRecordingNameRules::Check(list, folder, "TMP_NOME_REG"), P::None);
-    EXPECT_EQ(CRecordingNameRules::Check(list, folder, "recording 1"), P::Duplicate);
-    EXPECT_EQ(CRecordingNameRules::Check(list, folder, "recording 1", listed), P::None);
-    EXPECT_EQ(CRecordingNameRules::Check(list, folder, ""), P::Empty);
-
-    CScriptedPrompt prompt;
-    SetPrompt(&prompt);
-    EXPECT_FALSE(CRecordingNameRules::CheckAndWarn(list, folder, "recording 1"));
-    EXPECT_FALSE(CRecordingNameRules::CheckAndWarn(list, folder, QString(300, 'x')));
-    EXPECT_TRUE(CRecordingNameRules::CheckAndWarn(list, folder, "Recording 2"));
-    SetPrompt(nullptr);
-    ASSERT_EQ(prompt.ShownSoFar().size(), 2u);
-    EXPECT_EQ(prompt.ShownSoFar()[0].text, "Specified name already exists. Enter a different file name.");
-    EXPECT_EQ(prompt.ShownSoFar()[0].caption, "Sonvelle");
-    EXPECT_EQ(prompt.ShownSoFar()[0].icon, PromptIcon::Exclamation);
-    EXPECT_EQ(prompt.ShownSoFar()[1].text, "The recording name is too long.");
 }
 
 TEST(DefaultNames, SkipExistingFilesAndNeverReuseNumbersInARun)

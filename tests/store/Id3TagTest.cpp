@@ -219,22 +219,6 @@ TEST_F(TagFile, UnreadableTagGetsAFreshCompleteOneAndKeepsTheAudio)
     EXPECT_EQ(again.m_dtDate.Format("%d/%m/%Y %H:%M:%S"), fromBare.m_dtDate.Format("%d/%m/%Y %H:%M:%S"));
 }
 
-TEST_F(TagFile, FailedRewriteLeavesTheRecordingUntouched)
-{
-    const QString path = MakeRecording(Folder(), "Kept", "notes");
-    const QByteArray before = ReadBytes(path);
-    // The work file's name is taken by a folder that cannot be removed.
-    ASSERT_TRUE(QDir(Folder()).mkpath("tagTemporary.dtm/inside"));
-
-    CRecordingEntry entry;
-    ASSERT_TRUE(ReadEntry(path, entry));
-    entry.m_strNotes = "changed";
-    entry.SetState(kStateTagPending);
-    EXPECT_FALSE(CRecordingList::WriteEntryTags(entry));
-    EXPECT_EQ(entry.GetState(), kStateTagPending);  // still due, tried again later
-    EXPECT_EQ(ReadBytes(path), before);
-}
-
 TEST_F(TagFile, RewriteReplacesTheFileInsteadOfChangingItInPlace)
 {
     const QString path = MakeRecording(Folder(), "Linked");
