@@ -63,6 +63,9 @@ TEST(AutoRepeatLogic, ATickQueuedBeforeReleaseReportsNothing)
 
 namespace {
 
+// The window's record of the button's repeat signal.
+constexpr unsigned kRepeated = 1;
+
 struct HeldButton : ::testing::Test {
     CMessageRecorder window;
     CSimulatedTimers timers;
@@ -75,7 +78,9 @@ struct HeldButton : ::testing::Test {
         button = new CSkinButton(1031, &host);
         button->LoadBitmaps(QStringLiteral("AVANTIVELOCE"));
         button->ApplyTransportStyle();
-        button->SetReportTarget(&window);
+        QObject::connect(button, &CSkinButton::repeated, [this](int id) {
+            window.received.push_back({kRepeated, static_cast<WPARAM>(id), 0, timers.now});
+        });
         button->SetTimerService(&timers);
         timers.onTick = [this](int id) {
             button->OnTimer(id);
@@ -96,7 +101,7 @@ TEST_F(HeldButton, HoldingTheWindButtonForTwoSecondsReportsItsIdOnTheSchedule)
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
     timers.AdvanceTo(5000);
     window.Pump();
-    EXPECT_EQ(window.TimesOf(WM_BUTTON_REPEAT), (std::vector<long long>{0, 1500, 1600, 1700, 1800, 1900, 2000}));
+    EXPECT_EQ(window.TimesOf(kRepeated), (std::vector<long long>{0, 1500, 1600, 1700, 1800, 1900, 2000}));
     for (const auto& m : window.received)
         EXPECT_EQ(m.wParam, 1031u);
 }
@@ -113,7 +118,7 @@ TEST_F(HeldButton, ADoubleClickCountsAsTwoPresses)
     QApplication::sendEvent(button, &dbl);
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
     window.Pump();
-    EXPECT_EQ(window.TimesOf(WM_BUTTON_REPEAT).size(), 2u);
+    EXPECT_EQ(window.TimesOf(kRepeated).size(), 2u);
 }
 
 TEST_F(HeldButton, WithoutAutoRepeatAHeldButtonReportsNothing)
@@ -134,5 +139,5 @@ TEST_F(HeldButton, DisablingTheButtonWhileHeldStopsTheRepeat)
     button->setEnabled(false);
     timers.AdvanceTo(4000);
     window.Pump();
-    EXPECT_EQ(window.TimesOf(WM_BUTTON_REPEAT), (std::vector<long long>{0, 1500, 1600}));
+    EXPECT_EQ(window.TimesOf(kRepeated), (std::vector<long long>{0, 1500, 1600}));
 }

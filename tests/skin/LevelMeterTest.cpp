@@ -96,7 +96,9 @@ struct MeterFixture : ::testing::Test {
         host.resize(400, 60);
         meter = new CLevelMeter(&host);
         meter->setGeometry(10, 10, 300, 14);
-        meter->SetReportTarget(&window);
+        QObject::connect(meter, &CLevelMeter::thresholdChanged, [this](int threshold) {
+            window.received.push_back({0, static_cast<WPARAM>(threshold), 0, 0});
+        });
         host.show();
     }
 
@@ -119,7 +121,6 @@ TEST_F(MeterFixture, DroppingTheMarkerAtTheFarRightGivesFullScaleAndReportsIt)
     meter->SetThreshold(16384);
     Drag(150, 300);
     ASSERT_EQ(window.received.size(), 1u);
-    EXPECT_EQ(window.received[0].message, WM_THRESHOLD_CHANGED);
     EXPECT_EQ(window.received[0].wParam, 32767u);
     EXPECT_EQ(meter->Threshold(), 32767);
     EXPECT_FALSE(meter->IsDragging());
