@@ -111,8 +111,7 @@ TEST_F(RecordingTransitions, StopWithTheDialogCancelledDropsTheRowButNoFile)
 TEST_F(RecordingTransitions, PauseFromEachPlayingState)
 {
     const std::vector<std::pair<S, S>> rows = {
-        {S::Playing, S::Idle}, {S::RecordingWhilePlaying, S::Recording},
-        {S::ListeningWhilePlaying, S::Listening}, {S::AutoRecordingWhilePlaying, S::AutoRecording}};
+        {S::Playing, S::Idle}, {S::ListeningWhilePlaying, S::Listening}, {S::AutoRecordingWhilePlaying, S::AutoRecording}};
     for (auto [from, to] : rows) {
         RecordingRig r;
         r.player.position = 7300;
@@ -122,7 +121,7 @@ TEST_F(RecordingTransitions, PauseFromEachPlayingState)
         EXPECT_EQ(r.control.PausedPosition(), 7300u) << from;
         EXPECT_EQ(r.player.pauses, 1) << from;
         EXPECT_TRUE(r.window.enabled[IDC_PLAY]) << from;
-        EXPECT_EQ(r.window.playLabel, from == S::RecordingWhilePlaying ? "" : "PAUSE") << from;
+        EXPECT_EQ(r.window.playLabel, "PAUSE") << from;
     }
 }
 
@@ -144,8 +143,7 @@ TEST_F(RecordingTransitions, PauseAtTheVeryStartStillCountsAsPaused)
 TEST_F(RecordingTransitions, StopPlayingFromEachPlayingStateAndFromPause)
 {
     const std::vector<std::pair<S, S>> rows = {
-        {S::Playing, S::Idle}, {S::RecordingWhilePlaying, S::Recording},
-        {S::ListeningWhilePlaying, S::Listening}, {S::AutoRecordingWhilePlaying, S::AutoRecording}};
+        {S::Playing, S::Idle}, {S::ListeningWhilePlaying, S::Listening}, {S::AutoRecordingWhilePlaying, S::AutoRecording}};
     for (auto [from, to] : rows) {
         RecordingRig r;
         r.window.enabled[IDC_STOP] = true;
@@ -155,8 +153,7 @@ TEST_F(RecordingTransitions, StopPlayingFromEachPlayingStateAndFromPause)
         EXPECT_EQ(r.player.stops, 1) << from;
         EXPECT_FALSE(r.window.positionBarEnabled) << from;
         EXPECT_EQ(r.window.positionBar, 0) << from;
-        // The running manual recording must stay stoppable.
-        EXPECT_EQ(r.window.enabled[IDC_STOP], to == S::Recording) << from;
+        EXPECT_FALSE(r.window.enabled[IDC_STOP]) << from;
     }
 
     StartPlaying(S::Playing);
@@ -268,20 +265,6 @@ TEST_F(RecordingTransitions, StopFromElsewhereWhilePlayingOnlyStopsThePlay)
     EXPECT_TRUE(rig.engine.commands.empty());
 }
 
-TEST_F(RecordingTransitions, StopWhileRecordingAndPlayingEndsThePlayThenTheRecording)
-{
-    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "x"); };
-    window.saveAnswers = {"Both"};
-    control.OnRecord();
-    StartPlaying(S::RecordingWhilePlaying);
-    control.OnStop();
-    EXPECT_EQ(control.State(), S::Recording);
-    EXPECT_TRUE(window.enabled[IDC_STOP]);
-    control.OnStop();
-    EXPECT_EQ(control.State(), S::Idle);
-    EXPECT_TRUE(QFile::exists(rig.folder + "Both.mp3"));
-}
-
 TEST_F(RecordingTransitions, VoiceDetectedStartsAnAutomaticRecording)
 {
     control.OnAutoRecording();
@@ -340,17 +323,6 @@ TEST_F(RecordingTransitions, CloseEndsAnAutomaticRecordingEvenWhilePlaying)
     control.EndAutoRecording();
     EXPECT_EQ(control.State(), S::Idle);
     EXPECT_EQ(ReadBytes(rig.folder + "At close.mp3"), "closing audio");
-}
-
-TEST_F(RecordingTransitions, CloseEndsAManualRecordingEvenWhilePlaying)
-{
-    control.OnRecord();
-    StartPlaying(S::RecordingWhilePlaying);
-    window.saveAnswers = {"Manual at close"};
-    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "m"); };
-    control.EndManualRecording();
-    EXPECT_EQ(control.State(), S::Idle);
-    EXPECT_TRUE(QFile::exists(rig.folder + "Manual at close.mp3"));
 }
 
 class RecordingTransport : public RecordingTransitions {};
@@ -465,33 +437,35 @@ TEST_F(RecordingTimers, ElapsedTimeDisplay)
     EXPECT_EQ(window.recordingSeconds, 75 * 60 + 4);
 }
 
-TEST_F(RecordingTimers, WarningFirstAfterItsDelayThenAtEveryInterval)
+TEST_F(RecordingTimers, WarningAfterItsDelayAndAtEveryInterval)
 {
-    rig.settings.values.warningSound = true;
-    rig.settings.values.warningAfterSeconds = 15;
-    rig.settings.values.warningEvery = true;
-    rig.settings.values.warningEverySeconds = 10;
-    rig.warning.length = 800;
-    control.OnRecord();
-    EXPECT_EQ(WarningTimesDuring(40000), (std::vector<std::uint32_t>{15000, 25000, 35000}));
-    EXPECT_EQ(rig.warning.played[0].first, "/nowhere/Beep1.wav");
-}
-
-TEST_F(RecordingTimers, WarningOnlyAtEveryInterval)
-{
-    rig.settings.values.warningSound = true;
-    rig.settings.values.warningAfter = false;
-    rig.settings.values.warningEvery = true;
-    rig.settings.values.warningEverySeconds = 10;
-    control.OnRecord();
-    EXPECT_EQ(WarningTimesDuring(35000), (std::vector<std::uint32_t>{10000, 20000, 30000}));
-}
-
-TEST_F(RecordingTimers, WarningOnceWhenNoIntervalIsSet)
-{
-    rig.settings.values.warningSound = true;
-    control.OnRecord();
-    EXPECT_EQ(WarningTimesDuring(60000), (std::vector<std::uint32_t>{15000}));
+    struct Row {
+        bool after, every;
+        std::uint32_t runMs;
+        std::vector<std::uint32_t> times;
+    };
+    const Row rows[] = {
+        {true, true, 40000, {15000, 25000, 35000}},   // first after 15 s, then every 10 s
+        {false, true, 35000, {10000, 20000, 30000}},  // every 10 s only
+        {true, false, 60000, {15000}},                // once
+    };
+    for (const Row& row : rows) {
+        RecordingRig r;
+        r.settings.values.warningSound = true;
+        r.settings.values.warningAfter = row.after;
+        r.settings.values.warningAfterSeconds = 15;
+        r.settings.values.warningEvery = row.every;
+        r.settings.values.warningEverySeconds = 10;
+        r.warning.length = 800;
+        r.control.OnRecord();
+        const std::uint32_t start = r.clock.NowMs();
+        r.window.RunFor(r.clock, row.runMs);
+        std::vector<std::uint32_t> times;
+        for (auto& [path, at] : r.warning.played)
+            times.push_back(at - start);
+        EXPECT_EQ(times, row.times) << row.after << row.every;
+        EXPECT_EQ(r.warning.played[0].first, "/nowhere/Beep1.wav");
+    }
 }
 
 TEST_F(RecordingTimers, NoWarningWhileOnlyListening)
