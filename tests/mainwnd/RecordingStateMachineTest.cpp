@@ -61,15 +61,41 @@ TEST_F(RecordingTransitions, RecordWhilePlayingStopsThePlayFirst)
     EXPECT_EQ(control.PlayingRecording(), nullptr);
 }
 
-TEST_F(RecordingTransitions, RecordIsIgnoredWhileAutoRecordingOrRecording)
+// Commands and notices that arrive in a state where they mean nothing.
+TEST_F(RecordingTransitions, CommandsOutOfTheirStatesChangeNothing)
 {
     for (S state : {S::Recording, S::Listening, S::AutoRecording, S::ListeningWhilePlaying}) {
         control.SetState(state);
         control.OnRecord();
         EXPECT_EQ(control.State(), state);
     }
+    for (S state : {S::Idle, S::Recording, S::Listening, S::AutoRecording}) {
+        control.SetState(state);
+        control.OnStopPlaying();
+        control.OnSeekPosition(10);
+        EXPECT_EQ(control.State(), state);
+    }
     EXPECT_TRUE(rig.catalogue.entries.empty());
     EXPECT_TRUE(rig.engine.commands.empty());
+    EXPECT_EQ(rig.player.stops, 0);
+    EXPECT_TRUE(rig.player.seeks.empty());
+
+    // A voice notice posted just before auto-recording went off starts nothing.
+    control.SetState(S::Idle);
+    control.OnVoiceDetected();
+    EXPECT_EQ(control.State(), S::Idle);
+    EXPECT_TRUE(window.timers.empty());
+    // Wind buttons with nothing playing only take the focus back to the list.
+    window.focus = IDC_STOP;
+    control.OnButtonRepeat(IDC_FAST_FORWARD);
+    EXPECT_TRUE(rig.player.steps.empty());
+    EXPECT_EQ(window.focus, IDC_CALL_LOG);
+    // The level shows only while capturing.
+    for (S state : {S::Idle, S::Playing, S::Listening}) {
+        control.SetState(state);
+        control.OnInputLevel(1234);
+        EXPECT_EQ(window.level, state == S::Listening ? 1234 : -1) << state;
+    }
 }
 
 TEST_F(RecordingTransitions, StopEndsAManualRecordingAndSavesItUnderTheChosenName)
@@ -123,17 +149,11 @@ TEST_F(RecordingTransitions, PauseFromEachPlayingState)
         EXPECT_TRUE(r.window.enabled[IDC_PLAY]) << from;
         EXPECT_EQ(r.window.playLabel, "PAUSE") << from;
     }
-}
-
-TEST_F(RecordingTransitions, PauseWhenNotPlayingResumesThroughPlay)
-{
+    // Pause with nothing playing resumes through Play.
     control.OnPause();
     EXPECT_EQ(window.playCommands, 1);
     EXPECT_EQ(rig.player.pauses, 0);
-}
-
-TEST_F(RecordingTransitions, PauseAtTheVeryStartStillCountsAsPaused)
-{
+    // A pause at the very start still counts as paused.
     StartPlaying(S::Playing);
     rig.player.position = 0;
     control.OnPause();
@@ -163,16 +183,6 @@ TEST_F(RecordingTransitions, StopPlayingFromEachPlayingStateAndFromPause)
     control.OnStopPlaying();
     EXPECT_EQ(control.PausedPosition(), 0u);
     EXPECT_EQ(rig.player.stops, 1);
-}
-
-TEST_F(RecordingTransitions, StopPlayingDoesNothingWhenNothingPlays)
-{
-    for (S state : {S::Idle, S::Recording, S::Listening, S::AutoRecording}) {
-        control.SetState(state);
-        control.OnStopPlaying();
-        EXPECT_EQ(control.State(), state);
-    }
-    EXPECT_EQ(rig.player.stops, 0);
 }
 
 TEST_F(RecordingTransitions, StopPlayingRemovesTheWorkingCopyOfAProtectedRecording)
@@ -245,7 +255,9 @@ TEST_F(RecordingTransitions, AutoRecordingOffRunsStop)
     }
 }
 
-TEST_F(RecordingTransitions, AutoButtonWhilePlayingEndsAutoRecordingAndKeepsThePlay)
+// While listening and playing, the auto-recording button ends auto-recording
+// and keeps the play; Stop from anywhere else only ends the play.
+TEST_F(RecordingTransitions, StopWhileListeningAndPlayingDependsOnWhoAsked)
 {
     StartPlaying(S::ListeningWhilePlaying);
     window.SetFocusTo(IDC_AUTO_RECORD);
@@ -253,16 +265,14 @@ TEST_F(RecordingTransitions, AutoButtonWhilePlayingEndsAutoRecordingAndKeepsTheP
     EXPECT_EQ(control.State(), S::Playing);
     EXPECT_EQ(rig.player.stops, 0);
     EXPECT_EQ(rig.engine.commands.back(), "stop");
-}
 
-TEST_F(RecordingTransitions, StopFromElsewhereWhilePlayingOnlyStopsThePlay)
-{
-    StartPlaying(S::ListeningWhilePlaying);
-    window.SetFocusTo(IDC_STOP);
-    control.OnStop();
-    EXPECT_EQ(control.State(), S::Listening);
-    EXPECT_EQ(rig.player.stops, 1);
-    EXPECT_TRUE(rig.engine.commands.empty());
+    RecordingRig r;
+    r.control.SetState(S::ListeningWhilePlaying);
+    r.window.SetFocusTo(IDC_STOP);
+    r.control.OnStop();
+    EXPECT_EQ(r.control.State(), S::Listening);
+    EXPECT_EQ(r.player.stops, 1);
+    EXPECT_TRUE(r.engine.commands.empty());
 }
 
 TEST_F(RecordingTransitions, VoiceDetectedStartsAnAutomaticRecording)
@@ -279,24 +289,15 @@ TEST_F(RecordingTransitions, VoiceDetectedStartsAnAutomaticRecording)
     EXPECT_EQ(control.PendingCount(), 1u);
     EXPECT_EQ(window.trayIcon, 324);
     EXPECT_TRUE(window.timers.count(TIMER_RECORDING_TIME));
-}
 
-TEST_F(RecordingTransitions, VoiceDetectedWhileListeningAndPlayingStopsThePlay)
-{
-    control.OnAutoRecording();
-    StartPlaying(S::ListeningWhilePlaying);
-    control.OnVoiceDetected();
-    EXPECT_EQ(control.State(), S::AutoRecording);
-    EXPECT_EQ(rig.player.stops, 1);
-    EXPECT_FALSE(window.enabled[IDC_PLAY]);
-}
-
-TEST_F(RecordingTransitions, VoiceNoticeArrivingAfterAutoRecordingEndedStartsNothing)
-{
-    control.OnVoiceDetected();
-    EXPECT_EQ(control.State(), S::Idle);
-    EXPECT_TRUE(rig.catalogue.entries.empty());
-    EXPECT_TRUE(window.timers.empty());
+    // Listening while playing: the voice stops the play.
+    RecordingRig r;
+    r.control.OnAutoRecording();
+    r.control.SetState(S::ListeningWhilePlaying);
+    r.control.OnVoiceDetected();
+    EXPECT_EQ(r.control.State(), S::AutoRecording);
+    EXPECT_EQ(r.player.stops, 1);
+    EXPECT_FALSE(r.window.enabled[IDC_PLAY]);
 }
 
 TEST_F(RecordingTransitions, FileReadyReturnsToListening)
@@ -356,14 +357,6 @@ TEST_F(RecordingTransport, WindButtonsStepThePlayingPlayerAndMoveThePausedPositi
     EXPECT_EQ(window.focus, IDC_CALL_LOG);
 }
 
-TEST_F(RecordingTransport, WindButtonsOnlyMoveTheFocusWhenNothingPlays)
-{
-    window.focus = IDC_STOP;
-    control.OnButtonRepeat(IDC_FAST_FORWARD);
-    EXPECT_TRUE(rig.player.steps.empty());
-    EXPECT_EQ(window.focus, IDC_CALL_LOG);
-}
-
 TEST_F(RecordingTransport, SeekScalesTheBarToThePlayersLength)
 {
     StartPlaying(S::Playing);
@@ -378,10 +371,6 @@ TEST_F(RecordingTransport, SeekScalesTheBarToThePlayersLength)
     control.OnSeekPosition(0);
     EXPECT_EQ(rig.player.seeks.size(), 1u);
     EXPECT_TRUE(control.IsPlayingOrPaused());
-
-    RecordingRig idle;
-    idle.control.OnSeekPosition(10);
-    EXPECT_TRUE(idle.player.seeks.empty());
 }
 
 TEST_F(RecordingTransport, PlayTimerMovesTheBarAndEndsThePlayAtTheEnd)
@@ -396,18 +385,6 @@ TEST_F(RecordingTransport, PlayTimerMovesTheBarAndEndsThePlayAtTheEnd)
     control.OnTimer(TIMER_PLAYING_POSITION);
     EXPECT_EQ(control.State(), S::Idle);
     EXPECT_EQ(window.timers.count(TIMER_PLAYING_POSITION), 0u);
-}
-
-TEST_F(RecordingTransport, LevelIsShownOnlyWhileCapturing)
-{
-    control.OnInputLevel(1234);
-    EXPECT_EQ(window.level, -1);
-    control.SetState(S::Playing);
-    control.OnInputLevel(1234);
-    EXPECT_EQ(window.level, -1);
-    control.SetState(S::Listening);
-    control.OnInputLevel(1234);
-    EXPECT_EQ(window.level, 1234);
 }
 
 TEST_F(RecordingTransport, ThresholdGoesToTheSettingsAndTheCaptureAtOnce)

@@ -59,17 +59,9 @@ TEST_F(SaveDialog, OpensWithTheRecordingAndFiltersEachKeystroke)
     EXPECT_EQ(m_dialog.windowTitle(), "Save recording");
     EXPECT_EQ(m_dialog.NameField()->text(), "Recording 3");
     EXPECT_EQ(m_dialog.NotesField()->toPlainText(), "from the desk");
-    EXPECT_EQ(m_dialog.ConfirmButton()->text(), "Save");
-    EXPECT_EQ(m_dialog.CancelButton()->text(), "Cancel");
     EXPECT_TRUE(m_dialog.ConfirmButton()->isEnabled());
     EXPECT_TRUE(m_dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(m_dialog.PlayButtonBitmaps(), "PLAYREC");
     EXPECT_FALSE(m_dialog.PlayButton()->CurrentPixmap().isNull());
-    QStringList labels;
-    for (const QLabel* label : m_dialog.findChildren<QLabel*>())
-        labels << label->text();
-    EXPECT_TRUE(labels.contains("Name of recording:"));
-    EXPECT_TRUE(labels.contains("Notes:"));
 
     SetName(QStringLiteral(" "));
     EXPECT_EQ(m_dialog.NameField()->text(), "");
