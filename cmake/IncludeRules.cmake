@@ -14,7 +14,7 @@ set(layers_store platform resources)
 set(layers_skin platform resources)
 set(layers_storeui store audio skin platform resources)
 set(layers_app platform resources)
-set(layers_mainwnd app storeui store audio skin encoder platform resources)
+set(layers_mainwnd app storeui store audio skin platform resources)
 # The program itself sits on top of everything.
 set(layers_program mainwnd ${layers_mainwnd})
 
