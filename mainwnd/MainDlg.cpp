@@ -177,6 +177,8 @@ void CMainDlg::CreateControls()
         m_controls[spec.id] = button;
         if (spec.id != IDC_FAST_FORWARD && spec.id != IDC_FAST_REWIND)
             connect(button, &QAbstractButton::clicked, this, [this, id = spec.id] { OnCommand(id); });
+        // Handled once the control's own mouse or timer event is over, as a posted notice would be.
+        connect(button, &CSkinButton::repeated, this, &CMainDlg::OnButtonRepeat, Qt::QueuedConnection);
     }
     Button(IDC_STOP_PLAY)->hide();
 
@@ -194,9 +196,11 @@ void CMainDlg::CreateControls()
     m_levelMeter = new CLevelMeter(this);
     m_levelMeter->setObjectName(QStringLiteral("levelMeter"));
     m_controls[IDC_LEVEL_METER] = m_levelMeter;
+    connect(m_levelMeter, &CLevelMeter::thresholdChanged, this, &CMainDlg::OnThresholdChanged, Qt::QueuedConnection);
     m_positionBar = new CPositionBar(this);
     m_positionBar->setObjectName(QStringLiteral("positionBar"));
     m_controls[IDC_POSITION_BAR] = m_positionBar;
+    connect(m_positionBar, &CPositionBar::positionChosen, this, &CMainDlg::OnSeekPosition, Qt::QueuedConnection);
 
     m_volume = new QSlider(Qt::Horizontal, this);
     m_volume->setObjectName(QStringLiteral("volume"));
@@ -567,10 +571,7 @@ void CMainDlg::OnMessage(CMessage& message)
     case WM_VOICE_DETECTED: OnVoiceDetected(); break;
     case WM_RECORDING_FILE_READY: OnRecordingFileReady(message); break;
     case WM_CAPTURE_STATE: OnCaptureState(message.WParam(), message.LParam()); break;
-    case WM_BUTTON_REPEAT: OnButtonRepeat(static_cast<int>(message.WParam())); break;
     case WM_INPUT_LEVEL: OnInputLevel(message.WParam(), message.LParam()); break;
-    case WM_SEEK_POSITION: OnSeekPosition(static_cast<int>(message.WParam())); break;
-    case WM_THRESHOLD_CHANGED: OnThresholdChanged(static_cast<int>(message.WParam())); break;
     case WM_TRAY_NOTIFY: OnTrayNotify(message.WParam(), message.LParam()); break;
     case MM_MIXM_CONTROL_CHANGE: OnMixerControlChange(message.WParam(), message.LParam()); break;
     default: break;

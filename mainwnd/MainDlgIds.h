@@ -65,8 +65,8 @@ constexpr int TIMER_FALLBACK_NOTICE = 1295;
 constexpr int TIMER_REALIGN_NOTICE = 1298;
 constexpr int TIMER_AUTO_REPEAT = kWindRepeatTimerId;
 
-// Messages from the notification icon and the mixer; the skinned controls'
-// own (WM_BUTTON_REPEAT, WM_SEEK_POSITION, WM_THRESHOLD_CHANGED) come with them.
+// Messages from the notification icon and the mixer. The skinned controls on
+// this window's thread notify it by signals instead.
 constexpr unsigned WM_TRAY_NOTIFY = WM_USER + 1;
 // A menu command posted to the window (the tray menu's choice): wParam = command id.
 constexpr unsigned WM_COMMAND = 0x0111;

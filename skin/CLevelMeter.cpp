@@ -1,7 +1,6 @@
 #include "CLevelMeter.h"
 
 #include "SkinGeometry.h"
-#include "SkinMessages.h"
 #include "resources/art/Art.h"
 
 #include <QMouseEvent>
@@ -36,12 +35,6 @@ void CLevelMeter::SetThreshold(int value)
 {
     m_nThreshold = value;
     Changed();
-}
-
-void CLevelMeter::SetReportTarget(QObject* target)
-{
-    m_reportTarget = target;
-    m_reportTargetSet = true;
 }
 
 void CLevelMeter::Changed()
@@ -121,9 +114,8 @@ void CLevelMeter::mouseReleaseEvent(QMouseEvent* event)
     m_bDragging = false;
     m_nThreshold = ThresholdAtX(event->position().toPoint().x(), width());
     Changed();
-    QObject* target = m_reportTargetSet ? m_reportTarget.data() : parentWidget();
-    PostMessageTo(target, WM_THRESHOLD_CHANGED, static_cast<WPARAM>(m_nThreshold), 0);
     UpdateCursor(event->position().toPoint());
+    emit thresholdChanged(m_nThreshold);
 }
 
 }  // namespace sonvelle

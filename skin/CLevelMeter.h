@@ -2,7 +2,6 @@
 // Input level meter: 30 segments in three colours and a threshold marker
 // that the user drags; the new threshold is reported on drop.
 
-#include <QPointer>
 #include <QWidget>
 
 namespace sonvelle {
@@ -24,8 +23,9 @@ public:
     // Number of repaints SetLevel asked for.
     int LevelRepaints() const { return m_levelRepaints; }
 
-    // Where WM_THRESHOLD_CHANGED goes; the parent widget unless set.
-    void SetReportTarget(QObject* target);
+signals:
+    // The threshold marker was dropped: the new threshold, 0..32767.
+    void thresholdChanged(int threshold);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -43,8 +43,6 @@ private:
     int m_nSegments = 0;
     int m_nThreshold = 0;
     int m_levelRepaints = 0;
-    QPointer<QObject> m_reportTarget;
-    bool m_reportTargetSet = false;
 };
 
 }  // namespace sonvelle

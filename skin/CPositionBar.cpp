@@ -1,7 +1,6 @@
 #include "CPositionBar.h"
 
 #include "SkinGeometry.h"
-#include "SkinMessages.h"
 #include "resources/art/Art.h"
 
 #include <QMouseEvent>
@@ -41,12 +40,6 @@ void CPositionBar::EnableSeek(bool enable)
         unsetCursor();
         QToolTip::hideText();
     }
-}
-
-void CPositionBar::SetReportTarget(QObject* target)
-{
-    m_reportTarget = target;
-    m_reportTargetSet = true;
 }
 
 void CPositionBar::paintEvent(QPaintEvent*)
@@ -121,11 +114,10 @@ void CPositionBar::mouseReleaseEvent(QMouseEvent* event)
         return;
     const int x = ClampSeekX(event->position().toPoint().x(), width());
     const int seconds = SecondsAtX(x, width(), m_nMax);
-    QObject* target = m_reportTargetSet ? m_reportTarget.data() : parentWidget();
-    PostMessageTo(target, WM_SEEK_POSITION, static_cast<WPARAM>(seconds < 0 ? 0 : seconds), 0);
     m_bDragging = false;
     update();
     QToolTip::hideText();
+    emit positionChosen(seconds < 0 ? 0 : seconds);
 }
 
 }  // namespace sonvelle

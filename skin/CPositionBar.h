@@ -2,7 +2,6 @@
 // Playing-position bar: elapsed part in green, a drag bar and a time tooltip
 // while seeking is enabled; a release over it reports the chosen second.
 
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -28,8 +27,9 @@ public:
     QString TipText() const { return m_tipText; }
     bool IsTipActive() const { return m_bSeekEnabled; }
 
-    // Where WM_SEEK_POSITION goes; the parent widget unless set.
-    void SetReportTarget(QObject* target);
+signals:
+    // The mouse let go of the bar at this position, in whole seconds.
+    void positionChosen(int seconds);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -50,8 +50,6 @@ private:
     bool m_bDragging = false;
     int m_nDragX = 0;
     QString m_tipText;
-    QPointer<QObject> m_reportTarget;
-    bool m_reportTargetSet = false;
 };
 
 }  // namespace sonvelle

@@ -2,7 +2,6 @@
 
 #include "CColorStatic.h"
 #include "QtTimerService.h"
-#include "SkinMessages.h"
 #include "resources/StringTable.h"
 #include "resources/art/Art.h"
 
@@ -140,12 +139,6 @@ void CSkinButton::ApplyCaptionedStyle(const QString& caption)
     SizeToContent();
 }
 
-void CSkinButton::SetReportTarget(QObject* target)
-{
-    m_reportTarget = target;
-    m_reportTargetSet = true;
-}
-
 void CSkinButton::SetTimerService(ITimerService* timers)
 {
     if (m_repeat)
@@ -170,8 +163,7 @@ void CSkinButton::OnTimer(int id)
 
 void CSkinButton::Report()
 {
-    QObject* target = m_reportTargetSet ? m_reportTarget.data() : parentWidget();
-    PostMessageTo(target, WM_BUTTON_REPEAT, static_cast<WPARAM>(m_controlId), 0);
+    emit repeated(m_controlId);
 }
 
 ButtonImage CSkinButton::CurrentImage() const

@@ -9,7 +9,6 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QPixmap>
-#include <QPointer>
 
 #include <memory>
 
@@ -48,8 +47,6 @@ public:
     void ApplySmallStyle();
     void ApplyCaptionedStyle(const QString& caption);
 
-    // Where reports go; the parent widget unless set.
-    void SetReportTarget(QObject* target);
     // Replaces the real timers (tests); null restores them. The caller keeps ownership.
     void SetTimerService(ITimerService* timers);
     // A timer tick for this button (the real timers call it; simulated ones too).
@@ -67,6 +64,10 @@ public:
     ButtonImage CurrentImage() const;
     QPixmap CurrentPixmap() const;
     QSize sizeHint() const override;
+
+signals:
+    // A held repeating button: at the press, after 1500 ms, then every 100 ms.
+    void repeated(int controlId);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -98,8 +99,6 @@ private:
     bool m_bTransparent = false;
     QColor m_crTransparent;
     QString m_tipText;
-    QPointer<QObject> m_reportTarget;
-    bool m_reportTargetSet = false;
     std::unique_ptr<CQtTimerService> m_ownTimers;
     ITimerService* m_timers = nullptr;
     std::unique_ptr<CAutoRepeat> m_repeat;

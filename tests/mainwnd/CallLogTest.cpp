@@ -103,45 +103,30 @@ TEST_F(CallLogTest, SortKeepsTheSelectedRecordingSelected)
     EXPECT_EQ(log.SelectedName(), chosen);
 }
 
-TEST_F(CallLogTest, RescanFindsNewFilesAndKeepsTheSelection)
+TEST_F(CallLogTest, RescanKeepsSelectionEditsAndRecordingsInUse)
 {
     AddThree();
     log.Load(folder.Path(), false);
     log.SelectRow(2);
+    CRecordingEntry* entry = log.Catalogue().FindByName(QStringLiteral("Old note"));
+    ASSERT_NE(entry, nullptr);
+    entry->m_strNotes = QStringLiteral("typed just now");
+    entry->SetState(kStateTagPending);
     folder.Add({"Latest", COleDateTime(2025, 1, 1, 8, 0, 0), 10});
+    EXPECT_FALSE(log.Rescan(true)) << "busy: waits";
+    EXPECT_EQ(log.Model().Count(), 3);
     EXPECT_TRUE(log.Rescan(false));
-    EXPECT_EQ(log.Model().Count(), 4);
     EXPECT_EQ(Names().first(), QStringLiteral("Latest"));
     EXPECT_EQ(log.SelectedName(), QStringLiteral("Old note"));
-}
-
-TEST_F(CallLogTest, RescanWaitsWhileBusyButStillRefills)
-{
-    AddThree();
-    log.Load(folder.Path(), false);
-    folder.Add({"Latest", COleDateTime(2025, 1, 1, 8, 0, 0), 10});
-    EXPECT_FALSE(log.Rescan(true));
-    EXPECT_EQ(log.Model().Count(), 3);
+    entry = log.Catalogue().FindByName(QStringLiteral("Old note"));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->m_strNotes, QStringLiteral("typed just now")) << "pending edits are written before the reload";
 
     CRecordingEntry* inUse = log.Catalogue().CreateEntry();
     ASSERT_NE(inUse, nullptr);
     EXPECT_FALSE(log.Rescan(false)) << "a recording being made must not be dropped by a reload";
     EXPECT_NE(log.Catalogue().FindByName(inUse->m_strName), nullptr);
-    EXPECT_EQ(log.Model().Count(), 4);
-}
-
-TEST_F(CallLogTest, RescanWritesPendingEditsBeforeDroppingTheEntries)
-{
-    AddThree();
-    log.Load(folder.Path(), false);
-    CRecordingEntry* entry = log.Catalogue().FindByName(QStringLiteral("Old note"));
-    ASSERT_NE(entry, nullptr);
-    entry->m_strNotes = QStringLiteral("typed just now");
-    entry->SetState(kStateTagPending);
-    log.Rescan(false);
-    entry = log.Catalogue().FindByName(QStringLiteral("Old note"));
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->m_strNotes, QStringLiteral("typed just now"));
+    EXPECT_EQ(log.Model().Count(), 5);
 }
 
 TEST_F(CallLogTest, NewRowGoesOnTopSelectedAndRenameRewritesTheOldRow)

@@ -136,47 +136,44 @@ TEST_F(PlayCommand, IdleAndListeningStatesStartPlaying)
             window.StopPlaying();
         }
     }
+    // Playing already: the play stops, then the selected recording plays.
+    window.state = S::Idle;
+    ASSERT_TRUE(RunPlayCommand(window, player));
+    window.calls.clear();
+    ASSERT_TRUE(RunPlayCommand(window, player));
+    EXPECT_EQ(window.calls.front(), "stop playing");
+    EXPECT_EQ(window.state, S::Playing);
+    EXPECT_TRUE(Playing());
+
     const QString log = ReadLog(logDir.path());
     EXPECT_TRUE(log.contains(QStringLiteral("Comando Play del file\r\nImpostazione timer play\r\nComando play\r\n")))
         << log.toStdString();
     EXPECT_TRUE(prompt.ShownSoFar().empty());
 }
 
-TEST_F(PlayCommand, RecordingStatesAreIgnoredAndAPlayingStateStopsFirst)
+TEST_F(PlayCommand, NothingPlaysWhileRecordingOrWithoutAPlayableSelection)
 {
     for (S state : {S::Recording, S::AutoRecording}) {
         window.state = state;
         EXPECT_FALSE(RunPlayCommand(window, player));
         EXPECT_EQ(window.state, state);
-        EXPECT_TRUE(window.calls.empty());
     }
+    window.state = S::Idle;
+    for (int inUse : {kStateRecording, kStateOneFileAuto}) {
+        window.selected->entryState = inUse;
+        EXPECT_FALSE(RunPlayCommand(window, player));
+    }
+    window.selected.reset();
+    EXPECT_FALSE(RunPlayCommand(window, player));
+    EXPECT_TRUE(window.calls.empty());
+    EXPECT_FALSE(Playing());
+    EXPECT_TRUE(prompt.ShownSoFar().empty());
+
     // An automatic recording that runs while playing: the play stops and the recording goes on.
     window.state = S::AutoRecordingWhilePlaying;
     EXPECT_FALSE(RunPlayCommand(window, player));
     EXPECT_EQ(window.state, S::AutoRecording);
     EXPECT_EQ(window.calls, std::vector<std::string>{"stop playing"});
-
-    // Playing another recording: stop, then play the selected one.
-    window.calls.clear();
-    window.state = S::Playing;
-    ASSERT_TRUE(RunPlayCommand(window, player));
-    EXPECT_EQ(window.state, S::Playing);
-    EXPECT_EQ(window.calls.front(), "stop playing");
-    EXPECT_TRUE(Playing());
-}
-
-TEST_F(PlayCommand, NothingPlaysWithoutASelectionOrForARecordingInUse)
-{
-    window.selected.reset();
-    EXPECT_FALSE(RunPlayCommand(window, player));
-    for (int inUse : {2, 3}) {
-        window.selected = CPlayableRecording{media->path() + QStringLiteral("/"), QStringLiteral("Call one"), inUse, false, 4};
-        EXPECT_FALSE(RunPlayCommand(window, player));
-    }
-    EXPECT_EQ(window.state, S::Idle);
-    EXPECT_TRUE(window.calls.empty());
-    EXPECT_FALSE(Playing());
-    EXPECT_TRUE(prompt.ShownSoFar().empty());
 }
 
 TEST_F(PlayCommand, ProtectedRecordingsNeedTheKeyWordAndPlayTheirDecipheredCopy)

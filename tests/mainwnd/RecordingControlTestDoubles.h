@@ -116,15 +116,11 @@ public:
     void KillTimer(int id) override { timers.erase(id); }
 
     void ShowAutoRecordingOn() override { autoButtonOn = true; }
-    void UpdateRecordButtons() override
-    {
-        ++recordButtonUpdates;
-        autoButtonOn = control && IsAutoRecordingOn(control->State());
-    }
+    void UpdateRecordButtons() override { autoButtonOn = control && IsAutoRecordingOn(control->State()); }
     void UpdateListDependentControls() override { ++listDependentUpdates; }
     int ListItemCount() const override { return static_cast<int>(rows.size()); }
 
-    void ShowRecordingStarted() override { recordingDisplay = "REC 00:00"; }
+    void ShowRecordingStarted() override {}
     void ShowRecordingTime(std::int64_t seconds) override { recordingSeconds = seconds; }
     void ShowPlayingTime(std::int64_t seconds) override { playingSeconds = seconds; }
     void ShowPlayingIdle() override { playLabel = ""; playingSeconds = -1; }
@@ -161,8 +157,8 @@ public:
     void ShowRowNotPlaying(CRecordingEntry& entry) override { notPlayingRows.push_back(&entry); }
 
     CRecordingEntry* SelectedRecording() const override { return selected; }
-    void SaveTypedNameAndNotes() override { ++typedSaves; }
-    void ShowNameAndNotes(CRecordingEntry& entry) override { shownName = entry.m_strName; }
+    void SaveTypedNameAndNotes() override {}
+    void ShowNameAndNotes(CRecordingEntry&) override {}
 
     bool IsInTray() const override { return inTray; }
     void SetTrayIcon(int iconId, const QString&) override { trayIcon = iconId; }
@@ -170,7 +166,6 @@ public:
     bool ShowSaveDialog(CRecordingEntry& entry, const QString& file) override
     {
         dialogFiles.push_back(file);
-        dialogEntries.push_back(entry.m_strName);
         if (onSaveDialog)
             onSaveDialog(entry, file);
         if (saveAnswers.empty() || saveAnswers.front().isEmpty()) {
@@ -226,9 +221,7 @@ public:
     int focus = 0;
     std::map<int, std::pair<int, std::uint32_t>> timers;  // id → period, next due
     bool autoButtonOn = false;
-    int recordButtonUpdates = 0;
     int listDependentUpdates = 0;
-    std::string recordingDisplay;
     std::int64_t recordingSeconds = -1;
     std::int64_t playingSeconds = -1;
     std::string playLabel;
@@ -244,12 +237,9 @@ public:
     std::map<CRecordingEntry*, int> rowUpdates;
     std::vector<CRecordingEntry*> notPlayingRows;
     CRecordingEntry* selected = nullptr;
-    int typedSaves = 0;
-    QString shownName;
     bool inTray = false;
     int trayIcon = 0;
     std::vector<QString> dialogFiles;
-    std::vector<QString> dialogEntries;
     std::vector<QString> saveAnswers;  // a name confirms, an empty text cancels
     std::function<void(CRecordingEntry&, const QString&)> onSaveDialog;
     int playCommands = 0;

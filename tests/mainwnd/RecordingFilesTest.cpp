@@ -49,17 +49,6 @@ TEST_F(RecordingSeparateFiles, FinishedFileIsMovedUnderTheRecordingsName)
     EXPECT_TRUE(rig.sleeps.size() == 1);  // only the 600 ms after switching on
 }
 
-TEST_F(RecordingSeparateFiles, TwoSegmentsBecomeTwoRecordingsInOrder)
-{
-    CRecordingEntry* first = Segment(5000);
-    control.OnRecordingFileReady(rig.HandOver("first", 1), false);
-    CRecordingEntry* second = Segment(7000);
-    control.OnRecordingFileReady(rig.HandOver("second", 2), false);
-    EXPECT_EQ(ReadBytes(first->FilePath()), "first");
-    EXPECT_EQ(ReadBytes(second->FilePath()), "second");
-    EXPECT_EQ(window.rows, (std::vector<CRecordingEntry*>{second, first}));
-}
-
 TEST_F(RecordingSeparateFiles, FileOvertakenByTheNextVoiceNoticeGoesToTheOlderRecording)
 {
     CRecordingEntry* first = Segment(5000);
@@ -75,6 +64,7 @@ TEST_F(RecordingSeparateFiles, FileOvertakenByTheNextVoiceNoticeGoesToTheOlderRe
     EXPECT_EQ(ReadBytes(second->FilePath()), "second");
     EXPECT_EQ(second->m_dtDuration.SecondsOfDay(), 7);
     EXPECT_EQ(control.State(), S::Listening);
+    EXPECT_EQ(window.rows, (std::vector<CRecordingEntry*>{second, first}));
 }
 
 TEST_F(RecordingSeparateFiles, DiscardedBumpIsDeletedAndUnlisted)

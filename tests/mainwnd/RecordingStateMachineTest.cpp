@@ -61,15 +61,41 @@ TEST_F(RecordingTransitions, RecordWhilePlayingStopsThePlayFirst)
     EXPECT_EQ(control.PlayingRecording(), nullptr);
 }
 
-TEST_F(RecordingTransitions, RecordIsIgnoredWhileAutoRecordingOrRecording)
+// Commands and notices that arrive in a state where they mean nothing.
+TEST_F(RecordingTransitions, CommandsOutOfTheirStatesChangeNothing)
 {
     for (S state : {S::Recording, S::Listening, S::AutoRecording, S::ListeningWhilePlaying}) {
         control.SetState(state);
         control.OnRecord();
         EXPECT_EQ(control.State(), state);
     }
+    for (S state : {S::Idle, S::Recording, S::Listening, S::AutoRecording}) {
+        control.SetState(state);
+        control.OnStopPlaying();
+        control.OnSeekPosition(10);
+        EXPECT_EQ(control.State(), state);
+    }
     EXPECT_TRUE(rig.catalogue.entries.empty());
     EXPECT_TRUE(rig.engine.commands.empty());
+    EXPECT_EQ(rig.player.stops, 0);
+    EXPECT_TRUE(rig.player.seeks.empty());
+
+    // A voice notice posted just before auto-recording went off starts nothing.
+    control.SetState(S::Idle);
+    control.OnVoiceDetected();
+    EXPECT_EQ(control.State(), S::Idle);
+    EXPECT_TRUE(window.timers.empty());
+    // Wind buttons with nothing playing only take the focus back to the list.
+    window.focus = IDC_STOP;
+    control.OnButtonRepeat(IDC_FAST_FORWARD);
+    EXPECT_TRUE(rig.player.steps.empty());
+    EXPECT_EQ(window.focus, IDC_CALL_LOG);
+    // The level shows only while capturing.
+    for (S state : {S::Idle, S::Playing, S::Listening}) {
+        control.SetState(state);
+        control.OnInputLevel(1234);
+        EXPECT_EQ(window.level, state == S::Listening ? 1234 : -1) << state;
+    }
 }
 
 TEST_F(RecordingTransitions, StopEndsAManualRecordingAndSavesItUnderTheChosenName)
@@ -111,8 +137,7 @@ TEST_F(RecordingTransitions, StopWithTheDialogCancelledDropsTheRowButNoFile)
 TEST_F(RecordingTransitions, PauseFromEachPlayingState)
 {
     const std::vector<std::pair<S, S>> rows = {
-        {S::Playing, S::Idle}, {S::RecordingWhilePlaying, S::Recording},
-        {S::ListeningWhilePlaying, S::Listening}, {S::AutoRecordingWhilePlaying, S::AutoRecording}};
+        {S::Playing, S::Idle}, {S::ListeningWhilePlaying, S::Listening}, {S::AutoRecordingWhilePlaying, S::AutoRecording}};
     for (auto [from, to] : rows) {
         RecordingRig r;
         r.player.position = 7300;
@@ -122,19 +147,13 @@ TEST_F(RecordingTransitions, PauseFromEachPlayingState)
         EXPECT_EQ(r.control.PausedPosition(), 7300u) << from;
         EXPECT_EQ(r.player.pauses, 1) << from;
         EXPECT_TRUE(r.window.enabled[IDC_PLAY]) << from;
-        EXPECT_EQ(r.window.playLabel, from == S::RecordingWhilePlaying ? "" : "PAUSE") << from;
+        EXPECT_EQ(r.window.playLabel, "PAUSE") << from;
     }
-}
-
-TEST_F(RecordingTransitions, PauseWhenNotPlayingResumesThroughPlay)
-{
+    // Pause with nothing playing resumes through Play.
     control.OnPause();
     EXPECT_EQ(window.playCommands, 1);
     EXPECT_EQ(rig.player.pauses, 0);
-}
-
-TEST_F(RecordingTransitions, PauseAtTheVeryStartStillCountsAsPaused)
-{
+    // A pause at the very start still counts as paused.
     StartPlaying(S::Playing);
     rig.player.position = 0;
     control.OnPause();
@@ -144,8 +163,7 @@ TEST_F(RecordingTransitions, PauseAtTheVeryStartStillCountsAsPaused)
 TEST_F(RecordingTransitions, StopPlayingFromEachPlayingStateAndFromPause)
 {
     const std::vector<std::pair<S, S>> rows = {
-        {S::Playing, S::Idle}, {S::RecordingWhilePlaying, S::Recording},
-        {S::ListeningWhilePlaying, S::Listening}, {S::AutoRecordingWhilePlaying, S::AutoRecording}};
+        {S::Playing, S::Idle}, {S::ListeningWhilePlaying, S::Listening}, {S::AutoRecordingWhilePlaying, S::AutoRecording}};
     for (auto [from, to] : rows) {
         RecordingRig r;
         r.window.enabled[IDC_STOP] = true;
@@ -155,8 +173,7 @@ TEST_F(RecordingTransitions, StopPlayingFromEachPlayingStateAndFromPause)
         EXPECT_EQ(r.player.stops, 1) << from;
         EXPECT_FALSE(r.window.positionBarEnabled) << from;
         EXPECT_EQ(r.window.positionBar, 0) << from;
-        // The running manual recording must stay stoppable.
-        EXPECT_EQ(r.window.enabled[IDC_STOP], to == S::Recording) << from;
+        EXPECT_FALSE(r.window.enabled[IDC_STOP]) << from;
     }
 
     StartPlaying(S::Playing);
@@ -166,16 +183,6 @@ TEST_F(RecordingTransitions, StopPlayingFromEachPlayingStateAndFromPause)
     control.OnStopPlaying();
     EXPECT_EQ(control.PausedPosition(), 0u);
     EXPECT_EQ(rig.player.stops, 1);
-}
-
-TEST_F(RecordingTransitions, StopPlayingDoesNothingWhenNothingPlays)
-{
-    for (S state : {S::Idle, S::Recording, S::Listening, S::AutoRecording}) {
-        control.SetState(state);
-        control.OnStopPlaying();
-        EXPECT_EQ(control.State(), state);
-    }
-    EXPECT_EQ(rig.player.stops, 0);
 }
 
 TEST_F(RecordingTransitions, StopPlayingRemovesTheWorkingCopyOfAProtectedRecording)
@@ -248,7 +255,9 @@ TEST_F(RecordingTransitions, AutoRecordingOffRunsStop)
     }
 }
 
-TEST_F(RecordingTransitions, AutoButtonWhilePlayingEndsAutoRecordingAndKeepsThePlay)
+// While listening and playing, the auto-recording button ends auto-recording
+// and keeps the play; Stop from anywhere else only ends the play.
+TEST_F(RecordingTransitions, StopWhileListeningAndPlayingDependsOnWhoAsked)
 {
     StartPlaying(S::ListeningWhilePlaying);
     window.SetFocusTo(IDC_AUTO_RECORD);
@@ -256,30 +265,14 @@ TEST_F(RecordingTransitions, AutoButtonWhilePlayingEndsAutoRecordingAndKeepsTheP
     EXPECT_EQ(control.State(), S::Playing);
     EXPECT_EQ(rig.player.stops, 0);
     EXPECT_EQ(rig.engine.commands.back(), "stop");
-}
 
-TEST_F(RecordingTransitions, StopFromElsewhereWhilePlayingOnlyStopsThePlay)
-{
-    StartPlaying(S::ListeningWhilePlaying);
-    window.SetFocusTo(IDC_STOP);
-    control.OnStop();
-    EXPECT_EQ(control.State(), S::Listening);
-    EXPECT_EQ(rig.player.stops, 1);
-    EXPECT_TRUE(rig.engine.commands.empty());
-}
-
-TEST_F(RecordingTransitions, StopWhileRecordingAndPlayingEndsThePlayThenTheRecording)
-{
-    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "x"); };
-    window.saveAnswers = {"Both"};
-    control.OnRecord();
-    StartPlaying(S::RecordingWhilePlaying);
-    control.OnStop();
-    EXPECT_EQ(control.State(), S::Recording);
-    EXPECT_TRUE(window.enabled[IDC_STOP]);
-    control.OnStop();
-    EXPECT_EQ(control.State(), S::Idle);
-    EXPECT_TRUE(QFile::exists(rig.folder + "Both.mp3"));
+    RecordingRig r;
+    r.control.SetState(S::ListeningWhilePlaying);
+    r.window.SetFocusTo(IDC_STOP);
+    r.control.OnStop();
+    EXPECT_EQ(r.control.State(), S::Listening);
+    EXPECT_EQ(r.player.stops, 1);
+    EXPECT_TRUE(r.engine.commands.empty());
 }
 
 TEST_F(RecordingTransitions, VoiceDetectedStartsAnAutomaticRecording)
@@ -296,24 +289,15 @@ TEST_F(RecordingTransitions, VoiceDetectedStartsAnAutomaticRecording)
     EXPECT_EQ(control.PendingCount(), 1u);
     EXPECT_EQ(window.trayIcon, 324);
     EXPECT_TRUE(window.timers.count(TIMER_RECORDING_TIME));
-}
 
-TEST_F(RecordingTransitions, VoiceDetectedWhileListeningAndPlayingStopsThePlay)
-{
-    control.OnAutoRecording();
-    StartPlaying(S::ListeningWhilePlaying);
-    control.OnVoiceDetected();
-    EXPECT_EQ(control.State(), S::AutoRecording);
-    EXPECT_EQ(rig.player.stops, 1);
-    EXPECT_FALSE(window.enabled[IDC_PLAY]);
-}
-
-TEST_F(RecordingTransitions, VoiceNoticeArrivingAfterAutoRecordingEndedStartsNothing)
-{
-    control.OnVoiceDetected();
-    EXPECT_EQ(control.State(), S::Idle);
-    EXPECT_TRUE(rig.catalogue.entries.empty());
-    EXPECT_TRUE(window.timers.empty());
+    // Listening while playing: the voice stops the play.
+    RecordingRig r;
+    r.control.OnAutoRecording();
+    r.control.SetState(S::ListeningWhilePlaying);
+    r.control.OnVoiceDetected();
+    EXPECT_EQ(r.control.State(), S::AutoRecording);
+    EXPECT_EQ(r.player.stops, 1);
+    EXPECT_FALSE(r.window.enabled[IDC_PLAY]);
 }
 
 TEST_F(RecordingTransitions, FileReadyReturnsToListening)
@@ -340,17 +324,6 @@ TEST_F(RecordingTransitions, CloseEndsAnAutomaticRecordingEvenWhilePlaying)
     control.EndAutoRecording();
     EXPECT_EQ(control.State(), S::Idle);
     EXPECT_EQ(ReadBytes(rig.folder + "At close.mp3"), "closing audio");
-}
-
-TEST_F(RecordingTransitions, CloseEndsAManualRecordingEvenWhilePlaying)
-{
-    control.OnRecord();
-    StartPlaying(S::RecordingWhilePlaying);
-    window.saveAnswers = {"Manual at close"};
-    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "m"); };
-    control.EndManualRecording();
-    EXPECT_EQ(control.State(), S::Idle);
-    EXPECT_TRUE(QFile::exists(rig.folder + "Manual at close.mp3"));
 }
 
 class RecordingTransport : public RecordingTransitions {};
@@ -384,14 +357,6 @@ TEST_F(RecordingTransport, WindButtonsStepThePlayingPlayerAndMoveThePausedPositi
     EXPECT_EQ(window.focus, IDC_CALL_LOG);
 }
 
-TEST_F(RecordingTransport, WindButtonsOnlyMoveTheFocusWhenNothingPlays)
-{
-    window.focus = IDC_STOP;
-    control.OnButtonRepeat(IDC_FAST_FORWARD);
-    EXPECT_TRUE(rig.player.steps.empty());
-    EXPECT_EQ(window.focus, IDC_CALL_LOG);
-}
-
 TEST_F(RecordingTransport, SeekScalesTheBarToThePlayersLength)
 {
     StartPlaying(S::Playing);
@@ -406,10 +371,6 @@ TEST_F(RecordingTransport, SeekScalesTheBarToThePlayersLength)
     control.OnSeekPosition(0);
     EXPECT_EQ(rig.player.seeks.size(), 1u);
     EXPECT_TRUE(control.IsPlayingOrPaused());
-
-    RecordingRig idle;
-    idle.control.OnSeekPosition(10);
-    EXPECT_TRUE(idle.player.seeks.empty());
 }
 
 TEST_F(RecordingTransport, PlayTimerMovesTheBarAndEndsThePlayAtTheEnd)
@@ -424,18 +385,6 @@ TEST_F(RecordingTransport, PlayTimerMovesTheBarAndEndsThePlayAtTheEnd)
     control.OnTimer(TIMER_PLAYING_POSITION);
     EXPECT_EQ(control.State(), S::Idle);
     EXPECT_EQ(window.timers.count(TIMER_PLAYING_POSITION), 0u);
-}
-
-TEST_F(RecordingTransport, LevelIsShownOnlyWhileCapturing)
-{
-    control.OnInputLevel(1234);
-    EXPECT_EQ(window.level, -1);
-    control.SetState(S::Playing);
-    control.OnInputLevel(1234);
-    EXPECT_EQ(window.level, -1);
-    control.SetState(S::Listening);
-    control.OnInputLevel(1234);
-    EXPECT_EQ(window.level, 1234);
 }
 
 TEST_F(RecordingTransport, ThresholdGoesToTheSettingsAndTheCaptureAtOnce)
@@ -465,33 +414,35 @@ TEST_F(RecordingTimers, ElapsedTimeDisplay)
     EXPECT_EQ(window.recordingSeconds, 75 * 60 + 4);
 }
 
-TEST_F(RecordingTimers, WarningFirstAfterItsDelayThenAtEveryInterval)
+TEST_F(RecordingTimers, WarningAfterItsDelayAndAtEveryInterval)
 {
-    rig.settings.values.warningSound = true;
-    rig.settings.values.warningAfterSeconds = 15;
-    rig.settings.values.warningEvery = true;
-    rig.settings.values.warningEverySeconds = 10;
-    rig.warning.length = 800;
-    control.OnRecord();
-    EXPECT_EQ(WarningTimesDuring(40000), (std::vector<std::uint32_t>{15000, 25000, 35000}));
-    EXPECT_EQ(rig.warning.played[0].first, "/nowhere/Beep1.wav");
-}
-
-TEST_F(RecordingTimers, WarningOnlyAtEveryInterval)
-{
-    rig.settings.values.warningSound = true;
-    rig.settings.values.warningAfter = false;
-    rig.settings.values.warningEvery = true;
-    rig.settings.values.warningEverySeconds = 10;
-    control.OnRecord();
-    EXPECT_EQ(WarningTimesDuring(35000), (std::vector<std::uint32_t>{10000, 20000, 30000}));
-}
-
-TEST_F(RecordingTimers, WarningOnceWhenNoIntervalIsSet)
-{
-    rig.settings.values.warningSound = true;
-    control.OnRecord();
-    EXPECT_EQ(WarningTimesDuring(60000), (std::vector<std::uint32_t>{15000}));
+    struct Row {
+        bool after, every;
+        std::uint32_t runMs;
+        std::vector<std::uint32_t> times;
+    };
+    const Row rows[] = {
+        {true, true, 40000, {15000, 25000, 35000}},   // first after 15 s, then every 10 s
+        {false, true, 35000, {10000, 20000, 30000}},  // every 10 s only
+        {true, false, 60000, {15000}},                // once
+    };
+    for (const Row& row : rows) {
+        RecordingRig r;
+        r.settings.values.warningSound = true;
+        r.settings.values.warningAfter = row.after;
+        r.settings.values.warningAfterSeconds = 15;
+        r.settings.values.warningEvery = row.every;
+        r.settings.values.warningEverySeconds = 10;
+        r.warning.length = 800;
+        r.control.OnRecord();
+        const std::uint32_t start = r.clock.NowMs();
+        r.window.RunFor(r.clock, row.runMs);
+        std::vector<std::uint32_t> times;
+        for (auto& [path, at] : r.warning.played)
+            times.push_back(at - start);
+        EXPECT_EQ(times, row.times) << row.after << row.every;
+        EXPECT_EQ(r.warning.played[0].first, "/nowhere/Beep1.wav");
+    }
 }
 
 TEST_F(RecordingTimers, NoWarningWhileOnlyListening)

@@ -60,6 +60,9 @@ TEST(AutoRepeatLogic, ATickQueuedBeforeReleaseReportsNothing)
     EXPECT_EQ(reports, 1);
 }
 
+// The window's record of the button's repeat signal.
+constexpr unsigned kRepeated = 1;
+
 struct HeldButton : ::testing::Test {
     CMessageRecorder window;
     CSimulatedTimers timers;
@@ -72,7 +75,9 @@ struct HeldButton : ::testing::Test {
         button = new CSkinButton(1031, &host);
         button->LoadBitmaps(QStringLiteral("AVANTIVELOCE"));
         button->ApplyTransportStyle();
-        button->SetReportTarget(&window);
+        QObject::connect(button, &CSkinButton::repeated, [this](int id) {
+            window.received.push_back({kRepeated, static_cast<WPARAM>(id), 0, timers.now});
+        });
         button->SetTimerService(&timers);
         timers.onTick = [this](int id) {
             button->OnTimer(id);
@@ -105,7 +110,7 @@ TEST_F(HeldButton, HoldingTheWindButtonReportsItsIdOnTheScheduleUntilReleasedOrD
             QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
         timers.AdvanceTo(5000);
         window.Pump();
-        EXPECT_EQ(window.TimesOf(WM_BUTTON_REPEAT), c.reports) << c.autoRepeat << " " << c.disableAt;
+        EXPECT_EQ(window.TimesOf(kRepeated), c.reports) << c.autoRepeat << " " << c.disableAt;
         for (const auto& m : window.received)
             EXPECT_EQ(m.wParam, 1031u);
     }
@@ -123,7 +128,7 @@ TEST_F(HeldButton, ADoubleClickCountsAsTwoPresses)
     QApplication::sendEvent(button, &dbl);
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
     window.Pump();
-    EXPECT_EQ(window.TimesOf(WM_BUTTON_REPEAT).size(), 2u);
+    EXPECT_EQ(window.TimesOf(kRepeated).size(), 2u);
 }
 
 }  // namespace

@@ -68,7 +68,9 @@ struct MeterFixture : ::testing::Test {
         host.resize(400, 60);
         meter = new CLevelMeter(&host);
         meter->setGeometry(10, 10, 300, 14);
-        meter->SetReportTarget(&window);
+        QObject::connect(meter, &CLevelMeter::thresholdChanged, [this](int threshold) {
+            window.received.push_back({0, static_cast<WPARAM>(threshold), 0, 0});
+        });
         meter->SetThreshold(16384);  // marker at 150
         host.show();
     }
@@ -102,8 +104,7 @@ TEST_F(MeterFixture, DroppingTheMarkerReportsTheNewThresholdClampedToTheMeter)
         Drag(c.from, c.to);
         std::vector<WPARAM> reported;
         for (const auto& m : window.received)
-            if (m.message == WM_THRESHOLD_CHANGED)
-                reported.push_back(m.wParam);
+            reported.push_back(m.wParam);
         EXPECT_EQ(reported, c.reported) << c.from << " to " << c.to;
         EXPECT_EQ(meter->Threshold(), c.reported.empty() ? before : int(c.reported[0]));
         EXPECT_FALSE(meter->IsDragging());

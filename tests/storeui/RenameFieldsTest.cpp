@@ -51,24 +51,6 @@ protected:
     CRecordingInfoEditor m_editor{m_fields, m_list};
 };
 
-TEST_F(RenameWithRealFields, TypedNotesAskOnLeavingAndNoRestoresThem)
-{
-    EXPECT_EQ(m_notes->toPlainText(), "old notes");
-    EXPECT_FALSE(m_save->isEnabled());
-    m_notes->setFocus();
-    m_notes->moveCursor(QTextCursor::End);
-    QTest::keyClicks(m_notes, QStringLiteral(" and more"));
-    EXPECT_TRUE(m_save->isEnabled());
-    EXPECT_TRUE(m_notes->document()->isModified());
-
-    m_prompt.Answer(PromptResult::No);
-    m_editor.OnFocusLeft(InfoField::Notes, CRecordingInfoEditor::kList);
-    EXPECT_EQ(ShownTexts(), QStringList{"The information of the recording Call 1 have changed. Save?"});
-    EXPECT_EQ(m_notes->toPlainText(), "old notes");
-    EXPECT_FALSE(m_notes->document()->isModified());
-    EXPECT_FALSE(m_save->isEnabled());
-}
-
 TEST_F(RenameWithRealFields, TypedNameIsFilteredAndSavedByTheButton)
 {
     m_name->setFocus();

@@ -8,7 +8,6 @@
 #include "tests/store/SaveRenameFixtures.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -55,26 +54,15 @@ protected:
     CSaveRecordingDlg m_dialog;
 };
 
-TEST_F(SaveDialog, OpensWithTheRecordingAndItsCaptions)
+TEST_F(SaveDialog, OpensWithTheRecordingAndFiltersEachKeystroke)
 {
     EXPECT_EQ(m_dialog.windowTitle(), "Save recording");
     EXPECT_EQ(m_dialog.NameField()->text(), "Recording 3");
     EXPECT_EQ(m_dialog.NotesField()->toPlainText(), "from the desk");
-    EXPECT_EQ(m_dialog.ConfirmButton()->text(), "Save");
-    EXPECT_EQ(m_dialog.CancelButton()->text(), "Cancel");
     EXPECT_TRUE(m_dialog.ConfirmButton()->isEnabled());
     EXPECT_TRUE(m_dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(m_dialog.PlayButtonBitmaps(), "PLAYREC");
     EXPECT_FALSE(m_dialog.PlayButton()->CurrentPixmap().isNull());
-    QStringList labels;
-    for (const QLabel* label : m_dialog.findChildren<QLabel*>())
-        labels << label->text();
-    EXPECT_TRUE(labels.contains("Name of recording:"));
-    EXPECT_TRUE(labels.contains("Notes:"));
-}
 
-TEST_F(SaveDialog, NameFieldFiltersEachKeystroke)
-{
     SetName(QStringLiteral(" "));
     EXPECT_EQ(m_dialog.NameField()->text(), "");
     EXPECT_FALSE(m_dialog.ConfirmButton()->isEnabled());
@@ -86,13 +74,18 @@ TEST_F(SaveDialog, NameFieldFiltersEachKeystroke)
     EXPECT_EQ(m_dialog.NameField()->text().size() + m_folder.toUtf8().size(), 260);
 }
 
-TEST_F(SaveDialog, ReservedNameKeepsItOpenThenOtherCaseSaves)
+TEST_F(SaveDialog, RefusedNamesKeepItOpenAndReplaceNothingThenOtherCaseSaves)
 {
+    WriteFile(QStringLiteral("Recording 2.mp3"), "kept");
+    SetName(QStringLiteral("Recording 2"));
+    QTest::keyClick(m_dialog.NameField(), Qt::Key_Return);
     SetName(QStringLiteral("tagTemporary"));
     QTest::mouseClick(m_dialog.ConfirmButton(), Qt::LeftButton);
-    EXPECT_EQ(ShownTexts(), QStringList{LoadText(18)});
+    EXPECT_EQ(ShownTexts(), (QStringList{LoadText(17), LoadText(18)}));
     EXPECT_TRUE(m_dialog.isVisible());
     EXPECT_EQ(m_entry.m_strName, "Recording 3");
+    EXPECT_EQ(ReadFile(QStringLiteral("Recording 2.mp3")), "kept");
+    EXPECT_EQ(ReadFile(QStringLiteral("tmp_nome_reg.dtm")), m_audio);
 
     SetName(QStringLiteral("TAGTEMPORARY  "));
     m_dialog.NotesField()->setPlainText(QStringLiteral("  call back"));
@@ -104,17 +97,6 @@ TEST_F(SaveDialog, ReservedNameKeepsItOpenThenOtherCaseSaves)
     EXPECT_TRUE(m_entry.m_strKeyWord.isEmpty());
     EXPECT_EQ(ReadFile(QStringLiteral("TAGTEMPORARY.mp3")), m_audio);
     EXPECT_TRUE(m_dialog.RecordingFile().isEmpty());
-}
-
-TEST_F(SaveDialog, ExistingRecordingNameIsRefused)
-{
-    WriteFile(QStringLiteral("Recording 2.mp3"), "kept");
-    SetName(QStringLiteral("Recording 2"));
-    QTest::keyClick(m_dialog.NameField(), Qt::Key_Return);
-    EXPECT_EQ(ShownTexts(), QStringList{LoadText(17)});
-    EXPECT_TRUE(m_dialog.isVisible());
-    EXPECT_EQ(ReadFile(QStringLiteral("Recording 2.mp3")), "kept");
-    EXPECT_EQ(ReadFile(QStringLiteral("tmp_nome_reg.dtm")), m_audio);
 }
 
 TEST_F(SaveDialog, CancelAndCloseMarkTheRecordingDiscarded)
@@ -149,16 +131,6 @@ protected:
     }
 
     void PressPlay() { QTest::mouseClick(m_dialog.PlayButton(), Qt::LeftButton); }
-
-    // Waits until playing ends by itself; the time it took, or -1.
-    qint64 WaitForPlayEnd(int limitMs)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (m_dialog.IsPlaying() && timer.elapsed() < limitMs)
-            QTest::qWait(50);
-        return m_dialog.IsPlaying() ? -1 : timer.elapsed();
-    }
 };
 
 TEST_F(SaveDialogPlayback, SecondPressStopsAndEndOfFileStopsByItself)
@@ -167,7 +139,6 @@ TEST_F(SaveDialogPlayback, SecondPressStopsAndEndOfFileStopsByItself)
     ASSERT_TRUE(m_dialog.IsPlaying());
     EXPECT_EQ(m_dialog.PlayButtonBitmaps(), "STOPPLAY");
     EXPECT_TRUE(m_dialog.ConfirmButton()->hasFocus() || !QApplication::focusWidget());
-    QTest::qWait(200);
     PressPlay();
     EXPECT_FALSE(m_dialog.IsPlaying());
     EXPECT_EQ(m_dialog.PlayButtonBitmaps(), "PLAYREC");
@@ -175,7 +146,7 @@ TEST_F(SaveDialogPlayback, SecondPressStopsAndEndOfFileStopsByItself)
     PressPlay();
     ASSERT_TRUE(m_dialog.IsPlaying());
     // 1.2 s of audio; a loaded sound server may lag, so only a runaway fails.
-    ASSERT_GE(WaitForPlayEnd(15000), 0) << "still playing after 15 s";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_dialog.IsPlaying(); }, 15000)) << "still playing after 15 s";
     EXPECT_EQ(m_dialog.PlayButtonBitmaps(), "PLAYREC");
     EXPECT_TRUE(m_prompt.ShownSoFar().empty());
 
@@ -188,10 +159,10 @@ TEST_F(SaveDialogPlayback, SecondPressStopsAndEndOfFileStopsByItself)
     EXPECT_TRUE(Exists(QStringLiteral("Recording 3.mp3")));
 }
 
-TEST_F(SaveDialogPlayback, MissingAudioIsReported)
+TEST_F(SaveDialog, MissingAudioIsReported)
 {
     ASSERT_TRUE(QFile::remove(PathOf(QStringLiteral("tmp_nome_reg.dtm"))));
-    PressPlay();
+    QTest::mouseClick(m_dialog.PlayButton(), Qt::LeftButton);
     EXPECT_FALSE(m_dialog.IsPlaying());
     EXPECT_EQ(m_dialog.PlayButtonBitmaps(), "PLAYREC");
     ASSERT_EQ(ShownTexts(), QStringList{LoadText(92)});
@@ -215,7 +186,9 @@ public:
     bool m_wasVisible = false;
 };
 
-TEST(SaveProgressWindow, StandsAtHalfTheParentAndSteps)
+class SaveProgress : public WorkFolderTest {};
+
+TEST_F(SaveProgress, WindowStandsAtHalfTheParentAndIsShownOnlyForMoreThanTwoTags)
 {
     QWidget main;
     main.resize(600, 400);
@@ -236,12 +209,7 @@ TEST(SaveProgressWindow, StandsAtHalfTheParentAndSteps)
     progress.End();
     EXPECT_EQ(progress.Window(), nullptr);
     progress.End();  // twice is harmless
-}
 
-class SaveProgressOfCatalogue : public WorkFolderTest {};
-
-TEST_F(SaveProgressOfCatalogue, ShownOnlyForMoreThanTwoTags)
-{
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/config")));
     CRecordingList list;
     ASSERT_TRUE(list.Load(m_folder));
@@ -251,21 +219,19 @@ TEST_F(SaveProgressOfCatalogue, ShownOnlyForMoreThanTwoTags)
         WriteFile(entry->m_strName + QStringLiteral(".mp3"), "\xFF\xFB\x50\xC4 audio");
         entries.push_back(entry);
     }
-    QWidget main;
-    main.show();
-    CObservedProgress progress(&main);
+    CObservedProgress observed(&main);
 
     entries[0]->SetState(kStateTagPending);
     entries[1]->SetState(kStateTagPending);
-    EXPECT_TRUE(list.SavePending(&progress));
-    EXPECT_TRUE(progress.m_seen.empty());
+    EXPECT_TRUE(list.SavePending(&observed));
+    EXPECT_TRUE(observed.m_seen.empty());
 
     for (int i = 0; i < 3; ++i)
         entries[static_cast<std::size_t>(i)]->SetState(kStateTagPending);
-    EXPECT_TRUE(list.SavePending(&progress));
-    EXPECT_TRUE(progress.m_wasVisible);
-    EXPECT_EQ(progress.m_seen, (std::vector<int>{0, 4, 3}));
-    EXPECT_EQ(progress.Window(), nullptr);
+    EXPECT_TRUE(list.SavePending(&observed));
+    EXPECT_TRUE(observed.m_wasVisible);
+    EXPECT_EQ(observed.m_seen, (std::vector<int>{0, 4, 3}));
+    EXPECT_EQ(observed.Window(), nullptr);
     list.Clear();
     qunsetenv("XDG_CONFIG_HOME");
 }

@@ -1,0 +1,365 @@
+// The main window: which controls its rules enable in each recorder state,
+// what its list and displays show, and how it reacts to keys, the mixer and
+// its skinned controls.
+
+#include "mainwnd/CallLogFormat.h"
+#include "mainwnd/ControlRules.h"
+#include "mainwnd/KeyboardTable.h"
+#include "mainwnd/MainDlg.h"
+#include "mainwnd/MainDlgIds.h"
+#include "mainwnd/RecordingControl.h"
+#include "mainwnd/SpeakerLine.h"
+#include "WorkFolderFixture.h"
+
+#include "platform/Message.h"
+#include "resources/StringTable.h"
+#include "skin/CColorStatic.h"
+#include "skin/CLevelMeter.h"
+#include "skin/CSkinButton.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSlider>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace sonvelle {
+namespace {
+
+using S = RecorderState;
+using testing::WorkFolder;
+
+TEST(MainWindowRules, RecordButtonsInEveryReachableState)
+{
+    struct Row {
+        S state;
+        bool autoImages, recordEnabled, disableStop;
+    };
+    // Listening keeps Stop (it switches auto-recording off); only idle disables it.
+    const Row rows[] = {
+        {S::Idle, false, true, true},          {S::Playing, false, true, false},
+        {S::Recording, false, true, true},     {S::Listening, true, false, false},
+        {S::AutoRecording, true, false, false}, {S::ListeningWhilePlaying, true, false, false},
+        {S::AutoRecordingWhilePlaying, true, false, false},
+    };
+    for (const Row& row : rows) {
+        const RecordButtonsLook look = RecordButtonsFor(row.state, true);
+        EXPECT_EQ(look.autoRecordingImages, row.autoImages) << static_cast<int>(row.state);
+        EXPECT_EQ(look.recordEnabled, row.recordEnabled) << static_cast<int>(row.state);
+        EXPECT_EQ(look.disableStop, row.disableStop) << static_cast<int>(row.state);
+        EXPECT_TRUE(look.autoRecordingEnabled);
+        // Without a sound card recording stays off whatever the state.
+        const RecordButtonsLook noCard = RecordButtonsFor(row.state, false);
+        EXPECT_FALSE(noCard.recordEnabled || noCard.autoRecordingEnabled) << static_cast<int>(row.state);
+    }
+}
+
+TEST(MainWindowRules, ListDependentControls)
+{
+    ListControlsNow now;
+    now.playEnabled = now.findEnabled = now.deleteEnabled = now.sendEnabled = true;
+    ListControlChanges c = ListDependentChanges(now);
+    EXPECT_TRUE(c.forgetSelection && c.clearEdits);
+    for (const auto* change : {&c.editsEnabled, &c.saveEnabled, &c.playEnabled, &c.findEnabled, &c.deleteEnabled,
+                               &c.sendEnabled, &c.toolsItemsEnabled})
+        EXPECT_EQ(*change, false);
+
+    now = ListControlsNow{};
+    now.itemCount = 1;
+    c = ListDependentChanges(now);
+    EXPECT_EQ(c.editsEnabled, true);
+    EXPECT_EQ(c.sendEnabled, true);
+    EXPECT_EQ(c.toolsItemsEnabled, true);
+    EXPECT_FALSE(c.saveEnabled.has_value()) << "saving waits for an edit";
+    now.noSend = true;
+    EXPECT_EQ(ListDependentChanges(now).sendEnabled, false);
+    EXPECT_EQ(ListDependentChanges(now).findEnabled, true);
+
+    // Play only when nothing records, and never without a sound card.
+    now = ListControlsNow{};
+    now.itemCount = 3;
+    for (int state : {0, 1, 2, 4, 5, 6, 7}) {
+        now.recordingState = static_cast<S>(state);
+        const bool expected = state == 0 || state == 1 || state == 6;
+        EXPECT_EQ(ListDependentChanges(now).playEnabled.value_or(false), expected) << state;
+    }
+    now.recordingState = S::Idle;
+    now.soundCardPresent = false;
+    EXPECT_FALSE(ListDependentChanges(now).playEnabled.has_value());
+
+    // Controls already on are left alone, but an enabled Send goes off under NoSend.
+    now.soundCardPresent = true;
+    now.playEnabled = now.findEnabled = now.deleteEnabled = now.sendEnabled = true;
+    c = ListDependentChanges(now);
+    EXPECT_FALSE(c.playEnabled.has_value() || c.toolsItemsEnabled.has_value() || c.sendEnabled.has_value());
+    now.noSend = true;
+    EXPECT_EQ(ListDependentChanges(now).sendEnabled, false);
+}
+
+TEST(MainWindowRules, KeysAndListTexts)
+{
+    const std::tuple<int, bool, KeyAction> keys[] = {
+        {Qt::Key_Escape, false, KeyAction::CloseFindWindow}, {Qt::Key_Escape, true, KeyAction::CloseFindWindow},
+        {Qt::Key_Return, false, KeyAction::PlaySelected},    {Qt::Key_Enter, false, KeyAction::PlaySelected},
+        {Qt::Key_F5, false, KeyAction::Rescan},              {Qt::Key_F1, false, KeyAction::Swallow},
+        {Qt::Key_F3, false, KeyAction::Swallow},             {Qt::Key_F5, true, KeyAction::PassOn},
+        {Qt::Key_A, false, KeyAction::PassOn},
+    };
+    for (auto [key, modified, action] : keys)
+        EXPECT_EQ(KeyActionFor(key, modified), action) << key << " " << modified;
+
+    const double day = 86400.0;
+    const std::pair<double, const char*> durations[] = {
+        {75 * 60 / day, "75:00"}, {65 / day, "01:05"},         {0.0, "00:00"},
+        {59.6 / day, "01:00"},    {25 * 3600 / day, "1500:00"}, {-1.0, "--:--"},
+    };
+    for (auto [days, text] : durations)
+        EXPECT_EQ(FormatListDuration(days), QString::fromLatin1(text)) << text;
+    const std::pair<std::uint32_t, const char*> sizes[] = {
+        {0, "0 KB"}, {1, "1 KB"}, {1024, "1 KB"}, {1025, "2 KB"}, {0xFFFFFFFFu, "4194304 KB"}};
+    for (auto [bytes, text] : sizes)
+        EXPECT_EQ(FormatListSize(bytes), QString::fromLatin1(text)) << text;
+    EXPECT_EQ(NotesForList(QStringLiteral("first\r\nsecond")), QStringLiteral("first  second"));
+    EXPECT_EQ(NotesForList(QStringLiteral("a\nb\rc")), QStringLiteral("a  b  c"));
+
+    EXPECT_EQ(CallLogImageFor(true, 0, true), IMAGE_PLAYING);
+    EXPECT_EQ(CallLogImageFor(false, 2, true), IMAGE_IN_USE);
+    EXPECT_EQ(CallLogImageFor(false, 3, false), IMAGE_IN_USE);
+    EXPECT_EQ(CallLogImageFor(false, 1, true), IMAGE_PROTECTED);
+    EXPECT_EQ(CallLogImageFor(false, 0, false), IMAGE_NORMAL);
+
+    // The time displays count total minutes: a day does not wrap, a negative time shows zero.
+    EXPECT_EQ(SplitElapsed(25 * 3600).minutes, QStringLiteral("1500"));
+    const MinutesSeconds negative = SplitElapsed(-3);
+    EXPECT_EQ(negative.minutes + negative.seconds, QStringLiteral("0000"));
+    EXPECT_EQ(MainWindowCaption(QString()), LoadText(354));
+}
+
+constexpr int kToolsItems[] = {ID_TOOLS_FIND, ID_TOOLS_DELETE, ID_TOOLS_SEND, ID_TOOLS_PROTECT, ID_TOOLS_JOIN};
+
+class MainWindow : public ::testing::Test {
+protected:
+    void Start(bool largeFonts = false)
+    {
+        dlg = std::make_unique<CMainDlg>();
+        dlg->SetLargeFonts(largeFonts);
+        dlg->AppSettings().WorkDir = folder.Path();
+        dlg->AppSettings().Operatore = QStringLiteral("Desk 2");
+        dlg->InitialiseWindowOnly();
+    }
+
+    CColorStatic* Static(int id) const { return qobject_cast<CColorStatic*>(dlg->Control(id)); }
+    bool Enabled(int id) const { return dlg->Control(id)->isEnabled(); }
+    QTreeView* List() const { return qobject_cast<QTreeView*>(dlg->Control(IDC_CALL_LOG)); }
+
+    WorkFolder folder;
+    std::unique_ptr<CMainDlg> dlg;
+};
+
+TEST_F(MainWindow, CaptionsMenusColumnsAndFontsComeFromTheStringTable)
+{
+    Start();
+    EXPECT_EQ(dlg->windowTitle(), LoadText(354) + " (Desk 2)");
+    EXPECT_EQ(dlg->MenuCommand(ID_TOOLS_JOIN)->text(), LoadText(317));
+    EXPECT_EQ(dlg->ToolsMenu()->title(), LoadText(325));
+    EXPECT_EQ(Static(IDC_REC_STATUS)->Caption(), LoadText(224));
+    EXPECT_TRUE(Static(IDC_PLAY_STATUS)->Caption().isEmpty());
+    EXPECT_FALSE(dlg->Control(IDC_STOP_PLAY)->isVisibleTo(dlg.get()));
+
+    QHeaderView* header = List()->header();
+    const int widths[] = {22, 135, 70, 60, 110, 60, 70, 60, 120};
+    const int headings[] = {0, 99, 100, 101, 102, 103, 179, 104, 430};
+    for (int c = 0; c < 9; ++c) {
+        EXPECT_EQ(header->sectionSize(c), widths[c]) << c;
+        EXPECT_EQ(List()->model()->headerData(c, Qt::Horizontal).toString(),
+                  headings[c] ? LoadText(headings[c]) : QString())
+            << c;
+    }
+    EXPECT_TRUE(header->sectionsMovable());
+
+    // Minutes stand right-aligned against the colon.
+    EXPECT_EQ(Static(IDC_REC_MINUTES)->EffectiveAlignment(), 2);
+    EXPECT_EQ(Static(IDC_REC_SECONDS)->EffectiveAlignment(), 0);
+    // Large fonts make every display one point smaller.
+    for (bool large : {false, true}) {
+        Start(large);
+        const int less = large ? 1 : 0;
+        for (auto [id, points] : {std::pair{IDC_REC_STATUS, 11}, {IDC_REC_MINUTES, 11}, {IDC_REC_COLON, 11},
+                                  {IDC_PLAY_STATUS, 8}, {IDC_PLAY_SECONDS, 8}, {IDC_LIST_TITLE, 8},
+                                  {IDC_VOLUME_LABEL, 8}})
+            EXPECT_EQ(Static(id)->PointSize(), points - less) << id << " large " << large;
+    }
+}
+
+TEST_F(MainWindow, ListControlsFollowTheListAndNoSend)
+{
+    Start();
+    for (int id : {IDC_PLAY, IDC_FIND, IDC_DELETE, IDC_SEND, IDC_NAME_EDIT, IDC_NOTES_EDIT, IDC_SAVE})
+        EXPECT_FALSE(Enabled(id)) << id;
+    for (int id : kToolsItems)
+        EXPECT_FALSE(dlg->MenuCommand(id)->isEnabled()) << id;
+    EXPECT_TRUE(dlg->MenuCommand(ID_TOOLS_OPTIONS)->isEnabled());
+
+    folder.Add({"First", COleDateTime(2024, 1, 1, 10, 0, 0), 30});
+    dlg->LoadWorkFolder(folder.Path());
+    for (int id : {IDC_PLAY, IDC_FIND, IDC_DELETE, IDC_SEND, IDC_NAME_EDIT, IDC_NOTES_EDIT})
+        EXPECT_TRUE(Enabled(id)) << id;
+    for (int id : kToolsItems)
+        EXPECT_TRUE(dlg->MenuCommand(id)->isEnabled()) << id;
+    EXPECT_FALSE(Enabled(IDC_SAVE)) << "nothing edited yet";
+
+    dlg = std::make_unique<CMainDlg>();
+    dlg->AppSettings().WorkDir = folder.Path();
+    dlg->AppSettings().NoSend = true;
+    dlg->InitialiseWindowOnly();
+    EXPECT_TRUE(Enabled(IDC_DELETE));
+    EXPECT_FALSE(Enabled(IDC_SEND));
+}
+
+TEST_F(MainWindow, EscOnlyClosesFindAndF5Rescans)
+{
+    Start();
+    dlg->show();
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_TRUE(dlg->isVisible());
+    QWidget find;
+    find.show();
+    dlg->SetFindWindow(&find);
+    QTest::keyClick(List(), Qt::Key_Escape);
+    EXPECT_FALSE(find.isVisible());
+    EXPECT_TRUE(dlg->isVisible());
+
+    folder.Add({"Arrived later", COleDateTime(2024, 2, 2, 10, 0, 0), 3});
+    QTest::keyClick(List(), Qt::Key_F5);
+    EXPECT_EQ(List()->model()->rowCount(), 1);
+    EXPECT_TRUE(Enabled(IDC_PLAY));
+}
+
+TEST_F(MainWindow, DisplaysAndRecordButtonsFollowTheRecordingControl)
+{
+    Start();
+    dlg->ShowRecordingTime(std::chrono::minutes(75) + std::chrono::seconds(4));
+    EXPECT_EQ(Static(IDC_REC_MINUTES)->Caption() + Static(IDC_REC_SECONDS)->Caption(), QStringLiteral("7504"));
+    dlg->ShowPlayingTime(std::chrono::seconds(61));
+    EXPECT_EQ(Static(IDC_PLAY_MINUTES)->Caption() + Static(IDC_PLAY_SECONDS)->Caption(), QStringLiteral("0101"));
+    dlg->UpdateRecordButtons();
+    EXPECT_EQ(Static(IDC_REC_MINUTES)->Caption(), LoadText(2));
+    EXPECT_EQ(Static(IDC_REC_STATUS)->Caption(), LoadText(224));
+
+    // The window reads the state from the control, never from a copy of its own.
+    auto* meter = qobject_cast<CLevelMeter*>(dlg->Control(IDC_LEVEL_METER));
+    EXPECT_FALSE(Enabled(IDC_STOP));
+    PostMessageTo(dlg.get(), WM_INPUT_LEVEL, 32767, 0);
+    QApplication::processEvents();
+    EXPECT_EQ(meter->Segments(), 0) << "idle: no level shown";
+    dlg->RecordingControl().SetState(S::Listening);
+    dlg->EnableControl(IDC_STOP, true);
+    dlg->UpdateRecordButtons();
+    EXPECT_FALSE(Enabled(IDC_RECORD));
+    EXPECT_TRUE(Enabled(IDC_STOP));
+    PostMessageTo(dlg.get(), WM_INPUT_LEVEL, 32767, 0);
+    QApplication::processEvents();
+    EXPECT_EQ(meter->Segments(), 30);
+    dlg->RecordingControl().SetStateIdle();
+    EXPECT_TRUE(Enabled(IDC_RECORD));
+    EXPECT_FALSE(Enabled(IDC_STOP));
+}
+
+TEST_F(MainWindow, SkinnedControlsReachTheRecordingControl)
+{
+    Start();
+    auto* forward = qobject_cast<CSkinButton*>(dlg->Control(IDC_FAST_FORWARD));
+    EXPECT_TRUE(forward->IsAutoRepeat());
+    EXPECT_TRUE(qobject_cast<CSkinButton*>(dlg->Control(IDC_FAST_REWIND))->IsAutoRepeat());
+    EXPECT_FALSE(qobject_cast<CSkinButton*>(dlg->Control(IDC_PLAY))->IsAutoRepeat());
+
+    // A threshold dropped on the meter is stored, after the meter's own mouse event.
+    auto* meter = qobject_cast<CLevelMeter*>(dlg->Control(IDC_LEVEL_METER));
+    emit meter->thresholdChanged(1234);
+    EXPECT_NE(dlg->AppSettings().SogliaAttivazioneRegAuto, QStringLiteral("1234"));
+    QApplication::processEvents();
+    EXPECT_EQ(dlg->AppSettings().SogliaAttivazioneRegAuto, QStringLiteral("1234"));
+
+    // A held wind button with nothing playing only takes the focus back to the list.
+    dlg->show();
+    dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    dlg->Control(IDC_STOP)->setEnabled(true);
+    dlg->Control(IDC_STOP)->setFocus();
+    emit forward->repeated(IDC_FAST_FORWARD);
+    QApplication::processEvents();
+    EXPECT_TRUE(List()->hasFocus());
+}
+
+class FakeSpeakers : public ISpeakerLine {
+public:
+    std::uint32_t Minimum() const override { return 0; }
+    std::uint32_t Maximum() const override { return 65535; }
+    bool GetVolume(std::uint32_t& v) const override { v = volume; return true; }
+    bool SetVolume(std::uint32_t v) override { volume = v; ++sets; return true; }
+    bool IsOwnVolumeControl(std::uintptr_t mixer, std::intptr_t control) const override
+    {
+        return mixer == 7 && control == 42;
+    }
+    std::uint32_t volume = 30000;
+    int sets = 0;
+};
+
+TEST_F(MainWindow, VolumeSliderFollowsOnlyItsOwnMixerControl)
+{
+    Start();
+    FakeSpeakers speakers;
+    dlg->SetSpeakerLine(&speakers);
+    auto* slider = qobject_cast<QSlider*>(dlg->Control(IDC_VOLUME));
+    EXPECT_EQ(slider->maximum(), 65535);
+    EXPECT_EQ(slider->value(), 30000);
+
+    speakers.volume = 12000;
+    PostMessageTo(dlg.get(), MM_MIXM_CONTROL_CHANGE, 7, 99);
+    QApplication::processEvents();
+    EXPECT_EQ(slider->value(), 30000) << "another control of the mixer";
+    PostMessageTo(dlg.get(), MM_MIXM_CONTROL_CHANGE, 7, 42);
+    QApplication::processEvents();
+    EXPECT_EQ(slider->value(), 12000);
+    EXPECT_EQ(speakers.sets, 0) << "following the mixer does not write back to it";
+
+    slider->setValue(500);
+    emit slider->sliderReleased();
+    EXPECT_EQ(speakers.volume, 500u);
+    dlg->SetSpeakerLine(nullptr);
+}
+
+TEST_F(MainWindow, EditsStopAt260ExitIsPostedAndTheContextMenuIsTools)
+{
+    folder.Add({"First", COleDateTime(2024, 1, 1, 10, 0, 0), 30});
+    Start();
+    auto* notes = qobject_cast<QPlainTextEdit*>(dlg->Control(IDC_NOTES_EDIT));
+    notes->setPlainText(QString(300, QLatin1Char('n')));
+    EXPECT_EQ(notes->toPlainText().size(), 260);
+    EXPECT_EQ(qobject_cast<QLineEdit*>(dlg->Control(IDC_NAME_EDIT))->maxLength(), 260);
+
+    EXPECT_EQ(List()->contextMenuPolicy(), Qt::CustomContextMenu);
+    QList<QAction*> actions = dlg->ToolsMenu()->actions();
+    actions.removeIf([](QAction* a) { return a->isSeparator(); });
+    ASSERT_EQ(actions.size(), 6);
+    EXPECT_EQ(actions[0]->data().toInt(), ID_TOOLS_DELETE);
+    EXPECT_EQ(actions[5]->data().toInt(), ID_TOOLS_JOIN);
+
+    dlg->show();
+    dlg->MenuCommand(ID_FILE_EXIT)->trigger();
+    EXPECT_TRUE(dlg->isVisible()) << "the close is posted, not run inside the menu";
+    QApplication::processEvents();
+    EXPECT_FALSE(dlg->isVisible());
+}
+
+}  // namespace
+}  // namespace sonvelle
