@@ -1,5 +1,6 @@
 #include "mainwnd/MainDlg.h"
 
+#include "app/RecordingNotices.h"
 #include "app/SettingsStore.h"
 #include "app/StartupSequence.h"
 #include "mainwnd/CallLogFormat.h"
@@ -558,6 +559,11 @@ void CMainDlg::OnMessage(CMessage& message)
     case WM_COMMAND: OnCommand(static_cast<int>(message.WParam() & 0xFFFF)); break;
     case WM_VOICE_DETECTED: OnVoiceDetected(); break;
     case WM_RECORDING_FILE_READY: OnRecordingFileReady(message); break;
+    case WM_RECORDING_CUT_SHORT: {
+        const std::unique_ptr<QString> reason = message.TakePayload<QString>();
+        TellRecordingCutShort(reason ? *reason : QString());
+        break;
+    }
     case WM_BUTTON_REPEAT: OnButtonRepeat(static_cast<int>(message.WParam())); break;
     case WM_INPUT_LEVEL: OnInputLevel(message.WParam(), message.LParam()); break;
     case WM_SEEK_POSITION: OnSeekPosition(static_cast<int>(message.WParam())); break;
@@ -639,6 +645,7 @@ void CMainDlg::OnTimer(int id)
     case TIMER_WARNING_SOUND_END: OnWarningSoundEndTimer(); break;
     case TIMER_FALLBACK_NOTICE: OnFallbackNoticeTimer(); break;
     case TIMER_REALIGN_NOTICE: OnRealignNoticeTimer(); break;
+    case CStartupSequence::kTimerSalvageNotice: KillTimer(id); m_startup->OnTimer(id); break;
     default: break;
     }
 }
