@@ -118,8 +118,15 @@ int main(int argc, char* argv[])
 
         QProcess second;
         Launch(second, root, silence);
-        const QString stored = work + "Recording 1.mp3";
-        WaitUntil([&] { return QFileInfo(stored).size() > 0 && QFileInfo(work + "Index.txt").size() > 0; }, 30000);
+        // The recording the second start stored: the only ".mp3" of the folder.
+        QString stored;
+        WaitUntil(
+            [&] {
+                const QStringList found = QDir(work).entryList({"*.mp3"}, QDir::Files);
+                stored = found.isEmpty() ? QString() : work + found.first();
+                return !stored.isEmpty();
+            },
+            30000);
         QThread::msleep(500);
         Kill(second);
         const double kept = DecodedSeconds(stored);

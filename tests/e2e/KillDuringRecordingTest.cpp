@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -128,6 +129,21 @@ TEST_F(KillDuringRecording, TheCallBeingRecordedIsStoredAtTheNextStartAndNothing
     EXPECT_EQ(audio.rate, 32000);
     EXPECT_GE(audio.Seconds(), 15.0);
     EXPECT_GT(Rms(audio.samples), 300.0);  // speech, not silence
+    // The validator's one finding is where the tag's size, which counts its own
+    // header, says the audio starts: 10 bytes into the first frame.
+    QProcess validator;
+    validator.start("mp3val", {salvaged});
+    validator.waitForFinished(30000);
+    const QStringList warnings = QString::fromUtf8(validator.readAllStandardOutput())
+                                     .split('\n')
+                                     .filter(QRegularExpression("^(WARNING|ERROR)"));
+    ASSERT_EQ(warnings.size(), 1) << warnings.join('\n').toStdString();
+    EXPECT_TRUE(warnings[0].contains("resynchronized successfully")) << warnings[0].toStdString();
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                            "stream=sample_rate,channels,bit_rate", "-of", "csv=p=0", salvaged});
+    probe.waitForFinished(30000);
+    EXPECT_EQ(QString::fromUtf8(probe.readAllStandardOutput()).trimmed().toStdString(), "32000,1,32000");
 
     EXPECT_EQ(Digest(earlier), earlierDigest);
     // The writer's file became the recording; the listening run may have made a new, empty one.
