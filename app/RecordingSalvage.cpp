@@ -4,6 +4,7 @@
 #include "platform/Log.h"
 #include "platform/ProgramFolder.h"
 #include "resources/StringTable.h"
+#include "store/IndexFile.h"
 #include "store/RecordingEntry.h"
 #include "store/RecordingList.h"
 
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -86,13 +88,23 @@ bool CRecordingSalvage::IsWorkingCopy(const QString& fileName) const
     return QFileInfo(m_folder + recording).isFile();
 }
 
+// A default name that neither a file nor an index record holds: the record
+// of the entry the crashed run was recording must not be taken for this file.
 QString CRecordingSalvage::FreeDefaultName() const
 {
+    QSet<QString> recorded;
+    CIndexFile index;
+    const QString indexPath = m_folder + LoadText(416);
+    if (QFileInfo(indexPath).isFile() && index.Open(indexPath)) {
+        for (CRecordingEntry entry; index.ReadRecord(entry);)
+            recorded.insert(entry.m_strName.toCaseFolded());
+        index.Close();
+    }
     const QString pattern = LoadText(11);
     for (int n = 1; n < 1000000; ++n) {
         QString name = pattern;
         name.replace(QStringLiteral("%d"), QString::number(n));
-        if (!QFileInfo::exists(m_folder + name + LoadText(20)))
+        if (!recorded.contains(name.toCaseFolded()) && !QFileInfo::exists(m_folder + name + LoadText(20)))
             return name;
     }
     return {};

@@ -1,5 +1,6 @@
 #include "mainwnd/MainDlg.h"
 
+#include "app/RecordingNotices.h"
 #include "app/SettingsStore.h"
 #include "app/StartupSequence.h"
 #include "audio/RecordSound.h"
@@ -571,6 +572,11 @@ void CMainDlg::OnMessage(CMessage& message)
     case WM_VOICE_DETECTED: OnVoiceDetected(); break;
     case WM_RECORDING_FILE_READY: OnRecordingFileReady(message); break;
     case WM_CAPTURE_STATE: OnCaptureState(message.WParam(), message.LParam()); break;
+    case WM_RECORDING_CUT_SHORT: {
+        const std::unique_ptr<QString> reason = message.TakePayload<QString>();
+        TellRecordingCutShort(reason ? *reason : QString());
+        break;
+    }
     case WM_INPUT_LEVEL: OnInputLevel(message.WParam(), message.LParam()); break;
     case WM_TRAY_NOTIFY: OnTrayNotify(message.WParam(), message.LParam()); break;
     case MM_MIXM_CONTROL_CHANGE: OnMixerControlChange(message.WParam(), message.LParam()); break;
@@ -649,6 +655,7 @@ void CMainDlg::OnTimer(int id)
     case TIMER_WARNING_SOUND_END: OnWarningSoundEndTimer(); break;
     case TIMER_FALLBACK_NOTICE: OnFallbackNoticeTimer(); break;
     case TIMER_REALIGN_NOTICE: OnRealignNoticeTimer(); break;
+    case CStartupSequence::kTimerSalvageNotice: KillTimer(id); m_startup->OnTimer(id); break;
     default: break;
     }
 }
