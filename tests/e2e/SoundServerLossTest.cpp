@@ -7,7 +7,9 @@
 #include "mainwnd/CallLogModel.h"
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/MainDlgIds.h"
-#include "mainwnd/RecordingWindowBridge.h"
+#include "mainwnd/RecordingControl.h"
+#include "mainwnd/RecordingEngine.h"
+#include "mainwnd/RecordingWindowAdapter.h"
 #include "platform/Message.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompt.h"
@@ -101,7 +103,7 @@ protected:
         s.AntiBump = true;
         dlg->InitialiseWindowOnly();
         dlg->show();
-        dlg->Recording().StartWorkerThreads(SONVELLE_ENCODER_DIR, work);
+        dlg->RecordingEngine().StartWorkerThreads(SONVELLE_ENCODER_DIR, work);
     }
     void TearDown() override
     {
@@ -116,7 +118,7 @@ protected:
         PostMessageTo(dlg.get(), WM_COMMAND, static_cast<WPARAM>(id));
         QCoreApplication::processEvents();
     }
-    int State() { return dlg->Recording().Control().State(); }
+    RecorderState State() { return dlg->RecordingControl().State(); }
     CCallLogModel& Rows() { return dlg->CallLog().Model(); }
     QStringList Recordings() { return QDir(work).entryList({"*" + LoadText(20)}, QDir::Files); }
     int NoticesShown(int textId)
@@ -150,14 +152,14 @@ TEST_F(SoundServerLoss, ACallCutByTheServerIsStoredTheUserToldOnceAndListeningRe
     const QString speech = MakeSpeech(speechFolder, "Good morning, this is the bank calling about your account. "
                                                            "We would like to talk about your savings.");
     ASSERT_FALSE(speech.isEmpty());
-    CRecordSound* capture = dlg->Recording().Capture();
+    CRecordSound* capture = dlg->RecordingEngine().Capture();
     Click(IDC_AUTO_RECORD);
-    ASSERT_EQ(State(), kListening);
+    ASSERT_EQ(State(), RecorderState::Listening);
     ASSERT_TRUE(WaitFor([&] { return capture->IsRecording(); }, 5000));
 
     // The first call: voice starts a segment, then the server goes away mid-sentence.
     auto first = Speak(speech);
-    ASSERT_TRUE(WaitFor([&] { return State() == kAutoRecording; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return State() == RecorderState::AutoRecording; }, 10000));
     WaitFor([] { return false; }, 1500);
     ASSERT_TRUE(server->Stop());
     QElapsedTimer sinceLoss;
@@ -166,7 +168,7 @@ TEST_F(SoundServerLoss, ACallCutByTheServerIsStoredTheUserToldOnceAndListeningRe
 
     ASSERT_TRUE(WaitFor([&] { return Recordings().size() == 1; }, 2000 + 3000)) << "the call was not stored";
     EXPECT_FALSE(capture->IsRecording());
-    EXPECT_EQ(State(), kListening);
+    EXPECT_EQ(State(), RecorderState::Listening);
     EXPECT_EQ(Rows().Count(), 1);
     const Pcm cut = Decode(work + Recordings().front());
     EXPECT_EQ(cut.rate, 32000);
@@ -178,11 +180,11 @@ TEST_F(SoundServerLoss, ACallCutByTheServerIsStoredTheUserToldOnceAndListeningRe
         WaitFor([] { return false; }, 50);
     ASSERT_TRUE(server->Start());
     ASSERT_TRUE(WaitFor([&] { return capture->IsRecording(); }, 5000)) << "capture did not resume";
-    EXPECT_EQ(State(), kListening);
+    EXPECT_EQ(State(), RecorderState::Listening);
 
     // The second call is recorded as a call of its own.
     auto second = Speak(speech);
-    ASSERT_TRUE(WaitFor([&] { return State() == kAutoRecording; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return State() == RecorderState::AutoRecording; }, 10000));
     second->waitForFinished(15000);
     ASSERT_TRUE(WaitFor([&] { return Recordings().size() == 2; }, 10000));
     EXPECT_EQ(Rows().Count(), 2);
@@ -191,13 +193,13 @@ TEST_F(SoundServerLoss, ACallCutByTheServerIsStoredTheUserToldOnceAndListeningRe
     EXPECT_EQ(prompt.ShownSoFar().size(), 1u);
     EXPECT_TRUE(QDir(work).entryList({"*.snx"}, QDir::Files).isEmpty());
     Click(IDC_AUTO_RECORD);
-    EXPECT_EQ(State(), kIdle);
+    EXPECT_EQ(State(), RecorderState::Idle);
 }
 
 TEST_F(SoundServerLoss, AManualRecordingCutByTheServerIsStoredAndStartsAgainWhenItIsBack)
 {
     int saved = 0;
-    dlg->Recording().SetSaveStepForTesting([&](CRecordingEntry& entry, const QString& folder, const QString& file) {
+    dlg->RecordingWindow().SetSaveStepForTesting([&](CRecordingEntry& entry, const QString& folder, const QString& file) {
         const QString from = file.isEmpty() ? entry.m_strFolder + LoadText(25) : file;
         ++saved;
         entry.m_strName = QString("Manual %1").arg(saved);
@@ -207,25 +209,25 @@ TEST_F(SoundServerLoss, AManualRecordingCutByTheServerIsStoredAndStartsAgainWhen
     });
     const QString speech = MakeSpeech(speechFolder, "This is a dictated note about the meeting with the bank.");
     ASSERT_FALSE(speech.isEmpty());
-    CRecordSound* capture = dlg->Recording().Capture();
+    CRecordSound* capture = dlg->RecordingEngine().Capture();
     Click(IDC_RECORD);
-    ASSERT_EQ(State(), kRecording);
+    ASSERT_EQ(State(), RecorderState::Recording);
     ASSERT_TRUE(WaitFor([&] { return capture->IsRecording(); }, 5000));
     auto note = Speak(speech);
     note->waitForFinished(15000);
     ASSERT_TRUE(server->Stop());
 
     // Stored as at a Stop, and the user told once.
-    ASSERT_TRUE(WaitFor([&] { return saved == 1 && State() == kIdle; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return saved == 1 && State() == RecorderState::Idle; }, 5000));
     EXPECT_GT(Decode(work + "Manual 1" + LoadText(20)).Seconds(), 2.0);
     ASSERT_TRUE(WaitFor([&] { return NoticesShown(433) == 1; }, 3000));
 
     // Back: a new manual recording runs without any action.
     ASSERT_TRUE(server->Start());
-    ASSERT_TRUE(WaitFor([&] { return State() == kRecording && capture->IsRecording(); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return State() == RecorderState::Recording && capture->IsRecording(); }, 5000));
     Speak(speech)->waitForFinished(15000);
     Click(IDC_STOP);
-    ASSERT_TRUE(WaitFor([&] { return saved == 2 && State() == kIdle; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return saved == 2 && State() == RecorderState::Idle; }, 5000));
     EXPECT_GT(Decode(work + "Manual 2" + LoadText(20)).Seconds(), 2.0);
     EXPECT_EQ(Rows().Count(), 2);
     EXPECT_EQ(prompt.ShownSoFar().size(), 1u);
