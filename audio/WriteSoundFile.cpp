@@ -4,6 +4,7 @@
 #include "platform/FileOps.h"
 #include "platform/Log.h"
 #include "platform/Messages.h"
+#include "platform/ModuleName.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"
@@ -35,14 +36,6 @@ QString TextOr(int id, const char* fallback)
 {
     const QString text = LoadText(id);
     return text.isEmpty() ? QString::fromUtf8(fallback) : text;
-}
-
-// The library is named as on the original platform; the module suffix here is ".so".
-QString LibraryFileName(QString name)
-{
-    if (name.endsWith(QLatin1String(".dll"), Qt::CaseInsensitive))
-        name = name.left(name.size() - 4) + QLatin1String(".so");
-    return name;
 }
 
 // Queued, never waited for: the window's thread may itself be waiting for this one.
@@ -197,7 +190,7 @@ void CWriteSoundFile::CreateWaveFile()
     CloseTemporaryFile();
 
     const QString libraryMissing = LoadText(kTextLibraryMissing);
-    const QString libraryName = LibraryFileName(TextOr(kTextLibraryName, "encodermp3.dll"));
+    const QString libraryName = PlatformModuleName(TextOr(kTextLibraryName, "encodermp3.dll"));
     const QString libraryIncomplete = LoadText(kTextLibraryIncomplete);
     const QString temporaryName = TextOr(kTextTemporaryName, "tmp_nome_reg.dtm");
     m_outputProduced = false;
