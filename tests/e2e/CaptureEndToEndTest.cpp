@@ -1,8 +1,7 @@
-// Capture → gate → writer → encoder library → MP3 file, on the private sound
-// server and on the file-fed microphone; mpg123 decodes what was written.
+// Capture → gate → writer → encoder library → MP3 files, on the file-fed
+// microphone; mpg123 decodes what was written.
 
 #include "audio/FileWaveInput.h"
-#include "audio/PulseWaveInput.h"
 #include "audio/RecordSound.h"
 #include "audio/WriteSoundFile.h"
 #include "platform/Clock.h"
@@ -13,8 +12,6 @@
 #include "support/SoundFiles.h"
 #include "support/TestFolders.h"
 
-#include <QElapsedTimer>
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -88,38 +85,6 @@ protected:
     CCountingWriter writer;
     CRecordSound capture{32000};
 };
-
-TEST_F(EndToEnd, SpeechIntoTheMicrophoneBecomesAnMp3AsLongAsTheCapture)
-{
-    ASSERT_TRUE(SoundServerAnswers()) << "no sound server: run scripts/sound-server start";
-    const QString speech = MakeSpeech(folders.Path("program"), "This call is being recorded. One two three four five.");
-    ASSERT_FALSE(speech.isEmpty());
-    capture.SetWaveInputFactory([] { return std::make_unique<CPulseWaveInput>(); });
-    StartThreads();
-
-    capture.PostThreadMessage(WM_REC_START);
-    ASSERT_TRUE(WaitUntil([&] { return capture.IsRecording(); }, 5s));
-    QElapsedTimer captureTime;
-    captureTime.start();
-    ASSERT_TRUE(RunTool("paplay", {"-d", "micfeed", speech}));
-    WaitUntil([] { return false; }, 300ms);  // the microphone trails the feed
-    capture.PostThreadMessage(WM_REC_STOP);
-    const double seconds = captureTime.elapsed() / 1000.0;
-    ASSERT_TRUE(WaitUntil([&] { return !capture.IsRecording() && writer.IsStreamClosed(); }, 5s));
-    CloseCapture();
-
-    const QString mp3 = folders.WorkDir() + "tmp_nome_reg.dtm";
-    QFile f(mp3);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray head = f.read(4);
-    ASSERT_EQ(head.size(), 4);
-    EXPECT_EQ(static_cast<unsigned char>(head[2]) >> 4, 1);  // 32 kbit/s
-    const Pcm decoded = DecodeMp3(mp3);
-    EXPECT_EQ(decoded.rate, 32000);
-    EXPECT_EQ(decoded.channels, 1);
-    EXPECT_NEAR(decoded.Seconds(), seconds, 0.2);
-    EXPECT_GT(Rms(decoded.samples), 300.0) << "silence instead of the speech";
-}
 
 TEST_F(EndToEnd, TheGateCutsSpeechClickAndSpeechFromAFileFedMicrophone)
 {
