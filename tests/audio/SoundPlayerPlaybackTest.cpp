@@ -71,7 +71,7 @@ protected:
     {
         return WaitUntil([&] { return Length(p) > 0 && Position(p) >= Length(p); }, timeout);
     }
-    // The position stays put for a while: the playback is held.
+    // The position stays put longer than the server's longest block: the playback is held.
     static bool WaitForStandstill(CSoundPlayer& p)
     {
         std::uint32_t last = Position(p);
@@ -82,9 +82,9 @@ protected:
                     last = Position(p);
                     since = std::chrono::steady_clock::now();
                 }
-                return std::chrono::steady_clock::now() - since > 400ms;
+                return std::chrono::steady_clock::now() - since > 2500ms;
             },
-            4s);
+            8s);
     }
 
     CTestFolders folders;
