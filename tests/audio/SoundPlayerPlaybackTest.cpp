@@ -233,7 +233,6 @@ class CPrivateServer {
 public:
     CPrivateServer()
     {
-        m_script = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../scripts/sound-server";
         m_previous = qgetenv("PULSE_SERVER");
         qputenv("SONVELLE_SOUND_DIR", m_dir.path().toUtf8() + "/server");
         m_started = RunTool("bash", {m_script, "start"});
@@ -255,7 +254,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QString m_script;
+    const QString m_script = QStringLiteral(SONVELLE_SOUND_SERVER_SCRIPT);
     QByteArray m_previous;
     bool m_started = false;
 };
