@@ -4,7 +4,10 @@
 #include "platform/Registry.h"
 #include "store/FolderListing.h"
 #include "store/RecordingList.h"
-#include "tests/store/StoreFixtures.h"
+#include "support/TagBytes.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <QElapsedTimer>
 
@@ -15,7 +18,7 @@
 #include <vector>
 
 using namespace sonvelle;
-using namespace sonvelle::testing;
+using namespace sonvelle::test;
 
 namespace {
 

@@ -1,9 +1,12 @@
-#include "AppTestEnvironment.h"
-
 #include "app/SettingsStore.h"
 #include "platform/Registry.h"
 
+#include "support/TestFolders.h"
+
+#include <QDir>
 #include <QFileInfo>
+
+#include <gtest/gtest.h>
 
 using namespace sonvelle;
 
@@ -11,7 +14,7 @@ namespace {
 
 const QString kKey = QStringLiteral("Software\\Orsolan\\Sonvelle");
 
-class SettingsStoreTest : public AppTest {
+class SettingsStoreTest : public ::testing::Test {
 protected:
     void SetValues(Hive hive, const QList<QPair<QString, QString>>& values)
     {
@@ -20,48 +23,34 @@ protected:
         for (const auto& [name, text] : values)
             ASSERT_TRUE(key.WriteText(name, text));
     }
-    std::optional<QString> UserValue(const QString& name) const
+    static std::optional<QString> UserValue(const QString& name)
     {
         CRegKey key;
         if (!key.Open(Hive::CurrentUser, kKey, false))
             return std::nullopt;
         return key.ReadText(name, 100000);
     }
-    CStartupLoad Load()
-    {
-        CSettingsStore store(m_settings);
-        return store.LoadAtStartup(ProgramDir());
-    }
+    CStartupLoad Load(CAppSettings& settings) { return CSettingsStore(settings).LoadAtStartup(ProgramDir()); }
+    CStartupLoad Load() { return Load(m_settings); }
+    QString ProgramDir() const { return m_folders.ProgramDir(); }
+    QString Recordings() const { return ProgramDir() + "Recordings/"; }
+    QString Path(const QString& sub) const { return m_folders.Path(sub); }
+    QStringList LogLines() const { return m_folders.LogLines(); }
 
+    test::CTestFolders m_folders;
     CAppSettings m_settings;
 };
 
-TEST_F(SettingsStoreTest, ValueNamesAndKeyComeFromTheTable)
+TEST_F(SettingsStoreTest, NumbersAndFlagsAreReadLikeTheStoredTextsWereWritten)
 {
-    EXPECT_EQ(SettingsKeyPath(), kKey);
-    const QStringList expected = {"WorkDir", "Riallinea", "CartellaDaRiallineare", "TempoAttesaRegAuto",
-                                  "AvvioTaskBar", "RegAutoSalvaUnicoFile", "SogliaAttivazioneRegAuto",
-                                  "ChiediConfermaAutoRec", "AvviaInAutoReg", "AntiBump", "AbilitaSegnaleAcustico",
-                                  "SegnaleAcusticoInviaDopo", "SegnaleAcusticoInviaDopoValore",
-                                  "SegnaleAcusticoInviaOgni", "SegnaleAcusticoInviaOgniValore",
-                                  "SegnaleAcusticoFile", "VolumeRegistrazione", "PlayAlternativo", "Operatore",
-                                  "PrimoLancio", "NoSend", "NoMicSelect", "DisableIndex"};
-    for (int i = 0; i < expected.size(); ++i)
-        EXPECT_EQ(SettingName(static_cast<ESetting>(i)), expected[i]);
-}
-
-TEST_F(SettingsStoreTest, LeadingDigitsConversion)
-{
-    EXPECT_EQ(LeadingInt("15000"), 15000);
-    EXPECT_EQ(LeadingInt("  42abc"), 42);
-    EXPECT_EQ(LeadingInt("-7"), -7);
-    EXPECT_EQ(LeadingInt("abc"), 0);
-    EXPECT_EQ(LeadingInt(""), 0);
-    EXPECT_EQ(LeadingInt("99999999999999999999"), 2147483647);
-    EXPECT_TRUE(IsFlagOn("1"));
-    EXPECT_TRUE(IsFlagOn("10"));
-    EXPECT_FALSE(IsFlagOn(" 1"));
-    EXPECT_FALSE(IsFlagOn(""));
+    const std::pair<const char*, int> numbers[] = {{"15000", 15000}, {"  42abc", 42}, {"-7", -7}, {"abc", 0},
+                                                   {"", 0},          {"99999999999999999999", 2147483647}};
+    for (const auto& [text, value] : numbers)
+        EXPECT_EQ(LeadingInt(QString::fromLatin1(text)), value) << text;
+    for (const char* on : {"1", "10"})
+        EXPECT_TRUE(IsFlagOn(QString::fromLatin1(on))) << on;
+    for (const char* off : {" 1", "", "0"})
+        EXPECT_FALSE(IsFlagOn(QString::fromLatin1(off))) << off;
 }
 
 TEST_F(SettingsStoreTest, FirstStartCreatesTheDefaultsAndDumpsThem)
@@ -72,155 +61,87 @@ TEST_F(SettingsStoreTest, FirstStartCreatesTheDefaultsAndDumpsThem)
     EXPECT_EQ(load.noticeTimer, 0);  // the default folder is simply made, no notice
     EXPECT_EQ(load.caption, "Orsolan Sonvelle");
     EXPECT_FALSE(load.sendDisabled);
+    EXPECT_TRUE(QFileInfo(Recordings()).isDir());
+    const QString beep = ProgramDir() + "Beep1.wav";
+    const std::pair<QString, QString> stored[] = {
+        {"AvvioTaskBar", "0"}, {"TempoAttesaRegAuto", "15"}, {"RegAutoSalvaUnicoFile", "1"},
+        {"SogliaAttivazioneRegAuto", "15000"}, {"ChiediConfermaAutoRec", "0"}, {"AvviaInAutoReg", "1"},
+        {"AntiBump", "1"}, {"WorkDir", Recordings()}, {"AbilitaSegnaleAcustico", "0"},
+        {"SegnaleAcusticoInviaDopo", "1"}, {"SegnaleAcusticoInviaDopoValore", "15"}, {"SegnaleAcusticoInviaOgni", "0"},
+        {"SegnaleAcusticoInviaOgniValore", "10"}, {"SegnaleAcusticoFile", beep}, {"PlayAlternativo", "0"},
+        {"VolumeRegistrazione", "32767"}, {"PrimoLancio", "0"}};
+    for (const auto& [name, value] : stored)
+        EXPECT_EQ(UserValue(name), value) << name.toStdString();
+    for (const char* absent : {"Riallinea", "CartellaDaRiallineare", "Operatore"})
+        EXPECT_FALSE(UserValue(QString::fromLatin1(absent)).has_value()) << absent;
+    EXPECT_EQ(LogLines(), (QStringList{"Dump Impostazioni:", "-->WorkDir:" + Recordings(), "-->TempoSilenzio:15",
+                                       "-->ModAvvio:0", "-->ModSalvataggio:1", "-->SglAttivazione:15000",
+                                       "-->ChiediConfermaInRegAuto:0", "-->AvviaInAutoReg:1", "-->AbilitaAntiBump:1",
+                                       "-->SegnaleAcusticoDopo:15", "-->AbilitaSegnaleAcusticoOgni:0",
+                                       "-->SegnaleAcusticoOgni:10", "-->PathSegnaleAcustico:" + beep, "-->VolumeRec:",
+                                       "-->PlayAlternativo:0", "-->Operatore:", "-->SendDisabilitato:0",
+                                       "-->NoMicSelect:0"}));
+    EXPECT_TRUE(m_settings.AvviaInAutoReg && m_settings.OneFileMode() && m_settings.SelectMicrophone);
+    EXPECT_FALSE(m_settings.VolumeRegistrazioneStored || m_settings.StartInTray);
 
-    const QString recordings = ProgramDir() + "Recordings/";
-    EXPECT_EQ(UserValue("AvvioTaskBar"), QString("0"));
-    EXPECT_EQ(UserValue("TempoAttesaRegAuto"), QString("15"));
-    EXPECT_EQ(UserValue("RegAutoSalvaUnicoFile"), QString("1"));
-    EXPECT_EQ(UserValue("SogliaAttivazioneRegAuto"), QString("15000"));
-    EXPECT_EQ(UserValue("ChiediConfermaAutoRec"), QString("0"));
-    EXPECT_EQ(UserValue("AvviaInAutoReg"), QString("1"));
-    EXPECT_EQ(UserValue("AntiBump"), QString("1"));
-    EXPECT_EQ(UserValue("WorkDir"), recordings);
-    EXPECT_EQ(UserValue("AbilitaSegnaleAcustico"), QString("0"));
-    EXPECT_EQ(UserValue("SegnaleAcusticoInviaDopo"), QString("1"));
-    EXPECT_EQ(UserValue("SegnaleAcusticoInviaDopoValore"), QString("15"));
-    EXPECT_EQ(UserValue("SegnaleAcusticoInviaOgni"), QString("0"));
-    EXPECT_EQ(UserValue("SegnaleAcusticoInviaOgniValore"), QString("10"));
-    EXPECT_EQ(UserValue("SegnaleAcusticoFile"), ProgramDir() + "Beep1.wav");
-    EXPECT_EQ(UserValue("PlayAlternativo"), QString("0"));
-    EXPECT_EQ(UserValue("VolumeRegistrazione"), QString("32767"));
-    EXPECT_EQ(UserValue("PrimoLancio"), QString("0"));
-    EXPECT_FALSE(UserValue("Riallinea").has_value());
-    EXPECT_FALSE(UserValue("CartellaDaRiallineare").has_value());
-    EXPECT_FALSE(UserValue("Operatore").has_value());
-    EXPECT_TRUE(QFileInfo(recordings).isDir());
-
-    const QStringList expected = {"Dump Impostazioni:",
-                                  "-->WorkDir:" + recordings,
-                                  "-->TempoSilenzio:15",
-                                  "-->ModAvvio:0",
-                                  "-->ModSalvataggio:1",
-                                  "-->SglAttivazione:15000",
-                                  "-->ChiediConfermaInRegAuto:0",
-                                  "-->AvviaInAutoReg:1",
-                                  "-->AbilitaAntiBump:1",
-                                  "-->SegnaleAcusticoDopo:15",
-                                  "-->AbilitaSegnaleAcusticoOgni:0",
-                                  "-->SegnaleAcusticoOgni:10",
-                                  "-->PathSegnaleAcustico:" + ProgramDir() + "Beep1.wav",
-                                  "-->VolumeRec:",
-                                  "-->PlayAlternativo:0",
-                                  "-->Operatore:",
-                                  "-->SendDisabilitato:0",
-                                  "-->NoMicSelect:0"};
-    EXPECT_EQ(LogLines(), expected);
-
-    EXPECT_EQ(m_settings.WorkDir, recordings);
-    EXPECT_TRUE(m_settings.AvviaInAutoReg);
-    EXPECT_TRUE(m_settings.OneFileMode());
-    EXPECT_EQ(m_settings.SilenceSeconds(), 15);
-    EXPECT_EQ(m_settings.ActivationThreshold(), 15000);
-    EXPECT_FALSE(m_settings.VolumeRegistrazioneStored);
-    EXPECT_FALSE(m_settings.StartInTray);
-    EXPECT_TRUE(m_settings.SelectMicrophone);
-    EXPECT_TRUE(m_settings.PrimoLancio);
-
-    // The second start is not a first start any more, and now finds a stored volume.
+    // The second start is not a first start any more, and finds the stored volume.
     CAppSettings again;
-    CSettingsStore store(again);
-    EXPECT_FALSE(store.LoadAtStartup(ProgramDir()).firstStart);
+    EXPECT_FALSE(Load(again).firstStart);
     EXPECT_TRUE(again.VolumeRegistrazioneStored);
     EXPECT_EQ(again.VolumeRegistrazione, 32767);
 }
 
-TEST_F(SettingsStoreTest, AnExistingKeyWithoutValuesGivesTheMissingColumn)
+TEST_F(SettingsStoreTest, AnExistingKeyWithoutValuesGivesTheFallbacksAndWritesBackOnlyThree)
 {
     SetValues(Hive::CurrentUser, {});
-    const CStartupLoad load = Load();
-    EXPECT_TRUE(load.firstStart);
+    EXPECT_TRUE(Load().firstStart);
     EXPECT_EQ(m_settings.TempoAttesaRegAuto, "10");
     EXPECT_EQ(m_settings.RegAutoSalvaUnicoFile, "0");
-    EXPECT_EQ(m_settings.AvvioTaskBar, "0");
     EXPECT_EQ(m_settings.SogliaAttivazioneRegAuto, "15000");
-    EXPECT_FALSE(m_settings.AvviaInAutoReg);
-    EXPECT_FALSE(m_settings.ChiediConfermaAutoRec);
-    EXPECT_TRUE(m_settings.AntiBump);
-    EXPECT_FALSE(m_settings.AbilitaSegnaleAcustico);
-    EXPECT_TRUE(m_settings.SegnaleAcusticoInviaDopo);
+    EXPECT_FALSE(m_settings.AvviaInAutoReg || m_settings.ChiediConfermaAutoRec || m_settings.AbilitaSegnaleAcustico);
+    EXPECT_TRUE(m_settings.AntiBump && m_settings.SegnaleAcusticoInviaDopo);
     EXPECT_EQ(m_settings.SegnaleAcusticoInviaDopoValore, 15);
-    EXPECT_EQ(m_settings.SegnaleAcusticoInviaOgniValore, 10);
     EXPECT_EQ(m_settings.SegnaleAcusticoFile, ProgramDir() + "Beep1.wav");
-    EXPECT_TRUE(m_settings.Operatore.isEmpty());
-    // Written back: the work folder, the volume and the first-start mark; nothing else.
-    EXPECT_EQ(UserValue("WorkDir"), ProgramDir() + "Recordings/");
+    EXPECT_EQ(UserValue("WorkDir"), Recordings());
     EXPECT_EQ(UserValue("VolumeRegistrazione"), QString("32767"));
     EXPECT_EQ(UserValue("PrimoLancio"), QString("0"));
-    EXPECT_FALSE(UserValue("TempoAttesaRegAuto").has_value());
-    EXPECT_FALSE(UserValue("SegnaleAcusticoFile").has_value());
-    EXPECT_FALSE(UserValue("AvviaInAutoReg").has_value());
-
-    const QStringList log = LogLines();
-    EXPECT_TRUE(log.contains("-->TempoSilenzio:10"));
-    EXPECT_TRUE(log.contains("-->ModSalvataggio:0"));
-    EXPECT_TRUE(log.contains("-->AvviaInAutoReg:0"));
-    EXPECT_TRUE(log.contains("-->AbilitaAntiBump:1"));
-    EXPECT_TRUE(log.contains("-->PathSegnaleAcustico:"));
+    for (const char* untouched : {"TempoAttesaRegAuto", "SegnaleAcusticoFile", "AvviaInAutoReg"})
+        EXPECT_FALSE(UserValue(QString::fromLatin1(untouched)).has_value()) << untouched;
+    const QString log = LogLines().join('\n');
+    EXPECT_TRUE(log.contains("-->TempoSilenzio:10") && log.contains("-->AvviaInAutoReg:0"));
     // Unread warning times have no dump line at all.
-    EXPECT_FALSE(log.join('\n').contains("-->SegnaleAcusticoDopo:"));
-    EXPECT_FALSE(log.join('\n').contains("-->SegnaleAcusticoOgni:"));
+    EXPECT_FALSE(log.contains("-->SegnaleAcusticoDopo:") || log.contains("-->SegnaleAcusticoOgni:"));
 }
 
-TEST_F(SettingsStoreTest, ValuesBeyondTheirLimitCountAsMissing)
+TEST_F(SettingsStoreTest, ValuesBeyondTheirLimitCountAsMissingAndStoredOnesAreTakenAsTheyAre)
 {
-    SetValues(Hive::CurrentUser, {{"SegnaleAcusticoInviaDopoValore", "120"},
-                                  {"SegnaleAcusticoInviaOgniValore", "7"},
-                                  {"SogliaAttivazioneRegAuto", "1234567"},
-                                  {"PlayAlternativo", "1234567890"},
-                                  {"Operatore", QString(260, 'o')},
-                                  {"TempoAttesaRegAuto", "25"}});
+    SetValues(Hive::CurrentUser, {{"SegnaleAcusticoInviaDopoValore", "120"}, {"SegnaleAcusticoInviaOgniValore", "7"},
+                                  {"SogliaAttivazioneRegAuto", "1234567"}, {"PlayAlternativo", "1234567890"},
+                                  {"Operatore", QString(260, 'o')}, {"TempoAttesaRegAuto", "25"}});
     Load();
     EXPECT_EQ(m_settings.SegnaleAcusticoInviaDopoValore, 15);
     EXPECT_EQ(m_settings.SegnaleAcusticoInviaOgniValore, 7);
     EXPECT_EQ(m_settings.SogliaAttivazioneRegAuto, "15000");
     EXPECT_FALSE(m_settings.PlayAlternativo);
     EXPECT_TRUE(m_settings.Operatore.isEmpty());
-    const QString log = LogLines().join('\n');
-    EXPECT_FALSE(log.contains("-->SegnaleAcusticoDopo:"));
-    EXPECT_TRUE(log.contains("-->SegnaleAcusticoOgni:7"));
-    EXPECT_TRUE(log.contains("-->SglAttivazione:15000"));
-    EXPECT_TRUE(log.contains("-->TempoSilenzio:25"));
-}
+    EXPECT_TRUE(LogLines().contains("-->TempoSilenzio:25"));
 
-TEST_F(SettingsStoreTest, StoredValuesAreTakenAsTheyAre)
-{
     QDir().mkpath(Path("calls"));
-    SetValues(Hive::CurrentUser, {{"WorkDir", Path("calls") + "/"},
-                                  {"AvvioTaskBar", "1"},
-                                  {"Operatore", "Mario Rossi"},
-                                  {"NoSend", "1"},
-                                  {"NoMicSelect", "1"},
-                                  {"DisableIndex", "1"},
-                                  {"VolumeRegistrazione", "20000"},
-                                  {"PrimoLancio", "0"},
-                                  {"SegnaleAcusticoFile", ""}});
-    const CStartupLoad load = Load();
+    SetValues(Hive::CurrentUser, {{"WorkDir", Path("calls") + "/"}, {"AvvioTaskBar", "1"}, {"Operatore", "Mario Rossi"},
+                                  {"NoSend", "1"}, {"NoMicSelect", "1"}, {"DisableIndex", "1"},
+                                  {"VolumeRegistrazione", "20000"}, {"PrimoLancio", "0"}, {"SegnaleAcusticoFile", ""}});
+    CAppSettings stored;
+    const CStartupLoad load = Load(stored);
     EXPECT_FALSE(load.firstStart);
     EXPECT_TRUE(load.sendDisabled);
     EXPECT_EQ(load.caption, "Orsolan Sonvelle (Mario Rossi)");
-    EXPECT_EQ(m_settings.WorkDir, Path("calls") + "/");
-    EXPECT_TRUE(m_settings.StartInTray);
-    EXPECT_FALSE(m_settings.SelectMicrophone);
-    EXPECT_TRUE(m_settings.DisableIndex);
-    EXPECT_TRUE(m_settings.VolumeRegistrazioneStored);
-    EXPECT_EQ(m_settings.VolumeRegistrazione, 20000);
-    EXPECT_EQ(m_settings.SegnaleAcusticoFile, "");
-    const QStringList log = LogLines();
-    EXPECT_TRUE(log.contains("-->Operatore:Mario Rossi"));
-    EXPECT_TRUE(log.contains("-->SendDisabilitato:1"));
-    EXPECT_TRUE(log.contains("-->VolumeRec:20000"));
-    EXPECT_TRUE(log.contains("-->WorkDir:" + Path("calls") + "/"));
-    EXPECT_EQ(UserValue("VolumeRegistrazione"), QString("20000"));
+    EXPECT_EQ(stored.WorkDir, Path("calls") + "/");
+    EXPECT_TRUE(stored.StartInTray && stored.DisableIndex && stored.VolumeRegistrazioneStored);
+    EXPECT_FALSE(stored.SelectMicrophone);
+    EXPECT_EQ(stored.VolumeRegistrazione, 20000);
+    EXPECT_EQ(stored.SegnaleAcusticoFile, "");
+    for (const char* line : {"-->Operatore:Mario Rossi", "-->SendDisabilitato:1", "-->VolumeRec:20000"})
+        EXPECT_TRUE(LogLines().contains(QString::fromLatin1(line))) << line;
 }
 
 TEST_F(SettingsStoreTest, RemovedWorkFolderFallsBackAndRealignsWhenItReturns)
@@ -228,94 +149,67 @@ TEST_F(SettingsStoreTest, RemovedWorkFolderFallsBackAndRealignsWhenItReturns)
     const QString calls = Path("calls");
     SetValues(Hive::CurrentUser, {{"WorkDir", calls + "/"}, {"PrimoLancio", "0"}});
     const CStartupLoad first = Load();
-    const QString fallback = ProgramDir() + "Recordings/";
     EXPECT_EQ(first.noticeTimer, 1295);
     EXPECT_FALSE(first.realignPending);
-    EXPECT_EQ(m_settings.WorkDir, fallback);
-    EXPECT_TRUE(QFileInfo(fallback).isDir());
+    EXPECT_EQ(m_settings.WorkDir, Recordings());
     EXPECT_FALSE(QFileInfo::exists(calls));
-    EXPECT_EQ(UserValue("WorkDir"), fallback);
+    EXPECT_EQ(UserValue("WorkDir"), Recordings());
     EXPECT_EQ(UserValue("CartellaDaRiallineare"), calls + "/");
     EXPECT_EQ(UserValue("Riallinea"), QString("1"));
-    EXPECT_TRUE(LogLines().contains("-->WorkDir:" + fallback));
 
     // Still away at the next start: the fallback stays, nothing is shown.
     CAppSettings second;
-    EXPECT_EQ(CSettingsStore(second).LoadAtStartup(ProgramDir()).noticeTimer, 0);
-    EXPECT_EQ(second.WorkDir, fallback);
-    EXPECT_EQ(UserValue("CartellaDaRiallineare"), calls + "/");
+    EXPECT_EQ(Load(second).noticeTimer, 0);
+    EXPECT_EQ(second.WorkDir, Recordings());
 
     QDir().mkpath(calls);
     CAppSettings third;
-    const CStartupLoad back = CSettingsStore(third).LoadAtStartup(ProgramDir());
+    const CStartupLoad back = Load(third);
     EXPECT_EQ(back.noticeTimer, 1298);
     EXPECT_TRUE(back.realignPending);
     EXPECT_EQ(third.WorkDir, calls + "/");
     EXPECT_EQ(UserValue("WorkDir"), calls + "/");
     EXPECT_EQ(UserValue("Riallinea"), QString("0"));
-    EXPECT_TRUE(LogLines().contains("-->WorkDir:" + calls + "/"));
-
     CAppSettings fourth;
-    EXPECT_EQ(CSettingsStore(fourth).LoadAtStartup(ProgramDir()).noticeTimer, 0);
+    EXPECT_EQ(Load(fourth).noticeTimer, 0);
 }
 
-TEST_F(SettingsStoreTest, WorkFolderNamingAFileFallsBackWithoutNotice)
+TEST_F(SettingsStoreTest, AWorkFolderThatIsAFileOrEmptyFallsBackWithoutNoticeOrRealignment)
 {
     QFile file(Path("not-a-folder"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    SetValues(Hive::CurrentUser, {{"WorkDir", Path("not-a-folder") + "/"}});
-    const CStartupLoad load = Load();
-    EXPECT_EQ(load.noticeTimer, 0);
-    EXPECT_EQ(m_settings.WorkDir, ProgramDir() + "Recordings/");
-    EXPECT_EQ(UserValue("WorkDir"), ProgramDir() + "Recordings/");
-    EXPECT_FALSE(UserValue("Riallinea").has_value());
-    EXPECT_FALSE(UserValue("CartellaDaRiallineare").has_value());
+    // Empty must not become the root folder.
+    for (const QString& stored : {Path("not-a-folder") + "/", QString()}) {
+        SetValues(Hive::CurrentUser, {{"WorkDir", stored}});
+        CAppSettings settings;
+        EXPECT_EQ(Load(settings).noticeTimer, 0) << stored.toStdString();
+        EXPECT_EQ(settings.WorkDir, Recordings());
+        EXPECT_EQ(UserValue("WorkDir"), Recordings());
+        EXPECT_FALSE(UserValue("Riallinea").has_value() || UserValue("CartellaDaRiallineare").has_value());
+    }
     EXPECT_TRUE(QFileInfo(Path("not-a-folder")).isFile());
 }
 
-TEST_F(SettingsStoreTest, EmptyWorkFolderIsTreatedAsMissingNotAsTheRootFolder)
+TEST_F(SettingsStoreTest, MigrationCopiesOnlyWhatTheMachineKeyHasOncePerUser)
 {
-    SetValues(Hive::CurrentUser, {{"WorkDir", ""}});
-    const CStartupLoad load = Load();
-    EXPECT_EQ(load.noticeTimer, 0);
-    EXPECT_EQ(m_settings.WorkDir, ProgramDir() + "Recordings/");
-    EXPECT_FALSE(UserValue("CartellaDaRiallineare").has_value());
-    CAppSettings next;
-    CSettingsStore(next).LoadAtStartup(ProgramDir());
-    EXPECT_EQ(next.WorkDir, ProgramDir() + "Recordings/");
-}
-
-TEST_F(SettingsStoreTest, MigrationCopiesOnlyWhatTheMachineKeyHas)
-{
+    CSettingsStore::MigrateFromMachineKey();
+    EXPECT_FALSE(CRegKey().Open(Hive::CurrentUser, kKey)) << "a migration from nothing created the key";
     SetValues(Hive::LocalMachine, {{"TempoAttesaRegAuto", "30"}, {"Operatore", "Centralino"}, {"Unknown", "x"}});
     CSettingsStore::MigrateFromMachineKey();
     EXPECT_EQ(UserValue("TempoAttesaRegAuto"), QString("30"));
     EXPECT_EQ(UserValue("Operatore"), QString("Centralino"));
-    EXPECT_FALSE(UserValue("Unknown").has_value());
-    EXPECT_FALSE(UserValue("AvviaInAutoReg").has_value());
-
-    // The user key exists now: no creation defaults, the Missing column instead.
+    EXPECT_FALSE(UserValue("Unknown").has_value() || UserValue("AvviaInAutoReg").has_value());
+    // The user key exists now: no creation defaults, the fallbacks instead.
     Load();
     EXPECT_EQ(m_settings.TempoAttesaRegAuto, "30");
     EXPECT_FALSE(m_settings.AvviaInAutoReg);
-    EXPECT_EQ(m_settings.RegAutoSalvaUnicoFile, "0");
-    EXPECT_FALSE(UserValue("AvviaInAutoReg").has_value());
-
-    // Once per user: later machine changes are not copied again.
     SetValues(Hive::LocalMachine, {{"TempoAttesaRegAuto", "99"}});
     CSettingsStore::MigrateFromMachineKey();
     EXPECT_EQ(UserValue("TempoAttesaRegAuto"), QString("30"));
 }
 
-TEST_F(SettingsStoreTest, MigrationWithoutAMachineKeyCreatesNothing)
-{
-    CSettingsStore::MigrateFromMachineKey();
-    CRegKey key;
-    EXPECT_FALSE(key.Open(Hive::CurrentUser, kKey));
-}
-
-TEST_F(SettingsStoreTest, BrokenKeyFilesGiveTheFallbacksAndALogLine)
+TEST_F(SettingsStoreTest, BrokenOrUnusableKeysGiveTheFallbacksAndAreNeverWrittenOver)
 {
     const QString file = CRegKey::KeyFilePath(Hive::CurrentUser, kKey);
     QDir().mkpath(QFileInfo(file).absolutePath());
@@ -326,32 +220,30 @@ TEST_F(SettingsStoreTest, BrokenKeyFilesGiveTheFallbacksAndALogLine)
     }
     Load();
     EXPECT_EQ(m_settings.TempoAttesaRegAuto, "10");
-    EXPECT_EQ(m_settings.WorkDir, ProgramDir() + "Recordings/");
-    EXPECT_TRUE(LogLines().first().startsWith("Chiave di registro non valida: "));
-    EXPECT_TRUE(LogLines().contains("-->TempoSilenzio:10"));
+    EXPECT_EQ(m_settings.WorkDir, Recordings());
+    EXPECT_TRUE(LogLines().value(0).startsWith("Chiave di registro non valida: "));
 
-    // A key that cannot be read at all: the fallbacks, and nothing written over it.
+    // A key that cannot be read at all.
     QFile::remove(file);
     QDir().mkpath(file);
-    QFile::remove(Path("program/SN.log"));
-    CAppSettings other;
-    const CStartupLoad load = CSettingsStore(other).LoadAtStartup(ProgramDir());
-    EXPECT_TRUE(load.firstStart);
-    EXPECT_EQ(other.SogliaAttivazioneRegAuto, "15000");
-    EXPECT_TRUE(LogLines().first().startsWith("Chiave di registro illeggibile: "));
+    QFile::remove(ProgramDir() + "SN.log");
+    CAppSettings unreadable;
+    EXPECT_TRUE(Load(unreadable).firstStart);
+    EXPECT_EQ(unreadable.SogliaAttivazioneRegAuto, "15000");
+    EXPECT_TRUE(LogLines().value(0).startsWith("Chiave di registro illeggibile: "));
     EXPECT_TRUE(QFileInfo(file).isDir());
-}
 
-TEST_F(SettingsStoreTest, AnUnusableConfigurationFolderLeavesTheRecordEmpty)
-{
+    // No configuration folder at all: an empty record and no dump.
+    QDir(Path("user/Software")).removeRecursively();
     QFile blocker(Path("user/Software"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    const CStartupLoad load = Load();
+    QFile::remove(ProgramDir() + "SN.log");
+    CAppSettings none;
+    const CStartupLoad load = Load(none);
     EXPECT_FALSE(load.keyRead);
     EXPECT_EQ(load.caption, "Orsolan Sonvelle");
-    EXPECT_TRUE(m_settings.WorkDir.isEmpty());
-    EXPECT_FALSE(m_settings.AvviaInAutoReg);
+    EXPECT_TRUE(none.WorkDir.isEmpty());
     EXPECT_TRUE(LogLines().isEmpty());
 }
 
@@ -366,33 +258,27 @@ TEST_F(SettingsStoreTest, AutoRecordingValuesAreReReadAndKeptWhenUnreadable)
     EXPECT_EQ(m_settings.TempoAttesaRegAuto, "45");
     EXPECT_EQ(m_settings.RegAutoSalvaUnicoFile, "1");
     EXPECT_EQ(m_settings.SogliaAttivazioneRegAuto, "15000");  // too long: unchanged
-
     store.SaveThreshold(12345);
     EXPECT_EQ(UserValue("SogliaAttivazioneRegAuto"), QString("12345"));
     EXPECT_EQ(m_settings.ActivationThreshold(), 12345);
-    store.ReloadAutoRecordingValues();
-    EXPECT_EQ(m_settings.SogliaAttivazioneRegAuto, "12345");
-
     EXPECT_TRUE(store.WriteValue("Operatore", "Anna"));
     EXPECT_EQ(UserValue("Operatore"), QString("Anna"));
 }
 
-TEST_F(SettingsStoreTest, StartupEntryIsOnExactlyWhileItExists)
+TEST_F(SettingsStoreTest, StartupEntryIsOnExactlyWhileItExistsAndKeepsTheWholePath)
 {
     EXPECT_FALSE(CSettingsStore::HasStartupEntry());
     const QString longPath = "/opt/" + QString(300, 'p') + "/sonvelle";
     EXPECT_TRUE(CSettingsStore::SetStartupEntry(true, "/usr/bin/old"));
     EXPECT_TRUE(CSettingsStore::SetStartupEntry(true, longPath));
     EXPECT_TRUE(CSettingsStore::HasStartupEntry());
-    const QString file = Path("user/autostart/SonvelleRecorder.desktop");
-    QFile f(file);
+    QFile f(Path("user/autostart/SonvelleRecorder.desktop"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    // The whole path, never a cut one that would start nothing.
-    EXPECT_TRUE(f.readAll().contains(longPath.toUtf8()));
+    EXPECT_TRUE(f.readAll().contains(longPath.toUtf8())) << "a cut path would start nothing";
     EXPECT_EQ(QDir(Path("user/autostart")).entryList(QDir::Files).size(), 1);
     EXPECT_TRUE(CSettingsStore::SetStartupEntry(false, {}));
     EXPECT_FALSE(CSettingsStore::HasStartupEntry());
-    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_FALSE(f.exists());
     EXPECT_TRUE(CSettingsStore::SetStartupEntry(false, {}));
 }
 

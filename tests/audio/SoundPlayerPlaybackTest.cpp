@@ -71,7 +71,7 @@ protected:
     {
         return WaitUntil([&] { return Length(p) > 0 && Position(p) >= Length(p); }, timeout);
     }
-    // The position stays put for a while: the playback is held.
+    // The position stays put longer than the server's longest block: the playback is held.
     static bool WaitForStandstill(CSoundPlayer& p)
     {
         std::uint32_t last = Position(p);
@@ -82,9 +82,9 @@ protected:
                     last = Position(p);
                     since = std::chrono::steady_clock::now();
                 }
-                return std::chrono::steady_clock::now() - since > 400ms;
+                return std::chrono::steady_clock::now() - since > 2500ms;
             },
-            4s);
+            8s);
     }
 
     CTestFolders folders;
@@ -233,7 +233,6 @@ class CPrivateServer {
 public:
     CPrivateServer()
     {
-        m_script = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../scripts/sound-server";
         m_previous = qgetenv("PULSE_SERVER");
         qputenv("SONVELLE_SOUND_DIR", m_dir.path().toUtf8() + "/server");
         m_started = RunTool("bash", {m_script, "start"});
@@ -255,7 +254,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QString m_script;
+    const QString m_script = QStringLiteral(SONVELLE_SOUND_SERVER_SCRIPT);
     QByteArray m_previous;
     bool m_started = false;
 };

@@ -4,7 +4,8 @@
 // decodable, with nobody there to answer the save dialog.
 
 #include "platform/Registry.h"
-#include "E2eMedia.h"
+#include "support/EventWait.h"
+#include "support/SoundFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,7 +19,7 @@
 #include <csignal>
 
 using namespace sonvelle;
-using namespace sonvelle::e2e;
+using namespace sonvelle::test;
 
 namespace {
 
@@ -114,11 +115,11 @@ TEST_P(CloseOnSignal, TheRunningRecordingIsStoredThroughTheCloseSequence)
 
     // The automatic recording has begun once the writer's file grows.
     const QString temporary = work + "tmp_nome_reg.dtm";
-    ASSERT_TRUE(WaitFor([&] { return QFileInfo(temporary).size() > 0 || m_program.state() == QProcess::NotRunning; },
-                        20000))
+    ASSERT_TRUE(WaitUntil([&] { return QFileInfo(temporary).size() > 0 || m_program.state() == QProcess::NotRunning; },
+                        std::chrono::milliseconds(20000)))
         << "no automatic recording started";
     ASSERT_EQ(m_program.state(), QProcess::Running);
-    WaitFor([] { return false; }, 20000);
+    WaitUntil([] { return false; }, std::chrono::milliseconds(20000));
     ASSERT_EQ(m_program.state(), QProcess::Running);
 
     kill(static_cast<pid_t>(m_program.processId()), GetParam());
@@ -128,7 +129,7 @@ TEST_P(CloseOnSignal, TheRunningRecordingIsStoredThroughTheCloseSequence)
 
     const QStringList stored = Recordings();
     ASSERT_EQ(stored.size(), 1) << stored.join(", ").toStdString();
-    const Pcm audio = Decode(work + stored[0]);
+    const Pcm audio = DecodeMp3(work + stored[0]);
     EXPECT_EQ(audio.rate, 32000);
     EXPECT_GE(audio.Seconds(), 15.0);
     EXPECT_GT(Rms(audio.samples), 100.0);  // speech, not silence

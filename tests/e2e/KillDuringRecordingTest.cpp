@@ -3,7 +3,8 @@
 // else in the work folder changes. A file-fed microphone speaks into it.
 
 #include "platform/Registry.h"
-#include "E2eMedia.h"
+#include "support/EventWait.h"
+#include "support/SoundFiles.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -17,7 +18,7 @@
 #include <csignal>
 
 using namespace sonvelle;
-using namespace sonvelle::e2e;
+using namespace sonvelle::test;
 
 namespace {
 
@@ -95,8 +96,8 @@ TEST_F(KillDuringRecording, TheCallBeingRecordedIsStoredAtTheNextStartAndNothing
     QProcess first;
     Launch(first, speech);
     const QString temporary = work + "tmp_nome_reg.dtm";
-    ASSERT_TRUE(WaitFor([&] { return QFileInfo(temporary).size() > 0; }, 30000));
-    WaitFor([] { return false; }, 20000);
+    ASSERT_TRUE(WaitUntil([&] { return QFileInfo(temporary).size() > 0; }, std::chrono::milliseconds(30000)));
+    WaitUntil([] { return false; }, std::chrono::milliseconds(20000));
     Kill(first);
     const QStringList before = Files();
     const QByteArray earlierDigest = Digest(earlier);
@@ -106,7 +107,7 @@ TEST_F(KillDuringRecording, TheCallBeingRecordedIsStoredAtTheNextStartAndNothing
     Launch(second, silence);
     // A recording that was not there at the kill, listed in the index.
     QString salvaged;
-    const bool listed = WaitFor(
+    const bool listed = WaitUntil(
         [&] {
             for (const QString& name : Files())
                 if (name.endsWith(".mp3") && !before.contains(name)) {
@@ -118,14 +119,14 @@ TEST_F(KillDuringRecording, TheCallBeingRecordedIsStoredAtTheNextStartAndNothing
                 }
             return false;
         },
-        30000);
+        std::chrono::milliseconds(30000));
     Kill(second);
     ASSERT_TRUE(listed) << Files().join(", ").toStdString();
 
     QFile tagged(salvaged);
     ASSERT_TRUE(tagged.open(QIODevice::ReadOnly));
     EXPECT_EQ(tagged.read(3), "ID3");
-    const Pcm audio = Decode(salvaged);
+    const Pcm audio = DecodeMp3(salvaged);
     EXPECT_EQ(audio.rate, 32000);
     EXPECT_GE(audio.Seconds(), 15.0);
     EXPECT_GT(Rms(audio.samples), 300.0);  // speech, not silence

@@ -15,7 +15,8 @@
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
-#include "E2eMedia.h"
+#include "support/EventWait.h"
+#include "support/SoundFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,7 +29,7 @@
 #include <memory>
 
 using namespace sonvelle;
-using namespace sonvelle::e2e;
+using namespace sonvelle::test;
 
 namespace {
 
@@ -155,41 +156,41 @@ TEST_F(SoundServerLoss, ACallCutByTheServerIsStoredTheUserToldOnceAndListeningRe
     CRecordSound* capture = dlg->RecordingEngine().Capture();
     Click(IDC_AUTO_RECORD);
     ASSERT_EQ(State(), RecorderState::Listening);
-    ASSERT_TRUE(WaitFor([&] { return capture->IsRecording(); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return capture->IsRecording(); }, std::chrono::milliseconds(5000)));
 
     // The first call: voice starts a segment, then the server goes away mid-sentence.
     auto first = Speak(speech);
-    ASSERT_TRUE(WaitFor([&] { return State() == RecorderState::AutoRecording; }, 10000));
-    WaitFor([] { return false; }, 1500);
+    ASSERT_TRUE(WaitUntil([&] { return State() == RecorderState::AutoRecording; }, std::chrono::milliseconds(10000)));
+    WaitUntil([] { return false; }, std::chrono::milliseconds(1500));
     ASSERT_TRUE(server->Stop());
     QElapsedTimer sinceLoss;
     sinceLoss.start();
     first->waitForFinished(5000);
 
-    ASSERT_TRUE(WaitFor([&] { return Recordings().size() == 1; }, 2000 + 3000)) << "the call was not stored";
+    ASSERT_TRUE(WaitUntil([&] { return Recordings().size() == 1; }, std::chrono::milliseconds(2000 + 3000))) << "the call was not stored";
     EXPECT_FALSE(capture->IsRecording());
     EXPECT_EQ(State(), RecorderState::Listening);
     EXPECT_EQ(Rows().Count(), 1);
-    const Pcm cut = Decode(work + Recordings().front());
+    const Pcm cut = DecodeMp3(work + Recordings().front());
     EXPECT_EQ(cut.rate, 32000);
     EXPECT_GT(cut.Seconds(), 1.0);
-    ASSERT_TRUE(WaitFor([&] { return NoticesShown(433) == 1; }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return NoticesShown(433) == 1; }, std::chrono::milliseconds(3000)));
 
     // Back after 5 s: listening resumes with no action, and nobody is told twice.
     while (sinceLoss.elapsed() < 5000)
-        WaitFor([] { return false; }, 50);
+        WaitUntil([] { return false; }, std::chrono::milliseconds(50));
     ASSERT_TRUE(server->Start());
-    ASSERT_TRUE(WaitFor([&] { return capture->IsRecording(); }, 5000)) << "capture did not resume";
+    ASSERT_TRUE(WaitUntil([&] { return capture->IsRecording(); }, std::chrono::milliseconds(5000))) << "capture did not resume";
     EXPECT_EQ(State(), RecorderState::Listening);
 
     // The second call is recorded as a call of its own.
     auto second = Speak(speech);
-    ASSERT_TRUE(WaitFor([&] { return State() == RecorderState::AutoRecording; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return State() == RecorderState::AutoRecording; }, std::chrono::milliseconds(10000)));
     second->waitForFinished(15000);
-    ASSERT_TRUE(WaitFor([&] { return Recordings().size() == 2; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return Recordings().size() == 2; }, std::chrono::milliseconds(10000)));
     EXPECT_EQ(Rows().Count(), 2);
     for (const QString& file : Recordings())
-        EXPECT_GT(Decode(work + file).Seconds(), 1.0) << file.toStdString();
+        EXPECT_GT(DecodeMp3(work + file).Seconds(), 1.0) << file.toStdString();
     EXPECT_EQ(prompt.ShownSoFar().size(), 1u);
     EXPECT_TRUE(QDir(work).entryList({"*.snx"}, QDir::Files).isEmpty());
     Click(IDC_AUTO_RECORD);
@@ -212,23 +213,23 @@ TEST_F(SoundServerLoss, AManualRecordingCutByTheServerIsStoredAndStartsAgainWhen
     CRecordSound* capture = dlg->RecordingEngine().Capture();
     Click(IDC_RECORD);
     ASSERT_EQ(State(), RecorderState::Recording);
-    ASSERT_TRUE(WaitFor([&] { return capture->IsRecording(); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return capture->IsRecording(); }, std::chrono::milliseconds(5000)));
     auto note = Speak(speech);
     note->waitForFinished(15000);
     ASSERT_TRUE(server->Stop());
 
     // Stored as at a Stop, and the user told once.
-    ASSERT_TRUE(WaitFor([&] { return saved == 1 && State() == RecorderState::Idle; }, 5000));
-    EXPECT_GT(Decode(work + "Manual 1" + LoadText(20)).Seconds(), 2.0);
-    ASSERT_TRUE(WaitFor([&] { return NoticesShown(433) == 1; }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return saved == 1 && State() == RecorderState::Idle; }, std::chrono::milliseconds(5000)));
+    EXPECT_GT(DecodeMp3(work + "Manual 1" + LoadText(20)).Seconds(), 2.0);
+    ASSERT_TRUE(WaitUntil([&] { return NoticesShown(433) == 1; }, std::chrono::milliseconds(3000)));
 
     // Back: a new manual recording runs without any action.
     ASSERT_TRUE(server->Start());
-    ASSERT_TRUE(WaitFor([&] { return State() == RecorderState::Recording && capture->IsRecording(); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return State() == RecorderState::Recording && capture->IsRecording(); }, std::chrono::milliseconds(5000)));
     Speak(speech)->waitForFinished(15000);
     Click(IDC_STOP);
-    ASSERT_TRUE(WaitFor([&] { return saved == 2 && State() == RecorderState::Idle; }, 5000));
-    EXPECT_GT(Decode(work + "Manual 2" + LoadText(20)).Seconds(), 2.0);
+    ASSERT_TRUE(WaitUntil([&] { return saved == 2 && State() == RecorderState::Idle; }, std::chrono::milliseconds(5000)));
+    EXPECT_GT(DecodeMp3(work + "Manual 2" + LoadText(20)).Seconds(), 2.0);
     EXPECT_EQ(Rows().Count(), 2);
     EXPECT_EQ(prompt.ShownSoFar().size(), 1u);
 }

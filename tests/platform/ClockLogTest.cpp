@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -11,7 +12,15 @@
 
 using namespace sonvelle;
 
-TEST(Clock, ElapsedSurvivesTheWrap)
+namespace {
+
+QByteArray Contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+TEST(Clock, ElapsedSurvivesTheWrapAndTheSteadyClockComesBack)
 {
     CManualClock clock(0xFFFFFF00u);
     SetSystemClock(&clock);
@@ -20,25 +29,20 @@ TEST(Clock, ElapsedSurvivesTheWrap)
     EXPECT_EQ(timeGetSystemTime(), 0x100u);
     EXPECT_EQ(ElapsedMs(start, timeGetSystemTime()), 0x200u);
     SetSystemClock(nullptr);
-    EXPECT_NE(timeGetSystemTime(), 0x100u + 0);  // the steady clock is back
+    EXPECT_NE(timeGetSystemTime(), 0x100u);
 }
 
-TEST(Log, AppendsWithCrLfAndIsDeletedAtStart)
+TEST(Log, AppendsCrLfLinesPerFileIsDeletedAtStartAndSurvivesAnUnwritableFolder)
 {
     QTemporaryDir dir;
+    SetProgramFolderForTesting("/proc/does-not-exist/");
+    WriteLog("lost");  // neither throws nor leaves the log unusable
     SetProgramFolderForTesting(dir.path());
     WriteLog("Dump Impostazioni:");
     WriteLog("-->TempoSilenzio:15");
     WriteLog("campione", "LogCampionamenti.log");
-
-    QFile log(dir.path() + "/SN.log");
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_EQ(log.readAll(), QByteArray("Dump Impostazioni:\r\n-->TempoSilenzio:15\r\n"));
-    log.close();
-    QFile other(dir.path() + "/LogCampionamenti.log");
-    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
-    EXPECT_EQ(other.readAll(), QByteArray("campione\r\n"));
-
+    EXPECT_EQ(Contents(dir.path() + "/SN.log"), "Dump Impostazioni:\r\n-->TempoSilenzio:15\r\n");
+    EXPECT_EQ(Contents(dir.path() + "/LogCampionamenti.log"), "campione\r\n");
     DeleteLog();
     EXPECT_FALSE(QFile::exists(dir.path() + "/SN.log"));
     SetProgramFolderForTesting({});
@@ -56,11 +60,11 @@ TEST(Log, LinesFromSeveralThreadsNeverInterleave)
         });
     for (auto& th : threads)
         th.join();
-    QFile log(dir.path() + "/SN.log");
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    const auto lines = log.readAll().split('\n');
+    const auto lines = Contents(dir.path() + "/SN.log").split('\n');
     EXPECT_EQ(lines.size(), 801);  // 800 lines and the empty tail
     for (int i = 0; i < 800; ++i)
         EXPECT_TRUE(lines[i].startsWith("thread ") && lines[i].endsWith('\r')) << lines[i].constData();
     SetProgramFolderForTesting({});
 }
+
+}  // namespace

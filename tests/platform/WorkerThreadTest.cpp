@@ -1,6 +1,5 @@
 #include "platform/WorkerThread.h"
 
-#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -42,18 +41,10 @@ protected:
     }
 };
 
-int argc = 1;
-char arg0[] = "test";
-char* argv[] = {arg0, nullptr};
-QCoreApplication app(argc, argv);
-
-}  // namespace
-
 TEST(WorkerThread, DeliversInPostedOrderOnItsOwnThread)
 {
     RecordingThread thread;
-    // Posted before the start: they wait in the queue.
-    for (int i = 0; i < 100; ++i)
+    for (int i = 0; i < 100; ++i)  // posted before the start: they wait in the queue
         thread.PostThreadMessage(1, static_cast<WPARAM>(i));
     thread.Start();
     for (int i = 100; i < 1000; ++i)
@@ -69,7 +60,7 @@ TEST(WorkerThread, DeliversInPostedOrderOnItsOwnThread)
     EXPECT_EQ(Tracked::alive.load(), 0);
 }
 
-TEST(WorkerThread, PayloadsLeftInTheQueueAreFreedAtShutdown)
+TEST(WorkerThread, PayloadsAreFreedAtShutdownAndOnlyHandedOutAsTheirOwnType)
 {
     {
         RecordingThread thread;
@@ -79,16 +70,11 @@ TEST(WorkerThread, PayloadsLeftInTheQueueAreFreedAtShutdown)
             thread.PostThreadMessage(1, 0, 0, std::make_unique<Tracked>(i));
         ASSERT_TRUE(thread.wait(10000));
         EXPECT_FALSE(thread.PostThreadMessage(1, 0, 0, std::make_unique<Tracked>(7)));
-    }
-    {
         RecordingThread neverStarted;
         neverStarted.PostThreadMessage(1, 0, 0, std::make_unique<Tracked>(1));
     }
     EXPECT_EQ(Tracked::alive.load(), 0);
-}
 
-TEST(WorkerThread, PayloadOfAnotherTypeIsNotHandedOut)
-{
     CMessage message(5, 1, 2, std::make_unique<Tracked>(3));
     EXPECT_EQ(message.TakePayload<int>(), nullptr);
     EXPECT_TRUE(message.HasPayload());
@@ -97,3 +83,5 @@ TEST(WorkerThread, PayloadOfAnotherTypeIsNotHandedOut)
     EXPECT_EQ(p->value, 3);
     EXPECT_FALSE(message.HasPayload());
 }
+
+}  // namespace
