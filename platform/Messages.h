@@ -25,6 +25,6 @@ constexpr unsigned WM_VOICE_DETECTED = WM_USER + 500;
 constexpr unsigned WM_RECORDING_FILE_READY = WM_USER + 501;
 constexpr unsigned WM_INPUT_LEVEL = WM_USER + 503;
 // The writer could not write (a full disk): the recording is cut short. Payload: the reason (QString).
-constexpr unsigned WM_RECORDING_CUT_SHORT = WM_USER + 520;
+constexpr unsigned WM_RECORDING_CUT_SHORT = WM_USER + 521;
 
 }  // namespace sonvelle

@@ -2,7 +2,8 @@
 // the next start, before capture begins. Real MP3 audio (made by lame), read
 // back by mpg123 and mp3val, and by our own catalogue.
 
-#include "AppTestEnvironment.h"
+#include "platform/Prompt.h"
+#include "support/TestFolders.h"
 #include "RecordingHost.h"
 
 #include "app/RecordingSalvage.h"
@@ -26,13 +27,12 @@ QByteArray Tool(const QString& program, const QStringList& args)
     return p.readAllStandardOutput() + p.readAllStandardError();
 }
 
-class SalvageTest : public AppTest {
+class SalvageTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        AppTest::SetUp();
-        work = Path("work") + "/";
-        QDir().mkpath(work);
+        SetPrompt(&m_prompt);
+        work = m_folders.WorkDir();
         QFile(ProgramDir() + "encodermp3.so").open(QIODevice::WriteOnly);
         CRegKey key;
         ASSERT_TRUE(key.Create(Hive::CurrentUser, "Software\\Orsolan\\Sonvelle"));
@@ -49,6 +49,12 @@ protected:
         tenSeconds = f.readAll();
         ASSERT_GT(tenSeconds.size(), 30000);
     }
+    void TearDown() override { SetPrompt(nullptr); }
+    QString Path(const QString& sub) const { return m_folders.Path(sub); }
+    QString ProgramDir() const { return m_folders.ProgramDir(); }
+
+    test::CTestFolders m_folders;
+    CScriptedPrompt m_prompt;
     void Put(const QString& name, const QByteArray& bytes, int minutesAgo = 0)
     {
         QFile f(work + name);

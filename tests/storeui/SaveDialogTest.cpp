@@ -4,7 +4,7 @@
 #include "store/RecordingList.h"
 #include "storeui/SaveProgressDlg.h"
 #include "storeui/SaveRecordingDlg.h"
-#include "tests/audio/SoundPlayerTestMedia.h"
+#include "support/SoundFiles.h"
 #include "tests/store/SaveRenameFixtures.h"
 
 #include <QApplication>
@@ -124,7 +124,7 @@ protected:
         ASSERT_EQ(QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("info")}), 0)
             << "no sound server; start one with scripts/sound-server start";
         SaveDialog::SetUp();
-        const QString tone = test::MakeToneMp3(m_dir, QStringLiteral("tone"), 1.2);
+        const QString tone = test::MakeToneMp3(m_dir.path(), QStringLiteral("tone"), 1.2);
         ASSERT_FALSE(tone.isEmpty());
         QFile::remove(PathOf(QStringLiteral("tmp_nome_reg.dtm")));
         ASSERT_TRUE(QFile::copy(tone, PathOf(QStringLiteral("tmp_nome_reg.dtm"))));
