@@ -75,22 +75,30 @@ TEST_F(SoundPlayerSharing, OneClassicPlaybackAtATimeAndAnyClassicStopEndsIt)
     warning.Stop();
 }
 
-// A sound server of this test's own, so that stopping it harms nobody else.
+// A sound server of this test's own, so that stopping it harms nobody else:
+// PipeWire's when SONVELLE_SOUND_SERVER_KIND is "pipewire", else PulseAudio.
 class CPrivateServer {
 public:
     CPrivateServer()
     {
-        m_script = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../scripts/sound-server");
+        const bool pipewire = qEnvironmentVariable("SONVELLE_SOUND_SERVER_KIND") == QLatin1String("pipewire");
+        m_script = QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
+                   (pipewire ? QStringLiteral("/../../scripts/pipewire-server") : QStringLiteral("/../../scripts/sound-server"));
+        m_folderVariable = pipewire ? "SONVELLE_PIPEWIRE_DIR" : "SONVELLE_SOUND_DIR";
         m_previous = qgetenv("PULSE_SERVER");
-        qputenv("SONVELLE_SOUND_DIR", m_dir.path().toUtf8() + "/server");
+        m_previousFolder = qgetenv(m_folderVariable);
+        qputenv(m_folderVariable, m_dir.path().toUtf8() + "/server");
         m_started = test::RunTool(QStringLiteral("bash"), {m_script, QStringLiteral("start")});
-        qputenv("PULSE_SERVER", "unix:" + m_dir.path().toUtf8() + "/server/native");
+        qputenv("PULSE_SERVER", "unix:" + m_dir.path().toUtf8() + (pipewire ? "/server/runtime/pulse/native" : "/server/native"));
     }
     ~CPrivateServer()
     {
         Stop();
         qputenv("PULSE_SERVER", m_previous);
-        qunsetenv("SONVELLE_SOUND_DIR");
+        if (m_previousFolder.isEmpty())
+            qunsetenv(m_folderVariable);
+        else
+            qputenv(m_folderVariable, m_previousFolder);
     }
     bool Started() const { return m_started; }
     void Stop()
@@ -104,6 +112,8 @@ private:
     QTemporaryDir m_dir;
     QString m_script;
     QByteArray m_previous;
+    const char* m_folderVariable = nullptr;
+    QByteArray m_previousFolder;
     bool m_started = false;
 };
 
