@@ -225,7 +225,7 @@ void CRecordSound::OnDeviceLost(std::uintptr_t deviceId, int error)
         writer->PostThreadMessage(WM_WRITER_HAND_OVER, 0);
     m_gate.ClearForwarding();
     m_recording = false;
-    m_device->Reset();
+    // Closed without a stop: a server that hangs would never answer one.
     m_device->Close();
     m_device.reset();
     if (writer)
