@@ -156,7 +156,7 @@ void CRecordSound::OnStartRecording()
     // Told, and tried again until a device answers: a start is never just ignored.
     m_resume = true;
     RemoveStaleWriterFile();
-    BeginOutage(kCaptureUnavailable, error);
+    BeginOutage(m_restarting ? kCaptureLost : kCaptureUnavailable, error);
 }
 
 int CRecordSound::OpenAndStart(bool logFailure)
@@ -289,7 +289,9 @@ void CRecordSound::RestartCapture()
 {
     OnStopRecording();
     m_format = WaveFormat{};
+    m_restarting = true;  // a failure now cuts a running capture
     OnStartRecording();
+    m_restarting = false;
 }
 
 void CRecordSound::OnWimData(std::unique_ptr<CWaveBuffer> buffer)
