@@ -42,6 +42,27 @@ void CPulseWaveInput::OnOpenTimeout(pa_mainloop_api*, pa_time_event*, const stru
     pa_threaded_mainloop_signal(me->m_loop, 0);
 }
 
+// Called with the loop locked: from now on, waits give up after kOpenTimeoutMs.
+void CPulseWaveInput::ArmDeadline()
+{
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop);
+    if (m_openTimer)
+        api->time_free(m_openTimer);
+    m_openTimedOut = false;
+    timeval deadline{};
+    pa_timeval_add(pa_gettimeofday(&deadline), static_cast<pa_usec_t>(kOpenTimeoutMs) * PA_USEC_PER_MSEC);
+    m_openTimer = api->time_new(api, &deadline, OnOpenTimeout, this);
+}
+
+void CPulseWaveInput::DisarmDeadline()
+{
+    if (!m_openTimer)
+        return;
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop);
+    api->time_free(m_openTimer);
+    m_openTimer = nullptr;
+}
+
 void CPulseWaveInput::OnRead(pa_stream* s, std::size_t, void* self)
 {
     auto* me = static_cast<CPulseWaveInput*>(self);
@@ -98,11 +119,7 @@ int CPulseWaveInput::Open(QObject* notify, const WaveFormat& format)
         return Fail(PA_ERR_INTERNAL);
     // A server that accepts the connection but never answers (stopped, hung)
     // must not hold the capture thread: the open gives up after a while.
-    m_openTimedOut = false;
-    timeval deadline{};
-    pa_timeval_add(pa_gettimeofday(&deadline), static_cast<pa_usec_t>(kOpenTimeoutMs) * PA_USEC_PER_MSEC);
-    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop);
-    m_openTimer = api->time_new(api, &deadline, OnOpenTimeout, this);
+    ArmDeadline();
     for (;;) {
         const pa_context_state_t state = pa_context_get_state(m_context);
         if (state == PA_CONTEXT_READY)
@@ -137,8 +154,7 @@ int CPulseWaveInput::Open(QObject* notify, const WaveFormat& format)
             return Fail(PA_ERR_TIMEOUT);
         pa_threaded_mainloop_wait(m_loop);
     }
-    api->time_free(m_openTimer);
-    m_openTimer = nullptr;
+    DisarmDeadline();
     m_live = true;
     pa_threaded_mainloop_unlock(m_loop);
     return 0;
@@ -172,11 +188,17 @@ int CPulseWaveInput::Cork(bool cork)
         pa_threaded_mainloop_unlock(m_loop);
         return error ? error : PA_ERR_UNKNOWN;
     }
-    while (pa_operation_get_state(op) == PA_OPERATION_RUNNING && m_live)
+    // A server that stopped answering (suspended, hung) does not hold the caller.
+    ArmDeadline();
+    while (pa_operation_get_state(op) == PA_OPERATION_RUNNING && m_live && !m_openTimedOut)
         pa_threaded_mainloop_wait(m_loop);
+    const bool answered = pa_operation_get_state(op) == PA_OPERATION_DONE;
+    DisarmDeadline();
+    if (!answered)
+        pa_operation_cancel(op);
     pa_operation_unref(op);
     pa_threaded_mainloop_unlock(m_loop);
-    return 0;
+    return answered || !m_live ? 0 : PA_ERR_TIMEOUT;
 }
 
 int CPulseWaveInput::Start()
@@ -207,11 +229,7 @@ int CPulseWaveInput::Close()
     pa_threaded_mainloop_lock(m_loop);
     m_live = false;
     m_queue.ReturnAll();  // no buffer is ever kept by a closed device
-    if (m_openTimer) {
-        pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop);
-        api->time_free(m_openTimer);
-        m_openTimer = nullptr;
-    }
+    DisarmDeadline();
     if (m_stream) {
         pa_stream_set_read_callback(m_stream, nullptr, nullptr);
         pa_stream_set_state_callback(m_stream, nullptr, nullptr);

@@ -2,8 +2,8 @@
 // The wave input on the sound server: a record stream on the default source,
 // s16le mono 32000 Hz, run by libpulse's threaded main loop. The context and
 // the stream are watched: when the server goes away the owner gets
-// WM_WAVEIN_LOST, and a server that does not answer fails the open after
-// kOpenTimeoutMs instead of hanging the caller.
+// WM_WAVEIN_LOST, and a server that does not answer fails an open, a start or
+// a stop after kOpenTimeoutMs instead of hanging the caller.
 
 #include "audio/WaveInput.h"
 
@@ -42,6 +42,8 @@ private:
     static void OnRead(pa_stream* s, std::size_t bytes, void* self);
     static void OnOpenTimeout(pa_mainloop_api* api, pa_time_event* e, const struct timeval* tv, void* self);
     void ReportLoss(int error);
+    void ArmDeadline();
+    void DisarmDeadline();
     int Cork(bool cork);
     int Fail(int error);
 

@@ -156,7 +156,7 @@ void CRecordSound::OnStartRecording()
     // Told, and tried again until a device answers: a start is never just ignored.
     m_resume = true;
     RemoveStaleWriterFile();
-    BeginOutage(kCaptureUnavailable, error);
+    BeginOutage(m_restarting ? kCaptureLost : kCaptureUnavailable, error);
 }
 
 int CRecordSound::OpenAndStart(bool logFailure)
@@ -225,7 +225,7 @@ void CRecordSound::OnDeviceLost(std::uintptr_t deviceId, int error)
         writer->PostThreadMessage(WM_WRITER_HAND_OVER, 0);
     m_gate.ClearForwarding();
     m_recording = false;
-    m_device->Reset();
+    // Closed without a stop: a server that hangs would never answer one.
     m_device->Close();
     m_device.reset();
     if (writer)
@@ -289,7 +289,9 @@ void CRecordSound::RestartCapture()
 {
     OnStopRecording();
     m_format = WaveFormat{};
+    m_restarting = true;  // a failure now cuts a running capture
     OnStartRecording();
+    m_restarting = false;
 }
 
 void CRecordSound::OnWimData(std::unique_ptr<CWaveBuffer> buffer)

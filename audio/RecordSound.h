@@ -112,6 +112,7 @@ private:
     // Outage: no device since a loss or a failed start; the server is tried every kReconnectMs.
     bool m_outage = false;
     bool m_resume = false;  // capture restarts by itself when a device answers
+    bool m_restarting = false;
     QTimer* m_watch = nullptr;
     std::int64_t m_lastBufferMs = 0;   // real time, for the stall limit
     std::int64_t m_lastAttemptMs = 0;  // real time of the last reconnection attempt

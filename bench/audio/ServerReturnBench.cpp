@@ -16,6 +16,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <QFile>
+
+#include <signal.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -97,10 +101,24 @@ int main(int argc, char** argv)
         Server("start");  // returns once the server answers
         resumed.push_back(WaitMs([&] { return capture->IsRecording(); }));
     }
-    std::printf("%s, %d rounds (capture retries every %d ms)\n", g_pipewire ? "PipeWire" : "PulseAudio", rounds,
-                CRecordSound::kReconnectMs);
+    // A suspended server (stopped, then continued): nothing tells the client, the stall limit finds it.
+    std::vector<long> stalled, continued;
+    QFile pidFile(g_folder + "/pid");
+    const qint64 pid = !g_pipewire && pidFile.open(QIODevice::ReadOnly) ? pidFile.readAll().trimmed().toLongLong() : 0;
+    for (int round = 0; pid > 0 && round < rounds; ++round) {
+        QThread::msleep(500);
+        ::kill(static_cast<pid_t>(pid), SIGSTOP);
+        stalled.push_back(WaitMs([&] { return !capture->IsRecording(); }));
+        QThread::msleep(2000);
+        ::kill(static_cast<pid_t>(pid), SIGCONT);
+        continued.push_back(WaitMs([&] { return capture->IsRecording(); }));
+    }
+    std::printf("%s, %d rounds (capture retries every %d ms, stall limit %d ms)\n", g_pipewire ? "PipeWire" : "PulseAudio",
+                rounds, CRecordSound::kReconnectMs, CRecordSound::kStallLimitMs);
     Print("loss to capture stopped:", noticed);
     Print("server answering to capture running:", resumed);
+    Print("suspend to capture stopped:", stalled);
+    Print("continue to capture running:", continued);
     capture->PostThreadMessage(WM_REC_CLOSE);
     capture->wait(10000);
     capture.reset();

@@ -235,7 +235,7 @@ protected:
         ASSERT_TRUE(Deliver(peak));
         ASSERT_TRUE(WaitFor([&] { return Queued() == CRecordSound::kBufferCount; }));
     }
-    void Post(unsigned message, WPARAM w = 0) { capture->PostThreadMessage(message, w); }
+    void Post(unsigned message, WPARAM w = 0, LPARAM l = 0) { capture->PostThreadMessage(message, w, l); }
     void WaitRecording(bool on)
     {
         ASSERT_TRUE(WaitFor([&] { return capture->IsRecording() == on; }));
@@ -255,11 +255,17 @@ private:
 
 TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongStateChangeNothing)
 {
-    StartThreads();
+    StartThreads(false);
     Post(WM_REC_STOP);   // idle: only the log line
     Post(WM_REC_START);
     Post(WM_REC_START);  // already recording
     WaitRecording(true);
+    // Before the writer is known, buffers are recycled without a report.
+    for (int i = 0; i < 8; ++i)
+        DeliverAndSettle(20000);
+    EXPECT_TRUE(window.received.empty());
+    EXPECT_TRUE(writer->Seen().empty());
+    Post(WM_REC_SET_WRITER, 0, reinterpret_cast<LPARAM>(writer.get()));
     for (int i = 0; i < 20; ++i)
         DeliverAndSettle(3000);
     Post(WM_REC_STOP);
@@ -269,16 +275,15 @@ TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongSt
     ASSERT_TRUE(WaitFor([&] { return ReadLog().count("RecordSound: OnStopRecording") == 3; }));
 
     const auto seen = writer->Seen();
-    ASSERT_EQ(seen.size(), 22u);
-    EXPECT_EQ(seen.front().message, WM_WRITER_CREATE_FILE);
+    ASSERT_EQ(seen.size(), 21u);  // no create: capture started before the writer was known
     EXPECT_EQ(seen.back().message, WM_WRITER_CLOSE_FILE);
     for (int i = 0; i < 20; ++i) {
-        const auto& m = seen[static_cast<size_t>(i) + 1];
+        const auto& m = seen[static_cast<size_t>(i)];
         ASSERT_EQ(m.message, WM_WRITER_DATA);
         ASSERT_EQ(m.data.size(), kBufferBytes);
         std::int16_t first = 0;
         std::memcpy(&first, m.data.constData(), 2);
-        EXPECT_EQ(first, i + 1);
+        EXPECT_EQ(first, 8 + i + 1);
     }
     // 20 buffers 36 ms apart: a report at most every 125 ms.
     const int reports = window.Count(WM_INPUT_LEVEL);
@@ -290,20 +295,7 @@ TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongSt
     std::lock_guard lock(script->mutex);
     EXPECT_EQ(script->opens, 1);
     EXPECT_EQ(script->closes, 1);
-    EXPECT_EQ(script->added, 6 + 20);  // buffers returned after the stop are not queued again
-}
-
-TEST_F(Capture, BeforeTheWriterIsKnownBuffersAreRecycledSilently)
-{
-    StartThreads(false);
-    Post(WM_REC_START);
-    WaitRecording(true);
-    for (int i = 0; i < 8; ++i)
-        DeliverAndSettle(20000);
-    EXPECT_EQ(window.received.size(), 0u);
-    EXPECT_TRUE(writer->Seen().empty());
-    std::lock_guard lock(script->mutex);
-    EXPECT_EQ(script->added, 6 + 8);
+    EXPECT_EQ(script->added, 6 + 8 + 20);  // buffers returned after the stop are not queued again
 }
 
 TEST_F(Capture, AStartWithoutADeviceIsReportedOnceDropsTheStaleFileAndCapturesWhenOneAnswers)
@@ -359,11 +351,11 @@ TEST_F(Capture, ALostDeviceHandsTheSegmentOverTellsTheWindowOnceAndListeningResu
     LoseDevice();
     WaitRecording(false);
     ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 1; }));
-    EXPECT_EQ(writer->Numbers(), (std::vector<unsigned>{WM_WRITER_CREATE_FILE, WM_WRITER_DATA, WM_WRITER_DATA,
-                                                         WM_WRITER_DATA, WM_WRITER_DATA, WM_WRITER_DATA,
-                                                         WM_WRITER_DATA, WM_WRITER_DATA, WM_WRITER_DATA,
-                                                         WM_WRITER_DATA, WM_WRITER_DATA, WM_WRITER_HAND_OVER,
-                                                         WM_WRITER_CLOSE_FILE}));
+    std::vector<unsigned> expected(12, WM_WRITER_DATA);
+    expected.front() = WM_WRITER_CREATE_FILE;
+    expected.back() = WM_WRITER_HAND_OVER;
+    expected.push_back(WM_WRITER_CLOSE_FILE);
+    EXPECT_EQ(writer->Numbers(), expected);
     EXPECT_EQ(writer->Seen()[11].wParam, 0u);  // kept
     EXPECT_TRUE(ReadLog().contains("WAVEIN:1234:scripted failure - dispositivo perso"));
     ASSERT_TRUE(WaitFor([&] { return Opens() >= 3; }, std::chrono::seconds(5)));

@@ -228,21 +228,29 @@ TEST_P(SoundPlayerPlayback, AFileRemovedWhilePlayingNeitherHangsNorCrashes)
     EXPECT_EQ(Position(player), 0u);
 }
 
-// A sound server of this test's own, so that stopping it harms nobody else.
+// A sound server of this test's own, so that stopping it harms nobody else:
+// PipeWire's when SONVELLE_SOUND_SERVER_KIND is "pipewire", else PulseAudio.
 class CPrivateServer {
 public:
     CPrivateServer()
     {
+        const bool pipewire = qEnvironmentVariable("SONVELLE_SOUND_SERVER_KIND") == QLatin1String("pipewire");
+        m_script = pipewire ? QStringLiteral(SONVELLE_PIPEWIRE_SERVER_SCRIPT) : QStringLiteral(SONVELLE_SOUND_SERVER_SCRIPT);
+        m_folderVariable = pipewire ? "SONVELLE_PIPEWIRE_DIR" : "SONVELLE_SOUND_DIR";
         m_previous = qgetenv("PULSE_SERVER");
-        qputenv("SONVELLE_SOUND_DIR", m_dir.path().toUtf8() + "/server");
+        m_previousFolder = qgetenv(m_folderVariable);
+        qputenv(m_folderVariable, m_dir.path().toUtf8() + "/server");
         m_started = RunTool("bash", {m_script, "start"});
-        qputenv("PULSE_SERVER", "unix:" + m_dir.path().toUtf8() + "/server/native");
+        qputenv("PULSE_SERVER", "unix:" + m_dir.path().toUtf8() + (pipewire ? "/server/runtime/pulse/native" : "/server/native"));
     }
     ~CPrivateServer()
     {
         Stop();
         qputenv("PULSE_SERVER", m_previous);
-        qunsetenv("SONVELLE_SOUND_DIR");
+        if (m_previousFolder.isEmpty())
+            qunsetenv(m_folderVariable);
+        else
+            qputenv(m_folderVariable, m_previousFolder);
     }
     bool Started() const { return m_started; }
     void Stop()
@@ -254,8 +262,10 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    const QString m_script = QStringLiteral(SONVELLE_SOUND_SERVER_SCRIPT);
+    QString m_script;
+    const char* m_folderVariable = nullptr;
     QByteArray m_previous;
+    QByteArray m_previousFolder;
     bool m_started = false;
 };
 
