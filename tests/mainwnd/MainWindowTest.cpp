@@ -242,7 +242,6 @@ TEST_F(MainWindow, SkinnedControlsReachTheRecordingControl)
     auto* forward = qobject_cast<CSkinButton*>(dlg->Control(IDC_FAST_FORWARD));
     EXPECT_TRUE(forward->IsAutoRepeat());
     EXPECT_TRUE(qobject_cast<CSkinButton*>(dlg->Control(IDC_FAST_REWIND))->IsAutoRepeat());
-    EXPECT_FALSE(qobject_cast<CSkinButton*>(dlg->Control(IDC_PLAY))->IsAutoRepeat());
 
     // A threshold dropped on the meter is stored, after the meter's own mouse event.
     auto* meter = qobject_cast<CLevelMeter*>(dlg->Control(IDC_LEVEL_METER));
