@@ -3,6 +3,7 @@
 
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/MainDlgIds.h"
+#include "RecordingControlTestDoubles.h"
 #include "WorkFolderFixture.h"
 
 #include "platform/Prompt.h"
@@ -24,6 +25,7 @@
 namespace sonvelle {
 namespace {
 
+using testing::ReadBytes;
 using testing::WorkFolder;
 
 class MainDlgInfoFieldsTest : public ::testing::Test {
@@ -51,16 +53,6 @@ protected:
     WorkFolder folder;
     std::unique_ptr<CMainDlg> dlg;
 };
-
-TEST_F(MainDlgInfoFieldsTest, SelectingARowShowsItsNameAndNotes)
-{
-    dlg->CallLog().SelectRow(1);
-    EXPECT_EQ(Name()->text(), "Older call");
-    EXPECT_EQ(Notes()->toPlainText(), "first notes");
-    EXPECT_FALSE(dlg->Control(IDC_SAVE)->isEnabled());
-    dlg->CallLog().SelectRow(0);
-    EXPECT_EQ(Name()->text(), "Newer call");
-}
 
 TEST_F(MainDlgInfoFieldsTest, ChangedNotesAskOnFocusLossAndNoRestoresThem)
 {
@@ -100,29 +92,21 @@ TEST_F(MainDlgInfoFieldsTest, SaveButtonRenamesTheFileAndRewritesItsTag)
     EXPECT_EQ(List()->model()->data(NameCell(0)).toString(), "Call with the bank");
 }
 
-TEST_F(MainDlgInfoFieldsTest, InPlaceRenameWithAForbiddenCharacterKeepsTheOldName)
+// A forbidden character, or the name of another recording in any case, is refused and replaces nothing.
+TEST_F(MainDlgInfoFieldsTest, RefusedInPlaceRenameKeepsBothFiles)
 {
-    ASSERT_TRUE(List()->model()->flags(NameCell(0)) & Qt::ItemIsEditable);
-    EXPECT_FALSE(List()->model()->setData(NameCell(0), "What?", Qt::EditRole));
-    ASSERT_EQ(prompt.ShownSoFar().size(), 1u);
-    EXPECT_EQ(prompt.ShownSoFar()[0].text, LoadText(61));
-    EXPECT_EQ(List()->model()->data(NameCell(0)).toString(), "Newer call");
-    EXPECT_TRUE(QFile::exists(folder.Path() + "Newer call.mp3"));
-}
-
-TEST_F(MainDlgInfoFieldsTest, InPlaceRenameOntoAnotherRecordingReplacesNothing)
-{
-    const QByteArray before = [&] {
-        QFile f(folder.Path() + "Older call.mp3");
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }();
-    EXPECT_FALSE(List()->model()->setData(NameCell(0), "older CALL", Qt::EditRole));
-    ASSERT_EQ(prompt.ShownSoFar().size(), 1u);
-    EXPECT_EQ(prompt.ShownSoFar()[0].text, LoadText(17));
-    QFile older(folder.Path() + "Older call.mp3");
-    ASSERT_TRUE(older.open(QIODevice::ReadOnly));
-    EXPECT_EQ(older.readAll(), before);
-    EXPECT_TRUE(QFile::exists(folder.Path() + "Newer call.mp3"));
+    const QByteArray older = ReadBytes(folder.Path() + "Older call.mp3");
+    const std::pair<const char*, int> rows[] = {{"What?", 61}, {"older CALL", 17}};
+    for (auto [name, text] : rows) {
+        prompt.Clear();
+        ASSERT_TRUE(List()->model()->flags(NameCell(0)) & Qt::ItemIsEditable);
+        EXPECT_FALSE(List()->model()->setData(NameCell(0), name, Qt::EditRole)) << name;
+        ASSERT_EQ(prompt.ShownSoFar().size(), 1u) << name;
+        EXPECT_EQ(prompt.ShownSoFar()[0].text, LoadText(text)) << name;
+        EXPECT_EQ(List()->model()->data(NameCell(0)).toString(), "Newer call") << name;
+        EXPECT_TRUE(QFile::exists(folder.Path() + "Newer call.mp3")) << name;
+        EXPECT_EQ(ReadBytes(folder.Path() + "Older call.mp3"), older) << name;
+    }
 }
 
 TEST_F(MainDlgInfoFieldsTest, InPlaceRenameMovesTheFileAndTheNameFieldFollows)

@@ -4,12 +4,13 @@
 #include "mainwnd/PlayCommand.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompt.h"
+#include "store/RecordingEntry.h"
 
-#include "WorkFolderFixture.h"
+#include "support/SoundFiles.h"
+#include "support/TestFolders.h"
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,11 +20,7 @@ namespace {
 
 using S = RecorderState;
 
-QString ReadLog(const QString& folder)
-{
-    QFile log(folder + QStringLiteral("/SN.log"));
-    return log.open(QIODevice::ReadOnly) ? QString::fromLatin1(log.readAll()) : QString();
-}
+using test::ReadLog;
 
 class CWindowDouble : public IPlayCommandWindow {
 public:
@@ -78,9 +75,7 @@ protected:
     static void SetUpTestSuite()
     {
         media = new QTemporaryDir;
-        QFile file(media->filePath(QStringLiteral("Call one.mp3")));
-        if (file.open(QIODevice::WriteOnly) && file.write(sonvelle::testing::EncodeToneMp3(4.0)) > 0)
-            tone = file.fileName();
+        tone = test::MakeToneMp3(media->path(), QStringLiteral("Call one"), 4.0);
     }
     static void TearDownTestSuite()
     {
@@ -89,7 +84,7 @@ protected:
     }
     void SetUp() override
     {
-        ASSERT_EQ(QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("info")}), 0)
+        ASSERT_TRUE(test::SoundServerAnswers())
             << "no sound server answers: start one with eval \"$(scripts/sound-server start)\"";
         ASSERT_FALSE(tone.isEmpty());
         SetProgramFolderForTesting(logDir.path());
@@ -145,7 +140,7 @@ TEST_F(PlayCommand, IdleAndListeningStatesStartPlaying)
     EXPECT_EQ(window.state, S::Playing);
     EXPECT_TRUE(Playing());
 
-    const QString log = ReadLog(logDir.path());
+    const QString log = ReadLog();
     EXPECT_TRUE(log.contains(QStringLiteral("Comando Play del file\r\nImpostazione timer play\r\nComando play\r\n")))
         << log.toStdString();
     EXPECT_TRUE(prompt.ShownSoFar().empty());
@@ -185,7 +180,7 @@ TEST_F(PlayCommand, ProtectedRecordingsNeedTheKeyWordAndPlayTheirDecipheredCopy)
     EXPECT_EQ(window.state, S::Idle);
     EXPECT_FALSE(Playing());
     EXPECT_EQ(window.calls, (std::vector<std::string>{"index", "key word"}));
-    EXPECT_TRUE(ReadLog(logDir.path()).contains(QStringLiteral("Aggiornamento elemento lista-indice\r\nRegistrazione protetta\r\n")));
+    EXPECT_TRUE(ReadLog().contains(QStringLiteral("Aggiornamento elemento lista-indice\r\nRegistrazione protetta\r\n")));
 
     // With the key word given, the ".snx" copy plays, never the ".mp3".
     window.useDefaultUnlock = false;
@@ -213,10 +208,9 @@ TEST_F(PlayCommand, AFileThatCannotPlayShowsText92AndStopsPlaying)
         ASSERT_EQ(prompt.ShownSoFar().size(), 1u);
         EXPECT_EQ(prompt.ShownSoFar()[0].text,
                   QStringLiteral("Could not file associated to the recording. It is recommended to restart the program."));
-        EXPECT_EQ(prompt.ShownSoFar()[0].caption, QStringLiteral("Sonvelle"));
         EXPECT_EQ(prompt.ShownSoFar()[0].icon, PromptIcon::Stop);
     }
-    EXPECT_TRUE(ReadLog(logDir.path()).contains(QStringLiteral("Errore durante il comando play")));
+    EXPECT_TRUE(ReadLog().contains(QStringLiteral("Errore durante il comando play")));
 }
 
 TEST_F(PlayCommand, APausedPlayResumesWhereItWasWhateverIsSelected)
