@@ -5,6 +5,7 @@
 #include "store/Id3Tag.h"
 #include "store/IndexFile.h"
 #include "store/RecordingList.h"
+#include "support/SoundFiles.h"
 #include "tests/store/StoreFixtures.h"
 
 #include <gtest/gtest.h>
@@ -65,18 +66,6 @@ protected:
             names << e->m_strName;
         names.sort();
         return names;
-    }
-    static QString Python()
-    {
-        return "/usr/bin/python3";
-    }
-    static QString Run(const QString& program, const QStringList& args)
-    {
-        QProcess p;
-        p.start(program, args);
-        p.waitForFinished(30000);
-        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-        return QString::fromUtf8(p.readAllStandardOutput());
     }
 
     QTemporaryDir m_dir;
@@ -231,8 +220,7 @@ TEST_F(Hostile, OlderIndexWithAMarkerNamedRecordKeepsBothRecords)
     CIndexFile index;
     ASSERT_TRUE(index.Open(m_folder + "Index.txt"));
     CRecordingEntry first, second;
-    ASSERT_TRUE(index.ReadRecord(first));
-    ASSERT_TRUE(index.ReadRecord(second));
+    ASSERT_TRUE(index.ReadRecord(first) && index.ReadRecord(second));
     EXPECT_EQ(first.m_strOperator, "");
     EXPECT_EQ(second.m_strName, "<operatore>x");
     EXPECT_EQ(second.m_dwIndexOffset, 538u);
@@ -248,7 +236,7 @@ TEST_F(Hostile, TextsOutsideIsoLatinReadBackInAStandardReader)
     entry.m_strNotes = text;
     ASSERT_TRUE(CRecordingList::WriteEntryTags(entry));
 
-    const QString shown = Run(Python(), {"-c",
+    const QString shown = test::ToolOutput("/usr/bin/python3", {"-c",
                                          "import sys; from mutagen.id3 import ID3; t = ID3(sys.argv[1]); "
                                          "print(t['TIT2'].text[0]); print(t.getall('COMM')[0].text[0])",
                                          entry.FilePath()});
@@ -275,12 +263,12 @@ TEST_F(Hostile, TagsOfOtherProgramsKeepTheAudioExactThroughARewrite)
     const QString byMutagen = m_folder + QString::fromUtf8("Müller.mp3");
     WriteBytes(byId3v2, audio);
     WriteBytes(byMutagen, audio);
-    Run("id3v2", {"-2", "-t", "Tool", "-c", "from the tool", byId3v2});
-    Run(Python(), {"-c",
+    ASSERT_TRUE(test::RunTool("id3v2", {"-2", "-t", "Tool", "-c", "from the tool", byId3v2}));
+    ASSERT_TRUE(test::RunTool("/usr/bin/python3", {"-c",
                    "import sys; from mutagen.id3 import ID3, TIT2, COMM; t = ID3(); "
                    "t.add(TIT2(encoding=1, text='Müller')); t.add(COMM(encoding=1, lang='eng', desc='', text='Grüße 日本')); "
                    "t.save(sys.argv[1], v2_version=3)",
-                   byMutagen});
+                   byMutagen}));
     const struct {
         QString path;
         QString notes;

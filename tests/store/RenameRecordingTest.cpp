@@ -4,7 +4,7 @@
 #include "store/RecordingInfoEditor.h"
 #include "store/RecordingList.h"
 #include "store/RecordingRename.h"
-#include "tests/store/SaveRenameFixtures.h"
+#include "tests/store/WorkFolderTest.h"
 
 #include <QDir>
 
@@ -27,7 +27,7 @@ public:
     }
     bool IsFieldModified(InfoField field) const override { return m_modified.at(field); }
     void SetFieldModified(InfoField field, bool modified) override { m_modified[field] = modified; }
-    void MoveCaretToEnd(InfoField field) override { m_caretMovedTo.push_back(field); }
+    void MoveCaretToEnd(InfoField) override {}
     void FocusField(InfoField field) override { m_focused.push_back(field); }
     void EnableSaveButton(bool enable) override { m_saveEnabled = enable; }
     void RewriteRow(const QString& oldName, const CRecordingEntry& entry) override
@@ -46,7 +46,6 @@ public:
 
     std::map<InfoField, QString> m_text{{InfoField::Name, {}}, {InfoField::Notes, {}}};
     std::map<InfoField, bool> m_modified{{InfoField::Name, false}, {InfoField::Notes, false}};
-    std::vector<InfoField> m_caretMovedTo;
     std::vector<InfoField> m_focused;
     bool m_saveEnabled = true;
     QStringList m_rowsRewritten;
@@ -58,19 +57,11 @@ protected:
     void SetUp() override
     {
         WorkFolderTest::SetUp();
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/config")));
         AddRecording(QStringLiteral("Call 1"), QStringLiteral("first call"));
         AddRecording(QStringLiteral("Call 2"), QStringLiteral("second call"));
         ASSERT_TRUE(m_list.Load(m_folder));
         ASSERT_EQ(m_list.GetCount(), 2);
         ASSERT_TRUE(m_list.IsIndexOpen());
-    }
-
-    void TearDown() override
-    {
-        m_list.Clear();
-        qunsetenv("XDG_CONFIG_HOME");
-        WorkFolderTest::TearDown();
     }
 
     // A recording file with its tag, as the program leaves it.
@@ -337,8 +328,13 @@ TEST_F(RenameInPlace, NewNameReachesFileTagIndexAndFields)
     EXPECT_FALSE(m_view.m_saveEnabled);
     EXPECT_EQ(AudioOf(QStringLiteral("Supplier.mp3")), Audio(QStringLiteral("Call 2")));
     EXPECT_EQ(TagText(QStringLiteral("Supplier.mp3"), "TIT2"), "Supplier");
+    // Only the case of its own name changes: no other recording stands in the way.
+    m_editor.OnBeginLabelEdit(QStringLiteral("Call 1"));
+    EXPECT_TRUE(m_editor.OnEndLabelEdit(QStringLiteral("CALL 1")));
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
     EXPECT_EQ(ReloadedNamesAndNotes(),
-              (std::map<QString, QString>{{"Call 1", "first call"}, {"Supplier", "second call"}}));
+              (std::map<QString, QString>{{"CALL 1", "first call"}, {"Supplier", "second call"}}));
+    EXPECT_EQ(FilesInFolder(), (QStringList{"CALL 1.mp3", "Index.txt", "Supplier.mp3"}));
 }
 
 TEST_F(RenameInPlace, RefusalsKeepTheOldName)
@@ -379,21 +375,11 @@ TEST_F(RenameInPlace, RefusalsKeepTheOldName)
     EXPECT_TRUE(m_prompt.ShownSoFar().empty());
 }
 
-TEST_F(RenameInPlace, CaseOfItsOwnNameMayChange)
-{
-    m_editor.OnBeginLabelEdit(QStringLiteral("Call 1"));
-    EXPECT_TRUE(m_editor.OnEndLabelEdit(QStringLiteral("CALL 1")));
-    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
-    EXPECT_EQ(FilesInFolder(), (QStringList{"CALL 1.mp3", "Call 2.mp3", "Index.txt"}));
-}
-
 TEST(RenameFile, NeverLeavesTheFolderOrReplaces)
 {
     QTemporaryDir dir;
     const QString folder = dir.path() + QStringLiteral("/");
-    QFile a(folder + QStringLiteral("a.mp3"));
-    ASSERT_TRUE(a.open(QIODevice::WriteOnly));
-    a.close();
+    ASSERT_TRUE(testing::WriteBytes(folder + "a.mp3", {}));
     ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("x")));
     EXPECT_EQ(RenameRecordingFile(folder + "a.mp3", folder, QStringLiteral("x/b")), FileError::BadPath);
     EXPECT_EQ(RenameRecordingFile(folder + "a.mp3", folder, QString()), FileError::BadPath);

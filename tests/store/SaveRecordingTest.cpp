@@ -2,7 +2,7 @@
 #include "store/RecordingEntry.h"
 #include "store/RecordingNameField.h"
 #include "store/RecordingSave.h"
-#include "tests/store/SaveRenameFixtures.h"
+#include "tests/store/WorkFolderTest.h"
 
 #include <cerrno>
 #include <cstring>
@@ -100,7 +100,7 @@ TEST_F(SaveConfirm, ExistingRecordingIsNeverReplacedInAnyCase)
     EXPECT_EQ(ReadFile(QStringLiteral("Monday call.mp3")), "older recording");
     EXPECT_EQ(ReadFile(QStringLiteral("tmp_nome_reg.dtm")), m_audio);
     EXPECT_EQ(m_entry.m_strNotes, "");
-    EXPECT_TRUE(LogText().contains(QStringLiteral("Salva registrazione su file %1 da rinominare %2, errore: ")
+    EXPECT_TRUE(test::ReadLog().contains(QStringLiteral("Salva registrazione su file %1 da rinominare %2, errore: ")
                                        .arg(PathOf(QStringLiteral("Monday call.mp3")),
                                             PathOf(QStringLiteral("tmp_nome_reg.dtm")))));
     EXPECT_TRUE(Confirm(QStringLiteral("Monday call 2")));
@@ -116,7 +116,7 @@ TEST_F(SaveConfirm, FailuresNameTheirCause)
     // The log says what the system said.
     m_prompt.Clear();
     EXPECT_FALSE(Confirm(QString(300, 'x')));
-    EXPECT_TRUE(LogText().contains(QString::fromLocal8Bit(std::strerror(ENAMETOOLONG))));
+    EXPECT_TRUE(test::ReadLog().contains(QString::fromLocal8Bit(std::strerror(ENAMETOOLONG))));
     EXPECT_EQ(ShownTexts(), QStringList{LoadText(27)});
 
     m_prompt.Clear();
