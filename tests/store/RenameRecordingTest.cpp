@@ -149,32 +149,49 @@ TEST_F(RenameFromMainWindow, SaveRenamesFileAndRewritesTagRowAndIndex)
                                                     {"Call 2", "second call"}}));
 }
 
-TEST_F(RenameFromMainWindow, ExistingNameIsRefusedAndNothingReplaced)
+TEST_F(RenameFromMainWindow, RefusedNamesChangeNothing)
 {
     const QByteArray call2 = ReadFile(QStringLiteral("Call 2.mp3"));
     WriteFile(QStringLiteral("Outsider.mp3"), "not in the list");
     Select(QStringLiteral("Call 1"));
-    // A listed name in another case, then a file that appeared after the list was filled.
     const struct {
-        const char* name;
+        QString name;
+        int text;
         PromptIcon icon;
-    } refused[] = {{"call 2", PromptIcon::Exclamation}, {"Outsider", PromptIcon::Stop}};
+        bool focusesName;
+    } refused[] = {
+        {QStringLiteral("call 2"), 17, PromptIcon::Exclamation, true},  // listed, in another case
+        {QStringLiteral("Outsider"), 17, PromptIcon::Stop, false},       // a file the list does not know
+        {QString(), 303, PromptIcon::Exclamation, true},
+        {QString(261 - m_folder.toUtf8().size(), 'x'), 304, PromptIcon::Exclamation, true},
+        {QStringLiteral("tagTemporary"), 18, PromptIcon::Stop, false},
+    };
     for (const auto& attempt : refused) {
         m_prompt.Clear();
-        m_view.Type(m_editor, InfoField::Name, QString::fromLatin1(attempt.name));
+        const std::size_t focused = m_view.m_focused.size();
+        m_view.Type(m_editor, InfoField::Name, attempt.name);
         m_view.Type(m_editor, InfoField::Notes, QStringLiteral("changed too"));
         m_editor.OnSaveButton();
-        EXPECT_EQ(ShownTexts(), QStringList{LoadText(17)}) << attempt.name;
-        EXPECT_EQ(m_prompt.ShownSoFar().back().icon, attempt.icon) << attempt.name;
+        EXPECT_EQ(ShownTexts(), QStringList{LoadText(attempt.text)}) << attempt.text;
+        EXPECT_EQ(m_prompt.ShownSoFar().back().icon, attempt.icon) << attempt.text;
+        EXPECT_EQ(m_view.m_focused.size() - focused, attempt.focusesName ? 1u : 0u) << attempt.text;
     }
     EXPECT_EQ(ReadFile(QStringLiteral("Call 2.mp3")), call2);
     EXPECT_EQ(ReadFile(QStringLiteral("Outsider.mp3")), "not in the list");
+    EXPECT_EQ(FilesInFolder(), (QStringList{"Call 1.mp3", "Call 2.mp3", "Index.txt", "Outsider.mp3"}));
     EXPECT_TRUE(m_view.m_rowsRewritten.isEmpty());
     const CRecordingEntry* entry = m_list.FindByName(QStringLiteral("Call 1"));
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->m_strNotes, "first call");
     EXPECT_EQ(entry->GetState(), kStateSaved);
     EXPECT_EQ(TagText(QStringLiteral("Call 1.mp3"), "COMM"), "first call");
+
+    // The reserved check is exact.
+    m_prompt.Clear();
+    m_view.Type(m_editor, InfoField::Name, QStringLiteral("TAGTEMPORARY"));
+    m_editor.OnSaveButton();
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+    EXPECT_TRUE(Exists(QStringLiteral("TAGTEMPORARY.mp3")));
 }
 
 TEST_F(RenameFromMainWindow, NotesTheFileCannotTakeAreNotKept)
@@ -190,29 +207,6 @@ TEST_F(RenameFromMainWindow, NotesTheFileCannotTakeAreNotKept)
     EXPECT_EQ(ReadFile(QStringLiteral("Call 1.mp3")), before);
     EXPECT_EQ(m_list.FindByName(QStringLiteral("Call 1"))->GetState(), kStateSaved);
     EXPECT_EQ(ReloadedNamesAndNotes().at(QStringLiteral("Call 1")), "first call");
-}
-
-TEST_F(RenameFromMainWindow, EmptyTooLongAndReservedNames)
-{
-    Select(QStringLiteral("Call 1"));
-    m_view.Type(m_editor, InfoField::Name, QString());
-    m_editor.OnSaveButton();
-    m_view.Type(m_editor, InfoField::Name, QString(261 - m_folder.toUtf8().size(), 'x'));
-    m_editor.OnSaveButton();
-    m_view.Type(m_editor, InfoField::Name, QStringLiteral("tagTemporary"));
-    m_editor.OnSaveButton();
-    EXPECT_EQ(ShownTexts(), (QStringList{LoadText(303), LoadText(304), LoadText(18)}));
-    EXPECT_EQ(m_prompt.ShownSoFar()[0].icon, PromptIcon::Exclamation);
-    EXPECT_EQ(m_prompt.ShownSoFar()[1].icon, PromptIcon::Exclamation);
-    EXPECT_EQ(m_prompt.ShownSoFar()[2].icon, PromptIcon::Stop);
-    EXPECT_EQ(m_view.m_focused.size(), 2u);
-    EXPECT_EQ(FilesInFolder(), (QStringList{"Call 1.mp3", "Call 2.mp3", "Index.txt"}));
-
-    // The reserved check is exact.
-    m_view.Type(m_editor, InfoField::Name, QStringLiteral("TAGTEMPORARY"));
-    m_editor.OnSaveButton();
-    EXPECT_EQ(m_prompt.ShownSoFar().size(), 3u);
-    EXPECT_TRUE(Exists(QStringLiteral("TAGTEMPORARY.mp3")));
 }
 
 TEST_F(RenameFromMainWindow, RecordingInUseChangesOnlyTheEntry)

@@ -2,7 +2,7 @@
 #include "store/RecordingInfoEditor.h"
 #include "store/RecordingList.h"
 #include "storeui/RecordingInfoFields.h"
-#include "tests/store/SaveRenameFixtures.h"
+#include "tests/store/WorkFolderTest.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,7 +21,6 @@ protected:
     void SetUp() override
     {
         WorkFolderTest::SetUp();
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/config")));
         WriteFile(QStringLiteral("Call 1.mp3"), "\xFF\xFB\x50\xC4 audio");
         ASSERT_TRUE(m_list.Load(m_folder));
         ASSERT_EQ(m_list.GetCount(), 1);
@@ -30,13 +29,6 @@ protected:
         QObject::connect(m_notes, &QPlainTextEdit::textChanged, [this] { m_editor.OnFieldChanged(InfoField::Notes); });
         m_window.show();
         m_editor.OnSelectionChanged(QStringLiteral("Call 1"));
-    }
-
-    void TearDown() override
-    {
-        m_list.Clear();
-        qunsetenv("XDG_CONFIG_HOME");
-        WorkFolderTest::TearDown();
     }
 
     CRecordingList m_list;
