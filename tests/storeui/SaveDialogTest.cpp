@@ -25,10 +25,10 @@ protected:
     {
         WorkFolderTest::SetUp();
         m_entry.m_strFolder = m_folder;
-        m_entry.m_strName = QStringLiteral("Recording 3");
-        m_entry.m_strNotes = QStringLiteral("from the desk");
+        m_entry.m_strName = "Recording 3";
+        m_entry.m_strNotes = "from the desk";
         m_entry.SetState(kStateRecording);
-        WriteFile(QStringLiteral("tmp_nome_reg.dtm"), m_audio);
+        WriteFile("tmp_nome_reg.dtm", m_audio);
         m_dialog.Setup(&m_entry, m_folder, false);
         m_dialog.show();
         QCoreApplication::processEvents();
@@ -57,10 +57,10 @@ TEST_F(SaveDialog, OpensWithTheRecordingFiltersEachKeystrokeAndReportsMissingAud
     EXPECT_EQ(m_dialog.NotesField()->toPlainText(), "from the desk");
     EXPECT_TRUE(m_dialog.ConfirmButton()->isEnabled());
 
-    SetName(QStringLiteral(" "));
+    SetName(" ");
     EXPECT_EQ(m_dialog.NameField()->text(), "");
     EXPECT_FALSE(m_dialog.ConfirmButton()->isEnabled());
-    QTest::keyClicks(m_dialog.NameField(), QStringLiteral("a?b"));
+    QTest::keyClicks(m_dialog.NameField(), "a?b");
     EXPECT_EQ(m_dialog.NameField()->text(), "ab");
     EXPECT_EQ(m_dialog.NameField()->cursorPosition(), 2);
     EXPECT_TRUE(m_dialog.ConfirmButton()->isEnabled());
@@ -68,7 +68,7 @@ TEST_F(SaveDialog, OpensWithTheRecordingFiltersEachKeystrokeAndReportsMissingAud
     EXPECT_EQ(m_dialog.NameField()->text().size() + m_folder.toUtf8().size(), 260);
 
     // Playing audio that is gone says so and plays nothing.
-    ASSERT_TRUE(QFile::remove(PathOf(QStringLiteral("tmp_nome_reg.dtm"))));
+    ASSERT_TRUE(QFile::remove(PathOf("tmp_nome_reg.dtm")));
     QTest::mouseClick(m_dialog.PlayButton(), Qt::LeftButton);
     EXPECT_FALSE(m_dialog.IsPlaying());
     EXPECT_EQ(m_dialog.PlayButtonBitmaps(), "PLAYREC");
@@ -78,26 +78,26 @@ TEST_F(SaveDialog, OpensWithTheRecordingFiltersEachKeystrokeAndReportsMissingAud
 
 TEST_F(SaveDialog, RefusedNamesKeepItOpenAndReplaceNothingThenOtherCaseSaves)
 {
-    WriteFile(QStringLiteral("Recording 2.mp3"), "kept");
-    SetName(QStringLiteral("Recording 2"));
+    WriteFile("Recording 2.mp3", "kept");
+    SetName("Recording 2");
     QTest::keyClick(m_dialog.NameField(), Qt::Key_Return);
-    SetName(QStringLiteral("tagTemporary"));
+    SetName("tagTemporary");
     QTest::mouseClick(m_dialog.ConfirmButton(), Qt::LeftButton);
     EXPECT_EQ(ShownTexts(), (QStringList{LoadText(17), LoadText(18)}));
     EXPECT_TRUE(m_dialog.isVisible());
     EXPECT_EQ(m_entry.m_strName, "Recording 3");
-    EXPECT_EQ(ReadFile(QStringLiteral("Recording 2.mp3")), "kept");
-    EXPECT_EQ(ReadFile(QStringLiteral("tmp_nome_reg.dtm")), m_audio);
+    EXPECT_EQ(ReadFile("Recording 2.mp3"), "kept");
+    EXPECT_EQ(ReadFile("tmp_nome_reg.dtm"), m_audio);
 
-    SetName(QStringLiteral("TAGTEMPORARY  "));
-    m_dialog.NotesField()->setPlainText(QStringLiteral("  call back"));
+    SetName("TAGTEMPORARY  ");
+    m_dialog.NotesField()->setPlainText("  call back");
     QTest::mouseClick(m_dialog.ConfirmButton(), Qt::LeftButton);
     EXPECT_EQ(m_dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(m_dialog.isVisible());
     EXPECT_EQ(m_entry.m_strName, "TAGTEMPORARY");
     EXPECT_EQ(m_entry.m_strNotes, "call back");
     EXPECT_TRUE(m_entry.m_strKeyWord.isEmpty());
-    EXPECT_EQ(ReadFile(QStringLiteral("TAGTEMPORARY.mp3")), m_audio);
+    EXPECT_EQ(ReadFile("TAGTEMPORARY.mp3"), m_audio);
     EXPECT_TRUE(m_dialog.RecordingFile().isEmpty());
 }
 
@@ -106,11 +106,11 @@ TEST_F(SaveDialog, CancelAndCloseMarkTheRecordingDiscarded)
     QTest::mouseClick(m_dialog.CancelButton(), Qt::LeftButton);
     EXPECT_EQ(m_dialog.result(), QDialog::Rejected);
     EXPECT_EQ(m_entry.m_strKeyWord, "**del**");
-    EXPECT_EQ(ReadFile(QStringLiteral("tmp_nome_reg.dtm")), m_audio);
+    EXPECT_EQ(ReadFile("tmp_nome_reg.dtm"), m_audio);
 
     CRecordingEntry other;
     other.m_strFolder = m_folder;
-    other.m_strName = QStringLiteral("Recording 4");
+    other.m_strName = "Recording 4";
     CSaveRecordingDlg closed;
     closed.Setup(&other, m_folder, false);
     closed.show();
@@ -125,10 +125,10 @@ protected:
     {
         ASSERT_TRUE(test::SoundServerAnswers()) << "no sound server; start one with scripts/sound-server start";
         SaveDialog::SetUp();
-        const QString tone = test::MakeToneMp3(m_dirs.ProgramDir(), QStringLiteral("tone"), 1.2);
+        const QString tone = test::MakeToneMp3(m_dirs.ProgramDir(), "tone", 1.2);
         ASSERT_FALSE(tone.isEmpty());
-        QFile::remove(PathOf(QStringLiteral("tmp_nome_reg.dtm")));
-        ASSERT_TRUE(QFile::copy(tone, PathOf(QStringLiteral("tmp_nome_reg.dtm"))));
+        QFile::remove(PathOf("tmp_nome_reg.dtm"));
+        ASSERT_TRUE(QFile::copy(tone, PathOf("tmp_nome_reg.dtm")));
     }
 
     void PressPlay() { QTest::mouseClick(m_dialog.PlayButton(), Qt::LeftButton); }
@@ -157,7 +157,7 @@ TEST_F(SaveDialogPlayback, SecondPressStopsAndEndOfFileStopsByItself)
     QTest::mouseClick(m_dialog.ConfirmButton(), Qt::LeftButton);
     EXPECT_FALSE(m_dialog.IsPlaying());
     EXPECT_EQ(m_dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(Exists(QStringLiteral("Recording 3.mp3")));
+    EXPECT_TRUE(Exists("Recording 3.mp3"));
 }
 
 // Keeps what the window showed when SavePending closed it.
@@ -176,7 +176,7 @@ public:
     bool m_wasVisible = false;
 };
 
-class SaveProgress : public WorkFolderTest {};
+class SaveProgress : public WorkFolderTest { };
 
 TEST_F(SaveProgress, WindowStandsAtHalfTheParentAndIsShownOnlyForMoreThanTwoTags)
 {
@@ -199,7 +199,7 @@ TEST_F(SaveProgress, WindowStandsAtHalfTheParentAndIsShownOnlyForMoreThanTwoTags
     std::vector<CRecordingEntry*> entries;
     for (int i = 0; i < 4; ++i) {
         CRecordingEntry* entry = list.CreateEntry();
-        WriteFile(entry->m_strName + QStringLiteral(".mp3"), "\xFF\xFB\x50\xC4 audio");
+        WriteFile(entry->m_strName + ".mp3", "\xFF\xFB\x50\xC4 audio");
         entries.push_back(entry);
     }
     CObservedProgress observed(&main);
