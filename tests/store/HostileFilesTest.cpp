@@ -1,11 +1,11 @@
 // Files the store did not make, or made under conditions it does not control:
 // read-only recordings, foreign tags, hostile names, long texts, other users.
 #include "platform/Log.h"
-#include "platform/ProgramFolder.h"
 #include "store/Id3Tag.h"
 #include "store/IndexFile.h"
 #include "store/RecordingList.h"
 #include "support/SoundFiles.h"
+#include "support/TestFolders.h"
 #include "tests/store/StoreFixtures.h"
 
 #include <gtest/gtest.h>
@@ -25,17 +25,8 @@ constexpr uid_t kNobody = 65534;
 
 class Hostile : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        // Others must reach the folders for the cases run as another user.
-        ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
-        m_home = m_dir.path() + "/home/";
-        m_folder = m_dir.path() + "/work/";
-        ASSERT_TRUE(QDir().mkpath(m_home) && QDir().mkpath(m_folder));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home + "config"));
-        SetProgramFolderForTesting(m_home);
-    }
-    void TearDown() override { SetProgramFolderForTesting({}); }
+    // Others must reach the folders for the cases run as another user.
+    void SetUp() override { ASSERT_EQ(::chmod(QFile::encodeName(m_dirs.Path({})).constData(), 0755), 0); }
 
     static void GiveToNobody(const QString& path)
     {
@@ -68,9 +59,9 @@ protected:
         return names;
     }
 
-    QTemporaryDir m_dir;
-    QString m_home;
-    QString m_folder;
+    test::CTestFolders m_dirs;
+    QString m_home = m_dirs.ProgramDir();
+    QString m_folder = m_dirs.WorkDir();
 };
 
 }  // namespace
@@ -117,7 +108,7 @@ TEST_F(Hostile, FilesTheStoreMakesAreTheOwnersOnly)
 {
     const QString path = MakeRecording(m_folder, "Shared");
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
-    const QString victim = m_dir.path() + "/victim";
+    const QString victim = m_dirs.Path("victim");
     ASSERT_TRUE(WriteBytes(victim, "untouched"));
     ASSERT_EQ(::symlink(QFile::encodeName(victim).constData(), QFile::encodeName(m_folder + "tagTemporary.dtm").constData()), 0);
 
