@@ -46,69 +46,58 @@ protected:
 
 }  // namespace
 
-TEST_F(Catalogue, OperatorRecordIsLaidOutByteForByte)
+TEST_F(Catalogue, RecordsAreLaidOutByteForByteAndTextsCutWithoutSplittingACharacter)
 {
     MakeRecording(Folder(), "Desk call", "line one\r\nline two", "Desk 2", true);
     CRecordingList list;
     ASSERT_TRUE(list.Load(Folder()));
     ASSERT_EQ(list.GetCount(), 1);
     const CRecordingEntry& e = *list.GetAt(0);
+    EXPECT_EQ(e.m_dtDuration.SecondsOfDay(), 65);
+    const char* names[] = {"Whole", "Cut"};
+    const QString texts[] = {QString(258, 'n') + "  ", "x" + QString(200, QChar(0xe9))};  // 260 and 401 bytes
+    for (int i = 0; i < 2; ++i) {
+        auto entry = std::make_unique<CRecordingEntry>();
+        entry->m_strName = names[i];
+        entry->m_strNotes = texts[i];
+        list.AddEntry(std::move(entry));
+    }
 
     const QByteArray index = Index();
-    ASSERT_EQ(index.size(), 809);
+    ASSERT_EQ(index.size(), 809 + 2 * 538);
     EXPECT_EQ(index.left(260), QByteArray("Desk call").leftJustified(260, ' '));
     EXPECT_EQ(index[260], '0');
     const double date = qFromLittleEndian<double>(index.constData() + 261);
     EXPECT_DOUBLE_EQ(date, COleDateTime(2006, 12, 5, 10, 11, 12).Value());
     EXPECT_DOUBLE_EQ(qFromLittleEndian<double>(index.constData() + 269), e.m_dtDuration.Value());
-    EXPECT_EQ(e.m_dtDuration.SecondsOfDay(), 65);
     EXPECT_EQ(index[277], '1');
     EXPECT_EQ(index.mid(278, 260), QByteArray("line one\r\nline two").leftJustified(260, ' '));
     EXPECT_EQ(index.mid(538, 11), "<operatore>");
-    EXPECT_EQ(index.mid(549), QByteArray("Desk 2") + QByteArray(254, ' '));
+    EXPECT_EQ(index.mid(549, 260), QByteArray("Desk 2") + QByteArray(254, ' '));
+    EXPECT_EQ(index.mid(809 + 278, 260), QByteArray(258, 'n') + "  ");
+    // 1 + 129 * 2 = 259 bytes fit; the 130th é would be cut in half, so it goes and a blank pads.
+    EXPECT_EQ(index.mid(809 + 538 + 278, 260), "x" + QString(129, QChar(0xe9)).toUtf8() + " ");
+
+    CIndexFile reader;
+    list.Clear();  // lets go of the index
+    ASSERT_TRUE(reader.Open(IndexPath()));
+    CRecordingEntry first, whole, cut, none;
+    ASSERT_TRUE(reader.ReadRecord(first) && reader.ReadRecord(whole) && reader.ReadRecord(cut));
+    EXPECT_EQ(whole.m_strNotes, QString(258, 'n'));
+    EXPECT_EQ(cut.m_strNotes, "x" + QString(129, QChar(0xe9)));
+    EXPECT_EQ(cut.m_dwIndexOffset, 809u + 538);
+    EXPECT_FALSE(reader.ReadRecord(none));
+    reader.Close();
 
     // Read back from the index alone.
-    list.Clear();
     ASSERT_TRUE(list.Load(Folder()));
-    const CRecordingEntry& again = *list.GetAt(0);
+    const CRecordingEntry& again = *list.FindByName("Desk call");
     EXPECT_EQ(again.m_strNotes, "line one\r\nline two");
     EXPECT_EQ(again.m_strOperator, "Desk 2");
     EXPECT_TRUE(again.m_bProtected);
     EXPECT_DOUBLE_EQ(again.m_dtDate.Value(), date);
     EXPECT_EQ(again.m_dwSize, quint32(QFileInfo(Folder() + "Desk call.mp3").size()));
     EXPECT_EQ(again.m_nIndexState, kIndexValid);
-}
-
-TEST_F(Catalogue, TextsAreCutAt260BytesWithoutSplittingACharacter)
-{
-    CRecordingList list;
-    ASSERT_TRUE(list.Load(Folder()));
-    auto whole = std::make_unique<CRecordingEntry>();
-    whole->m_strName = "Whole";
-    whole->m_strNotes = QString(258, 'n') + "  ";  // 260 bytes, ending in blanks
-    list.AddEntry(std::move(whole));
-    auto cut = std::make_unique<CRecordingEntry>();
-    cut->m_strName = "Cut";
-    cut->m_strNotes = "x" + QString(200, QChar(0xe9));  // 401 bytes
-    list.AddEntry(std::move(cut));
-    const QByteArray index = Index();
-    ASSERT_EQ(index.size(), 2 * 538);
-    EXPECT_EQ(index.mid(278, 260), QByteArray(258, 'n') + "  ");
-    // 1 + 129 * 2 = 259 bytes fit; the 130th é would be cut in half, so it goes and a blank pads.
-    EXPECT_EQ(index.mid(538 + 278, 260), "x" + QString(129, QChar(0xe9)).toUtf8() + " ");
-
-    CIndexFile reader;
-    list.Clear();  // lets go of the index
-    ASSERT_TRUE(reader.Open(IndexPath()));
-    CRecordingEntry a, b;
-    ASSERT_TRUE(reader.ReadRecord(a));
-    ASSERT_TRUE(reader.ReadRecord(b));
-    EXPECT_EQ(a.m_strNotes, QString(258, 'n'));
-    EXPECT_EQ(b.m_strNotes, "x" + QString(129, QChar(0xe9)));
-    EXPECT_EQ(b.m_dwIndexOffset, 538u);
-    CRecordingEntry none;
-    EXPECT_FALSE(reader.ReadRecord(none));
-    EXPECT_EQ(reader.Size(), 2 * 538);
 }
 
 TEST_F(Catalogue, PartialLastRecordIsCutAndTheFileListedAgain)
