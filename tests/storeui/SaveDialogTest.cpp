@@ -34,12 +34,6 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    void TearDown() override
-    {
-        m_dialog.hide();
-        WorkFolderTest::TearDown();
-    }
-
     void SetName(const QString& text)
     {
         m_dialog.NameField()->selectAll();
