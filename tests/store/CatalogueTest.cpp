@@ -1,7 +1,7 @@
 #include "platform/Log.h"
-#include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
 #include "store/RecordingList.h"
+#include "support/TestFolders.h"
 #include "tests/store/StoreFixtures.h"
 
 #include <gtest/gtest.h>
@@ -18,14 +18,7 @@ namespace {
 
 class Catalogue : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        qputenv("XDG_CONFIG_HOME", (m_home.path() + "/config").toUtf8());
-        SetProgramFolderForTesting(m_home.path() + "/");
-    }
-    void TearDown() override { SetProgramFolderForTesting({}); }
-
-    QString Folder() const { return m_dir.path() + "/"; }
+    QString Folder() const { return m_dirs.WorkDir(); }
     QString IndexPath() const { return Folder() + "Index.txt"; }
     QByteArray Index() const { return ReadBytes(IndexPath()); }
 
@@ -48,75 +41,63 @@ protected:
         return flags;
     }
 
-    QTemporaryDir m_home;
-    QTemporaryDir m_dir;
+    test::CTestFolders m_dirs;
 };
 
 }  // namespace
 
-TEST_F(Catalogue, OperatorRecordIsLaidOutByteForByte)
+TEST_F(Catalogue, RecordsAreLaidOutByteForByteAndTextsCutWithoutSplittingACharacter)
 {
     MakeRecording(Folder(), "Desk call", "line one\r\nline two", "Desk 2", true);
     CRecordingList list;
     ASSERT_TRUE(list.Load(Folder()));
     ASSERT_EQ(list.GetCount(), 1);
     const CRecordingEntry& e = *list.GetAt(0);
+    EXPECT_EQ(e.m_dtDuration.SecondsOfDay(), 65);
+    const char* names[] = {"Whole", "Cut"};
+    const QString texts[] = {QString(258, 'n') + "  ", "x" + QString(200, QChar(0xe9))};  // 260 and 401 bytes
+    for (int i = 0; i < 2; ++i) {
+        auto entry = std::make_unique<CRecordingEntry>();
+        entry->m_strName = names[i];
+        entry->m_strNotes = texts[i];
+        list.AddEntry(std::move(entry));
+    }
 
     const QByteArray index = Index();
-    ASSERT_EQ(index.size(), 809);
+    ASSERT_EQ(index.size(), 809 + 2 * 538);
     EXPECT_EQ(index.left(260), QByteArray("Desk call").leftJustified(260, ' '));
     EXPECT_EQ(index[260], '0');
     const double date = qFromLittleEndian<double>(index.constData() + 261);
     EXPECT_DOUBLE_EQ(date, COleDateTime(2006, 12, 5, 10, 11, 12).Value());
     EXPECT_DOUBLE_EQ(qFromLittleEndian<double>(index.constData() + 269), e.m_dtDuration.Value());
-    EXPECT_EQ(e.m_dtDuration.SecondsOfDay(), 65);
     EXPECT_EQ(index[277], '1');
     EXPECT_EQ(index.mid(278, 260), QByteArray("line one\r\nline two").leftJustified(260, ' '));
     EXPECT_EQ(index.mid(538, 11), "<operatore>");
-    EXPECT_EQ(index.mid(549), QByteArray("Desk 2") + QByteArray(254, ' '));
+    EXPECT_EQ(index.mid(549, 260), QByteArray("Desk 2") + QByteArray(254, ' '));
+    EXPECT_EQ(index.mid(809 + 278, 260), QByteArray(258, 'n') + "  ");
+    // 1 + 129 * 2 = 259 bytes fit; the 130th é would be cut in half, so it goes and a blank pads.
+    EXPECT_EQ(index.mid(809 + 538 + 278, 260), "x" + QString(129, QChar(0xe9)).toUtf8() + " ");
+
+    CIndexFile reader;
+    list.Clear();  // lets go of the index
+    ASSERT_TRUE(reader.Open(IndexPath()));
+    CRecordingEntry first, whole, cut, none;
+    ASSERT_TRUE(reader.ReadRecord(first) && reader.ReadRecord(whole) && reader.ReadRecord(cut));
+    EXPECT_EQ(whole.m_strNotes, QString(258, 'n'));
+    EXPECT_EQ(cut.m_strNotes, "x" + QString(129, QChar(0xe9)));
+    EXPECT_EQ(cut.m_dwIndexOffset, 809u + 538);
+    EXPECT_FALSE(reader.ReadRecord(none));
+    reader.Close();
 
     // Read back from the index alone.
-    list.Clear();
     ASSERT_TRUE(list.Load(Folder()));
-    const CRecordingEntry& again = *list.GetAt(0);
+    const CRecordingEntry& again = *list.FindByName("Desk call");
     EXPECT_EQ(again.m_strNotes, "line one\r\nline two");
     EXPECT_EQ(again.m_strOperator, "Desk 2");
     EXPECT_TRUE(again.m_bProtected);
     EXPECT_DOUBLE_EQ(again.m_dtDate.Value(), date);
     EXPECT_EQ(again.m_dwSize, quint32(QFileInfo(Folder() + "Desk call.mp3").size()));
     EXPECT_EQ(again.m_nIndexState, kIndexValid);
-}
-
-TEST_F(Catalogue, TextsAreCutAt260BytesWithoutSplittingACharacter)
-{
-    CRecordingList list;
-    ASSERT_TRUE(list.Load(Folder()));
-    auto whole = std::make_unique<CRecordingEntry>();
-    whole->m_strName = "Whole";
-    whole->m_strNotes = QString(258, 'n') + "  ";  // 260 bytes, ending in blanks
-    list.AddEntry(std::move(whole));
-    auto cut = std::make_unique<CRecordingEntry>();
-    cut->m_strName = "Cut";
-    cut->m_strNotes = "x" + QString(200, QChar(0xe9));  // 401 bytes
-    list.AddEntry(std::move(cut));
-    const QByteArray index = Index();
-    ASSERT_EQ(index.size(), 2 * 538);
-    EXPECT_EQ(index.mid(278, 260), QByteArray(258, 'n') + "  ");
-    // 1 + 129 * 2 = 259 bytes fit; the 130th é would be cut in half, so it goes and a blank pads.
-    EXPECT_EQ(index.mid(538 + 278, 260), "x" + QString(129, QChar(0xe9)).toUtf8() + " ");
-
-    CIndexFile reader;
-    list.Clear();
-    ASSERT_TRUE(reader.Open(IndexPath()));
-    CRecordingEntry a, b;
-    ASSERT_TRUE(reader.ReadRecord(a));
-    ASSERT_TRUE(reader.ReadRecord(b));
-    EXPECT_EQ(a.m_strNotes, QString(258, 'n'));
-    EXPECT_EQ(b.m_strNotes, "x" + QString(129, QChar(0xe9)));
-    EXPECT_EQ(b.m_dwIndexOffset, 538u);
-    CRecordingEntry none;
-    EXPECT_FALSE(reader.ReadRecord(none));
-    EXPECT_EQ(reader.Size(), 2 * 538);
 }
 
 TEST_F(Catalogue, PartialLastRecordIsCutAndTheFileListedAgain)
@@ -245,23 +226,24 @@ TEST_F(Catalogue, SortIsStableInEitherDirection)
         e->m_strNotes = i % 2 ? "Zed" : "abc";
         list.AddEntry(std::move(e));
     }
-    ASSERT_TRUE(list.Sort(kColumnProtected, true));
-    EXPECT_EQ(Names(list), QStringList({"C", "d", "E", "b", "a", "f"}));
-    ASSERT_TRUE(list.Sort(kColumnProtected, false));
-    EXPECT_EQ(Names(list), QStringList({"b", "a", "f", "C", "d", "E"}));
-    ASSERT_TRUE(list.Sort(kColumnName, true));
-    EXPECT_EQ(Names(list), QStringList({"a", "b", "C", "d", "E", "f"}));
-    ASSERT_TRUE(list.Sort(kColumnOperator, false));
-    EXPECT_EQ(Names(list), QStringList({"f", "E", "d", "C", "b", "a"}));
-    ASSERT_TRUE(list.Sort(kColumnSize, false));  // unsigned: 4e9 is the largest
-    EXPECT_EQ(Names(list), QStringList({"f", "d", "C", "E", "b", "a"}));
-    EXPECT_EQ(list.GetAt(0)->m_dwSize, 4000000000u);
-    EXPECT_EQ(list.GetAt(3)->m_dwSize, 7u);
-    ASSERT_TRUE(list.Sort(kColumnNotes, true));  // byte-wise: "Zed" before "abc"
-    EXPECT_EQ(list.GetAt(0)->m_strNotes, "Zed");
-    ASSERT_TRUE(list.Sort(kColumnDate, false));
-    EXPECT_EQ(list.GetAt(0)->m_dtDate.GetDay(), 3);
-    EXPECT_EQ(list.GetAt(5)->m_dtDate.GetDay(), 1);
+    // Stable: equal keys keep the order of the sort before.
+    const struct {
+        decltype(kColumnName) column;
+        bool ascending;
+        QStringList order;
+    } sorts[] = {
+        {kColumnProtected, true, {"C", "d", "E", "b", "a", "f"}},
+        {kColumnProtected, false, {"b", "a", "f", "C", "d", "E"}},
+        {kColumnName, true, {"a", "b", "C", "d", "E", "f"}},
+        {kColumnOperator, false, {"f", "E", "d", "C", "b", "a"}},
+        {kColumnSize, false, {"f", "d", "C", "E", "b", "a"}},   // unsigned: 4e9 is the largest
+        {kColumnNotes, true, {"f", "d", "C", "E", "b", "a"}},   // byte-wise: "Zed" before "abc"
+        {kColumnDate, false, {"f", "a", "C", "E", "d", "b"}},
+    };
+    for (const auto& c : sorts) {
+        ASSERT_TRUE(list.Sort(c.column, c.ascending));
+        EXPECT_EQ(Names(list), c.order) << int(c.column) << c.ascending;
+    }
     // A date that is no number (a damaged index) sorts as the oldest, without upsetting the others.
     list.GetAt(2)->m_dtDate = COleDateTime(std::nan(""));
     ASSERT_TRUE(list.Sort(kColumnDate, true));
@@ -271,13 +253,23 @@ TEST_F(Catalogue, SortIsStableInEitherDirection)
     EXPECT_TRUE(ReadBytes(LogFilePath()).contains("Tempo Ordinamento = "));
 }
 
-TEST_F(Catalogue, DisabledIndexIsNeitherCreatedNorChanged)
+TEST_F(Catalogue, IndexInUseOrDisabledLeavesTheTagsToList)
 {
+    MakeRecording(Folder(), "One", "n1");
+    {
+        CRecordingList first;
+        ASSERT_TRUE(first.Load(Folder()));
+        CRecordingList second;
+        ASSERT_TRUE(second.Load(Folder()));
+        EXPECT_FALSE(second.IsIndexOpen());
+        EXPECT_EQ(second.GetCount(), 1);
+        EXPECT_FALSE(CRecordingList().Load(Folder() + "no-such-folder"));
+    }
+    ASSERT_TRUE(QFile::remove(IndexPath()));
     CRegKey key;
     ASSERT_TRUE(key.Create(Hive::CurrentUser, "Software\\Orsolan\\Sonvelle"));
     ASSERT_TRUE(key.WriteText("DisableIndex", "1"));
     key.Close();
-    MakeRecording(Folder(), "One", "n1");
     CRecordingList list;
     ASSERT_TRUE(list.Load(Folder()));
     EXPECT_EQ(list.GetCount(), 1);
@@ -291,20 +283,6 @@ TEST_F(Catalogue, DisabledIndexIsNeitherCreatedNorChanged)
     const QByteArray log = ReadBytes(LogFilePath());
     EXPECT_TRUE(log.contains("Impossibile aprire/creare il file di indice...\r\n"));
     EXPECT_TRUE(log.contains("Tempo Carica Lista = "));
-}
-
-TEST_F(Catalogue, SecondOpenerOfTheIndexFallsBackToTheTags)
-{
-    MakeRecording(Folder(), "One");
-    CRecordingList first;
-    ASSERT_TRUE(first.Load(Folder()));
-    CRecordingList second;
-    ASSERT_TRUE(second.Load(Folder()));
-    EXPECT_FALSE(second.IsIndexOpen());
-    EXPECT_EQ(second.GetCount(), 1);
-    CRecordingList elsewhere;
-    EXPECT_FALSE(elsewhere.Load(Folder() + "no-such-folder"));
-    EXPECT_EQ(elsewhere.GetCount(), 0);
 }
 
 TEST_F(Catalogue, SavePendingWritesDueTagsAndReportsFailures)

@@ -1,10 +1,11 @@
 // Files the store did not make, or made under conditions it does not control:
 // read-only recordings, foreign tags, hostile names, long texts, other users.
 #include "platform/Log.h"
-#include "platform/ProgramFolder.h"
 #include "store/Id3Tag.h"
 #include "store/IndexFile.h"
 #include "store/RecordingList.h"
+#include "support/SoundFiles.h"
+#include "support/TestFolders.h"
 #include "tests/store/StoreFixtures.h"
 
 #include <gtest/gtest.h>
@@ -24,17 +25,8 @@ constexpr uid_t kNobody = 65534;
 
 class Hostile : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        // Others must reach the folders for the cases run as another user.
-        ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
-        m_home = m_dir.path() + "/home/";
-        m_folder = m_dir.path() + "/work/";
-        ASSERT_TRUE(QDir().mkpath(m_home) && QDir().mkpath(m_folder));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home + "config"));
-        SetProgramFolderForTesting(m_home);
-    }
-    void TearDown() override { SetProgramFolderForTesting({}); }
+    // Others must reach the folders for the cases run as another user.
+    void SetUp() override { ASSERT_EQ(::chmod(QFile::encodeName(m_dirs.Path({})).constData(), 0755), 0); }
 
     static void GiveToNobody(const QString& path)
     {
@@ -66,22 +58,10 @@ protected:
         names.sort();
         return names;
     }
-    static QString Python()
-    {
-        return "/usr/bin/python3";
-    }
-    static QString Run(const QString& program, const QStringList& args)
-    {
-        QProcess p;
-        p.start(program, args);
-        p.waitForFinished(30000);
-        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-        return QString::fromUtf8(p.readAllStandardOutput());
-    }
 
-    QTemporaryDir m_dir;
-    QString m_home;
-    QString m_folder;
+    test::CTestFolders m_dirs;
+    QString m_home = m_dirs.ProgramDir();
+    QString m_folder = m_dirs.WorkDir();
 };
 
 }  // namespace
@@ -128,7 +108,7 @@ TEST_F(Hostile, FilesTheStoreMakesAreTheOwnersOnly)
 {
     const QString path = MakeRecording(m_folder, "Shared");
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
-    const QString victim = m_dir.path() + "/victim";
+    const QString victim = m_dirs.Path("victim");
     ASSERT_TRUE(WriteBytes(victim, "untouched"));
     ASSERT_EQ(::symlink(QFile::encodeName(victim).constData(), QFile::encodeName(m_folder + "tagTemporary.dtm").constData()), 0);
 
@@ -231,8 +211,7 @@ TEST_F(Hostile, OlderIndexWithAMarkerNamedRecordKeepsBothRecords)
     CIndexFile index;
     ASSERT_TRUE(index.Open(m_folder + "Index.txt"));
     CRecordingEntry first, second;
-    ASSERT_TRUE(index.ReadRecord(first));
-    ASSERT_TRUE(index.ReadRecord(second));
+    ASSERT_TRUE(index.ReadRecord(first) && index.ReadRecord(second));
     EXPECT_EQ(first.m_strOperator, "");
     EXPECT_EQ(second.m_strName, "<operatore>x");
     EXPECT_EQ(second.m_dwIndexOffset, 538u);
@@ -248,7 +227,7 @@ TEST_F(Hostile, TextsOutsideIsoLatinReadBackInAStandardReader)
     entry.m_strNotes = text;
     ASSERT_TRUE(CRecordingList::WriteEntryTags(entry));
 
-    const QString shown = Run(Python(), {"-c",
+    const QString shown = test::ToolOutput("/usr/bin/python3", {"-c",
                                          "import sys; from mutagen.id3 import ID3; t = ID3(sys.argv[1]); "
                                          "print(t['TIT2'].text[0]); print(t.getall('COMM')[0].text[0])",
                                          entry.FilePath()});
@@ -275,12 +254,12 @@ TEST_F(Hostile, TagsOfOtherProgramsKeepTheAudioExactThroughARewrite)
     const QString byMutagen = m_folder + QString::fromUtf8("Müller.mp3");
     WriteBytes(byId3v2, audio);
     WriteBytes(byMutagen, audio);
-    Run("id3v2", {"-2", "-t", "Tool", "-c", "from the tool", byId3v2});
-    Run(Python(), {"-c",
+    ASSERT_TRUE(test::RunTool("id3v2", {"-2", "-t", "Tool", "-c", "from the tool", byId3v2}));
+    ASSERT_TRUE(test::RunTool("/usr/bin/python3", {"-c",
                    "import sys; from mutagen.id3 import ID3, TIT2, COMM; t = ID3(); "
                    "t.add(TIT2(encoding=1, text='Müller')); t.add(COMM(encoding=1, lang='eng', desc='', text='Grüße 日本')); "
                    "t.save(sys.argv[1], v2_version=3)",
-                   byMutagen});
+                   byMutagen}));
     const struct {
         QString path;
         QString notes;

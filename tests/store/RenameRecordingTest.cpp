@@ -4,7 +4,7 @@
 #include "store/RecordingInfoEditor.h"
 #include "store/RecordingList.h"
 #include "store/RecordingRename.h"
-#include "tests/store/SaveRenameFixtures.h"
+#include "tests/store/WorkFolderTest.h"
 
 #include <QDir>
 
@@ -27,12 +27,12 @@ public:
     }
     bool IsFieldModified(InfoField field) const override { return m_modified.at(field); }
     void SetFieldModified(InfoField field, bool modified) override { m_modified[field] = modified; }
-    void MoveCaretToEnd(InfoField field) override { m_caretMovedTo.push_back(field); }
+    void MoveCaretToEnd(InfoField) override {}
     void FocusField(InfoField field) override { m_focused.push_back(field); }
     void EnableSaveButton(bool enable) override { m_saveEnabled = enable; }
     void RewriteRow(const QString& oldName, const CRecordingEntry& entry) override
     {
-        m_rowsRewritten.push_back(oldName + QStringLiteral(" -> ") + entry.m_strName);
+        m_rowsRewritten.push_back(oldName + " -> " + entry.m_strName);
     }
     void StopPlaybackOf(const CRecordingEntry& entry) override { m_stoppedPlaying.push_back(entry.m_strName); }
 
@@ -46,7 +46,6 @@ public:
 
     std::map<InfoField, QString> m_text{{InfoField::Name, {}}, {InfoField::Notes, {}}};
     std::map<InfoField, bool> m_modified{{InfoField::Name, false}, {InfoField::Notes, false}};
-    std::vector<InfoField> m_caretMovedTo;
     std::vector<InfoField> m_focused;
     bool m_saveEnabled = true;
     QStringList m_rowsRewritten;
@@ -58,25 +57,17 @@ protected:
     void SetUp() override
     {
         WorkFolderTest::SetUp();
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/config")));
-        AddRecording(QStringLiteral("Call 1"), QStringLiteral("first call"));
-        AddRecording(QStringLiteral("Call 2"), QStringLiteral("second call"));
+        AddRecording("Call 1", "first call");
+        AddRecording("Call 2", "second call");
         ASSERT_TRUE(m_list.Load(m_folder));
         ASSERT_EQ(m_list.GetCount(), 2);
         ASSERT_TRUE(m_list.IsIndexOpen());
     }
 
-    void TearDown() override
-    {
-        m_list.Clear();
-        qunsetenv("XDG_CONFIG_HOME");
-        WorkFolderTest::TearDown();
-    }
-
     // A recording file with its tag, as the program leaves it.
     void AddRecording(const QString& name, const QString& notes)
     {
-        WriteFile(name + QStringLiteral(".mp3"), Audio(name));
+        WriteFile(name + ".mp3", Audio(name));
         CRecordingEntry entry;
         entry.m_strFolder = m_folder;
         entry.m_strName = name;
@@ -93,9 +84,9 @@ protected:
     {
         CId3Tag tag;
         if (!tag.Open(PathOf(fileName)) || tag.Read() != 1)
-            return QStringLiteral("<no tag>");
+            return "<no tag>";
         CId3Frame found;
-        return tag.GetFrame(frame, found) ? found.GetText() : QStringLiteral("<no frame>");
+        return tag.GetFrame(frame, found) ? found.GetText() : "<no frame>";
     }
 
     // The audio behind the tag, which no rename may touch.
@@ -130,18 +121,18 @@ using RenameFromMainWindow = RenameFixture;
 
 TEST_F(RenameFromMainWindow, SaveRenamesFileAndRewritesTagRowAndIndex)
 {
-    Select(QStringLiteral("Call 1"));
+    Select("Call 1");
     // Typed back to what it was, nothing is left to save.
-    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("first call?"));
+    m_view.Type(m_editor, InfoField::Notes, "first call?");
     EXPECT_TRUE(m_view.m_saveEnabled);
-    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("first call"));
+    m_view.Type(m_editor, InfoField::Notes, "first call");
     EXPECT_FALSE(m_view.m_saveEnabled);
-    m_view.Type(m_editor, InfoField::Name, QStringLiteral("Anna, contract"));
-    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("call back\r\non Monday"));
+    m_view.Type(m_editor, InfoField::Name, "Anna, contract");
+    m_view.Type(m_editor, InfoField::Notes, "call back\r\non Monday");
     m_editor.OnSaveButton();
 
     EXPECT_TRUE(m_prompt.ShownSoFar().empty());
-    const CRecordingEntry* entry = m_list.FindByName(QStringLiteral("Anna, contract"));
+    const CRecordingEntry* entry = m_list.FindByName("Anna, contract");
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry, m_editor.CurrentEntry());
     EXPECT_EQ(entry->m_strNotes, "call back\r\non Monday");
@@ -149,79 +140,73 @@ TEST_F(RenameFromMainWindow, SaveRenamesFileAndRewritesTagRowAndIndex)
     EXPECT_EQ(m_view.m_rowsRewritten, QStringList{"Call 1 -> Anna, contract"});
     EXPECT_EQ(m_view.m_stoppedPlaying, QStringList{"Call 1"});
     EXPECT_FALSE(m_view.m_saveEnabled);
-    EXPECT_FALSE(Exists(QStringLiteral("Call 1.mp3")));
-    EXPECT_EQ(AudioOf(QStringLiteral("Anna, contract.mp3")), Audio(QStringLiteral("Call 1")));
-    EXPECT_EQ(TagText(QStringLiteral("Anna, contract.mp3"), "TIT2"), "Anna, contract");
-    EXPECT_EQ(TagText(QStringLiteral("Anna, contract.mp3"), "COMM"), "call back\r\non Monday");
+    EXPECT_FALSE(Exists("Call 1.mp3"));
+    EXPECT_EQ(AudioOf("Anna, contract.mp3"), Audio("Call 1"));
+    EXPECT_EQ(TagText("Anna, contract.mp3", "TIT2"), "Anna, contract");
+    EXPECT_EQ(TagText("Anna, contract.mp3", "COMM"), "call back\r\non Monday");
     const auto reloaded = ReloadedNamesAndNotes();
-    EXPECT_EQ(reloaded, (std::map<QString, QString>{{"Anna, contract", "call back\r\non Monday"},
-                                                    {"Call 2", "second call"}}));
+    EXPECT_EQ(reloaded,
+        (std::map<QString, QString>{{"Anna, contract", "call back\r\non Monday"}, {"Call 2", "second call"}}));
 }
 
-TEST_F(RenameFromMainWindow, ExistingNameIsRefusedAndNothingReplaced)
+TEST_F(RenameFromMainWindow, RefusedNamesChangeNothing)
 {
-    const QByteArray call2 = ReadFile(QStringLiteral("Call 2.mp3"));
-    WriteFile(QStringLiteral("Outsider.mp3"), "not in the list");
-    Select(QStringLiteral("Call 1"));
-    // A listed name in another case, then a file that appeared after the list was filled.
+    const QByteArray call2 = ReadFile("Call 2.mp3");
+    WriteFile("Outsider.mp3", "not in the list");
+    Select("Call 1");
     const struct {
-        const char* name;
+        QString name;
+        int text;
         PromptIcon icon;
-    } refused[] = {{"call 2", PromptIcon::Exclamation}, {"Outsider", PromptIcon::Stop}};
+        bool focusesName;
+    } refused[] = {
+        {"call 2", 17, PromptIcon::Exclamation, true},  // listed, in another case
+        {"Outsider", 17, PromptIcon::Stop, false},      // a file the list does not know
+        {QString(), 303, PromptIcon::Exclamation, true},
+        {QString(261 - m_folder.toUtf8().size(), 'x'), 304, PromptIcon::Exclamation, true},
+        {"tagTemporary", 18, PromptIcon::Stop, false},
+    };
     for (const auto& attempt : refused) {
         m_prompt.Clear();
-        m_view.Type(m_editor, InfoField::Name, QString::fromLatin1(attempt.name));
-        m_view.Type(m_editor, InfoField::Notes, QStringLiteral("changed too"));
+        const std::size_t focused = m_view.m_focused.size();
+        m_view.Type(m_editor, InfoField::Name, attempt.name);
+        m_view.Type(m_editor, InfoField::Notes, "changed too");
         m_editor.OnSaveButton();
-        EXPECT_EQ(ShownTexts(), QStringList{LoadText(17)}) << attempt.name;
-        EXPECT_EQ(m_prompt.ShownSoFar().back().icon, attempt.icon) << attempt.name;
+        EXPECT_EQ(ShownTexts(), QStringList{LoadText(attempt.text)}) << attempt.text;
+        EXPECT_EQ(m_prompt.ShownSoFar().back().icon, attempt.icon) << attempt.text;
+        EXPECT_EQ(m_view.m_focused.size() - focused, attempt.focusesName ? 1u : 0u) << attempt.text;
     }
-    EXPECT_EQ(ReadFile(QStringLiteral("Call 2.mp3")), call2);
-    EXPECT_EQ(ReadFile(QStringLiteral("Outsider.mp3")), "not in the list");
+    EXPECT_EQ(ReadFile("Call 2.mp3"), call2);
+    EXPECT_EQ(ReadFile("Outsider.mp3"), "not in the list");
+    EXPECT_EQ(FilesInFolder(), (QStringList{"Call 1.mp3", "Call 2.mp3", "Index.txt", "Outsider.mp3"}));
     EXPECT_TRUE(m_view.m_rowsRewritten.isEmpty());
-    const CRecordingEntry* entry = m_list.FindByName(QStringLiteral("Call 1"));
+    const CRecordingEntry* entry = m_list.FindByName("Call 1");
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->m_strNotes, "first call");
     EXPECT_EQ(entry->GetState(), kStateSaved);
-    EXPECT_EQ(TagText(QStringLiteral("Call 1.mp3"), "COMM"), "first call");
+    EXPECT_EQ(TagText("Call 1.mp3", "COMM"), "first call");
+
+    // The reserved check is exact.
+    m_prompt.Clear();
+    m_view.Type(m_editor, InfoField::Name, "TAGTEMPORARY");
+    m_editor.OnSaveButton();
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+    EXPECT_TRUE(Exists("TAGTEMPORARY.mp3"));
 }
 
 TEST_F(RenameFromMainWindow, NotesTheFileCannotTakeAreNotKept)
 {
     // The tag rewrite's work file is taken by a folder that cannot be removed.
-    ASSERT_TRUE(QDir(m_folder).mkpath(QStringLiteral("tagTemporary.dtm/inside")));
-    const QByteArray before = ReadFile(QStringLiteral("Call 1.mp3"));
-    Select(QStringLiteral("Call 1"));
-    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("never written"));
+    ASSERT_TRUE(QDir(m_folder).mkpath("tagTemporary.dtm/inside"));
+    const QByteArray before = ReadFile("Call 1.mp3");
+    Select("Call 1");
+    m_view.Type(m_editor, InfoField::Notes, "never written");
     m_editor.OnSaveButton();
-    EXPECT_EQ(m_list.FindByName(QStringLiteral("Call 1"))->m_strNotes, "first call");
+    EXPECT_EQ(m_list.FindByName("Call 1")->m_strNotes, "first call");
     EXPECT_EQ(m_view.FieldText(InfoField::Notes), "first call");
-    EXPECT_EQ(ReadFile(QStringLiteral("Call 1.mp3")), before);
-    EXPECT_EQ(m_list.FindByName(QStringLiteral("Call 1"))->GetState(), kStateSaved);
-    EXPECT_EQ(ReloadedNamesAndNotes().at(QStringLiteral("Call 1")), "first call");
-}
-
-TEST_F(RenameFromMainWindow, EmptyTooLongAndReservedNames)
-{
-    Select(QStringLiteral("Call 1"));
-    m_view.Type(m_editor, InfoField::Name, QString());
-    m_editor.OnSaveButton();
-    m_view.Type(m_editor, InfoField::Name, QString(261 - m_folder.toUtf8().size(), 'x'));
-    m_editor.OnSaveButton();
-    m_view.Type(m_editor, InfoField::Name, QStringLiteral("tagTemporary"));
-    m_editor.OnSaveButton();
-    EXPECT_EQ(ShownTexts(), (QStringList{LoadText(303), LoadText(304), LoadText(18)}));
-    EXPECT_EQ(m_prompt.ShownSoFar()[0].icon, PromptIcon::Exclamation);
-    EXPECT_EQ(m_prompt.ShownSoFar()[1].icon, PromptIcon::Exclamation);
-    EXPECT_EQ(m_prompt.ShownSoFar()[2].icon, PromptIcon::Stop);
-    EXPECT_EQ(m_view.m_focused.size(), 2u);
-    EXPECT_EQ(FilesInFolder(), (QStringList{"Call 1.mp3", "Call 2.mp3", "Index.txt"}));
-
-    // The reserved check is exact.
-    m_view.Type(m_editor, InfoField::Name, QStringLiteral("TAGTEMPORARY"));
-    m_editor.OnSaveButton();
-    EXPECT_EQ(m_prompt.ShownSoFar().size(), 3u);
-    EXPECT_TRUE(Exists(QStringLiteral("TAGTEMPORARY.mp3")));
+    EXPECT_EQ(ReadFile("Call 1.mp3"), before);
+    EXPECT_EQ(m_list.FindByName("Call 1")->GetState(), kStateSaved);
+    EXPECT_EQ(ReloadedNamesAndNotes().at("Call 1"), "first call");
 }
 
 TEST_F(RenameFromMainWindow, RecordingInUseChangesOnlyTheEntry)
@@ -230,7 +215,7 @@ TEST_F(RenameFromMainWindow, RecordingInUseChangesOnlyTheEntry)
     ASSERT_EQ(recording->GetState(), kStateRecording);
     const QString oldName = recording->m_strName;
     m_editor.ShowEntry(recording);
-    m_view.Type(m_editor, InfoField::Name, QStringLiteral("Live call"));
+    m_view.Type(m_editor, InfoField::Name, "Live call");
     m_editor.OnSaveButton();
     EXPECT_TRUE(m_prompt.ShownSoFar().empty());
     EXPECT_EQ(recording->m_strName, "Live call");
@@ -244,24 +229,24 @@ using RenameFocusQuestion = RenameFixture;
 
 TEST_F(RenameFocusQuestion, YesOnSelectingAnotherRowSavesBothFieldsFirst)
 {
-    Select(QStringLiteral("Call 1"));
-    m_view.Type(m_editor, InfoField::Name, QStringLiteral("Renamed"));
-    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("kept notes"));
+    Select("Call 1");
+    m_view.Type(m_editor, InfoField::Name, "Renamed");
+    m_view.Type(m_editor, InfoField::Notes, "kept notes");
     m_prompt.Answer(PromptResult::Yes);
-    Select(QStringLiteral("Call 2"));
+    Select("Call 2");
 
     EXPECT_EQ(m_prompt.ShownSoFar().size(), 1u);  // one question for both fields
-    EXPECT_EQ(TagText(QStringLiteral("Renamed.mp3"), "COMM"), "kept notes");
-    EXPECT_FALSE(Exists(QStringLiteral("Call 1.mp3")));
-    EXPECT_EQ(m_editor.CurrentEntry(), m_list.FindByName(QStringLiteral("Call 2")));
+    EXPECT_EQ(TagText("Renamed.mp3", "COMM"), "kept notes");
+    EXPECT_FALSE(Exists("Call 1.mp3"));
+    EXPECT_EQ(m_editor.CurrentEntry(), m_list.FindByName("Call 2"));
     EXPECT_EQ(m_view.FieldText(InfoField::Name), "Call 2");
     EXPECT_EQ(m_view.FieldText(InfoField::Notes), "second call");
 }
 
 TEST_F(RenameFocusQuestion, AskedOnlyForRealUnsavedChanges)
 {
-    Select(QStringLiteral("Call 1"));
-    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("draft"));
+    Select("Call 1");
+    m_view.Type(m_editor, InfoField::Notes, "draft");
     m_editor.OnFocusLeft(InfoField::Notes, CRecordingInfoEditor::kSaveButton);
     m_editor.OnFocusLeft(InfoField::Notes, CRecordingInfoEditor::kNameField);
     m_editor.OnFocusLeft(InfoField::Name, CRecordingInfoEditor::kList);  // the name was not touched
@@ -269,13 +254,13 @@ TEST_F(RenameFocusQuestion, AskedOnlyForRealUnsavedChanges)
     EXPECT_TRUE(m_view.IsFieldModified(InfoField::Notes));
 
     // Typed back to what it was: the mark goes, no question.
-    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("first call"));
+    m_view.Type(m_editor, InfoField::Notes, "first call");
     m_editor.OnFocusLeft(InfoField::Notes, 0);
     EXPECT_TRUE(m_prompt.ShownSoFar().empty());
     EXPECT_FALSE(m_view.IsFieldModified(InfoField::Notes));
 
     m_editor.ShowEntry(nullptr);
-    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("nobody's"));
+    m_view.Type(m_editor, InfoField::Notes, "nobody's");
     m_editor.OnFocusLeft(InfoField::Notes, 0);
     EXPECT_TRUE(m_prompt.ShownSoFar().empty());
 }
@@ -285,22 +270,22 @@ TEST_F(RenameFocusQuestion, RecordingButtonsDoNotAskWhileRecording)
     CRecordingEntry* recording = m_list.CreateEntry();
     m_editor.ShowEntry(recording);
     for (int button : {CRecordingInfoEditor::kRecordButton, CRecordingInfoEditor::kStopButton,
-                       CRecordingInfoEditor::kAutoRecordButton}) {
-        m_view.Type(m_editor, InfoField::Notes, QStringLiteral("said while recording"));
+             CRecordingInfoEditor::kAutoRecordButton}) {
+        m_view.Type(m_editor, InfoField::Notes, "said while recording");
         m_editor.OnFocusLeft(InfoField::Notes, button);
     }
     EXPECT_TRUE(m_prompt.ShownSoFar().empty());
     // What was typed stays for the stop to save.
     EXPECT_EQ(m_view.FieldText(InfoField::Notes), "said while recording");
 
-    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("said while recording"));
+    m_view.Type(m_editor, InfoField::Notes, "said while recording");
     m_prompt.Answer(PromptResult::No);
     m_editor.OnFocusLeft(InfoField::Notes, CRecordingInfoEditor::kList);
     EXPECT_EQ(m_prompt.ShownSoFar().size(), 1u);
 
     // A saved recording asks whatever button takes the focus.
-    Select(QStringLiteral("Call 1"));
-    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("x"));
+    Select("Call 1");
+    m_view.Type(m_editor, InfoField::Notes, "x");
     m_prompt.Answer(PromptResult::No);
     m_editor.OnFocusLeft(InfoField::Notes, CRecordingInfoEditor::kStopButton);
     EXPECT_EQ(m_prompt.ShownSoFar().size(), 2u);
@@ -308,100 +293,94 @@ TEST_F(RenameFocusQuestion, RecordingButtonsDoNotAskWhileRecording)
 
 TEST_F(RenameFocusQuestion, RefusedPendingSaveLeavesNoStaleCopies)
 {
-    Select(QStringLiteral("Call 1"));
-    m_view.Type(m_editor, InfoField::Name, QStringLiteral("Call 2"));
+    Select("Call 1");
+    m_view.Type(m_editor, InfoField::Name, "Call 2");
     m_prompt.Answer(PromptResult::Yes);
     m_editor.OnFocusLeft(InfoField::Name, CRecordingInfoEditor::kList);
     EXPECT_EQ(ShownTexts(), (QStringList{m_prompt.ShownSoFar()[0].text, LoadText(17)}));
 
     // The next press saves what the fields hold now, not the refused copies.
-    m_view.Type(m_editor, InfoField::Notes, QStringLiteral("only notes"));
+    m_view.Type(m_editor, InfoField::Notes, "only notes");
     m_editor.OnSaveButton();
     EXPECT_EQ(m_prompt.ShownSoFar().size(), 2u);
-    const CRecordingEntry* entry = m_list.FindByName(QStringLiteral("Call 1"));
+    const CRecordingEntry* entry = m_list.FindByName("Call 1");
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->m_strNotes, "only notes");
-    EXPECT_EQ(TagText(QStringLiteral("Call 1.mp3"), "COMM"), "only notes");
-    EXPECT_EQ(TagText(QStringLiteral("Call 2.mp3"), "COMM"), "second call");
+    EXPECT_EQ(TagText("Call 1.mp3", "COMM"), "only notes");
+    EXPECT_EQ(TagText("Call 2.mp3", "COMM"), "second call");
 }
 
 using RenameInPlace = RenameFixture;
 
 TEST_F(RenameInPlace, NewNameReachesFileTagIndexAndFields)
 {
-    Select(QStringLiteral("Call 2"));
-    m_editor.OnBeginLabelEdit(QStringLiteral("Call 2"));
-    EXPECT_TRUE(m_editor.OnEndLabelEdit(QStringLiteral("Supplier")));
+    Select("Call 2");
+    m_editor.OnBeginLabelEdit("Call 2");
+    EXPECT_TRUE(m_editor.OnEndLabelEdit("Supplier"));
     EXPECT_TRUE(m_prompt.ShownSoFar().empty());
     EXPECT_EQ(m_view.FieldText(InfoField::Name), "Supplier");
     EXPECT_FALSE(m_view.m_saveEnabled);
-    EXPECT_EQ(AudioOf(QStringLiteral("Supplier.mp3")), Audio(QStringLiteral("Call 2")));
-    EXPECT_EQ(TagText(QStringLiteral("Supplier.mp3"), "TIT2"), "Supplier");
-    EXPECT_EQ(ReloadedNamesAndNotes(),
-              (std::map<QString, QString>{{"Call 1", "first call"}, {"Supplier", "second call"}}));
+    EXPECT_EQ(AudioOf("Supplier.mp3"), Audio("Call 2"));
+    EXPECT_EQ(TagText("Supplier.mp3", "TIT2"), "Supplier");
+    // Only the case of its own name changes: no other recording stands in the way.
+    m_editor.OnBeginLabelEdit("Call 1");
+    EXPECT_TRUE(m_editor.OnEndLabelEdit("CALL 1"));
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+    EXPECT_EQ(
+        ReloadedNamesAndNotes(), (std::map<QString, QString>{{"CALL 1", "first call"}, {"Supplier", "second call"}}));
+    EXPECT_EQ(FilesInFolder(), (QStringList{"CALL 1.mp3", "Index.txt", "Supplier.mp3"}));
 }
 
 TEST_F(RenameInPlace, RefusalsKeepTheOldName)
 {
-    ASSERT_TRUE(QDir(m_folder).mkdir(QStringLiteral("sub")));
-    const QByteArray call1 = ReadFile(QStringLiteral("Call 1.mp3"));
-    const QByteArray call2 = ReadFile(QStringLiteral("Call 2.mp3"));
-    WriteFile(QStringLiteral("Outsider.mp3"), "not in the list");
+    ASSERT_TRUE(QDir(m_folder).mkdir("sub"));
+    const QByteArray call1 = ReadFile("Call 1.mp3");
+    const QByteArray call2 = ReadFile("Call 2.mp3");
+    WriteFile("Outsider.mp3", "not in the list");
     const struct {
         QString name;
         int text;
     } refused[] = {
-        {QStringLiteral("What?"), 61},
-        {QStringLiteral("sub/Call"), 61},
-        {QStringLiteral("Call 1"), 17},
-        {QStringLiteral("CALL 1"), 17},
-        {QStringLiteral("outsider"), 17},
+        {"What?", 61},
+        {"sub/Call", 61},
+        {"Call 1", 17},
+        {"CALL 1", 17},
+        {"outsider", 17},
     };
     for (const auto& attempt : refused) {
         m_prompt.Clear();
-        m_editor.OnBeginLabelEdit(QStringLiteral("Call 2"));
+        m_editor.OnBeginLabelEdit("Call 2");
         EXPECT_FALSE(m_editor.OnEndLabelEdit(attempt.name)) << attempt.name.toStdString();
         EXPECT_EQ(ShownTexts(), QStringList{LoadText(attempt.text)}) << attempt.name.toStdString();
         EXPECT_EQ(m_prompt.ShownSoFar().back().icon, PromptIcon::Exclamation);
     }
-    EXPECT_NE(m_list.FindByName(QStringLiteral("Call 2")), nullptr);
-    EXPECT_EQ(ReadFile(QStringLiteral("Call 1.mp3")), call1);
-    EXPECT_EQ(ReadFile(QStringLiteral("Call 2.mp3")), call2);
-    EXPECT_EQ(ReadFile(QStringLiteral("Outsider.mp3")), "not in the list");
-    EXPECT_TRUE(QDir(m_folder + QStringLiteral("sub")).isEmpty());
+    EXPECT_NE(m_list.FindByName("Call 2"), nullptr);
+    EXPECT_EQ(ReadFile("Call 1.mp3"), call1);
+    EXPECT_EQ(ReadFile("Call 2.mp3"), call2);
+    EXPECT_EQ(ReadFile("Outsider.mp3"), "not in the list");
+    EXPECT_TRUE(QDir(m_folder + "sub").isEmpty());
 
     // Unchanged or empty text ends the edit quietly.
     m_prompt.Clear();
-    m_editor.OnBeginLabelEdit(QStringLiteral("Call 2"));
-    EXPECT_FALSE(m_editor.OnEndLabelEdit(QStringLiteral("Call 2")));
-    m_editor.OnBeginLabelEdit(QStringLiteral("Call 2"));
+    m_editor.OnBeginLabelEdit("Call 2");
+    EXPECT_FALSE(m_editor.OnEndLabelEdit("Call 2"));
+    m_editor.OnBeginLabelEdit("Call 2");
     EXPECT_FALSE(m_editor.OnEndLabelEdit(QString()));
     EXPECT_TRUE(m_prompt.ShownSoFar().empty());
-}
-
-TEST_F(RenameInPlace, CaseOfItsOwnNameMayChange)
-{
-    m_editor.OnBeginLabelEdit(QStringLiteral("Call 1"));
-    EXPECT_TRUE(m_editor.OnEndLabelEdit(QStringLiteral("CALL 1")));
-    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
-    EXPECT_EQ(FilesInFolder(), (QStringList{"CALL 1.mp3", "Call 2.mp3", "Index.txt"}));
 }
 
 TEST(RenameFile, NeverLeavesTheFolderOrReplaces)
 {
     QTemporaryDir dir;
-    const QString folder = dir.path() + QStringLiteral("/");
-    QFile a(folder + QStringLiteral("a.mp3"));
-    ASSERT_TRUE(a.open(QIODevice::WriteOnly));
-    a.close();
-    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("x")));
-    EXPECT_EQ(RenameRecordingFile(folder + "a.mp3", folder, QStringLiteral("x/b")), FileError::BadPath);
+    const QString folder = dir.path() + "/";
+    ASSERT_TRUE(testing::WriteBytes(folder + "a.mp3", {}));
+    ASSERT_TRUE(QDir(folder).mkdir("x"));
+    EXPECT_EQ(RenameRecordingFile(folder + "a.mp3", folder, "x/b"), FileError::BadPath);
     EXPECT_EQ(RenameRecordingFile(folder + "a.mp3", folder, QString()), FileError::BadPath);
     // A folder called like the target counts as taken.
-    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("C.mp3")));
-    EXPECT_EQ(RenameRecordingFile(folder + "a.mp3", folder, QStringLiteral("c")), FileError::AccessDenied);
-    EXPECT_EQ(RenameRecordingFile(folder + "missing.mp3", folder, QStringLiteral("d")), FileError::NotFound);
-    EXPECT_EQ(RenameFailureTextId(FileError::NotFound), 73);
+    ASSERT_TRUE(QDir(folder).mkdir("C.mp3"));
+    EXPECT_EQ(RenameRecordingFile(folder + "a.mp3", folder, "c"), FileError::AccessDenied);
+    EXPECT_EQ(RenameRecordingFile(folder + "missing.mp3", folder, "d"), FileError::NotFound);
     EXPECT_TRUE(QFile::exists(folder + "a.mp3"));
 }
 

@@ -2,7 +2,7 @@
 #include "store/RecordingEntry.h"
 #include "store/RecordingNameField.h"
 #include "store/RecordingSave.h"
-#include "tests/store/SaveRenameFixtures.h"
+#include "tests/store/WorkFolderTest.h"
 
 #include <cerrno>
 #include <cstring>
@@ -27,18 +27,18 @@ QStringList TypeIntoSaveNameField(const QString& keys, const QString& folder)
 
 TEST(SaveNameField, TakesBackWhatANameMayNotHold)
 {
-    EXPECT_EQ(TypeIntoSaveNameField(QStringLiteral("a?b"), QStringLiteral("/w/")), (QStringList{"a", "a", "ab"}));
-    const QString folder = QStringLiteral("/home/desk/");  // 11 bytes: 249 more fit
+    EXPECT_EQ(TypeIntoSaveNameField("a?b", "/w/"), (QStringList{"a", "a", "ab"}));
+    const QString folder = "/home/desk/";                         // 11 bytes: 249 more fit
     const QString emoji = QString::fromUtf8("\xF0\x9F\x93\x9E");  // 4 bytes, 2 code units
     const struct {
         QString typed;
         QString shown;
         bool confirm;
     } cases[] = {
-        {QStringLiteral("ab?cd"), QStringLiteral("ab"), true},  // pasted: cut from the end until clean
-        {QStringLiteral("call\\"), QStringLiteral("call"), true},
-        {QStringLiteral(" "), QString(), false},
-        {QStringLiteral("  Call 3 "), QStringLiteral("Call 3 "), true},  // trailing blanks go only at confirm
+        {"ab?cd", "ab", true},  // pasted: cut from the end until clean
+        {"call\\", "call", true},
+        {" ", QString(), false},
+        {"  Call 3 ", "Call 3 ", true},  // trailing blanks go only at confirm
         {QString(250, 'x'), QString(249, 'x'), true},
         {QString(400, 'x'), QString(249, 'x'), true},
         {QString(125, QChar(0xE8)), QString(124, QChar(0xE8)), true},  // bytes count, never split
@@ -59,9 +59,9 @@ protected:
     {
         WorkFolderTest::SetUp();
         m_entry.m_strFolder = m_folder;
-        m_entry.m_strName = QStringLiteral("Recording 1");
+        m_entry.m_strName = "Recording 1";
         m_entry.SetState(kStateRecording);
-        WriteFile(QStringLiteral("tmp_nome_reg.dtm"), m_audio);
+        WriteFile("tmp_nome_reg.dtm", m_audio);
     }
 
     bool Confirm(const QString& name, const QString& notes = {})
@@ -76,34 +76,33 @@ protected:
 
 TEST_F(SaveConfirm, SavedEntryTakesFolderNameAndTrimmedTexts)
 {
-    m_entry.m_strFolder = QStringLiteral("/elsewhere/");
-    WriteFile(QStringLiteral("from writer.snx"), m_audio);
-    m_recordingFile = PathOf(QStringLiteral("from writer.snx"));
+    m_entry.m_strFolder = "/elsewhere/";
+    WriteFile("from writer.snx", m_audio);
+    m_recordingFile = PathOf("from writer.snx");
 
-    ASSERT_TRUE(Confirm(QStringLiteral("Call from Anna  "), QStringLiteral("  \r\nbring the contract  ")));
+    ASSERT_TRUE(Confirm("Call from Anna  ", "  \r\nbring the contract  "));
     EXPECT_EQ(m_entry.m_strName, "Call from Anna");
     EXPECT_EQ(m_entry.m_strNotes, "bring the contract  ");
     EXPECT_EQ(m_entry.m_strFolder, m_folder);
     EXPECT_TRUE(m_recordingFile.isEmpty());
     // The given file moved; the default one, not given, is untouched.
     EXPECT_EQ(FilesInFolder(), (QStringList{"Call from Anna.mp3", "tmp_nome_reg.dtm"}));
-    EXPECT_EQ(ReadFile(QStringLiteral("Call from Anna.mp3")), m_audio);
+    EXPECT_EQ(ReadFile("Call from Anna.mp3"), m_audio);
 }
 
 TEST_F(SaveConfirm, ExistingRecordingIsNeverReplacedInAnyCase)
 {
-    WriteFile(QStringLiteral("Monday call.mp3"), "older recording");
+    WriteFile("Monday call.mp3", "older recording");
     for (const char* name : {"Monday call", "MONDAY CALL"})
-        EXPECT_FALSE(Confirm(QString::fromLatin1(name), QStringLiteral("notes")));
+        EXPECT_FALSE(Confirm(QString::fromLatin1(name), "notes"));
     EXPECT_EQ(ShownTexts(), QStringList(2, LoadText(17)));
     EXPECT_EQ(m_prompt.ShownSoFar().back().icon, PromptIcon::Stop);
-    EXPECT_EQ(ReadFile(QStringLiteral("Monday call.mp3")), "older recording");
-    EXPECT_EQ(ReadFile(QStringLiteral("tmp_nome_reg.dtm")), m_audio);
+    EXPECT_EQ(ReadFile("Monday call.mp3"), "older recording");
+    EXPECT_EQ(ReadFile("tmp_nome_reg.dtm"), m_audio);
     EXPECT_EQ(m_entry.m_strNotes, "");
-    EXPECT_TRUE(LogText().contains(QStringLiteral("Salva registrazione su file %1 da rinominare %2, errore: ")
-                                       .arg(PathOf(QStringLiteral("Monday call.mp3")),
-                                            PathOf(QStringLiteral("tmp_nome_reg.dtm")))));
-    EXPECT_TRUE(Confirm(QStringLiteral("Monday call 2")));
+    EXPECT_TRUE(test::ReadLog().contains(QString("Salva registrazione su file %1 da rinominare %2, errore: ")
+                                             .arg(PathOf("Monday call.mp3"), PathOf("tmp_nome_reg.dtm"))));
+    EXPECT_TRUE(Confirm("Monday call 2"));
 }
 
 TEST_F(SaveConfirm, FailuresNameTheirCause)
@@ -116,20 +115,20 @@ TEST_F(SaveConfirm, FailuresNameTheirCause)
     // The log says what the system said.
     m_prompt.Clear();
     EXPECT_FALSE(Confirm(QString(300, 'x')));
-    EXPECT_TRUE(LogText().contains(QString::fromLocal8Bit(std::strerror(ENAMETOOLONG))));
+    EXPECT_TRUE(test::ReadLog().contains(QString::fromLocal8Bit(std::strerror(ENAMETOOLONG))));
     EXPECT_EQ(ShownTexts(), QStringList{LoadText(27)});
 
     m_prompt.Clear();
     // A character the field would have stopped still fails safely as a bad path.
-    EXPECT_FALSE(Confirm(QStringLiteral("a?b")));
-    EXPECT_FALSE(Confirm(QStringLiteral("sub/name")));
+    EXPECT_FALSE(Confirm("a?b"));
+    EXPECT_FALSE(Confirm("sub/name"));
     EXPECT_EQ(ShownTexts(), (QStringList{LoadText(27), LoadText(27)}));
     EXPECT_EQ(FilesInFolder(), QStringList{"tmp_nome_reg.dtm"});
 
     // The audio is gone: the temporary file problem.
     m_prompt.Clear();
-    ASSERT_TRUE(QFile::remove(PathOf(QStringLiteral("tmp_nome_reg.dtm"))));
-    EXPECT_FALSE(Confirm(QStringLiteral("Lost")));
+    ASSERT_TRUE(QFile::remove(PathOf("tmp_nome_reg.dtm")));
+    EXPECT_FALSE(Confirm("Lost"));
     EXPECT_EQ(ShownTexts(), QStringList{LoadText(73)});
     EXPECT_EQ(m_prompt.ShownSoFar().back().icon, PromptIcon::Stop);
     EXPECT_TRUE(FilesInFolder().isEmpty());

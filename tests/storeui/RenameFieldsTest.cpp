@@ -2,7 +2,7 @@
 #include "store/RecordingInfoEditor.h"
 #include "store/RecordingList.h"
 #include "storeui/RecordingInfoFields.h"
-#include "tests/store/SaveRenameFixtures.h"
+#include "tests/store/WorkFolderTest.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,22 +21,14 @@ protected:
     void SetUp() override
     {
         WorkFolderTest::SetUp();
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/config")));
-        WriteFile(QStringLiteral("Call 1.mp3"), "\xFF\xFB\x50\xC4 audio");
+        WriteFile("Call 1.mp3", "\xFF\xFB\x50\xC4 audio");
         ASSERT_TRUE(m_list.Load(m_folder));
         ASSERT_EQ(m_list.GetCount(), 1);
-        m_list.GetAt(0)->m_strNotes = QStringLiteral("old notes");
+        m_list.GetAt(0)->m_strNotes = "old notes";
         QObject::connect(m_name, &QLineEdit::textEdited, [this] { m_editor.OnFieldChanged(InfoField::Name); });
         QObject::connect(m_notes, &QPlainTextEdit::textChanged, [this] { m_editor.OnFieldChanged(InfoField::Notes); });
         m_window.show();
-        m_editor.OnSelectionChanged(QStringLiteral("Call 1"));
-    }
-
-    void TearDown() override
-    {
-        m_list.Clear();
-        qunsetenv("XDG_CONFIG_HOME");
-        WorkFolderTest::TearDown();
+        m_editor.OnSelectionChanged("Call 1");
     }
 
     CRecordingList m_list;
@@ -46,8 +38,8 @@ protected:
     QPushButton* m_save = new QPushButton(&m_window);
     QStringList m_rows;
     CRecordingInfoFields m_fields{m_name, m_notes, m_save,
-                                  [this](const QString& old, const CRecordingEntry& e) { m_rows << old + ">" + e.m_strName; },
-                                  [](const CRecordingEntry&) {}};
+        [this](const QString& old, const CRecordingEntry& e) { m_rows << old + ">" + e.m_strName; },
+        [](const CRecordingEntry&) {}};
     CRecordingInfoEditor m_editor{m_fields, m_list};
 };
 
@@ -55,7 +47,7 @@ TEST_F(RenameWithRealFields, TypedNameIsFilteredAndSavedByTheButton)
 {
     m_name->setFocus();
     m_name->end(false);
-    QTest::keyClicks(m_name, QStringLiteral("?x"));
+    QTest::keyClicks(m_name, "?x");
     EXPECT_EQ(m_name->text(), "Call 1x");
     EXPECT_EQ(m_name->cursorPosition(), 7);
     EXPECT_TRUE(m_name->isModified());
@@ -64,7 +56,7 @@ TEST_F(RenameWithRealFields, TypedNameIsFilteredAndSavedByTheButton)
     m_editor.OnSaveButton();
     EXPECT_TRUE(m_prompt.ShownSoFar().empty());
     EXPECT_EQ(m_rows, QStringList{"Call 1>Call 1x"});
-    EXPECT_TRUE(Exists(QStringLiteral("Call 1x.mp3")));
+    EXPECT_TRUE(Exists("Call 1x.mp3"));
     EXPECT_FALSE(m_save->isEnabled());
 
     // A refused name goes back to the recording's and takes the focus.
