@@ -41,10 +41,9 @@ CLevelGate::Step CLevelGate::Process(const std::int16_t* samples, std::size_t co
     const bool loud = static_cast<std::int32_t>(highest) >= threshold.load();
     if (loud) {
         if (!m_triggered) {
-            if (antiBumpEnabled.load()) {
-                m_antiBumpWatch = true;
-                m_antiBumpWatchStart = now;
-            }
+            // A segment started with anti-bump off is never suspected, whatever an earlier one left armed.
+            m_antiBumpWatch = antiBumpEnabled.load();
+            m_antiBumpWatchStart = now;
             step.voiceDetected = true;
             m_triggered = true;
         } else if (m_antiBumpWatch && ElapsedMs(m_antiBumpWatchStart, now) > 1000) {
@@ -53,7 +52,8 @@ CLevelGate::Step CLevelGate::Process(const std::int16_t* samples, std::size_t co
         m_forwarding = true;
         m_lastLoudTime = now;
     } else if (m_triggered) {
-        if (m_antiBumpWatch && ElapsedMs(m_antiBumpWatchStart, now) > 2000 && m_forwarding) {
+        if (m_antiBumpWatch && antiBumpEnabled.load() && ElapsedMs(m_antiBumpWatchStart, now) > 2000 &&
+            m_forwarding) {
             step.segmentEnd = SegmentEnd::AntiBump;
             m_triggered = false;
             m_forwarding = false;
