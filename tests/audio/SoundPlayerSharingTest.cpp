@@ -53,7 +53,7 @@ protected:
     QTemporaryDir logDir;
 };
 
-TEST_F(SoundPlayerSharing, OneClassicPlaybackAtATimeAndAnyClassicStopEndsIt)
+TEST_F(SoundPlayerSharing, OneClassicPlaybackAtATimeAndOnlyItsPlayerEndsIt)
 {
     CSoundPlayer recordings;
     CSoundPlayer warning;
@@ -69,9 +69,22 @@ TEST_F(SoundPlayerSharing, OneClassicPlaybackAtATimeAndAnyClassicStopEndsIt)
     warning.Stop();
     EXPECT_GT(Status(recordings).first, 0u) << "an alternative stop closed the classic playback";
 
+    // A player that never played stops nothing of the recording's playback.
     neverPlayed.Stop();
+    EXPECT_GT(Status(recordings).first, 0u) << "another player's stop closed the recording's playback";
+    EXPECT_EQ(Status(neverPlayed), std::make_pair(0u, 0u)) << "a player read a playback it did not start";
+    EXPECT_FALSE(neverPlayed.Pause());
+
+    recordings.Stop();
     EXPECT_EQ(Status(recordings), std::make_pair(0u, 0u));
     ASSERT_TRUE(warning.Play(tone, nullptr, false)) << "the classic playback stayed held after its stop";
+    {
+        // A player that goes away releases what it started.
+        CSoundPlayer shortLived;
+        warning.Stop();
+        ASSERT_TRUE(shortLived.Play(tone, nullptr, false));
+    }
+    ASSERT_TRUE(warning.Play(tone, nullptr, false)) << "a destroyed player kept the classic playback";
     warning.Stop();
 }
 
