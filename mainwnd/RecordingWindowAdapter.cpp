@@ -241,6 +241,7 @@ void CRecordingWindowAdapter::ShowNotice(const QString& text, PromptIcon icon)
 {
     // A modal box would run the window's events inside the handler that shows
     // it: new segments, a Stop or a Record would change the recording under it.
+    std::erase_if(m_notices, [](const auto& notice) { return !notice.second; });
     if (QPointer<QMessageBox>& open = m_notices[text]; open && open->isVisible()) {
         open->raise();
         return;
