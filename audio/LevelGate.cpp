@@ -41,8 +41,7 @@ CLevelGate::Step CLevelGate::Process(const std::int16_t* samples, std::size_t co
     const bool loud = static_cast<std::int32_t>(highest) >= threshold.load();
     if (loud) {
         if (!m_triggered) {
-            // Every segment starts its own watch, or none: a watch left from an
-            // earlier segment would discard this one.
+            // A segment started with anti-bump off is never suspected, whatever an earlier one left armed.
             m_antiBumpWatch = antiBumpEnabled.load();
             m_antiBumpWatchStart = now;
             step.voiceDetected = true;

@@ -15,10 +15,12 @@ namespace {
 constexpr std::uint32_t kMinStepMs = 3000;
 constexpr std::uint32_t kMaxStepMs = 30000;
 
-// The one classic playback of the process.
+// The one classic playback of the process, and the player that started it:
+// only that player stops, pauses, moves or reads it.
 struct CClassicSlot {
     std::mutex lock;
     std::unique_ptr<CPlaybackStream> stream;
+    const CSoundPlayer* owner = nullptr;
 };
 
 CClassicSlot& ClassicSlot()
@@ -53,7 +55,17 @@ std::uint32_t StepBackMs(std::uint32_t lengthMs, std::uint32_t positionMs)
 
 CSoundPlayer::CSoundPlayer() = default;
 
-CSoundPlayer::~CSoundPlayer() = default;
+CSoundPlayer::~CSoundPlayer()
+{
+    // A classic playback left behind would hold the process's one playback for good.
+    CClassicSlot& slot = ClassicSlot();
+    std::unique_ptr<CPlaybackStream> closing;
+    std::lock_guard guard(slot.lock);
+    if (slot.owner == this) {
+        closing = std::move(slot.stream);
+        slot.owner = nullptr;
+    }
+}
 
 bool CSoundPlayer::Play(const QString& path, QObject* /*notifyWindow*/, bool alternative)
 {
@@ -107,8 +119,10 @@ bool CSoundPlayer::PlayClassic(const QString& path)
     } else {
         auto stream = std::make_unique<CPlaybackStream>();
         opened = stream->Open(path, error);
-        if (opened)
+        if (opened) {
             slot.stream = std::move(stream);
+            slot.owner = this;
+        }
     }
     if (!opened) {
         WriteLog(QStringLiteral("Errore Send string Open"));
@@ -137,7 +151,10 @@ void CSoundPlayer::Stop()
     std::unique_ptr<CPlaybackStream> closing;
     {
         std::lock_guard guard(slot.lock);
+        if (slot.owner != this)
+            return;
         closing = std::move(slot.stream);
+        slot.owner = nullptr;
     }
 }
 
@@ -154,7 +171,7 @@ bool CSoundPlayer::Pause()
     }
     CClassicSlot& slot = ClassicSlot();
     std::lock_guard guard(slot.lock);
-    return slot.stream && slot.stream->Pause();
+    return slot.stream && slot.owner == this && slot.stream->Pause();
 }
 
 bool CSoundPlayer::Seek(std::uint32_t positionMs)
@@ -169,7 +186,7 @@ bool CSoundPlayer::Seek(std::uint32_t positionMs)
     CClassicSlot& slot = ClassicSlot();
     std::lock_guard guard(slot.lock);
     QString error;
-    if (!slot.stream || !slot.stream->PlayFrom(positionMs, error))
+    if (!slot.stream || slot.owner != this || !slot.stream->PlayFrom(positionMs, error))
         return false;
     m_failureLogged = false;
     return true;
@@ -190,7 +207,7 @@ void CSoundPlayer::GetStatus(std::uint32_t& lengthMs, std::uint32_t& positionMs)
     } else {
         CClassicSlot& slot = ClassicSlot();
         std::lock_guard guard(slot.lock);
-        if (!slot.stream)
+        if (!slot.stream || slot.owner != this)
             return;
         lengthMs = slot.stream->LengthMs();
         positionMs = slot.stream->PositionMs();

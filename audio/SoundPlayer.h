@@ -3,8 +3,8 @@
 // playback, measures file lengths and sends the capture thread its commands.
 //
 // The classic method has one playback for the whole process: starting it while
-// another instance holds it fails, and stopping any instance whose last method
-// was the classic one (or that never played) closes whatever is held.
+// another instance holds it fails. Only the instance that started it stops,
+// pauses, moves or reads it, so the warning sound never ends a recording's play.
 // All playback calls come from the user-interface thread and return within
 // bounded waits; decoding and feeding the sound server run on threads of their own.
 

@@ -33,8 +33,7 @@ void CCallLog::SetDurationMeter(IDurationMeter* meter)
 bool CCallLog::Load(const QString& workFolder, bool alternativePlay)
 {
     m_alternativePlay = alternativePlay;
-    if (m_beforeClear)
-        m_beforeClear();
+    NotifyBeforeClear();
     m_catalogue->Clear();
     m_catalogue->SetMeasuringFlag(alternativePlay);
     const bool loaded = m_catalogue->Load(workFolder);
@@ -53,13 +52,18 @@ bool CCallLog::Rescan(bool busy)
         // Edits not yet in their tags would be lost with the entries.
         m_catalogue->SavePending();
         const QString folder = m_catalogue->Folder();
-        if (m_beforeClear)
-            m_beforeClear();
+        NotifyBeforeClear();
         m_catalogue->Clear();
         reloaded = m_catalogue->Load(folder);
     }
     Refill(-1, selected);
     return reloaded;
+}
+
+void CCallLog::NotifyBeforeClear()
+{
+    for (const auto& listener : m_beforeClear)
+        listener();
 }
 
 void CCallLog::MeasureIfUnknown(CRecordingEntry& entry)

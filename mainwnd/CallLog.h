@@ -10,6 +10,7 @@
 #include <functional>
 
 #include <memory>
+#include <vector>
 
 class QTreeView;
 
@@ -42,9 +43,11 @@ public:
     // The recording being played shows its own image; empty for none.
     void SetPlayingName(const QString& name) { m_playingName = name; }
 
+    // The "catalogue cleared" notice: every holder of entry pointers listens, and
+    // is called before the catalogue drops its entries, in the order they listened.
+    void AddBeforeClear(std::function<void()> beforeClear) { m_beforeClear.push_back(std::move(beforeClear)); }
+
     // Clears the catalogue, loads the work folder and fills the list.
-    // Called before the catalogue drops its entries, so that nobody keeps a pointer to one.
-    void SetBeforeClear(std::function<void()> beforeClear) { m_beforeClear = std::move(beforeClear); }
 
     bool Load(const QString& workFolder, bool alternativePlay);
     // Reloads the work folder unless something is being played or recorded;
@@ -72,6 +75,7 @@ public:
     void ForgetSelection();
 
 private:
+    void NotifyBeforeClear();
     void MeasureIfUnknown(CRecordingEntry& entry);
 
     CCallLogModel m_model;
@@ -79,7 +83,7 @@ private:
     QTreeView* m_view = nullptr;
     IDurationMeter* m_meter = nullptr;
     bool m_alternativePlay = false;
-    std::function<void()> m_beforeClear;
+    std::vector<std::function<void()>> m_beforeClear;
     QString m_playingName;
     int m_sortColumn = kDefaultSortColumn;
     bool m_sortAscending = false;

@@ -103,6 +103,10 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent)
     m_control = std::make_unique<CRecordingControl>(*m_recordingWindow, *m_catalogue, m_engine->RecordingsPort(),
                                                     m_engine->WarningPort(), *m_engine, *m_recordingSettings);
     m_playWindow = std::make_unique<CPlayCommandWindow>(*m_control, *m_recordingWindow, m_callLog, m_appSettings);
+    m_callLog.AddBeforeClear([this] {
+        m_control->OnCatalogueCleared();
+        m_recordingWindow->OnCatalogueCleared();
+    });
     m_startupHost = std::make_unique<CMainWindowStartupHost>(*this, *m_engine, *m_control);
     m_startup = std::make_unique<CStartupSequence>(*m_startupHost, m_appSettings);
     m_startupHost->SetSequence(m_startup.get());
@@ -742,7 +746,8 @@ void CMainDlg::OnListColumnClick(int column)
 
 void CMainDlg::OnRescan()
 {
-    m_callLog.Rescan(IsRecordingOrPlaying(m_control->State()));
+    // A paused play counts as playing: its recording must stay in the list.
+    m_callLog.Rescan(IsRecordingOrPlaying(m_control->State()) || m_control->IsPlayingOrPaused());
     UpdateListDependentControls();
 }
 

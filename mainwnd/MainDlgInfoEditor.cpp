@@ -30,7 +30,7 @@ void CMainDlg::CreateInfoEditor()
         m_nameEdit, m_notesEdit, qobject_cast<QAbstractButton*>(Control(IDC_SAVE)), rewriteRow, stopPlayback);
     m_infoEditor = std::make_unique<CRecordingInfoEditor>(*m_infoFields, m_callLog.Catalogue());
     m_infoEditor->SetSaveProgress(m_saveProgress.get());
-    m_callLog.SetBeforeClear([this] { m_infoEditor->ForgetAll(); });
+    m_callLog.AddBeforeClear([this] { m_infoEditor->ForgetAll(); });
     m_callLog.Model().SetRenameHandler([this](int row, const QString& newName) {
         m_infoEditor->OnBeginLabelEdit(m_callLog.Model().Row(row).text[COL_NAME]);
         return m_infoEditor->OnEndLabelEdit(newName);

@@ -116,6 +116,7 @@ void CRecordingControl::Forget(const CRecordingEntry* entry)
     if (m_singleFileEntry == entry) {
         m_singleFileEntry = nullptr;
         m_singleFilePath.clear();
+        m_singleFileId = {};
         m_singleFileMs = 0;
     }
     m_pending.erase(std::remove(m_pending.begin(), m_pending.end(), entry), m_pending.end());
@@ -136,6 +137,18 @@ void CRecordingControl::ForgetAllEntries()
     m_pending.clear();
     m_startTicks.clear();
     m_singleFileEntry = nullptr;
+}
+
+void CRecordingControl::OnCatalogueCleared()
+{
+    // The played entry still exists here: its play ends with it, paused or not.
+    OnStopPlaying();
+    ForgetAllEntries();
+}
+
+bool CRecordingControl::RecordingInProgress() const
+{
+    return IsRecording(m_state) || m_openSegments > 0 || !m_pending.empty() || m_singleFileEntry != nullptr;
 }
 
 void CRecordingControl::StartRecordingDisplayAndTimers(CRecordingEntry& entry)
@@ -182,12 +195,12 @@ void CRecordingControl::OnRecord()
     m_window.SetFocusTo(IDC_CALL_LOG);
 }
 
-void CRecordingControl::OnStop()
+void CRecordingControl::OnStop(StopOrigin origin)
 {
     if (IsPlayingOrPaused()) {
-        const bool autoButtonClicked = IsAutoRecordingOn(m_state) && IsPlaying(m_state) &&
-                                       m_window.HasFocus(IDC_AUTO_RECORD);
-        if (!autoButtonClicked) {
+        // Only the auto-recording command reaches past a play, running or paused.
+        const bool endsAutoRecording = origin == StopOrigin::AutoRecordingCommand && IsAutoRecordingOn(m_state);
+        if (!endsAutoRecording) {
             OnStopPlaying();
             return;
         }
@@ -271,6 +284,7 @@ void CRecordingControl::OnStop()
     }
     m_singleFileEntry = nullptr;
     m_singleFilePath.clear();
+    m_singleFileId = {};
     m_singleFileMs = 0;
     m_startTicks.clear();
     m_window.UpdateListDependentControls();
@@ -328,7 +342,7 @@ void CRecordingControl::OnAutoRecording()
 {
     if (!IsAutoRecordingOn(m_state)) {
         // A manual recording is ended and saved first, or its audio would run into the first automatic one.
-        if (m_state == RecorderState::RecordingWhilePlaying)
+        if (IsManualRecording(m_state) && IsPlayingOrPaused())
             OnStopPlaying();
         if (m_state == RecorderState::Recording)
             OnStop();
@@ -360,7 +374,7 @@ void CRecordingControl::OnAutoRecording()
         if (m_sleep)
             m_sleep(kAutoOnSettleMs);
     } else {
-        OnStop();
+        OnStop(StopOrigin::AutoRecordingCommand);
     }
     m_window.SetFocusTo(IDC_CALL_LOG);
 }
@@ -369,15 +383,16 @@ void CRecordingControl::EndAutoRecording()
 {
     if (!IsAutoRecordingOn(m_state))
         return;
-    // Stop would only end the play while it runs.
-    if (IsPlaying(m_state))
+    // The play ends too, also a paused one: nothing is left to play to at close.
+    if (IsPlayingOrPaused())
         OnStopPlaying();
     OnAutoRecording();
 }
 
 void CRecordingControl::EndManualRecording()
 {
-    if (m_state == RecorderState::RecordingWhilePlaying)
+    // Stop would only end a play, running or paused.
+    if (IsManualRecording(m_state) && IsPlayingOrPaused())
         OnStopPlaying();
     if (m_state == RecorderState::Recording)
         OnStop();
@@ -414,6 +429,7 @@ void CRecordingControl::OnVoiceDetected()
     if (settings.oneFile && m_singleFileEntry != entry) {
         m_singleFileEntry = entry;
         m_singleFilePath.clear();
+        m_singleFileId = {};
         m_singleFileMs = 0;
     }
     m_current = entry;
@@ -551,13 +567,19 @@ void CRecordingControl::StoreFinishedFile(CRecordingEntry& entry, const QString&
         return;
     }
 
-    MessageBox(MessageWithPath(69, path), PromptIcon::Stop);
+    // Shown without holding this handler: nothing below waits on the user.
+    m_window.ShowNotice(MessageWithPath(69, path), PromptIcon::Stop);
     WriteLog(QStringLiteral("Move e Copia falliti per 10 volte: Lasterror: 0x%1, File: %2")
                  .arg(SystemErrorNumber(result.lastError), 0, 16)
                  .arg(path));
     if (m_current == &entry)
         m_current = nullptr;
     EnablePlayIfListHasItems();
+    if (RecordingInProgress()) {
+        // A rebuilt list would drop the recording running now: only the failed one leaves it.
+        RemoveRecording(entry);
+        return;
+    }
     // The rebuilt catalogue replaces every entry; a play of one of them ends first.
     OnStopPlaying();
     ForgetAllEntries();
@@ -607,23 +629,49 @@ QString CRecordingControl::TakeSegmentFile(const QString& path)
     return staged;
 }
 
+// Where the growing single file is now. A rename of the entry while it records
+// changes its name, and the file follows; a rename in place has already moved
+// the file itself, which is known by its identity, never by its name alone.
+QString CRecordingControl::LocateSingleFile(const CRecordingEntry& entry)
+{
+    const QString wanted = entry.m_strFolder + entry.m_strName + LoadText(20);
+    if (m_singleFilePath.isEmpty() || wanted == m_singleFilePath)
+        return m_singleFilePath;
+    if (QFileInfo::exists(m_singleFilePath)) {
+        if (MoveFileNoReplace(m_singleFilePath, wanted) == FileError::None)
+            m_singleFilePath = wanted;
+    } else if (!m_singleFileId.IsEmpty() && IdentityOf(wanted) == m_singleFileId) {
+        m_singleFilePath = wanted;
+    }
+    return m_singleFilePath;
+}
+
 void CRecordingControl::AddSegmentToSingleFile(CRecordingEntry& entry, const QString& segmentPath)
 {
     if (segmentPath.isEmpty())
         return;
-    if (m_singleFilePath.isEmpty())
-        m_singleFilePath = entry.FilePath();
-    // A rename of the entry while it records changed only its name: its audio follows.
-    const QString wanted = entry.m_strFolder + entry.m_strName + LoadText(20);
-    if (wanted != m_singleFilePath && QFileInfo::exists(m_singleFilePath) &&
-        MoveFileNoReplace(m_singleFilePath, wanted) == FileError::None)
-        m_singleFilePath = wanted;
+    bool added = false;
+    if (m_singleFilePath.isEmpty()) {
+        // The first piece makes a file of its own; a file already under the
+        // recording's name (not listed, or someone else's) is never written into.
+        QString target = entry.FilePath();
+        added = AppendFileTo(segmentPath, target, AppendTarget::NewFile);
+        if (!added && QFileInfo::exists(target)) {
+            target = UnusedFilePath(m_catalogue.WorkFolder(), QStringLiteral("AUTO_"), QStringLiteral(".snx"));
+            added = AppendFileTo(segmentPath, target, AppendTarget::NewFile);
+        }
+        if (added)
+            m_singleFilePath = target;
+    } else {
+        added = AppendFileTo(segmentPath, LocateSingleFile(entry));
+    }
 
-    if (AppendFileTo(segmentPath, m_singleFilePath)) {
+    if (added) {
+        m_singleFileId = IdentityOf(m_singleFilePath);
         QFile::remove(segmentPath);
     } else {
         WriteLog(QStringLiteral("Segmento non aggiunto a %1, lasciato in %2").arg(m_singleFilePath, segmentPath));
-        MessageBox(MessageWithPath(69, segmentPath), PromptIcon::Stop);
+        m_window.ShowNotice(MessageWithPath(69, segmentPath), PromptIcon::Stop);
     }
     SetSizeFromFile(entry, m_singleFilePath);
 }
@@ -632,6 +680,8 @@ void CRecordingControl::AddSegmentToSingleFile(CRecordingEntry& entry, const QSt
 // file is handed to it under a name of its own, as the writer hands segments over.
 QString CRecordingControl::SingleFileForSaveDialog()
 {
+    if (m_singleFileEntry)
+        LocateSingleFile(*m_singleFileEntry);
     if (m_singleFilePath.isEmpty() || !QFileInfo::exists(m_singleFilePath))
         return QString();
     const QString staged = UnusedFilePath(m_catalogue.WorkFolder(), QStringLiteral("AUTO_"), QStringLiteral(".snx"));
@@ -739,7 +789,7 @@ void CRecordingControl::OnTimer(int id)
         if (automatic)
             m_window.SetSpeakerVolume(m_savedSpeakerVolume);
         if (!m_warningPlayer.Play(settings.warningFile, settings.playAlternative)) {
-            MessageBox(LoadText(298), PromptIcon::Exclamation);
+            m_window.ShowNotice(LoadText(298), PromptIcon::Exclamation);
             m_warningPlayer.Stop();
             if (IsAutoRecordingOn(m_state))
                 m_window.SetSpeakerVolume(0);

@@ -8,6 +8,8 @@
 // (timeGetSystemTime), which tests replace.
 
 #include "mainwnd/RecordingControlPorts.h"
+#include "platform/FileOps.h"
+#include "store/RecordingFileStore.h"
 #include "platform/RecorderState.h"
 
 #include <QString>
@@ -18,6 +20,10 @@
 #include <unordered_map>
 
 namespace sonvelle {
+
+// Where a Stop comes from: the Stop button (and the tray's Stop) only ends a
+// play while one runs or is paused; the auto-recording button ends auto-recording.
+enum class StopOrigin { StopCommand, AutoRecordingCommand };
 
 class CRecordingControl {
 public:
@@ -35,7 +41,7 @@ public:
 
     // Commands and messages.
     void OnRecord();
-    void OnStop();
+    void OnStop(StopOrigin origin = StopOrigin::StopCommand);
     void OnStopPlaying();
     void OnPause();
     void OnAutoRecording();
@@ -64,6 +70,8 @@ public:
 
     // An entry leaves the catalogue elsewhere: no reference to it is kept.
     void Forget(const CRecordingEntry* entry);
+    // The catalogue is about to drop every entry: a play of one ends, no reference is kept.
+    void OnCatalogueCleared();
 
 private:
     void StartRecordingDisplayAndTimers(CRecordingEntry& entry);
@@ -72,6 +80,8 @@ private:
     void EnablePlayIfListHasItems();
     void RemoveRecording(CRecordingEntry& entry);
     void ForgetAllEntries();
+    bool RecordingInProgress() const;
+    QString LocateSingleFile(const CRecordingEntry& entry);
 
     std::int64_t MsSinceStart(const CRecordingEntry& entry) const;
     void SetDurationMs(CRecordingEntry& entry, std::int64_t ms);
@@ -107,7 +117,8 @@ private:
 
     // One-file mode: the single automatic recording, where its audio lies and how long it is.
     CRecordingEntry* m_singleFileEntry = nullptr;
-    QString m_singleFilePath;
+    QString m_singleFilePath;  // empty until its first segment is in
+    FileIdentity m_singleFileId;
     std::int64_t m_singleFileMs = 0;
 
     std::function<void(int)> m_sleep;

@@ -4,6 +4,8 @@
 // widgets and the real objects; tests put doubles in their place, so that
 // every transition runs without a display, a sound server or a person.
 
+#include "platform/Prompt.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -71,6 +73,11 @@ public:
     // The save dialog, modal. `file` is empty for the writer's temporary file.
     // False when the user cancelled (the entry is then marked "**del**").
     virtual bool ShowSaveDialog(CRecordingEntry& entry, const QString& file) = 0;
+
+    // A message for the user that the recording does not wait for: a handler
+    // goes on, and recording goes on, while it is shown. The window shows one
+    // box per text until the user closes it. Modal by default.
+    virtual void ShowNotice(const QString& text, PromptIcon icon) { MessageBox(text, icon); }
 
     // The Play command (resumes a paused play).
     virtual void Play() = 0;

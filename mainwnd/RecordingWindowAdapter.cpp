@@ -12,6 +12,7 @@
 #include "store/RecordingEntry.h"
 #include "store/RecordingList.h"
 
+#include <QMessageBox>
 #include <QSignalBlocker>
 #include <QSlider>
 
@@ -234,6 +235,26 @@ void CRecordingWindowAdapter::RemoveRowAndEntry(CRecordingEntry& entry)
     log.Catalogue().RemoveEntry(&entry);
     if (log.Model().Count() > 0)
         log.SelectRow(std::min(std::max(row, 0), log.Model().Count() - 1));
+}
+
+void CRecordingWindowAdapter::ShowNotice(const QString& text, PromptIcon icon)
+{
+    // A modal box would run the window's events inside the handler that shows
+    // it: new segments, a Stop or a Record would change the recording under it.
+    std::erase_if(m_notices, [](const auto& notice) { return !notice.second; });
+    if (QPointer<QMessageBox>& open = m_notices[text]; open && open->isVisible()) {
+        open->raise();
+        return;
+    }
+    const QMessageBox::Icon shown = icon == PromptIcon::Stop          ? QMessageBox::Critical
+                                    : icon == PromptIcon::Exclamation ? QMessageBox::Warning
+                                                                      : QMessageBox::Information;
+    auto* box = new QMessageBox(shown, LoadText(233), text, QMessageBox::Ok, &m_window);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    m_notices[text] = box;
+    box->show();
 }
 
 void CRecordingWindowAdapter::Play()

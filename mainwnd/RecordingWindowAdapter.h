@@ -4,8 +4,12 @@
 
 #include "mainwnd/RecordingControlPorts.h"
 
+#include <QPointer>
+
 #include <functional>
 #include <map>
+
+class QMessageBox;
 
 namespace sonvelle {
 
@@ -65,8 +69,12 @@ public:
     bool IsInTray() const override;
     void SetTrayIcon(int iconId, const QString& tip) override;
     bool ShowSaveDialog(CRecordingEntry& entry, const QString& file) override;
+    void ShowNotice(const QString& text, PromptIcon icon) override;
     void Play() override;
     void ReloadCatalogueAndList() override;
+
+    // The catalogue is about to drop every entry: the rows' names known by entry go with them.
+    void OnCatalogueCleared() { m_shownNames.clear(); }
 
 private:
     QString ShownName(const CRecordingEntry& entry) const;
@@ -78,6 +86,7 @@ private:
     std::uint32_t m_volumeWithoutLine = 0;
     SaveStep m_saveStep;
     std::map<const CRecordingEntry*, QString> m_shownNames;  // a row is found by the name it shows
+    std::map<QString, QPointer<QMessageBox>> m_notices;       // open until the user closes them
 };
 
 }  // namespace sonvelle

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 namespace sonvelle {
 
 StoreResult StoreFileWithRetries(const QString& from, const QString& to, int attempts, int pauseMs,
@@ -79,7 +81,7 @@ qint64 CompleteMpegFramesLength(const QByteArray& data)
     return at == 0 ? size : at;
 }
 
-bool AppendFileTo(const QString& segment, const QString& target)
+bool AppendFileTo(const QString& segment, const QString& target, AppendTarget mode)
 {
     QFile in(segment);
     if (!in.open(QIODevice::ReadOnly))
@@ -88,15 +90,28 @@ bool AppendFileTo(const QString& segment, const QString& target)
     if (data.size() != in.size())
         return false;
     QFile out(target);
-    if (!out.open(QIODevice::ReadWrite))
+    const QIODevice::OpenMode openMode =
+        mode == AppendTarget::NewFile ? QIODevice::ReadWrite | QIODevice::NewOnly : QIODevice::ReadWrite;
+    if (!out.open(openMode))
         return false;
     const qint64 oldSize = out.size();
     const qint64 keep = CompleteMpegFramesLength(data);
     if (!out.seek(oldSize) || out.write(data.constData(), keep) != keep || !out.flush()) {
-        out.resize(oldSize);
+        if (mode == AppendTarget::NewFile)
+            out.remove();
+        else
+            out.resize(oldSize);
         return false;
     }
     return true;
+}
+
+FileIdentity IdentityOf(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return {static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino)};
 }
 
 QString UnusedFilePath(const QString& folder, const QString& prefix, const QString& extension)

@@ -23,11 +23,23 @@ struct StoreResult {
 StoreResult StoreFileWithRetries(const QString& from, const QString& to, int attempts, int pauseMs,
                                  const std::function<void(int)>& sleep);
 
-// Appends `segment` to `target` (created when missing). False, with `target`
-// cut back to its old length, when anything fails. An MPEG audio segment
-// goes in up to its last complete frame: a cut-off frame in the middle of the
-// joined file would throw decoders out of step.
-bool AppendFileTo(const QString& segment, const QString& target);
+// Appends `segment` to `target`. False, with `target` cut back to its old
+// length, when anything fails. An MPEG audio segment goes in up to its last
+// complete frame: a cut-off frame in the middle of the joined file would throw
+// decoders out of step. With NewFile the target is created and must not exist
+// yet: a recording's first piece never goes into a file it did not make.
+enum class AppendTarget { NewFile, OwnFile };
+bool AppendFileTo(const QString& segment, const QString& target, AppendTarget mode = AppendTarget::OwnFile);
+
+// Which file a path names (device and inode), to tell a file moved by someone
+// else from another file that took its name. Empty when there is none.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+    bool IsEmpty() const { return inode == 0; }
+};
+FileIdentity IdentityOf(const QString& path);
 
 // Bytes of `data` up to the end of its last complete MPEG audio frame, when it
 // is a run of frames from its first byte; otherwise its whole size.

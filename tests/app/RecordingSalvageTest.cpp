@@ -15,6 +15,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <gtest/gtest.h>
+
 using namespace sonvelle;
 
 namespace {

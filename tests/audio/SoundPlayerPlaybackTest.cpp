@@ -291,7 +291,7 @@ INSTANTIATE_TEST_SUITE_P(BothMethods, SoundPlayerPlayback, ::testing::Values(fal
                              return info.param ? std::string("Alternative") : std::string("Classic");
                          });
 
-TEST_F(SoundPlayerTest, OneClassicPlaybackAtATimeAndAnyClassicStopEndsIt)
+TEST_F(SoundPlayerTest, OneClassicPlaybackAtATimeAndOnlyItsPlayerEndsIt)
 {
     CSoundPlayer warning;
     CSoundPlayer neverPlayed;
@@ -303,9 +303,21 @@ TEST_F(SoundPlayerTest, OneClassicPlaybackAtATimeAndAnyClassicStopEndsIt)
     ASSERT_TRUE(warning.Play(Media().shortMp3, nullptr, true));
     warning.Stop();
     EXPECT_GT(Length(player), 0u) << "an alternative stop closed the classic playback";
+    // A player that never played stops, reads and pauses nothing of another's playback.
     neverPlayed.Stop();
+    EXPECT_GT(Length(player), 0u) << "another player's stop closed the recording's playback";
+    EXPECT_EQ(Length(neverPlayed), 0u) << "a player read a playback it did not start";
+    EXPECT_FALSE(neverPlayed.Pause());
+    player.Stop();
     EXPECT_EQ(Length(player), 0u);
     ASSERT_TRUE(warning.Play(Media().shortMp3, nullptr, false)) << "the classic playback stayed held after its stop";
+    {
+        // A player that goes away releases what it started.
+        CSoundPlayer shortLived;
+        warning.Stop();
+        ASSERT_TRUE(shortLived.Play(Media().shortMp3, nullptr, false));
+    }
+    ASSERT_TRUE(warning.Play(Media().shortMp3, nullptr, false)) << "a destroyed player kept the classic playback";
     warning.Stop();
 }
 
