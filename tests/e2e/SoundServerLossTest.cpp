@@ -18,6 +18,7 @@
 #include "support/EventWait.h"
 #include "support/SoundFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
