@@ -7,36 +7,36 @@ namespace sonvelle {
 QString SettingName(ESetting setting)
 {
     switch (setting) {
-    case ESetting::WorkDir: return LoadText(57);
+    case ESetting::WorkDir: return LoadText(IDS_KEY_WORK_DIR);
     case ESetting::Riallinea: return QStringLiteral("Riallinea");
     case ESetting::CartellaDaRiallineare: return QStringLiteral("CartellaDaRiallineare");
-    case ESetting::TempoAttesaRegAuto: return LoadText(58);
-    case ESetting::AvvioTaskBar: return LoadText(59);
-    case ESetting::RegAutoSalvaUnicoFile: return LoadText(60);
-    case ESetting::SogliaAttivazioneRegAuto: return LoadText(70);
-    case ESetting::ChiediConfermaAutoRec: return LoadText(71);
-    case ESetting::AvviaInAutoReg: return LoadText(74);
-    case ESetting::AntiBump: return LoadText(90);
-    case ESetting::AbilitaSegnaleAcustico: return LoadText(285);
-    case ESetting::SegnaleAcusticoInviaDopo: return LoadText(287);
-    case ESetting::SegnaleAcusticoInviaDopoValore: return LoadText(289);
-    case ESetting::SegnaleAcusticoInviaOgni: return LoadText(291);
-    case ESetting::SegnaleAcusticoInviaOgniValore: return LoadText(293);
-    case ESetting::SegnaleAcusticoFile: return LoadText(295);
-    case ESetting::VolumeRegistrazione: return LoadText(332);
-    case ESetting::PlayAlternativo: return LoadText(415);
-    case ESetting::Operatore: return LoadText(426);
-    case ESetting::PrimoLancio: return LoadText(427);
-    case ESetting::NoSend: return LoadText(429);
+    case ESetting::TempoAttesaRegAuto: return LoadText(IDS_KEY_AUTO_STOP_WAIT);
+    case ESetting::AvvioTaskBar: return LoadText(IDS_KEY_START_IN_TRAY);
+    case ESetting::RegAutoSalvaUnicoFile: return LoadText(IDS_KEY_AUTO_ONE_FILE);
+    case ESetting::SogliaAttivazioneRegAuto: return LoadText(IDS_KEY_AUTO_THRESHOLD);
+    case ESetting::ChiediConfermaAutoRec: return LoadText(IDS_KEY_CONFIRM_AUTO);
+    case ESetting::AvviaInAutoReg: return LoadText(IDS_KEY_AUTO_AT_START);
+    case ESetting::AntiBump: return LoadText(IDS_KEY_ANTI_BUMP);
+    case ESetting::AbilitaSegnaleAcustico: return LoadText(IDS_KEY_WARNING_ON);
+    case ESetting::SegnaleAcusticoInviaDopo: return LoadText(IDS_KEY_WARNING_ONCE);
+    case ESetting::SegnaleAcusticoInviaDopoValore: return LoadText(IDS_KEY_WARNING_ONCE_SECONDS);
+    case ESetting::SegnaleAcusticoInviaOgni: return LoadText(IDS_KEY_WARNING_REPEAT);
+    case ESetting::SegnaleAcusticoInviaOgniValore: return LoadText(IDS_KEY_WARNING_REPEAT_SECONDS);
+    case ESetting::SegnaleAcusticoFile: return LoadText(IDS_KEY_WARNING_FILE);
+    case ESetting::VolumeRegistrazione: return LoadText(IDS_KEY_RECORD_VOLUME);
+    case ESetting::PlayAlternativo: return LoadText(IDS_KEY_ALT_PLAY);
+    case ESetting::Operatore: return LoadText(IDS_KEY_OPERATOR);
+    case ESetting::PrimoLancio: return LoadText(IDS_KEY_FIRST_RUN);
+    case ESetting::NoSend: return LoadText(IDS_KEY_NO_SEND);
     case ESetting::NoMicSelect: return QStringLiteral("NoMicSelect");
-    case ESetting::DisableIndex: return LoadText(417);
+    case ESetting::DisableIndex: return LoadText(IDS_KEY_DISABLE_INDEX);
     }
     return {};
 }
 
 QString SettingsKeyPath()
 {
-    return LoadText(53);
+    return LoadText(IDS_SETTINGS_KEY);
 }
 
 }  // namespace sonvelle

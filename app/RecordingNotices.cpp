@@ -1,14 +1,9 @@
-#include "RecordingNotices.h"
+#include "app/RecordingNotices.h"
 
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"
 
 namespace sonvelle {
-
-namespace {
-constexpr int kTextCutShort = 451;
-constexpr int kTextSalvaged = 452;
-}  // namespace
 
 void TellRecordingCutShort(const QString& reason)
 {
@@ -16,7 +11,7 @@ void TellRecordingCutShort(const QString& reason)
     if (showing)
         return;
     showing = true;
-    QString text = LoadText(kTextCutShort);
+    QString text = LoadText(IDS_DISK_FULL_CUT);
     text.replace(QStringLiteral("%s"), reason);
     MessageBox(text, PromptIcon::Exclamation);
     showing = false;
@@ -26,7 +21,7 @@ void TellRecordingsSalvaged(const QStringList& names)
 {
     if (names.isEmpty())
         return;
-    QString text = LoadText(kTextSalvaged);
+    QString text = LoadText(IDS_RECORDINGS_RECOVERED);
     text.replace(QStringLiteral("%s"), names.join(QLatin1Char('\n')));
     MessageBox(text, PromptIcon::Information);
 }

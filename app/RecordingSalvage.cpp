@@ -58,7 +58,7 @@ QStringList CRecordingSalvage::Run()
     if (m_folder.size() <= 1 || !QFileInfo(m_folder).isDir())
         return stored;
     QStringList leftovers = QDir(m_folder).entryList({QStringLiteral("*.snx")}, QDir::Files | QDir::Hidden, QDir::Time | QDir::Reversed);
-    const QString temporary = LoadText(25);
+    const QString temporary = LoadText(IDS_TEMP_RECORDING_FILE);
     if (QFileInfo(m_folder + temporary).isFile())
         leftovers.append(temporary);  // the newest: it was being written when the program ended
     for (const QString& name : leftovers) {
@@ -84,7 +84,7 @@ QStringList CRecordingSalvage::Run()
 
 bool CRecordingSalvage::IsWorkingCopy(const QString& fileName) const
 {
-    const QString recording = fileName.left(fileName.size() - 4) + LoadText(20);
+    const QString recording = fileName.left(fileName.size() - 4) + LoadText(IDS_EXT_MP3);
     return QFileInfo(m_folder + recording).isFile();
 }
 
@@ -94,17 +94,17 @@ QString CRecordingSalvage::FreeDefaultName() const
 {
     QSet<QString> recorded;
     CIndexFile index;
-    const QString indexPath = m_folder + LoadText(416);
+    const QString indexPath = m_folder + LoadText(IDS_INDEX_FILE);
     if (QFileInfo(indexPath).isFile() && index.Open(indexPath)) {
         for (CRecordingEntry entry; index.ReadRecord(entry);)
             recorded.insert(entry.m_strName.toCaseFolded());
         index.Close();
     }
-    const QString pattern = LoadText(11);
+    const QString pattern = LoadText(IDS_DEFAULT_NAME);
     for (int n = 1; n < 1000000; ++n) {
         QString name = pattern;
         name.replace(QStringLiteral("%d"), QString::number(n));
-        if (!recorded.contains(name.toCaseFolded()) && !QFileInfo::exists(m_folder + name + LoadText(20)))
+        if (!recorded.contains(name.toCaseFolded()) && !QFileInfo::exists(m_folder + name + LoadText(IDS_EXT_MP3)))
             return name;
     }
     return {};

@@ -29,13 +29,13 @@ QString Name(ESetting s)
 
 QString RunKeyPath()
 {
-    const QString fromTable = LoadText(408);
+    const QString fromTable = LoadText(IDS_AUTOSTART_KEY);
     return fromTable.isEmpty() ? kRunKey : fromTable;
 }
 
 QString StartupEntryName()
 {
-    const QString fromTable = LoadText(409);
+    const QString fromTable = LoadText(IDS_AUTOSTART_NAME);
     return fromTable.isEmpty() ? QStringLiteral("SonvelleRecorder") : fromTable;
 }
 
@@ -53,7 +53,7 @@ bool SameFolder(const QString& a, const QString& b)
 
 QString CSettingsStore::FallbackWorkFolder(const QString& dataFolder)
 {
-    return WithTrailingSlash(dataFolder) + LoadText(128);
+    return WithTrailingSlash(dataFolder) + LoadText(IDS_DEFAULT_FOLDER);
 }
 
 void CSettingsStore::MigrateFromMachineKey()
@@ -90,26 +90,26 @@ CStartupLoad CSettingsStore::LoadAtStartup(const QString& programFolder, const Q
     const QString fallback = FallbackWorkFolder(dataFolder.isEmpty() ? DataFolder() : dataFolder);
     const QString path = SettingsKeyPath();
     CStartupLoad result;
-    result.caption = LoadText(354);
+    result.caption = LoadText(IDS_WINDOW_CAPTION);
 
     // 1. A missing key is created with the defaults.
     {
         CRegKey key;
         if (!key.Open(Hive::CurrentUser, path) && key.Create(Hive::CurrentUser, path)) {
-            key.WriteText(Name(ESetting::AvvioTaskBar), LoadText(134));
-            key.WriteText(Name(ESetting::TempoAttesaRegAuto), LoadText(136));
-            key.WriteText(Name(ESetting::RegAutoSalvaUnicoFile), LoadText(135));
-            key.WriteText(Name(ESetting::SogliaAttivazioneRegAuto), LoadText(139));
-            key.WriteText(Name(ESetting::ChiediConfermaAutoRec), LoadText(138));
-            key.WriteText(Name(ESetting::AvviaInAutoReg), LoadText(137));
-            key.WriteText(Name(ESetting::AntiBump), LoadText(140));
+            key.WriteText(Name(ESetting::AvvioTaskBar), LoadText(IDS_DEFAULT_START_IN_TRAY));
+            key.WriteText(Name(ESetting::TempoAttesaRegAuto), LoadText(IDS_DEFAULT_AUTO_STOP_WAIT));
+            key.WriteText(Name(ESetting::RegAutoSalvaUnicoFile), LoadText(IDS_DEFAULT_AUTO_ONE_FILE));
+            key.WriteText(Name(ESetting::SogliaAttivazioneRegAuto), LoadText(IDS_DEFAULT_AUTO_THRESHOLD));
+            key.WriteText(Name(ESetting::ChiediConfermaAutoRec), LoadText(IDS_DEFAULT_CONFIRM_AUTO));
+            key.WriteText(Name(ESetting::AvviaInAutoReg), LoadText(IDS_DEFAULT_AUTO_AT_START));
+            key.WriteText(Name(ESetting::AntiBump), LoadText(IDS_DEFAULT_ANTI_BUMP));
             key.WriteText(Name(ESetting::WorkDir), fallback);
-            key.WriteText(Name(ESetting::AbilitaSegnaleAcustico), LoadText(284));
-            key.WriteText(Name(ESetting::SegnaleAcusticoInviaDopo), LoadText(286));
-            key.WriteText(Name(ESetting::SegnaleAcusticoInviaDopoValore), LoadText(288));
-            key.WriteText(Name(ESetting::SegnaleAcusticoInviaOgni), LoadText(290));
-            key.WriteText(Name(ESetting::SegnaleAcusticoInviaOgniValore), LoadText(292));
-            key.WriteText(Name(ESetting::SegnaleAcusticoFile), s.programFolder + LoadText(294));
+            key.WriteText(Name(ESetting::AbilitaSegnaleAcustico), LoadText(IDS_DEFAULT_WARNING_ON));
+            key.WriteText(Name(ESetting::SegnaleAcusticoInviaDopo), LoadText(IDS_DEFAULT_WARNING_ONCE));
+            key.WriteText(Name(ESetting::SegnaleAcusticoInviaDopoValore), LoadText(IDS_DEFAULT_WARNING_ONCE_SECONDS));
+            key.WriteText(Name(ESetting::SegnaleAcusticoInviaOgni), LoadText(IDS_DEFAULT_WARNING_REPEAT));
+            key.WriteText(Name(ESetting::SegnaleAcusticoInviaOgniValore), LoadText(IDS_DEFAULT_WARNING_REPEAT_SECONDS));
+            key.WriteText(Name(ESetting::SegnaleAcusticoFile), s.programFolder + LoadText(IDS_DEFAULT_WARNING_FILE));
             key.WriteText(Name(ESetting::PlayAlternativo), QStringLiteral("0"));
         }
     }
@@ -219,7 +219,7 @@ CStartupLoad CSettingsStore::LoadAtStartup(const QString& programFolder, const Q
     }
 
     const auto sound = read(ESetting::SegnaleAcusticoFile);
-    s.SegnaleAcusticoFile = sound ? *sound : s.programFolder + LoadText(294);
+    s.SegnaleAcusticoFile = sound ? *sound : s.programFolder + LoadText(IDS_DEFAULT_WARNING_FILE);
     WriteLog(QStringLiteral("-->PathSegnaleAcustico:") + sound.value_or(QString()));
 
     const auto volume = read(ESetting::VolumeRegistrazione);
@@ -239,7 +239,7 @@ CStartupLoad CSettingsStore::LoadAtStartup(const QString& programFolder, const Q
     const auto op = read(ESetting::Operatore);
     s.Operatore = op ? *op : QString();
     if (!s.Operatore.isEmpty())
-        result.caption = LoadText(354) + QStringLiteral(" (") + s.Operatore + QStringLiteral(")");
+        result.caption = LoadText(IDS_WINDOW_CAPTION) + QStringLiteral(" (") + s.Operatore + QStringLiteral(")");
     WriteLog(QStringLiteral("-->Operatore:") + s.Operatore);
 
     const auto first = read(ESetting::PrimoLancio);

@@ -45,9 +45,9 @@ bool CStartupSequence::OnInitDialog()
     DeleteLog();
 
     // Only looked for here; the writer thread loads it when it needs it.
-    if (!QFileInfo(m_programFolder + PlatformModuleName(LoadText(23))).isFile()) {
+    if (!QFileInfo(m_programFolder + PlatformModuleName(LoadText(IDS_ENCODER_LIBRARY))).isFile()) {
         m_closingForMissingLibrary = true;
-        MessageBox(LoadText(22), PromptIcon::Stop);
+        MessageBox(LoadText(IDS_ENCODER_LOAD_ERROR), PromptIcon::Stop);
         m_host.PostCloseToSelf();
         m_host.EndWaitCursor();
         return false;
@@ -77,7 +77,7 @@ bool CStartupSequence::OnInitDialog()
 
     m_soundCardPresent = m_probe();
     if (!m_soundCardPresent) {
-        MessageBox(LoadText(30), PromptIcon::Exclamation);
+        MessageBox(LoadText(IDS_NO_SOUND_CARD), PromptIcon::Exclamation);
         for (int id : {Record, AutoRecording, Play, FastForward, FastRewind, StopPlay, Stop, Pause})
             m_host.EnableControl(id, false);
     } else {
@@ -100,7 +100,7 @@ bool CStartupSequence::OnInitDialog()
 bool CStartupSequence::OnTimer(int id)
 {
     if (id == CSettingsStore::kTimerWorkFolderUnreachable) {
-        MessageBox(LoadText(431), PromptIcon::Exclamation);
+        MessageBox(LoadText(IDS_FOLDER_UNREACHABLE), PromptIcon::Exclamation);
         return true;
     }
     if (id == kTimerSalvageNotice) {
@@ -108,7 +108,7 @@ bool CStartupSequence::OnTimer(int id)
         return true;
     }
     if (id == CSettingsStore::kTimerWorkFolderBack) {
-        MessageBox(LoadText(432), PromptIcon::Exclamation);
+        MessageBox(LoadText(IDS_FOLDER_BACK), PromptIcon::Exclamation);
         // The import starts in the fallback folder while the realignment is pending.
         m_host.ImportAfterRealignment(CSettingsStore::FallbackWorkFolder(DataFolder()));
         return true;
@@ -138,7 +138,7 @@ void CStartupSequence::OnClose()
     WriteLog(QStringLiteral("Cancella il file"));
     // Without a work folder the name alone would point into whatever the current folder is.
     if (!m_settings.WorkDir.isEmpty())
-        QFile::remove(WithTrailingSlash(m_settings.WorkDir) + LoadText(25));
+        QFile::remove(WithTrailingSlash(m_settings.WorkDir) + LoadText(IDS_TEMP_RECORDING_FILE));
     m_host.RemoveTrayIcon();
     WriteLog(QStringLiteral("Setta volume speaker"));
     WriteLog(QStringLiteral("Impostazione vecchio volume speaker"));

@@ -197,7 +197,7 @@ void CRecordSound::RemoveStaleWriterFile()
     if (!writer || !writer->IsStreamClosed())
         return;
     const QString folder = writer->WorkFolder();
-    const QString name = LoadText(25);
+    const QString name = LoadText(IDS_TEMP_RECORDING_FILE);
     if (!folder.isEmpty())
         QFile::remove(folder + (name.isEmpty() ? QStringLiteral("tmp_nome_reg.dtm") : name));
 }

@@ -27,11 +27,6 @@ namespace sonvelle {
 
 namespace {
 
-constexpr int kTextLibraryMissing = 22;
-constexpr int kTextLibraryName = 23;
-constexpr int kTextLibraryIncomplete = 24;
-constexpr int kTextTemporaryName = 25;
-
 QString TextOr(int id, const char* fallback)
 {
     const QString text = LoadText(id);
@@ -189,10 +184,10 @@ void CWriteSoundFile::CreateWaveFile()
         OnCloseFile();
     CloseTemporaryFile();
 
-    const QString libraryMissing = LoadText(kTextLibraryMissing);
-    const QString libraryName = PlatformModuleName(TextOr(kTextLibraryName, "encodermp3.dll"));
-    const QString libraryIncomplete = LoadText(kTextLibraryIncomplete);
-    const QString temporaryName = TextOr(kTextTemporaryName, "tmp_nome_reg.dtm");
+    const QString libraryMissing = LoadText(IDS_ENCODER_LOAD_ERROR);
+    const QString libraryName = PlatformModuleName(TextOr(IDS_ENCODER_LIBRARY, "encodermp3.dll"));
+    const QString libraryIncomplete = LoadText(IDS_LIBRARY_NOT_FOUND);
+    const QString temporaryName = TextOr(IDS_TEMP_RECORDING_FILE, "tmp_nome_reg.dtm");
     m_outputProduced = false;
     QString programFolder;
     {
@@ -456,7 +451,7 @@ void CWriteSoundFile::OnHandOver(int discard)
     } else {
         *pathText = moved;
     }
-    m_temporaryPath = workFolder + TextOr(kTextTemporaryName, "tmp_nome_reg.dtm");
+    m_temporaryPath = workFolder + TextOr(IDS_TEMP_RECORDING_FILE, "tmp_nome_reg.dtm");
     if (wasWriting) {
         OpenTemporaryFile();
         StartEncoderStream();

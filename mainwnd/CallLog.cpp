@@ -129,8 +129,8 @@ bool CCallLog::SavePending()
 
 CallLogRow CCallLog::MakeRow(const CRecordingEntry& entry) const
 {
-    static const QString datePattern = LoadText(8);
-    static const QString timePattern = LoadText(93);
+    static const QString datePattern = LoadText(IDS_FORMAT_DATE);
+    static const QString timePattern = LoadText(IDS_FORMAT_TIME);
     CallLogRow row;
     const bool played = !m_playingName.isEmpty() && entry.m_strName == m_playingName;
     row.image = CallLogImageFor(played, entry.GetState(), entry.m_bProtected);

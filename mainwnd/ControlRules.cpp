@@ -57,7 +57,7 @@ ListControlChanges ListDependentChanges(const ListControlsNow& now)
 
 QString MainWindowCaption(const QString& operatorName)
 {
-    QString caption = LoadText(354);
+    QString caption = LoadText(IDS_WINDOW_CAPTION);
     if (!operatorName.isEmpty())
         caption += QStringLiteral(" (") + operatorName + QLatin1Char(')');
     return caption;

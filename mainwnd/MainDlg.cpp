@@ -76,7 +76,7 @@ struct SideButton {
     int captionText;
 };
 constexpr SideButton kSideButtons[] = {
-    {IDC_FIND, 215}, {IDC_DELETE, 216}, {IDC_SEND, 218}, {IDC_OPTIONS, 220}, {IDC_HELP, 307},
+    {IDC_FIND, IDS_BUTTON_FIND}, {IDC_DELETE, IDS_BUTTON_DELETE}, {IDC_SEND, IDS_BUTTON_SEND}, {IDC_OPTIONS, IDS_BUTTON_OPTIONS}, {IDC_HELP, IDS_BUTTON_HELP},
 };
 
 constexpr int kToolsItems[] = {ID_TOOLS_FIND, ID_TOOLS_DELETE, ID_TOOLS_SEND, ID_TOOLS_PROTECT, ID_TOOLS_JOIN};
@@ -281,13 +281,13 @@ void CMainDlg::SetupControls()
         Button(id)->EnableAutoRepeat(TIMER_AUTO_REPEAT);
 
     const QList<QAction*> menus = m_menuBar->actions();
-    const int popupTexts[] = {324, 325, 326};
+    const int popupTexts[] = {IDS_MENU_FILE, IDS_MENU_TOOLS, IDS_MENU_ABOUT};
     for (int i = 0; i < menus.size() && i < 3; ++i)
         menus[i]->setText(LoadText(popupTexts[i]));
     const std::pair<int, int> itemTexts[] = {
-        {ID_FILE_IMPORT, 313},   {ID_FILE_EXIT, 314},    {ID_TOOLS_DELETE, 319}, {ID_TOOLS_FIND, 318},
-        {ID_TOOLS_OPTIONS, 312}, {ID_TOOLS_SEND, 315},   {ID_TOOLS_PROTECT, 316}, {ID_TOOLS_JOIN, 317},
-        {ID_HELP_CONTENTS, 320}, {ID_HELP_ONLINE, 329},
+        {ID_FILE_IMPORT, IDS_MENU_IMPORT},   {ID_FILE_EXIT, IDS_MENU_EXIT},    {ID_TOOLS_DELETE, IDS_MENU_DELETE}, {ID_TOOLS_FIND, IDS_MENU_FIND},
+        {ID_TOOLS_OPTIONS, IDS_MENU_OPTIONS}, {ID_TOOLS_SEND, IDS_MENU_SEND},   {ID_TOOLS_PROTECT, IDS_MENU_PROTECT}, {ID_TOOLS_JOIN, IDS_MENU_JOIN},
+        {ID_HELP_CONTENTS, IDS_MENU_HELP}, {ID_HELP_ONLINE, IDS_MENU_ONLINE},
     };
     for (auto [id, text] : itemTexts)
         m_commands[id]->setText(LoadText(text));
@@ -301,8 +301,8 @@ void CMainDlg::SetupControls()
     for (const SideButton& side : kSideButtons)
         Button(side.id)->ApplyCaptionedStyle(LoadText(side.captionText));
 
-    m_callLog.SetHeadings({QString(), LoadText(99), LoadText(100), LoadText(101), LoadText(102), LoadText(103),
-                           LoadText(179), LoadText(104), LoadText(430)});
+    m_callLog.SetHeadings({QString(), LoadText(IDS_COLUMN_NAME), LoadText(IDS_COLUMN_DATE), LoadText(IDS_COLUMN_TIME), LoadText(IDS_COLUMN_NOTES), LoadText(IDS_COLUMN_DURATION),
+                           LoadText(IDS_COLUMN_SIZE), LoadText(IDS_COLUMN_PROTECTED), LoadText(IDS_COLUMN_OPERATOR)});
     m_callLog.SetImages({LoadBitmapResource(kBitmapListImage0), LoadBitmapResource(kBitmapListImage1),
                          LoadBitmapResource(kBitmapListRecording), LoadBitmapResource(kBitmapListProtected)});
     m_list->header()->setMinimumSectionSize(18);
@@ -312,8 +312,8 @@ void CMainDlg::SetupControls()
 
     ApplyFontsAndColours();
     m_levelMeter->SetThreshold(m_appSettings.ActivationThreshold());
-    m_nameLabel->setText(LoadText(169));
-    m_notesLabel->setText(LoadText(173));
+    m_nameLabel->setText(LoadText(IDS_LABEL_NAME));
+    m_notesLabel->setText(LoadText(IDS_LABEL_NOTES));
     PlaceControls();
 }
 
@@ -330,8 +330,8 @@ void CMainDlg::ApplyFontsAndColours()
         f->AlignLeft();
         f->SetCaption(caption);
     };
-    plain(m_listTitle, LoadText(226));
-    plain(m_volumeLabel, LoadText(227));
+    plain(m_listTitle, LoadText(IDS_LIST_TITLE));
+    plain(m_volumeLabel, LoadText(IDS_VOLUME_LABEL));
 
     m_displayFrame->SetBackColor(kDisplayBackground);
     m_displayFrame->SetCaption(QString());
@@ -343,14 +343,14 @@ void CMainDlg::ApplyFontsAndColours()
         f->AlignLeft();
         f->SetCaption(caption);
     };
-    display(m_recStatus, 11, false, LoadText(224));
-    display(m_recMinutes, 11, true, LoadText(2));
-    display(m_recColon, 11, false, LoadText(231));
-    display(m_recSeconds, 11, true, LoadText(2));
+    display(m_recStatus, 11, false, LoadText(IDS_STATUS_STOP));
+    display(m_recMinutes, 11, true, LoadText(IDS_TIME_BLANK));
+    display(m_recColon, 11, false, LoadText(IDS_TIME_COLON));
+    display(m_recSeconds, 11, true, LoadText(IDS_TIME_BLANK));
     display(m_playStatus, 8, false, QString());
-    display(m_playMinutes, 8, false, LoadText(2));
-    display(m_playColon, 8, false, LoadText(231));
-    display(m_playSeconds, 8, false, LoadText(2));
+    display(m_playMinutes, 8, false, LoadText(IDS_TIME_BLANK));
+    display(m_playColon, 8, false, LoadText(IDS_TIME_COLON));
+    display(m_playSeconds, 8, false, LoadText(IDS_TIME_BLANK));
     m_recMinutes->AlignRight();
     m_playMinutes->AlignRight();
 
@@ -475,9 +475,9 @@ void CMainDlg::UpdateRecordButtons()
     EnableControl(IDC_RECORD, look.recordEnabled);
     if (look.disableStop)
         EnableControl(IDC_STOP, false);
-    SetTextIfChanged(m_recMinutes, LoadText(2));
-    SetTextIfChanged(m_recSeconds, LoadText(2));
-    SetTextIfChanged(m_recStatus, LoadText(224));
+    SetTextIfChanged(m_recMinutes, LoadText(IDS_TIME_BLANK));
+    SetTextIfChanged(m_recSeconds, LoadText(IDS_TIME_BLANK));
+    SetTextIfChanged(m_recStatus, LoadText(IDS_STATUS_STOP));
     for (CColorStatic* f : {m_recStatus, m_recMinutes, m_recColon, m_recSeconds})
         f->SetTextColorAndRedraw(kDisplayText);
     setUpdatesEnabled(true);
@@ -520,8 +520,8 @@ void CMainDlg::UpdateListDependentControls()
     if (changes.toolsItemsEnabled) {
         SetToolsItemsEnabled(*changes.toolsItemsEnabled);
         if (*changes.toolsItemsEnabled) {
-            const std::pair<int, int> texts[] = {{ID_TOOLS_FIND, 318}, {ID_TOOLS_DELETE, 319}, {ID_TOOLS_SEND, 315},
-                                                 {ID_TOOLS_PROTECT, 316}, {ID_TOOLS_JOIN, 317}};
+            const std::pair<int, int> texts[] = {{ID_TOOLS_FIND, IDS_MENU_FIND}, {ID_TOOLS_DELETE, IDS_MENU_DELETE}, {ID_TOOLS_SEND, IDS_MENU_SEND},
+                                                 {ID_TOOLS_PROTECT, IDS_MENU_PROTECT}, {ID_TOOLS_JOIN, IDS_MENU_JOIN}};
             for (auto [id, text] : texts)
                 m_commands[id]->setText(LoadText(text));
         }

@@ -74,7 +74,7 @@ bool RunPlayCommand(IPlayCommandWindow& window, CSoundPlayer& player)
     if (!started) {
         WriteLog(QStringLiteral("Errore durante il comando play"));
         window.StopPlaying();
-        MessageBox(LoadText(92), PromptIcon::Stop);
+        MessageBox(LoadText(IDS_RECORDING_FILE_MISSING), PromptIcon::Stop);
     }
     return started;
 }

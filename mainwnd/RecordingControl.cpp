@@ -448,13 +448,13 @@ void CRecordingControl::OnVoiceDetected()
         m_window.InsertRowAtTop(*entry, true);
 
     if (m_window.IsInTray())
-        m_window.SetTrayIcon(kIconRecording, LoadText(84));
+        m_window.SetTrayIcon(kIconRecording, LoadText(IDS_TRAY_TIP));
 }
 
 void CRecordingControl::OnRecordingFileReady(const QString& handedOverPath, bool discard)
 {
     if (m_window.IsInTray())
-        m_window.SetTrayIcon(kIconNormal, LoadText(84));
+        m_window.SetTrayIcon(kIconNormal, LoadText(IDS_TRAY_TIP));
     m_window.SetFocusTo(IDC_STOP);
     StopWarning();
     m_window.SaveTypedNameAndNotes();
@@ -553,7 +553,7 @@ void CRecordingControl::OnRecordingFileReady(const QString& handedOverPath, bool
 void CRecordingControl::StoreFinishedFile(CRecordingEntry& entry, const QString& path)
 {
     const QString folder = m_catalogue.WorkFolder();
-    const QString target = folder + entry.m_strName + LoadText(20);
+    const QString target = folder + entry.m_strName + LoadText(IDS_EXT_MP3);
     const StoreResult result = StoreFileWithRetries(path, target, kStoreAttempts, kStorePauseMs, m_sleep);
     if (result.stored) {
         entry.SetState(kStateTagPending);
@@ -568,7 +568,7 @@ void CRecordingControl::StoreFinishedFile(CRecordingEntry& entry, const QString&
     }
 
     // Shown without holding this handler: nothing below waits on the user.
-    m_window.ShowNotice(MessageWithPath(69, path), PromptIcon::Stop);
+    m_window.ShowNotice(MessageWithPath(IDS_SAVE_FAILED, path), PromptIcon::Stop);
     WriteLog(QStringLiteral("Move e Copia falliti per 10 volte: Lasterror: 0x%1, File: %2")
                  .arg(SystemErrorNumber(result.lastError), 0, 16)
                  .arg(path));
@@ -611,7 +611,7 @@ void CRecordingControl::StoreArrivedWithoutRecording(const QString& handedOverPa
 
 QString CRecordingControl::WriterTemporaryPath() const
 {
-    return m_catalogue.WorkFolder() + LoadText(25);
+    return m_catalogue.WorkFolder() + LoadText(IDS_TEMP_RECORDING_FILE);
 }
 
 // The writer hands one-file segments over in its own temporary file, which it
@@ -634,7 +634,7 @@ QString CRecordingControl::TakeSegmentFile(const QString& path)
 // the file itself, which is known by its identity, never by its name alone.
 QString CRecordingControl::LocateSingleFile(const CRecordingEntry& entry)
 {
-    const QString wanted = entry.m_strFolder + entry.m_strName + LoadText(20);
+    const QString wanted = entry.m_strFolder + entry.m_strName + LoadText(IDS_EXT_MP3);
     if (m_singleFilePath.isEmpty() || wanted == m_singleFilePath)
         return m_singleFilePath;
     if (QFileInfo::exists(m_singleFilePath)) {
@@ -671,7 +671,7 @@ void CRecordingControl::AddSegmentToSingleFile(CRecordingEntry& entry, const QSt
         QFile::remove(segmentPath);
     } else {
         WriteLog(QStringLiteral("Segmento non aggiunto a %1, lasciato in %2").arg(m_singleFilePath, segmentPath));
-        m_window.ShowNotice(MessageWithPath(69, segmentPath), PromptIcon::Stop);
+        m_window.ShowNotice(MessageWithPath(IDS_SAVE_FAILED, segmentPath), PromptIcon::Stop);
     }
     SetSizeFromFile(entry, m_singleFilePath);
 }
@@ -789,7 +789,7 @@ void CRecordingControl::OnTimer(int id)
         if (automatic)
             m_window.SetSpeakerVolume(m_savedSpeakerVolume);
         if (!m_warningPlayer.Play(settings.warningFile, settings.playAlternative)) {
-            m_window.ShowNotice(LoadText(298), PromptIcon::Exclamation);
+            m_window.ShowNotice(LoadText(IDS_WARNING_UNPLAYABLE), PromptIcon::Exclamation);
             m_warningPlayer.Stop();
             if (IsAutoRecordingOn(m_state))
                 m_window.SetSpeakerVolume(0);

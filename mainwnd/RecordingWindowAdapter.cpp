@@ -88,9 +88,9 @@ void SetStatic(CMainDlg& window, int id, const QString& text, const QColor* colo
 
 void CRecordingWindowAdapter::ShowRecordingStarted()
 {
-    SetStatic(m_window, IDC_REC_MINUTES, LoadText(6), &kRecordingText);
-    SetStatic(m_window, IDC_REC_SECONDS, LoadText(6), &kRecordingText);
-    SetStatic(m_window, IDC_REC_STATUS, LoadText(5), &kRecordingText);
+    SetStatic(m_window, IDC_REC_MINUTES, LoadText(IDS_TIME_ZERO), &kRecordingText);
+    SetStatic(m_window, IDC_REC_SECONDS, LoadText(IDS_TIME_ZERO), &kRecordingText);
+    SetStatic(m_window, IDC_REC_STATUS, LoadText(IDS_STATUS_REC), &kRecordingText);
     if (CColorStatic* colon = Static(m_window, IDC_REC_COLON))
         colon->SetTextColorAndRedraw(kRecordingText);
 }
@@ -108,13 +108,13 @@ void CRecordingWindowAdapter::ShowPlayingTime(std::int64_t seconds)
 void CRecordingWindowAdapter::ShowPlayingIdle()
 {
     SetStatic(m_window, IDC_PLAY_STATUS, QString(), &kDisplayText);
-    SetStatic(m_window, IDC_PLAY_MINUTES, LoadText(2), &kDisplayText);
-    SetStatic(m_window, IDC_PLAY_SECONDS, LoadText(2), &kDisplayText);
+    SetStatic(m_window, IDC_PLAY_MINUTES, LoadText(IDS_TIME_BLANK), &kDisplayText);
+    SetStatic(m_window, IDC_PLAY_SECONDS, LoadText(IDS_TIME_BLANK), &kDisplayText);
 }
 
 void CRecordingWindowAdapter::ShowPaused()
 {
-    SetStatic(m_window, IDC_PLAY_STATUS, LoadText(152), nullptr);
+    SetStatic(m_window, IDC_PLAY_STATUS, LoadText(IDS_STATUS_PAUSE), nullptr);
 }
 
 void CRecordingWindowAdapter::EnablePositionBar(bool enable)
@@ -249,7 +249,7 @@ void CRecordingWindowAdapter::ShowNotice(const QString& text, PromptIcon icon)
     const QMessageBox::Icon shown = icon == PromptIcon::Stop          ? QMessageBox::Critical
                                     : icon == PromptIcon::Exclamation ? QMessageBox::Warning
                                                                       : QMessageBox::Information;
-    auto* box = new QMessageBox(shown, LoadText(233), text, QMessageBox::Ok, &m_window);
+    auto* box = new QMessageBox(shown, LoadText(IDS_APP_NAME), text, QMessageBox::Ok, &m_window);
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);

@@ -314,7 +314,7 @@ bool CId3Tag::Write()
         return false;
 
     const QString folder = m_path.left(m_path.lastIndexOf(QLatin1Char('/')) + 1);
-    const QString tempPath = folder + LoadText(124);
+    const QString tempPath = folder + LoadText(IDS_TAG_TEMP_FILE);
     const QByteArray temp = QFile::encodeName(tempPath);
     // unlink removes a symbolic link itself; the new file is made afresh and never through a link.
     ::unlink(temp.constData());

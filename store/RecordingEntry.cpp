@@ -22,7 +22,7 @@ void CRecordingEntry::CopyFrom(const CRecordingEntry& other)
 
 QString CRecordingEntry::FilePath() const
 {
-    return m_strFolder + m_strName + LoadText(20);
+    return m_strFolder + m_strName + LoadText(IDS_EXT_MP3);
 }
 
 }  // namespace sonvelle

@@ -106,8 +106,8 @@ void CRecordingInfoEditor::OnFocusLeft(InfoField field, int focusTarget)
         (focusTarget == kRecordButton || focusTarget == kStopButton || focusTarget == kAutoRecordButton))
         return;
 
-    const QString question = LoadText(330) + QLatin1Char(' ') + m_current->m_strName + LoadText(331);
-    if (MessageBox(question, PromptIcon::Question, PromptButtons::YesNo, LoadText(328)) == PromptResult::Yes) {
+    const QString question = LoadText(IDS_INFO_CHANGED_PREFIX) + QLatin1Char(' ') + m_current->m_strName + LoadText(IDS_INFO_CHANGED_SUFFIX);
+    if (MessageBox(question, PromptIcon::Question, PromptButtons::YesNo, LoadText(IDS_INFO_SAVE_TITLE)) == PromptResult::Yes) {
         m_pending = m_current;
         m_pendingName = m_view.FieldText(InfoField::Name);
         m_pendingNotes = m_view.FieldText(InfoField::Notes);
@@ -157,12 +157,12 @@ void CRecordingInfoEditor::OnSaveButton()
             return;
         }
         if (CRecordingNameRules::IsReserved(name)) {
-            MessageBox(LoadText(18), PromptIcon::Stop);
+            MessageBox(LoadText(IDS_NAME_RESERVED), PromptIcon::Stop);
             return;
         }
         if (!entry->IsInUse()) {
             m_view.StopPlaybackOf(*entry);
-            const QString from = entry->m_strFolder + oldName + LoadText(20);
+            const QString from = entry->m_strFolder + oldName + LoadText(IDS_EXT_MP3);
             const FileError error = RenameRecordingFile(from, entry->m_strFolder, name);
             if (error != FileError::None) {
                 MessageBox(LoadText(RenameFailureTextId(error)), PromptIcon::Stop);
@@ -202,17 +202,17 @@ bool CRecordingInfoEditor::OnEndLabelEdit(const QString& newText)
         return false;
     CRecordingEntry* entry = m_list.FindByName(oldName);
     if (!entry) {
-        MessageBox(LoadText(61), PromptIcon::Exclamation);
+        MessageBox(LoadText(IDS_RENAME_FAILED), PromptIcon::Exclamation);
         return false;
     }
     // Another recording's name, in any case, would leave two recordings the list cannot tell apart.
     if (CRecordingNameRules::IsDuplicate(m_list, newText, entry)) {
-        MessageBox(LoadText(17), PromptIcon::Exclamation);
+        MessageBox(LoadText(IDS_NAME_EXISTS), PromptIcon::Exclamation);
         return false;
     }
-    const FileError error = RenameRecordingFile(entry->m_strFolder + oldName + LoadText(20), entry->m_strFolder, newText);
+    const FileError error = RenameRecordingFile(entry->m_strFolder + oldName + LoadText(IDS_EXT_MP3), entry->m_strFolder, newText);
     if (error != FileError::None) {
-        MessageBox(LoadText(error == FileError::AccessDenied ? 17 : 61), PromptIcon::Exclamation);
+        MessageBox(LoadText(error == FileError::AccessDenied ? IDS_NAME_EXISTS : IDS_RENAME_FAILED), PromptIcon::Exclamation);
         return false;
     }
     entry->m_strName = newText;

@@ -63,7 +63,7 @@ QString NameKey(const QString& name)
 // extension in another case is renamed so. Empty when that cannot be done.
 QString WithLowerCaseExtension(const QString& folder, const QString& fileName)
 {
-    const QString extension = LoadText(20);
+    const QString extension = LoadText(IDS_EXT_MP3);
     if (fileName.endsWith(extension))
         return fileName;
     const QString lower = fileName.left(fileName.size() - extension.size()) + extension;
@@ -149,9 +149,9 @@ void CRecordingList::CompleteCutTexts(CRecordingEntry& entry)
 bool CRecordingList::IndexDisabled() const
 {
     CRegKey key;
-    if (!key.Open(Hive::CurrentUser, LoadText(53), false))
+    if (!key.Open(Hive::CurrentUser, LoadText(IDS_SETTINGS_KEY), false))
         return false;
-    const auto value = key.ReadText(LoadText(417));
+    const auto value = key.ReadText(LoadText(IDS_KEY_DISABLE_INDEX));
     return value && value->startsWith(QLatin1Char('1'));
 }
 
@@ -186,7 +186,7 @@ bool CRecordingList::LoadFromIndex(const QString& folder)
     m_index.Close();
     if (IndexDisabled())
         return false;
-    if (!m_index.Open(folder + LoadText(416)))
+    if (!m_index.Open(folder + LoadText(IDS_INDEX_FILE)))
         return false;
     m_folder = folder;
 
@@ -278,7 +278,7 @@ bool CRecordingList::LoadFromIndex(const QString& folder)
 
 CRecordingEntry* CRecordingList::AddFileEntry(const QString& path, const QString& folder)
 {
-    if (path == folder + LoadText(25) || path == folder + LoadText(96) || path == folder + LoadText(124))
+    if (path == folder + LoadText(IDS_TEMP_RECORDING_FILE) || path == folder + LoadText(IDS_JOIN_TEMP_FILE) || path == folder + LoadText(IDS_TAG_TEMP_FILE))
         return nullptr;
     auto entry = std::make_unique<CRecordingEntry>();
     ReadEntryTags(path, *entry, folder, false);
@@ -365,11 +365,11 @@ CRecordingEntry* CRecordingList::AddEntry(std::unique_ptr<CRecordingEntry> entry
 CRecordingEntry* CRecordingList::CreateEntry(const QString& baseName, const QString& prefix)
 {
     auto defaultName = [&](int counter) {
-        QString text = LoadText(11);
+        QString text = LoadText(IDS_DEFAULT_NAME);
         text.replace(QStringLiteral("%d"), QString::number(counter));
         return prefix.isEmpty() ? text : prefix + QStringLiteral(" - ") + text;
     };
-    const QString extension = LoadText(20);
+    const QString extension = LoadText(IDS_EXT_MP3);
     QString name = baseName.isEmpty() ? defaultName(g_nameCounter) : baseName;
     while (QFileInfo::exists(m_folder + name + extension)) {
         ++g_nameCounter;
@@ -471,7 +471,7 @@ void CRecordingList::RefreshEntry(CRecordingEntry& entry)
 {
     if (!m_index.IsOpen())
         return;
-    ReadEntryTags(m_folder + entry.m_strName + LoadText(20), entry, m_folder, true);
+    ReadEntryTags(m_folder + entry.m_strName + LoadText(IDS_EXT_MP3), entry, m_folder, true);
     InvalidateNames();
     m_index.RewriteRecord(entry);
 }

@@ -33,7 +33,7 @@ bool CRecordingNameRules::IsTooLong(const QString& folder, const QString& name)
 
 bool CRecordingNameRules::IsReserved(const QString& name)
 {
-    return name == LoadText(29) || name == LoadText(126) || name == LoadText(125);
+    return name == LoadText(IDS_TEMP_RECORDING_NAME) || name == LoadText(IDS_JOIN_TEMP_NAME) || name == LoadText(IDS_TAG_TEMP_NAME);
 }
 
 bool CRecordingNameRules::IsDuplicate(const CRecordingList& list, const QString& name, const CRecordingEntry* except)
@@ -65,11 +65,11 @@ int CRecordingNameRules::MessageTextId(Problem problem)
 {
     switch (problem) {
     case Problem::None: return 0;
-    case Problem::Empty: return 303;
-    case Problem::TooLong: return 304;
-    case Problem::Reserved: return 18;
-    case Problem::Duplicate: return 17;
-    case Problem::ForbiddenCharacter: return 27;
+    case Problem::Empty: return IDS_NAME_EMPTY;
+    case Problem::TooLong: return IDS_NAME_TOO_LONG;
+    case Problem::Reserved: return IDS_NAME_RESERVED;
+    case Problem::Duplicate: return IDS_NAME_EXISTS;
+    case Problem::ForbiddenCharacter: return IDS_NAME_FORBIDDEN_CHARS;
     }
     return 0;
 }

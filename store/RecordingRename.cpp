@@ -1,5 +1,6 @@
 #include "store/RecordingRename.h"
 
+#include "resources/StringTable.h"
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -61,14 +62,14 @@ int RenameFailureTextId(FileError error)
     case FileError::None:
         return 0;
     case FileError::AccessDenied:
-        return 17;
+        return IDS_NAME_EXISTS;
     case FileError::BadPath:
-        return 27;
+        return IDS_NAME_FORBIDDEN_CHARS;
     case FileError::NotFound:
     case FileError::Other:
         break;
     }
-    return 73;
+    return IDS_TEMP_FILE_PROBLEM;
 }
 
 }  // namespace sonvelle

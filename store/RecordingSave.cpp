@@ -16,7 +16,7 @@ const QString kDiscardMark = QStringLiteral("**del**");
 
 QString RecordingFileOf(const CRecordingEntry& entry, const QString& recordingFile)
 {
-    return recordingFile.isEmpty() ? entry.m_strFolder + LoadText(25) : recordingFile;
+    return recordingFile.isEmpty() ? entry.m_strFolder + LoadText(IDS_TEMP_RECORDING_FILE) : recordingFile;
 }
 
 bool ConfirmSaveRecording(CRecordingEntry& entry, const QString& folder, QString& recordingFile,
@@ -26,7 +26,7 @@ bool ConfirmSaveRecording(CRecordingEntry& entry, const QString& folder, QString
     const QString name = WithoutTrailingBlanks(nameText);
     const QString notes = WithoutLeadingBlanks(notesText);
     if (CRecordingNameRules::IsReserved(name)) {
-        MessageBox(LoadText(18), PromptIcon::Exclamation);
+        MessageBox(LoadText(IDS_NAME_RESERVED), PromptIcon::Exclamation);
         return false;
     }
     const QString from = RecordingFileOf(entry, recordingFile);
@@ -34,7 +34,7 @@ bool ConfirmSaveRecording(CRecordingEntry& entry, const QString& folder, QString
     const FileError error = RenameRecordingFile(from, folder, name, &reason);
     if (error != FileError::None) {
         WriteLog(QStringLiteral("Salva registrazione su file %1 da rinominare %2, errore: ")
-                     .arg(folder + name + LoadText(20), from) +
+                     .arg(folder + name + LoadText(IDS_EXT_MP3), from) +
                  reason);
         MessageBox(LoadText(RenameFailureTextId(error)), PromptIcon::Stop);
         return false;

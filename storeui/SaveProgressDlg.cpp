@@ -12,8 +12,8 @@ CSaveProgressDlg::CSaveProgressDlg(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("dialog%1").arg(kDialogId));
     setModal(false);
-    setWindowTitle(LoadText(234));
-    m_label = new QLabel(LoadText(235), this);
+    setWindowTitle(LoadText(IDS_SAVING_TITLE));
+    m_label = new QLabel(LoadText(IDS_SAVING), this);
     m_label->setObjectName(QString::number(kSavingText));
     m_bar = new QProgressBar(this);
     m_bar->setTextVisible(false);

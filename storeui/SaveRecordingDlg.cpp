@@ -91,12 +91,12 @@ void CSaveRecordingDlg::showEvent(QShowEvent* event)
 
 void CSaveRecordingDlg::OnInitDialog()
 {
-    setWindowTitle(LoadText(207));
+    setWindowTitle(LoadText(IDS_SAVE_TITLE));
     setWindowIcon(LoadIconResource(kIconProgram));
-    m_nameLabel->setText(LoadText(208));
-    m_notesLabel->setText(LoadText(209));
-    m_confirm->setText(LoadText(210));
-    m_cancel->setText(LoadText(211));
+    m_nameLabel->setText(LoadText(IDS_SAVE_NAME_LABEL));
+    m_notesLabel->setText(LoadText(IDS_SAVE_NOTES_LABEL));
+    m_confirm->setText(LoadText(IDS_SAVE_BUTTON));
+    m_cancel->setText(LoadText(IDS_SAVE_CANCEL));
     m_name->setText(m_strName);
     m_notes->setPlainText(m_entry ? m_entry->m_strNotes : QString());
     OnNameChanged(m_name->text());
@@ -151,7 +151,7 @@ void CSaveRecordingDlg::OnPlayRec()
         return;
     }
     m_player.Stop();
-    MessageBox(LoadText(92), PromptIcon::Stop);
+    MessageBox(LoadText(IDS_RECORDING_FILE_MISSING), PromptIcon::Stop);
     ShowPlayBitmaps(QStringLiteral("PLAYREC"));
 }
 

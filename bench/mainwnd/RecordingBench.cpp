@@ -65,7 +65,7 @@ struct Window {
         dlg->AppSettings().SogliaAttivazioneRegAuto = "15000";
         dlg->AppSettings().RegAutoSalvaUnicoFile = "0";
         dlg->RecordingWindow().SetSaveStepForTesting([](CRecordingEntry& e, const QString& folder, const QString& file) {
-            const QString from = file.isEmpty() ? e.m_strFolder + LoadText(25) : file;
+            const QString from = file.isEmpty() ? e.m_strFolder + LoadText(IDS_TEMP_RECORDING_FILE) : file;
             e.SetState(kStateTagPending);
             return MoveFileNoReplace(from, folder + e.m_strName + ".mp3") == FileError::None;
         });
@@ -83,7 +83,7 @@ void StopToListed(const QString& root)
 
     // Manual: Record, the writer's file grows to 60 minutes, Stop, the save dialog confirms.
     r.OnRecord();
-    WriteFileOfSize(work + LoadText(25), kSixtyMinutesBytes);
+    WriteFileOfSize(work + LoadText(IDS_TEMP_RECORDING_FILE), kSixtyMinutesBytes);
     QElapsedTimer t;
     t.start();
     r.OnStop();

@@ -144,7 +144,7 @@ TEST_F(StartupSequenceTest, UnreachableWorkFolderNoticeAndLaterRealignment)
     EXPECT_TRUE(m_host.Called("StartOneShotTimer 1295 2000"));
     EXPECT_TRUE(m_prompt.ShownSoFar().empty()) << "shown before the timer";
     EXPECT_TRUE(m_sequence.OnTimer(1295));
-    ExpectOnePrompt(LoadText(431), PromptIcon::Exclamation);
+    ExpectOnePrompt(LoadText(IDS_FOLDER_UNREACHABLE), PromptIcon::Exclamation);
     EXPECT_FALSE(m_sequence.OnTimer(1296));
     EXPECT_EQ(m_host.startedWith.value(1), ProgramDir() + "Recordings/");
 
@@ -158,7 +158,7 @@ TEST_F(StartupSequenceTest, UnreachableWorkFolderNoticeAndLaterRealignment)
     EXPECT_TRUE(host.Called("StartOneShotTimer 1298 2000"));
     EXPECT_EQ(host.startedWith.value(1), calls + "/");
     EXPECT_TRUE(later.OnTimer(1298));
-    ExpectOnePrompt(LoadText(432), PromptIcon::Exclamation);
+    ExpectOnePrompt(LoadText(IDS_FOLDER_BACK), PromptIcon::Exclamation);
     EXPECT_EQ(host.calls.last(), "ImportAfterRealignment " + ProgramDir() + "Recordings/");
 }
 

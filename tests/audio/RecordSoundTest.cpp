@@ -301,7 +301,7 @@ TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongSt
 TEST_F(Capture, AStartWithoutADeviceIsReportedOnceDropsTheStaleFileAndCapturesWhenOneAnswers)
 {
     QTemporaryDir work;
-    const QString stale = work.path() + "/" + (HasText(25) ? LoadText(25) : QString("tmp_nome_reg.dtm"));
+    const QString stale = work.path() + "/" + (HasText(25) ? LoadText(IDS_TEMP_RECORDING_FILE) : QString("tmp_nome_reg.dtm"));
     QFile old(stale);
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("audio of a recording that was not kept");

@@ -293,7 +293,7 @@ TEST_F(Writer, AMissingOrIncompleteLibraryIsReportedWithoutWaitingForTheWindow)
     const struct {
         QString program;
         int text;
-    } cases[] = {{empty.path(), 22}, {incomplete.path(), 24}};
+    } cases[] = {{empty.path(), IDS_ENCODER_LOAD_ERROR}, {incomplete.path(), IDS_LIBRARY_NOT_FOUND}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         prompt.Clear();

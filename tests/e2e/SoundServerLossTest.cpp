@@ -122,7 +122,7 @@ protected:
     }
     RecorderState State() { return dlg->RecordingControl().State(); }
     CCallLogModel& Rows() { return dlg->CallLog().Model(); }
-    QStringList Recordings() { return QDir(work).entryList({"*" + LoadText(20)}, QDir::Files); }
+    QStringList Recordings() { return QDir(work).entryList({"*" + LoadText(IDS_EXT_MP3)}, QDir::Files); }
     int NoticesShown(int textId)
     {
         int n = 0;
@@ -202,12 +202,12 @@ TEST_F(SoundServerLoss, AManualRecordingCutByTheServerIsStoredAndStartsAgainWhen
 {
     int saved = 0;
     dlg->RecordingWindow().SetSaveStepForTesting([&](CRecordingEntry& entry, const QString& folder, const QString& file) {
-        const QString from = file.isEmpty() ? entry.m_strFolder + LoadText(25) : file;
+        const QString from = file.isEmpty() ? entry.m_strFolder + LoadText(IDS_TEMP_RECORDING_FILE) : file;
         ++saved;
         entry.m_strName = QString("Manual %1").arg(saved);
         entry.m_strFolder = folder;
         entry.SetState(kStateTagPending);
-        return QFile::rename(from, folder + entry.m_strName + LoadText(20));
+        return QFile::rename(from, folder + entry.m_strName + LoadText(IDS_EXT_MP3));
     });
     const QString speech = MakeSpeech(speechFolder, "This is a dictated note about the meeting with the bank.");
     ASSERT_FALSE(speech.isEmpty());
@@ -221,7 +221,7 @@ TEST_F(SoundServerLoss, AManualRecordingCutByTheServerIsStoredAndStartsAgainWhen
 
     // Stored as at a Stop, and the user told once.
     ASSERT_TRUE(WaitUntil([&] { return saved == 1 && State() == RecorderState::Idle; }, std::chrono::milliseconds(5000)));
-    EXPECT_GT(DecodeMp3(work + "Manual 1" + LoadText(20)).Seconds(), 2.0);
+    EXPECT_GT(DecodeMp3(work + "Manual 1" + LoadText(IDS_EXT_MP3)).Seconds(), 2.0);
     ASSERT_TRUE(WaitUntil([&] { return NoticesShown(433) == 1; }, std::chrono::milliseconds(3000)));
 
     // Back: a new manual recording runs without any action.
@@ -230,7 +230,7 @@ TEST_F(SoundServerLoss, AManualRecordingCutByTheServerIsStoredAndStartsAgainWhen
     Speak(speech)->waitForFinished(15000);
     Click(IDC_STOP);
     ASSERT_TRUE(WaitUntil([&] { return saved == 2 && State() == RecorderState::Idle; }, std::chrono::milliseconds(5000)));
-    EXPECT_GT(DecodeMp3(work + "Manual 2" + LoadText(20)).Seconds(), 2.0);
+    EXPECT_GT(DecodeMp3(work + "Manual 2" + LoadText(IDS_EXT_MP3)).Seconds(), 2.0);
     EXPECT_EQ(Rows().Count(), 2);
     EXPECT_EQ(prompt.ShownSoFar().size(), 1u);
 }

@@ -137,7 +137,7 @@ TEST(MainWindowRules, KeysAndListTexts)
     EXPECT_EQ(SplitElapsed(25 * 3600).minutes, QStringLiteral("1500"));
     const MinutesSeconds negative = SplitElapsed(-3);
     EXPECT_EQ(negative.minutes + negative.seconds, QStringLiteral("0000"));
-    EXPECT_EQ(MainWindowCaption(QString()), LoadText(354));
+    EXPECT_EQ(MainWindowCaption(QString()), LoadText(IDS_WINDOW_CAPTION));
 }
 
 constexpr int kToolsItems[] = {ID_TOOLS_FIND, ID_TOOLS_DELETE, ID_TOOLS_SEND, ID_TOOLS_PROTECT, ID_TOOLS_JOIN};
@@ -163,7 +163,7 @@ protected:
 TEST_F(MainWindow, ListControlsFollowTheListAndNoSend)
 {
     Start();
-    EXPECT_EQ(dlg->windowTitle(), LoadText(354) + " (Desk 2)");
+    EXPECT_EQ(dlg->windowTitle(), LoadText(IDS_WINDOW_CAPTION) + " (Desk 2)");
     for (int id : {IDC_PLAY, IDC_FIND, IDC_DELETE, IDC_SEND, IDC_NAME_EDIT, IDC_NOTES_EDIT, IDC_SAVE})
         EXPECT_FALSE(Enabled(id)) << id;
     for (int id : kToolsItems)
@@ -214,8 +214,8 @@ TEST_F(MainWindow, DisplaysAndRecordButtonsFollowTheRecordingControl)
     dlg->ShowPlayingTime(std::chrono::seconds(61));
     EXPECT_EQ(Static(IDC_PLAY_MINUTES)->Caption() + Static(IDC_PLAY_SECONDS)->Caption(), QStringLiteral("0101"));
     dlg->UpdateRecordButtons();
-    EXPECT_EQ(Static(IDC_REC_MINUTES)->Caption(), LoadText(2));
-    EXPECT_EQ(Static(IDC_REC_STATUS)->Caption(), LoadText(224));
+    EXPECT_EQ(Static(IDC_REC_MINUTES)->Caption(), LoadText(IDS_TIME_BLANK));
+    EXPECT_EQ(Static(IDC_REC_STATUS)->Caption(), LoadText(IDS_STATUS_STOP));
 
     // The window reads the state from the control, never from a copy of its own.
     auto* meter = qobject_cast<CLevelMeter*>(dlg->Control(IDC_LEVEL_METER));

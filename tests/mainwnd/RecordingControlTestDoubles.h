@@ -178,9 +178,9 @@ public:
         const QString name = saveAnswers.front();
         saveAnswers.erase(saveAnswers.begin());
         const QString folder = m_catalogue.WorkFolder();
-        const QString from = file.isEmpty() ? entry.m_strFolder + LoadText(25) : file;
+        const QString from = file.isEmpty() ? entry.m_strFolder + LoadText(IDS_TEMP_RECORDING_FILE) : file;
         entry.SetState(kStateTagPending);
-        if (MoveFileNoReplace(from, folder + name + LoadText(20)) != FileError::None)
+        if (MoveFileNoReplace(from, folder + name + LoadText(IDS_EXT_MP3)) != FileError::None)
             return false;
         entry.m_strFolder = folder;
         entry.m_strName = name;
@@ -356,7 +356,7 @@ struct RecordingRig {
         SetPrompt(nullptr);
     }
 
-    QString TempFile() const { return folder + LoadText(25); }
+    QString TempFile() const { return folder + LoadText(IDS_TEMP_RECORDING_FILE); }
     // What the writer does at the end of a segment in separate-file mode.
     QString HandOver(const QByteArray& audio, int n)
     {

@@ -3,6 +3,7 @@
 
 #include "RecordingControlTestDoubles.h"
 
+#include "resources/StringTable.h"
 #include <gtest/gtest.h>
 
 namespace sonvelle::testing {
@@ -455,7 +456,7 @@ TEST_F(RecordingTimers, UnplayableWarningIsReportedEveryTimeAndRecordingGoesOn)
     control.OnVoiceDetected();
     window.RunFor(rig.clock, 20000);
     ASSERT_EQ(rig.prompt.ShownSoFar().size(), 2u);
-    EXPECT_EQ(rig.prompt.ShownSoFar()[0].text, LoadText(298));
+    EXPECT_EQ(rig.prompt.ShownSoFar()[0].text, LoadText(IDS_WARNING_UNPLAYABLE));
     EXPECT_EQ(rig.prompt.ShownSoFar()[0].icon, PromptIcon::Exclamation);
     EXPECT_EQ(window.speakerVolume, 0u);
     EXPECT_EQ(control.State(), S::AutoRecording);

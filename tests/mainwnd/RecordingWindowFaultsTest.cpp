@@ -104,12 +104,12 @@ TEST_F(RecordingWindowFaults, MessagesDuringRecordingNeitherHoldTheHandlerNorPil
     Control().OnTimer(TIMER_WARNING_SOUND);
     Control().OnTimer(TIMER_WARNING_SOUND);
     EXPECT_TRUE(prompt.shown.empty());
-    std::vector<QMessageBox*> warnings = Boxes(LoadText(298));
+    std::vector<QMessageBox*> warnings = Boxes(LoadText(IDS_WARNING_UNPLAYABLE));
     ASSERT_EQ(warnings.size(), 1u);
     warnings[0]->accept();
     QCoreApplication::processEvents();
     Control().OnTimer(TIMER_WARNING_SOUND);
-    EXPECT_EQ(Boxes(LoadText(298)).size(), 1u) << "a dismissed message is shown again next time";
+    EXPECT_EQ(Boxes(LoadText(IDS_WARNING_UNPLAYABLE)).size(), 1u) << "a dismissed message is shown again next time";
 
     // The finished file cannot be stored while the next voice notice is already on its way.
     CRecordingEntry* failed = Control().CurrentRecording();
@@ -128,7 +128,7 @@ TEST_F(RecordingWindowFaults, MessagesDuringRecordingNeitherHoldTheHandlerNorPil
 
     EXPECT_TRUE(prompt.shown.empty());
     EXPECT_EQ(Control().State(), RecorderState::Listening) << "a recording started inside the message";
-    EXPECT_EQ(Boxes(LoadText(69).replace("%s", handed)).size(), 1u);
+    EXPECT_EQ(Boxes(LoadText(IDS_SAVE_FAILED).replace("%s", handed)).size(), 1u);
     QCoreApplication::processEvents();
     EXPECT_EQ(Control().State(), RecorderState::AutoRecording);
     CRecordingEntry* running = Control().CurrentRecording();

@@ -133,11 +133,11 @@ TEST(SkinButtonWidget, CaptionedStyleAddsALabelAlongTheBottomAndABorderThatSinks
 TEST(SkinButtonWidget, TooltipComesFromTheStringTable)
 {
     CSkinButton button(1011);
-    button.SetTooltipText(233, true);
-    EXPECT_EQ(button.toolTip(), LoadText(233));
-    button.SetTooltipText(233, false);
+    button.SetTooltipText(IDS_APP_NAME, true);
+    EXPECT_EQ(button.toolTip(), LoadText(IDS_APP_NAME));
+    button.SetTooltipText(IDS_APP_NAME, false);
     EXPECT_TRUE(button.toolTip().isEmpty());
-    button.SetTooltipText(233, true);
+    button.SetTooltipText(IDS_APP_NAME, true);
     button.SetTooltipText(999999, false);  // a text the table lacks changes nothing
     EXPECT_TRUE(button.IsTooltipActive());
 }

@@ -160,11 +160,11 @@ TEST_F(RenameFromMainWindow, RefusedNamesChangeNothing)
         PromptIcon icon;
         bool focusesName;
     } refused[] = {
-        {"call 2", 17, PromptIcon::Exclamation, true},  // listed, in another case
+        {"call 2", IDS_NAME_EXISTS, PromptIcon::Exclamation, true},  // listed, in another case
         {"Outsider", 17, PromptIcon::Stop, false},      // a file the list does not know
         {QString(), 303, PromptIcon::Exclamation, true},
-        {QString(261 - m_folder.toUtf8().size(), 'x'), 304, PromptIcon::Exclamation, true},
-        {"tagTemporary", 18, PromptIcon::Stop, false},
+        {QString(261 - m_folder.toUtf8().size(), 'x'), IDS_NAME_TOO_LONG, PromptIcon::Exclamation, true},
+        {"tagTemporary", IDS_NAME_RESERVED, PromptIcon::Stop, false},
     };
     for (const auto& attempt : refused) {
         m_prompt.Clear();
@@ -297,7 +297,7 @@ TEST_F(RenameFocusQuestion, RefusedPendingSaveLeavesNoStaleCopies)
     m_view.Type(m_editor, InfoField::Name, "Call 2");
     m_prompt.Answer(PromptResult::Yes);
     m_editor.OnFocusLeft(InfoField::Name, CRecordingInfoEditor::kList);
-    EXPECT_EQ(ShownTexts(), (QStringList{m_prompt.ShownSoFar()[0].text, LoadText(17)}));
+    EXPECT_EQ(ShownTexts(), (QStringList{m_prompt.ShownSoFar()[0].text, LoadText(IDS_NAME_EXISTS)}));
 
     // The next press saves what the fields hold now, not the refused copies.
     m_view.Type(m_editor, InfoField::Notes, "only notes");
@@ -341,11 +341,11 @@ TEST_F(RenameInPlace, RefusalsKeepTheOldName)
         QString name;
         int text;
     } refused[] = {
-        {"What?", 61},
-        {"sub/Call", 61},
-        {"Call 1", 17},
-        {"CALL 1", 17},
-        {"outsider", 17},
+        {"What?", IDS_RENAME_FAILED},
+        {"sub/Call", IDS_RENAME_FAILED},
+        {"Call 1", IDS_NAME_EXISTS},
+        {"CALL 1", IDS_NAME_EXISTS},
+        {"outsider", IDS_NAME_EXISTS},
     };
     for (const auto& attempt : refused) {
         m_prompt.Clear();

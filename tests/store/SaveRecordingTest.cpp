@@ -95,7 +95,7 @@ TEST_F(SaveConfirm, ExistingRecordingIsNeverReplacedInAnyCase)
     WriteFile("Monday call.mp3", "older recording");
     for (const char* name : {"Monday call", "MONDAY CALL"})
         EXPECT_FALSE(Confirm(QString::fromLatin1(name), "notes"));
-    EXPECT_EQ(ShownTexts(), QStringList(2, LoadText(17)));
+    EXPECT_EQ(ShownTexts(), QStringList(2, LoadText(IDS_NAME_EXISTS)));
     EXPECT_EQ(m_prompt.ShownSoFar().back().icon, PromptIcon::Stop);
     EXPECT_EQ(ReadFile("Monday call.mp3"), "older recording");
     EXPECT_EQ(ReadFile("tmp_nome_reg.dtm"), m_audio);
@@ -109,27 +109,27 @@ TEST_F(SaveConfirm, FailuresNameTheirCause)
 {
     for (const char* reserved : {"tagTemporary", "tmp_nome_reg", "Join_Temporary"})
         EXPECT_FALSE(Confirm(QString::fromLatin1(reserved)));
-    EXPECT_EQ(ShownTexts(), QStringList(3, LoadText(18)));
+    EXPECT_EQ(ShownTexts(), QStringList(3, LoadText(IDS_NAME_RESERVED)));
     EXPECT_EQ(m_entry.GetState(), kStateTagPending);
 
     // The log says what the system said.
     m_prompt.Clear();
     EXPECT_FALSE(Confirm(QString(300, 'x')));
     EXPECT_TRUE(test::ReadLog().contains(QString::fromLocal8Bit(std::strerror(ENAMETOOLONG))));
-    EXPECT_EQ(ShownTexts(), QStringList{LoadText(27)});
+    EXPECT_EQ(ShownTexts(), QStringList{LoadText(IDS_NAME_FORBIDDEN_CHARS)});
 
     m_prompt.Clear();
     // A character the field would have stopped still fails safely as a bad path.
     EXPECT_FALSE(Confirm("a?b"));
     EXPECT_FALSE(Confirm("sub/name"));
-    EXPECT_EQ(ShownTexts(), (QStringList{LoadText(27), LoadText(27)}));
+    EXPECT_EQ(ShownTexts(), (QStringList{LoadText(IDS_NAME_FORBIDDEN_CHARS), LoadText(IDS_NAME_FORBIDDEN_CHARS)}));
     EXPECT_EQ(FilesInFolder(), QStringList{"tmp_nome_reg.dtm"});
 
     // The audio is gone: the temporary file problem.
     m_prompt.Clear();
     ASSERT_TRUE(QFile::remove(PathOf("tmp_nome_reg.dtm")));
     EXPECT_FALSE(Confirm("Lost"));
-    EXPECT_EQ(ShownTexts(), QStringList{LoadText(73)});
+    EXPECT_EQ(ShownTexts(), QStringList{LoadText(IDS_TEMP_FILE_PROBLEM)});
     EXPECT_EQ(m_prompt.ShownSoFar().back().icon, PromptIcon::Stop);
     EXPECT_TRUE(FilesInFolder().isEmpty());
     EXPECT_EQ(m_entry.m_strName, "Recording 1");

@@ -64,7 +64,7 @@ TEST_F(RenameWithRealFields, TypedNameIsFilteredAndSavedByTheButton)
     QTest::keyClick(m_name, Qt::Key_Backspace);
     m_notes->setFocus();
     m_editor.OnSaveButton();
-    EXPECT_EQ(ShownTexts(), QStringList{LoadText(303)});
+    EXPECT_EQ(ShownTexts(), QStringList{LoadText(IDS_NAME_EMPTY)});
     EXPECT_EQ(m_name->text(), "Call 1x");
     EXPECT_FALSE(m_name->isModified());
     EXPECT_EQ(m_window.focusWidget(), m_name);

@@ -66,7 +66,7 @@ TEST_F(SaveDialog, OpensWithTheRecordingFiltersEachKeystrokeAndReportsMissingAud
     QTest::mouseClick(m_dialog.PlayButton(), Qt::LeftButton);
     EXPECT_FALSE(m_dialog.IsPlaying());
     EXPECT_EQ(m_dialog.PlayButtonBitmaps(), "PLAYREC");
-    ASSERT_EQ(ShownTexts(), QStringList{LoadText(92)});
+    ASSERT_EQ(ShownTexts(), QStringList{LoadText(IDS_RECORDING_FILE_MISSING)});
     EXPECT_EQ(m_prompt.ShownSoFar()[0].icon, PromptIcon::Stop);
 }
 
@@ -77,7 +77,7 @@ TEST_F(SaveDialog, RefusedNamesKeepItOpenAndReplaceNothingThenOtherCaseSaves)
     QTest::keyClick(m_dialog.NameField(), Qt::Key_Return);
     SetName("tagTemporary");
     QTest::mouseClick(m_dialog.ConfirmButton(), Qt::LeftButton);
-    EXPECT_EQ(ShownTexts(), (QStringList{LoadText(17), LoadText(18)}));
+    EXPECT_EQ(ShownTexts(), (QStringList{LoadText(IDS_NAME_EXISTS), LoadText(IDS_NAME_RESERVED)}));
     EXPECT_TRUE(m_dialog.isVisible());
     EXPECT_EQ(m_entry.m_strName, "Recording 3");
     EXPECT_EQ(ReadFile("Recording 2.mp3"), "kept");
