@@ -1,25 +1,10 @@
 #include "store/Id3Frame.h"
 
+#include "platform/LeadingInt.h"
+
 #include <limits>
 
 namespace sonvelle {
-
-std::int32_t AsciiToInt(const QByteArray& text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > std::numeric_limits<std::int32_t>::max())
-            return negative ? std::numeric_limits<std::int32_t>::min() : std::numeric_limits<std::int32_t>::max();
-    }
-    return static_cast<std::int32_t>(negative ? -value : value);
-}
 
 void CId3Frame::SetText(const QString& text)
 {
@@ -30,7 +15,7 @@ void CId3Frame::SetText(const QString& text)
 
 std::int32_t CId3Frame::GetNumber() const
 {
-    return m_hasText ? AsciiToInt(m_text.toLatin1()) : 0;
+    return m_hasText ? LeadingInt(m_text) : 0;
 }
 
 COleDateTime CId3Frame::GetTime() const
@@ -44,9 +29,9 @@ COleDateTime CId3Frame::GetTime() const
         out.SetStatus(COleDateTime::invalid);
         return out;
     }
-    const int hours = AsciiToInt(m_text.left(2).toLatin1());
-    const int minutes = AsciiToInt(m_text.mid(3, 2).toLatin1());
-    const int seconds = AsciiToInt(m_text.right(2).toLatin1());
+    const int hours = LeadingInt(QStringView(m_text).left(2));
+    const int minutes = LeadingInt(QStringView(m_text).mid(3, 2));
+    const int seconds = LeadingInt(QStringView(m_text).right(2));
     out.SetTime(hours, minutes, seconds);
     return out;
 }

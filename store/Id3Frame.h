@@ -39,7 +39,4 @@ private:
     bool m_hasText = false;
 };
 
-// atoi: optional blanks and sign, then digits; 0 when none. Saturates instead of overflowing.
-std::int32_t AsciiToInt(const QByteArray& text);
-
 }  // namespace sonvelle

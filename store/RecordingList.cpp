@@ -1,6 +1,7 @@
 #include "store/RecordingList.h"
 
 #include "platform/FileOps.h"
+#include "platform/LeadingInt.h"
 #include "platform/Log.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
@@ -559,7 +560,7 @@ bool CRecordingList::ReadEntryTags(const QString& path, CRecordingEntry& entry, 
     const int year = lookup("TYER").second.GetNumber();
     const QByteArray dayMonth = lookup("TDAT").second.GetText().toLatin1();
     COleDateTime date;
-    if (!date.SetDate(year, AsciiToInt(dayMonth.right(2)), AsciiToInt(dayMonth.left(2)))) {
+    if (!date.SetDate(year, LeadingInt(dayMonth.right(2)), LeadingInt(dayMonth.left(2)))) {
         // Today at midnight: the tag's time of day is added below, as for a valid date.
         const COleDateTime now = COleDateTime::GetCurrentTime();
         date = now.DatePart();
