@@ -2,8 +2,6 @@
 
 #include "platform/LeadingInt.h"
 
-#include <limits>
-
 namespace sonvelle {
 
 void CId3Frame::SetText(const QString& text)
