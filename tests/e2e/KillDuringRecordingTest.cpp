@@ -6,6 +6,7 @@
 #include "support/EventWait.h"
 #include "support/SoundFiles.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
