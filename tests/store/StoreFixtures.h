@@ -1,6 +1,8 @@
 #pragma once
 // Files for the store's tests, built byte by byte here rather than by the code under test.
 
+#include "tests/support/TagBytes.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -12,63 +14,7 @@
 
 namespace sonvelle::testing {
 
-inline QByteArray Be32(quint32 v)
-{
-    QByteArray b;
-    b.append(char(v >> 24)).append(char(v >> 16)).append(char(v >> 8)).append(char(v));
-    return b;
-}
-
-// A text frame as another writer might lay it out: identifier, size, flags, body.
-inline QByteArray RawFrame(const QByteArray& id, const QByteArray& body)
-{
-    return id + Be32(quint32(body.size())) + QByteArray(2, '\0') + body;
-}
-
-inline QByteArray TextFrame(const QByteArray& id, const QByteArray& text)
-{
-    return RawFrame(id, QByteArray(1, '\0') + text);
-}
-
-inline QByteArray CommentFrame(const QByteArray& text)
-{
-    return RawFrame("COMM", QByteArray(5, '\0') + text);
-}
-
-// Header whose size counts its own 10 bytes, as our files carry it.
-inline QByteArray TagBytes(const QByteArray& frames)
-{
-    const quint32 size = quint32(frames.size()) + 10;
-    QByteArray h("ID3\x03\x00\x00", 6);
-    h.append(char((size >> 21) & 0x7f)).append(char((size >> 14) & 0x7f)).append(char((size >> 7) & 0x7f))
-        .append(char(size & 0x7f));
-    return h + frames;
-}
-
-// Bytes that stand in for audio where nothing decodes them.
-inline QByteArray FakeAudio(int n = 4000)
-{
-    QByteArray audio;
-    audio.reserve(n);
-    for (int i = 0; i < n; ++i)
-        audio.append(char((i * 7 + 3) & 0xff));
-    return audio;
-}
-
-inline QByteArray FullFrames(const QByteArray& name, const QByteArray& notes = {}, const QByteArray& op = {},
-                             bool isProtected = false)
-{
-    return TextFrame("TDAT", "0512") + TextFrame("TYER", "2006") + TextFrame("TIME", "10:11:12") +
-           TextFrame("TLEN", "00:01:05") + TextFrame("TIT2", name) + CommentFrame(notes) + TextFrame("TRCK", "0") +
-           TextFrame("TALB", op) + TextFrame("TCON", "(24)Soundtrack") + TextFrame("TPE1", "Sonvelle") +
-           TextFrame("TXXX", isProtected ? "Protetta" : "Non Protetta");
-}
-
-inline bool WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
+using namespace sonvelle::test;
 
 inline QByteArray ReadBytes(const QString& path)
 {
