@@ -14,11 +14,13 @@ set(layers_store platform resources)
 set(layers_skin platform resources)
 set(layers_storeui store audio skin platform resources)
 set(layers_app store audio encoder platform resources)
-set(layers_mainwnd app storeui store audio skin encoder platform resources)
+set(layers_options app storeui store audio skin platform resources)
+set(layers_operations storeui store audio skin platform resources)
+set(layers_mainwnd app options operations storeui store audio skin encoder platform resources)
 # The program itself sits on top of everything.
 set(layers_program mainwnd ${layers_mainwnd})
 
-set(folders resources platform encoder audio store skin storeui app mainwnd)
+set(folders resources platform encoder audio store skin storeui app options operations mainwnd)
 
 function(check_file file folder allowed)
   file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")

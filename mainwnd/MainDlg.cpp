@@ -3,6 +3,7 @@
 #include "app/RecordingNotices.h"
 #include "app/SettingsStore.h"
 #include "app/StartupSequence.h"
+#include "audio/Mixer.h"
 #include "audio/RecordSound.h"
 #include "mainwnd/CallLogFormat.h"
 #include "mainwnd/ControlRules.h"

@@ -65,11 +65,10 @@ constexpr int TIMER_FALLBACK_NOTICE = 1295;
 constexpr int TIMER_REALIGN_NOTICE = 1298;
 constexpr int TIMER_AUTO_REPEAT = kWindRepeatTimerId;
 
-// Messages from the notification icon and the mixer. The skinned controls on
+// Messages from the notification icon (the mixer's are in audio/Mixer.h). The skinned controls on
 // this window's thread notify it by signals instead.
 constexpr unsigned WM_TRAY_NOTIFY = WM_USER + 1;
 // A menu command posted to the window (the tray menu's choice): wParam = command id.
 constexpr unsigned WM_COMMAND = 0x0111;
-constexpr unsigned MM_MIXM_CONTROL_CHANGE = 0x3D1;
 
 }  // namespace sonvelle

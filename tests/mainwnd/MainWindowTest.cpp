@@ -2,6 +2,7 @@
 // what its list and displays show, and how it reacts to keys, the mixer and
 // its skinned controls.
 
+#include "audio/Mixer.h"
 #include "mainwnd/CallLogFormat.h"
 #include "mainwnd/ControlRules.h"
 #include "mainwnd/KeyboardTable.h"
