@@ -110,7 +110,6 @@ void CMainDlg::OnDelete() {}
 
 void CMainDlg::OnImport() {}
 void CMainDlg::OnJoin() {}
-void CMainDlg::OnFind() {}
 void CMainDlg::OnSend() {}
 
 // Options, help, notification area ---------------------------------------------
