@@ -48,6 +48,7 @@ class CSettingsStore;
 class CStartupSequence;
 class CSkinButton;
 class ISpeakerLine;
+class IImportFileChooser;
 
 // Colours of the time displays.
 inline const QColor kDisplayBackground(0, 102, 0);
@@ -94,6 +95,11 @@ public:
     // The Find window (modeless); null while none is open.
     void SetFindWindow(QWidget* findWindow) { m_findWindow = findWindow; }
     void DeleteFindWindow();
+    // Import: the chooser of the files (Qt's dialog when none is set; the
+    // caller keeps ownership), and the import whose dialog starts in a given
+    // folder (start-up's, after the earlier work folder came back).
+    void SetImportChooser(IImportFileChooser* chooser) { m_importChooser = chooser; }
+    void ImportRecordings(const QString& startFolder);
 
     bool HasLargeFonts() const { return m_bLargeFonts; }
     // Bitmaps, captions, columns, menus and fonts.
@@ -253,6 +259,8 @@ private:
     bool m_captureNoticeOpen = false;
     bool m_resumeManualRecording = false;
     bool m_captureBackWhileStoring = false;
+    // Import.
+    IImportFileChooser* m_importChooser = nullptr;
 };
 
 }  // namespace sonvelle

@@ -108,7 +108,6 @@ void CMainDlg::OnDelete() {}
 
 // Operations --------------------------------------------------------------------
 
-void CMainDlg::OnImport() {}
 void CMainDlg::OnJoin() {}
 void CMainDlg::OnSend() {}
 
