@@ -49,6 +49,7 @@ class CStartupSequence;
 class CSkinButton;
 class ISpeakerLine;
 class IImportFileChooser;
+class CMailSender;
 
 // Colours of the time displays.
 inline const QColor kDisplayBackground(0, 102, 0);
@@ -100,6 +101,8 @@ public:
     // folder (start-up's, after the earlier work folder came back).
     void SetImportChooser(IImportFileChooser* chooser) { m_importChooser = chooser; }
     void ImportRecordings(const QString& startFolder);
+    // Send by e-mail; its attachments stay until the window is destroyed.
+    CMailSender& MailSender();
 
     bool HasLargeFonts() const { return m_bLargeFonts; }
     // Bitmaps, captions, columns, menus and fonts.
@@ -259,8 +262,9 @@ private:
     bool m_captureNoticeOpen = false;
     bool m_resumeManualRecording = false;
     bool m_captureBackWhileStoring = false;
-    // Import.
+    // Import and send by e-mail.
     IImportFileChooser* m_importChooser = nullptr;
+    CMailSender* m_mailSender = nullptr;  // a child of the window
 };
 
 }  // namespace sonvelle

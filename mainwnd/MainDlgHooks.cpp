@@ -109,7 +109,6 @@ void CMainDlg::OnDelete() {}
 // Operations --------------------------------------------------------------------
 
 void CMainDlg::OnJoin() {}
-void CMainDlg::OnSend() {}
 
 // Options, help, notification area ---------------------------------------------
 
