@@ -14,18 +14,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringMatcher>
 
 namespace sonvelle {
 
 int FindMatchingRow(const QAbstractItemModel& rows, int from, const QString& text, bool inNotes)
 {
+    // Case is folded per character, beyond ASCII too: "ärz" finds "Ärzte".
+    const QStringMatcher matcher(text, Qt::CaseInsensitive);
     const int count = rows.rowCount();
     for (int i = std::max(from, 0); i < count; ++i) {
-        // Qt's case-insensitive comparison folds case per character, so "ärz" finds "Ärzte".
-        const QString name = rows.index(i, kColumnName).data().toString();
-        if (name.contains(text, Qt::CaseInsensitive))
+        if (matcher.indexIn(rows.index(i, kColumnName).data().toString()) >= 0)
             return i;
-        if (inNotes && rows.index(i, kColumnNotes).data().toString().contains(text, Qt::CaseInsensitive))
+        if (inNotes && matcher.indexIn(rows.index(i, kColumnNotes).data().toString()) >= 0)
             return i;
     }
     return -1;
