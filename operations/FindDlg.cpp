@@ -56,7 +56,8 @@ CFindDlg::CFindDlg(QWidget* owner) : QDialog(owner)
     grid->addWidget(m_inNotes, 1, 1);
     grid->addWidget(m_cancel, 1, 2);
 
-    connect(m_text, &QLineEdit::textChanged, this, [this](const QString& text) { m_find->setEnabled(!text.isEmpty()); });
+    connect(m_text, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_find->setEnabled(!text.isEmpty()); });
     connect(m_find, &QPushButton::clicked, this, &CFindDlg::OnFindNext);
     connect(m_cancel, &QPushButton::clicked, this, &CFindDlg::reject);
 }

@@ -99,7 +99,8 @@ ImportOutcome CRecordingImport::Run(const QStringList& chosen)
     }
     m_catalogue.SavePending();
     if (!outcome.notCopied.isEmpty())
-        MessageBox(FormatText(IDS_IMPORT_NOT_COPIED, outcome.notCopied.join(QLatin1Char('\n'))), PromptIcon::Exclamation);
+        MessageBox(FormatText(IDS_IMPORT_NOT_COPIED, outcome.notCopied.join(QLatin1Char('\n'))),
+                   PromptIcon::Exclamation);
     return outcome;
 }
 

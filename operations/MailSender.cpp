@@ -42,7 +42,8 @@ QString CMailSender::NewAttachmentFolder()
             m_folder.reset();
             return {};
         }
-        QFile::setPermissions(m_folder->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(m_folder->path(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
     const QString folder = m_folder->filePath(QString::number(++m_sends)) + QLatin1Char('/');
     return MakePrivatePath(folder) ? folder : QString();

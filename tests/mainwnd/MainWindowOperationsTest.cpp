@@ -123,7 +123,8 @@ TEST_F(Operations, FindFollowsDisplayOrderNotesCaseAndTheOneTimeWrap)
         for (std::size_t i = 0; i < c.presses.size(); ++i) {
             prompt.Clear();
             QTest::mouseClick(find->Control(CFindDlg::IDC_FIND_NEXT), Qt::LeftButton);
-            got.push_back(Shown() == QStringList{LoadText(IDS_FIND_NOTHING)} ? kNothing : dlg->CallLog().SelectedName());
+            const bool nothing = Shown() == QStringList{LoadText(IDS_FIND_NOTHING)};
+            got.push_back(nothing ? kNothing : dlg->CallLog().SelectedName());
         }
         EXPECT_EQ(got, c.presses);
         // Escape stays with the text; Cancel only hides: the same window comes back, text selected.
@@ -152,7 +153,8 @@ TEST_F(Operations, ImportNeverReplacesAndGoesLastChosenFirst)
     EXPECT_EQ(Shown(), (QStringList{LoadText(IDS_IMPORT_WRONG_TYPE), LoadText(IDS_IMPORT_WRONG_TYPE),
                                     FormatText(IDS_IMPORT_NOT_COPIED, QStringLiteral("Gone.mp3\nFolder.mp3"))}));
     const std::pair<const char*, QByteArray> imported[] = {{"zahnarzt(1)", ToneMp3()}, {"call(1)(1)", ToneMp3()},
-        {"dup", other}, {"dup(1)", ToneMp3()}, {"a", ToneMp3()}, {"outside(1)", ToneMp3()}};
+                                                           {"dup", other},          {"dup(1)", ToneMp3()},
+                                                           {"a", ToneMp3()},        {"outside(1)", ToneMp3()}};
     for (const auto& [name, audio] : imported) {
         ASSERT_NE(Entry(name), nullptr) << name;
         EXPECT_EQ(AudioAndNotes(Entry(name)->FilePath()).first, audio) << name;
@@ -185,7 +187,8 @@ TEST_F(Operations, ImportedForeignTagsBecomeOursAroundTheSameAudio)
     tag[9] = char(tag[9] - 10);
     Import({Source("Plain.mp3", ToneMp3()), byTool, Source("Utf16.mp3", tag + ToneMp3())});
     EXPECT_TRUE(Shown().isEmpty());
-    for (const auto& [name, notes] : {std::pair{"Plain", ""}, {"Tool Tagged", "their comment"}, {"Utf16", "Grüße aus Zürich"}}) {
+    for (const auto& [name, notes] :
+         {std::pair{"Plain", ""}, {"Tool Tagged", "their comment"}, {"Utf16", "Grüße aus Zürich"}}) {
         CRecordingEntry* entry = Entry(name);
         ASSERT_NE(entry, nullptr) << name;
         EXPECT_EQ(entry->m_strNotes, QString::fromUtf8(notes));
@@ -230,9 +233,10 @@ TEST_F(Operations, SendHandsPrivateLastingCopiesToTheMailProgram)
         QStringList asked;
         QString body, notesInCopy;
     };
+    const QStringList asked{LoadText(IDS_MAIL_ATTACH_NOTES)};
     const Case cases[] = {
-        {"Budget", PromptResult::Yes, {LoadText(IDS_MAIL_ATTACH_NOTES)}, budgetBody + "Notes: edited, unsaved", "ask the ÄRZTE first"},
-        {"Budget", PromptResult::No, {LoadText(IDS_MAIL_ATTACH_NOTES)}, budgetBody, ""},
+        {"Budget", PromptResult::Yes, asked, budgetBody + "Notes: edited, unsaved", "ask the ÄRZTE first"},
+        {"Budget", PromptResult::No, asked, budgetBody, ""},
         {"Zahnarzt", PromptResult::Yes, {}, FormatText(IDS_MAIL_BODY, "Zahnarzt", "01/01/2024", "17:30"), ""},
     };
     QStringList copies;
@@ -240,11 +244,12 @@ TEST_F(Operations, SendHandsPrivateLastingCopiesToTheMailProgram)
         const QStringList args = send(c.name, c.answer, "0");
         EXPECT_EQ(Shown(), c.asked) << c.name;
         ASSERT_EQ(args.size(), 6) << c.name;
-        EXPECT_EQ(args.mid(0, 5), (QStringList{"--subject", FormatText(IDS_MAIL_SUBJECT, c.name), "--body", c.body, "--attach"}));
+        EXPECT_EQ(args.mid(0, 5), (QStringList{"--subject", FormatText(IDS_MAIL_SUBJECT, c.name), "--body", c.body,
+                                               "--attach"}));
         EXPECT_EQ(QFileInfo(args[5]).fileName(), QString(c.name) + ".mp3");
-        EXPECT_EQ(AudioAndNotes(args[5]), std::make_pair(AudioAndNotes(Entry(c.name)->FilePath()).first, c.notesInCopy));
-        EXPECT_EQ(QFile::permissions(args[5]) & 0x0077, 0);
-        EXPECT_EQ(QFile::permissions(QFileInfo(args[5]).path()) & 0x0077, 0);
+        const QByteArray audio = AudioAndNotes(Entry(c.name)->FilePath()).first;
+        EXPECT_EQ(AudioAndNotes(args[5]), std::make_pair(audio, c.notesInCopy));
+        EXPECT_EQ((QFile::permissions(args[5]) | QFile::permissions(QFileInfo(args[5]).path())) & 0x0077, 0);
         copies << args[5];
     }
     EXPECT_EQ(ReadAll(Entry("Budget")->FilePath()), budgetFile);
