@@ -25,6 +25,15 @@ QString Folded(const QString& text)
     return text.toCaseFolded();
 }
 
+// Recording names compare as the catalogue compares them: case folded, trailing blanks ignored.
+QString NameKey(const QString& name)
+{
+    qsizetype length = name.size();
+    while (length > 0 && name[length - 1].isSpace())
+        --length;
+    return Folded(name.left(length));
+}
+
 }  // namespace
 
 QStringList CQtImportFileChooser::ChooseFiles(QWidget* owner, const QString& title, const QString& startFolder)
@@ -35,8 +44,7 @@ QStringList CQtImportFileChooser::ChooseFiles(QWidget* owner, const QString& tit
 bool CRecordingImport::IsTaken(const QString& name) const
 {
     // A file the catalogue does not list is never replaced either.
-    return m_catalogue.MarkFound(name, false, 0) ||
-           m_filesInFolder.contains(Folded(name + LoadText(IDS_EXT_MP3)));
+    return m_takenNames.contains(NameKey(name)) || m_filesInFolder.contains(Folded(name + LoadText(IDS_EXT_MP3)));
 }
 
 QString CRecordingImport::FreeName(const QString& baseName) const
@@ -58,6 +66,7 @@ QString CRecordingImport::CopyIn(const QString& source, const QString& baseName)
         if (copied == FileError::None) {
             QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
             m_filesInFolder << Folded(name + LoadText(IDS_EXT_MP3));
+            m_takenNames << NameKey(name);
             return name;
         }
         if (copied != FileError::AccessDenied || !QFileInfo::exists(target))
@@ -72,9 +81,13 @@ ImportOutcome CRecordingImport::Run(const QStringList& chosen)
 {
     ImportOutcome outcome;
     const QString folder = m_catalogue.Folder();
+    // Read once: asking the catalogue after each added entry would rebuild its name table every time.
     m_filesInFolder.clear();
     for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
         m_filesInFolder << Folded(name);
+    m_takenNames.clear();
+    for (const auto& entry : m_catalogue.Entries())
+        m_takenNames << NameKey(entry->m_strName);
 
     for (auto it = chosen.crbegin(); it != chosen.crend(); ++it) {
         const QString fileName = QFileInfo(*it).fileName();

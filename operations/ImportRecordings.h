@@ -3,6 +3,7 @@
 // the catalogue as recordings, each under a name no recording or file there
 // has yet (letter case ignored).
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -58,7 +59,9 @@ private:
 
     CRecordingList& m_catalogue;
     std::function<void()> m_afterEachFile;
-    QStringList m_filesInFolder;  // case-folded, read once per run
+    // Case-folded names of the folder's files and of the catalogue's recordings.
+    QSet<QString> m_filesInFolder;
+    QSet<QString> m_takenNames;
 };
 
 }  // namespace sonvelle
