@@ -23,10 +23,11 @@ CMailSender::CMailSender(QObject* parent) : QObject(parent) {}
 
 CMailSender::~CMailSender()
 {
-    // A mail program still starting keeps a moment to take its copy; the copies go with us.
+    // xdg-email may run the user's mail program in the foreground: deleting its
+    // QProcess would kill the message being written. It is left to run on.
     for (QProcess* process : m_running) {
         process->disconnect(this);
-        process->waitForFinished(1000);
+        process->setParent(nullptr);
     }
 }
 
