@@ -49,6 +49,8 @@ class CSettingsStore;
 class CStartupSequence;
 class CSkinButton;
 class ISpeakerLine;
+class IImportFileChooser;
+class CMailSender;
 
 // Colours of the time displays.
 inline const QColor kDisplayBackground(0, 102, 0);
@@ -95,6 +97,13 @@ public:
     // The Find window (modeless); null while none is open.
     void SetFindWindow(QWidget* findWindow) { m_findWindow = findWindow; }
     void DeleteFindWindow();
+    // Import: the chooser of the files (Qt's dialog when none is set; the
+    // caller keeps ownership), and the import whose dialog starts in a given
+    // folder (start-up's, after the earlier work folder came back).
+    void SetImportChooser(IImportFileChooser* chooser) { m_importChooser = chooser; }
+    void ImportRecordings(const QString& startFolder);
+    // Send by e-mail; its attachments stay until the window is destroyed.
+    CMailSender& MailSender();
 
     bool HasLargeFonts() const { return m_bLargeFonts; }
     // Bitmaps, captions, columns, menus and fonts.
@@ -268,6 +277,9 @@ private:
     bool m_captureNoticeOpen = false;
     bool m_resumeManualRecording = false;
     bool m_captureBackWhileStoring = false;
+    // Import and send by e-mail.
+    IImportFileChooser* m_importChooser = nullptr;
+    CMailSender* m_mailSender = nullptr;  // a child of the window
 };
 
 }  // namespace sonvelle

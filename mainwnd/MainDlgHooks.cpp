@@ -106,10 +106,7 @@ void CMainDlg::OnListClick(int /*row*/) {}
 
 // Operations --------------------------------------------------------------------
 
-void CMainDlg::OnImport() {}
 void CMainDlg::OnJoin() {}
-void CMainDlg::OnFind() {}
-void CMainDlg::OnSend() {}
 
 // Options, help, notification area ---------------------------------------------
 

@@ -41,6 +41,7 @@ public:
     void SaveCatalogueIndex() override;
     void ClearPlayState() override;
     void DeleteFindDialog() override;
+    void ImportAfterRealignment(const QString& fallbackFolder) override;
 
     // Notification area and mixer: hooks until those parts exist.
     void HideToTray() override {}

@@ -1,0 +1,278 @@
+// Find, import and send by e-mail through the real window. Stand-ins only for
+// the person at the file dialog and for the user's mail program.
+
+#include "mainwnd/MainDlg.h"
+#include "mainwnd/MainDlgIds.h"
+#include "operations/FindDlg.h"
+#include "operations/ImportRecordings.h"
+#include "platform/Prompt.h"
+#include "resources/StringTable.h"
+#include "store/Id3Tag.h"
+#include "support/EventWait.h"
+#include "support/SoundFiles.h"
+#include "support/TagBytes.h"
+#include "WorkFolderFixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace sonvelle {
+namespace {
+
+using testing::ToneMp3;
+const QString kNothing = QStringLiteral("<nothing>");
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The audio after the tag, and the notes, as the store reads the file.
+std::pair<QByteArray, QString> AudioAndNotes(const QString& path)
+{
+    CId3Tag tag;
+    CId3Frame notes;
+    const bool tagged = tag.Open(path) && tag.Read() == 1;
+    if (tagged)
+        tag.GetFrame("COMM", notes);
+    return {ReadAll(path).mid(tagged ? tag.TagSize() : 0), notes.GetText()};
+}
+
+class Operations : public ::testing::Test, public IImportFileChooser {
+protected:
+    void SetUp() override
+    {
+        SetPrompt(&prompt);
+        folder.Add({"Zahnarzt", COleDateTime(2024, 1, 1, 17, 30, 0), 1});
+        folder.Add({"Budget", COleDateTime(2024, 1, 2, 9, 5, 0), 1, "ask the ÄRZTE first"});
+        folder.Add({"Ärzte Termin", COleDateTime(2024, 1, 3, 9, 0, 0), 1});
+        dlg = std::make_unique<CMainDlg>();
+        dlg->AppSettings().WorkDir = folder.Path();
+        dlg->InitialiseWindowOnly();
+        dlg->SetImportChooser(this);
+    }
+    void TearDown() override { SetPrompt(nullptr); }
+    QStringList ChooseFiles(QWidget*, const QString&, const QString& startFolder) override
+    {
+        startFolders << startFolder;
+        return chosen;
+    }
+    QStringList Shown() const
+    {
+        QStringList texts;
+        for (const auto& shown : prompt.ShownSoFar())
+            texts << shown.text;
+        return texts;
+    }
+    QString Source(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = sources.filePath(QString::number(++sourceCount) + "/" + name);
+        QDir().mkpath(QFileInfo(path).path());
+        EXPECT_TRUE(test::WriteBytes(path, bytes));
+        return path;
+    }
+    void Import(const QStringList& files)
+    {
+        prompt.Clear();
+        chosen = files;
+        dlg->MenuCommand(ID_FILE_IMPORT)->trigger();
+    }
+    CRecordingEntry* Entry(const QString& name) { return dlg->CallLog().Catalogue().FindByName(name); }
+
+    CScriptedPrompt prompt;
+    testing::WorkFolder folder;
+    QTemporaryDir sources;
+    int sourceCount = 0;
+    QStringList chosen, startFolders;
+    std::unique_ptr<CMainDlg> dlg;
+};
+
+TEST_F(Operations, FindFollowsDisplayOrderNotesCaseAndTheOneTimeWrap)
+{
+    struct Case {
+        int sortColumn;  // -1: newest first, as loaded
+        const char* text;
+        bool inNotes;
+        std::vector<QString> presses;
+    };
+    const Case cases[] = {
+        {-1, "ärz", true, {"Ärzte Termin", "Budget", kNothing, "Ärzte Termin"}},
+        {-1, "ärz", false, {"Ärzte Termin", kNothing}},
+        // Only a first match on the last row starts the next press at the top.
+        {-1, "ZAHN", true, {"Zahnarzt", "Zahnarzt", kNothing, "Zahnarzt"}},
+        {COL_DATE, "e", false, {"Budget", "Ärzte Termin", kNothing}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        SetUp();
+        if (c.sortColumn >= 0)
+            dlg->CallLog().OnColumnClick(c.sortColumn);  // oldest first
+        dlg->MenuCommand(ID_TOOLS_FIND)->trigger();
+        auto* find = dlg->findChild<CFindDlg*>();
+        ASSERT_NE(find, nullptr);
+        auto* text = qobject_cast<QLineEdit*>(find->Control(CFindDlg::IDC_FIND_TEXT));
+        text->setText(QString::fromUtf8(c.text));
+        qobject_cast<QCheckBox*>(find->Control(CFindDlg::IDC_FIND_IN_NOTES))->setChecked(c.inNotes);
+        std::vector<QString> got;
+        for (std::size_t i = 0; i < c.presses.size(); ++i) {
+            prompt.Clear();
+            QTest::mouseClick(find->Control(CFindDlg::IDC_FIND_NEXT), Qt::LeftButton);
+            const bool nothing = Shown() == QStringList{LoadText(IDS_FIND_NOTHING)};
+            got.push_back(nothing ? kNothing : dlg->CallLog().SelectedName());
+        }
+        EXPECT_EQ(got, c.presses);
+        // Escape stays with the text; Cancel only hides: the same window comes back, text selected.
+        QTest::keyClick(text, Qt::Key_Escape);
+        EXPECT_TRUE(find->isVisible());
+        QTest::mouseClick(find->Control(CFindDlg::IDC_FIND_CANCEL), Qt::LeftButton);
+        EXPECT_FALSE(find->isVisible());
+        dlg->MenuCommand(ID_TOOLS_FIND)->trigger();
+        EXPECT_EQ(dlg->findChildren<CFindDlg*>(), QList<CFindDlg*>{find});
+        EXPECT_EQ(text->selectedText(), QString::fromUtf8(c.text));
+    }
+}
+
+TEST_F(Operations, ImportNeverReplacesAndGoesLastChosenFirst)
+{
+    folder.Add({"call(1)", COleDateTime(2024, 1, 4, 9, 0, 0), 1});
+    dlg->LoadWorkFolder(folder.Path());
+    ASSERT_TRUE(test::WriteBytes(folder.Path() + "Outside.mp3", "not listed, not ours"));
+    const QByteArray other = ToneMp3() + QByteArray(417, '\0');
+    QDir().mkpath(sources.filePath("Folder.mp3"));
+    Import({Source("zahnarzt.mp3", ToneMp3()), Source("call(1).mp3", ToneMp3()), Source("dup.mp3", ToneMp3()),
+            Source("dup.mp3", other), Source("a.MP3", ToneMp3()), Source("a.mp3.bak", ToneMp3()),
+            Source("x.snx", ToneMp3()), Source("outside.mp3", ToneMp3()), sources.filePath("Folder.mp3"),
+            sources.filePath("Gone.mp3")});
+
+    EXPECT_EQ(Shown(), (QStringList{LoadText(IDS_IMPORT_WRONG_TYPE), LoadText(IDS_IMPORT_WRONG_TYPE),
+                                    FormatText(IDS_IMPORT_NOT_COPIED, QStringLiteral("Gone.mp3\nFolder.mp3"))}));
+    const std::pair<const char*, QByteArray> imported[] = {{"zahnarzt(1)", ToneMp3()}, {"call(1)(1)", ToneMp3()},
+                                                           {"dup", other},          {"dup(1)", ToneMp3()},
+                                                           {"a", ToneMp3()},        {"outside(1)", ToneMp3()}};
+    for (const auto& [name, audio] : imported) {
+        ASSERT_NE(Entry(name), nullptr) << name;
+        EXPECT_EQ(AudioAndNotes(Entry(name)->FilePath()).first, audio) << name;
+        EXPECT_EQ(QFile::permissions(Entry(name)->FilePath()) & 0x0077, 0) << name;
+    }
+    EXPECT_EQ(ReadAll(folder.Path() + "Outside.mp3"), "not listed, not ours");
+    EXPECT_EQ(dlg->CallLog().Model().Count(), 10);
+    EXPECT_EQ(dlg->CallLog().SelectedName(), QStringLiteral("zahnarzt(1)"));
+    EXPECT_FALSE(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden).join('|').contains('.' + QString("mp3.")))
+        << "no temporary copy left";
+
+    // Start-up's realignment opens the dialog in the fallback folder once, cancelled or not.
+    chosen.clear();
+    dlg->ImportRecordings(sources.filePath("Recordings/"));
+    Import({});
+    EXPECT_EQ(startFolders.mid(1), (QStringList{sources.filePath("Recordings/"), QString()}));
+}
+
+TEST_F(Operations, ImportedForeignTagsBecomeOursAroundTheSameAudio)
+{
+    const QString byTool = Source("Tool Tagged.mp3", ToneMp3());
+    ASSERT_TRUE(test::RunTool("id3v2", {"--id3v2-only", "-t", "Theirs", "-c", "their comment", "-y", "2019", byTool}));
+    // Another writer's layout: UTF-16 texts, a size without the 10 header bytes.
+    auto utf16 = [](const QByteArray& id, const QByteArray& prefix, const QString& text) {
+        return test::RawFrame(id, "\x01" + prefix + "\xFF\xFE" +
+                                      QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2));
+    };
+    QByteArray tag = test::TagBytes(utf16("TIT2", {}, "Zürich") +
+                                    utf16("COMM", QByteArray("eng\xFF\xFE\0\0", 7), "Grüße aus Zürich"));
+    tag[9] = char(tag[9] - 10);
+    Import({Source("Plain.mp3", ToneMp3()), byTool, Source("Utf16.mp3", tag + ToneMp3())});
+    EXPECT_TRUE(Shown().isEmpty());
+    for (const auto& [name, notes] :
+         {std::pair{"Plain", ""}, {"Tool Tagged", "their comment"}, {"Utf16", "Grüße aus Zürich"}}) {
+        CRecordingEntry* entry = Entry(name);
+        ASSERT_NE(entry, nullptr) << name;
+        EXPECT_EQ(entry->m_strNotes, QString::fromUtf8(notes));
+        EXPECT_NEAR(entry->m_dtDuration.Value() * 86400.0, 1.0, 0.1) << name;
+        EXPECT_EQ(AudioAndNotes(entry->FilePath()), std::make_pair(ToneMp3(), QString::fromUtf8(notes))) << name;
+    }
+}
+
+TEST_F(Operations, SendHandsPrivateLastingCopiesToTheMailProgram)
+{
+    // The stand-in mail program writes its arguments, NUL-separated, to one file per call.
+    QTemporaryDir bin;
+    const QByteArray dir = QFile::encodeName(bin.path());
+    ASSERT_TRUE(test::WriteBytes(bin.filePath("xdg-email"),
+        "#!/bin/sh\nread code < " + dir + "/exit\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > " + dir +
+            "/part.$$\nmv " + dir + "/part.$$ " + dir + "/call.$$\nexit $code\n"));
+    QFile::setPermissions(bin.filePath("xdg-email"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", dir + ":" + path);
+    auto send = [&](const QString& name, PromptResult answer, const char* exitCode) {
+        test::WriteBytes(bin.filePath("exit"), QByteArray(exitCode) + "\n");
+        prompt.Clear();
+        prompt.Answer(answer);
+        dlg->CallLog().SelectRow(dlg->CallLog().Model().FindByNameIgnoringCase(name));
+        dlg->MenuCommand(ID_TOOLS_SEND)->trigger();
+        QStringList args;
+        test::WaitUntil([&] {
+            for (const QFileInfo& call : QDir(bin.path()).entryInfoList({"call.*"})) {
+                args = QString::fromUtf8(ReadAll(call.filePath())).split(QChar(0), Qt::SkipEmptyParts);
+                QFile::remove(call.filePath());
+            }
+            return !args.isEmpty() || !Shown().filter(LoadText(IDS_MAIL_FAILED)).isEmpty();
+        }, std::chrono::seconds(5));
+        return args;
+    };
+    const QByteArray budgetFile = ReadAll(Entry("Budget")->FilePath());
+    Entry("Budget")->m_strNotes = QStringLiteral("edited, unsaved");  // the body tells these, the copy the file's
+    const QString budgetBody = FormatText(IDS_MAIL_BODY, "Budget", "02/01/2024", "09:05");
+    struct Case {
+        const char* name;
+        PromptResult answer;
+        QStringList asked;
+        QString body, notesInCopy;
+    };
+    const QStringList asked{LoadText(IDS_MAIL_ATTACH_NOTES)};
+    const Case cases[] = {
+        {"Budget", PromptResult::Yes, asked, budgetBody + "Notes: edited, unsaved", "ask the ÄRZTE first"},
+        {"Budget", PromptResult::No, asked, budgetBody, ""},
+        {"Zahnarzt", PromptResult::Yes, {}, FormatText(IDS_MAIL_BODY, "Zahnarzt", "01/01/2024", "17:30"), ""},
+    };
+    QStringList copies;
+    for (const Case& c : cases) {
+        const QStringList args = send(c.name, c.answer, "0");
+        EXPECT_EQ(Shown(), c.asked) << c.name;
+        ASSERT_EQ(args.size(), 6) << c.name;
+        EXPECT_EQ(args.mid(0, 5), (QStringList{"--subject", FormatText(IDS_MAIL_SUBJECT, c.name), "--body", c.body,
+                                               "--attach"}));
+        EXPECT_EQ(QFileInfo(args[5]).fileName(), QString(c.name) + ".mp3");
+        const QByteArray audio = AudioAndNotes(Entry(c.name)->FilePath()).first;
+        EXPECT_EQ(AudioAndNotes(args[5]), std::make_pair(audio, c.notesInCopy));
+        EXPECT_EQ((QFile::permissions(args[5]) | QFile::permissions(QFileInfo(args[5]).path())) & 0x0077, 0);
+        copies << args[5];
+    }
+    EXPECT_EQ(ReadAll(Entry("Budget")->FilePath()), budgetFile);
+    for (const QString& copy : copies)
+        EXPECT_TRUE(QFile::exists(copy)) << "each send its own copy, kept while the mail program may read it";
+
+    // Every failure is text 97; a recording in use is refused before anything is copied.
+    EXPECT_EQ(send("Zahnarzt", PromptResult::Yes, "3").size(), 6);
+    EXPECT_TRUE(test::WaitUntil([&] { return !Shown().isEmpty(); }));
+    EXPECT_EQ(Shown(), QStringList{LoadText(IDS_MAIL_FAILED)});
+    qputenv("PATH", QFile::encodeName(sources.filePath("nothing")));
+    EXPECT_TRUE(send("Zahnarzt", PromptResult::Yes, "0").isEmpty());
+    EXPECT_EQ(Shown(), QStringList{LoadText(IDS_MAIL_FAILED)});
+    qputenv("PATH", path);
+    Entry("Zahnarzt")->SetState(kStateRecording);
+    dlg->MenuCommand(ID_TOOLS_SEND)->trigger();
+    EXPECT_EQ(prompt.ShownSoFar().back().text, LoadText(IDS_IN_USE_SEND));
+    EXPECT_EQ(prompt.ShownSoFar().back().icon, PromptIcon::Stop);
+
+    dlg.reset();
+    for (const QString& copy : copies)
+        EXPECT_FALSE(QFileInfo::exists(QFileInfo(copy).path())) << "gone when the program ends";
+}
+
+}  // namespace
+}  // namespace sonvelle
