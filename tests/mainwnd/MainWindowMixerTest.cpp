@@ -11,11 +11,11 @@
 #include "platform/Registry.h"
 #include "resources/StringTable.h"
 #include "support/EventWait.h"
+#include "support/Pactl.h"
 #include "support/SoundFiles.h"
 #include "support/TestFolders.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSlider>
 
@@ -28,21 +28,8 @@ namespace sonvelle {
 namespace {
 
 using namespace std::chrono_literals;
-
-QString Pactl(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("pactl"), args);
-    p.waitForFinished(10000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-std::uint32_t Volume(const QString& kind, const QString& device)
-{
-    const auto match = QRegularExpression(QStringLiteral(":\\s*(\\d+)\\s*/"))
-                           .match(Pactl({QStringLiteral("get-%1-volume").arg(kind), device}));
-    return match.hasMatch() ? match.captured(1).toUInt() : 0xFFFFFFFFu;
-}
+using test::Pactl;
+using test::PactlVolume;
 
 // The user's own volumes before the program starts; the speakers above 100%.
 constexpr std::uint32_t kUserSpeakers = 80000;
@@ -108,7 +95,7 @@ TEST_F(MainWindowMixer, StartSetsTheMicrophoneAndTheSliderFollowsTheSpeakers)
         if (c.storedVolume)
             settings.emplace_back(LoadText(IDS_KEY_RECORD_VOLUME), c.storedVolume);
         Start(settings);
-        EXPECT_EQ(Volume("source", "microphone"), c.microphone);
+        EXPECT_EQ(PactlVolume("source", "microphone"), c.microphone);
         EXPECT_EQ(Pactl({"get-default-source"}), c.defaultSource);
         EXPECT_TRUE(m_prompt.ShownSoFar().empty());
 
@@ -117,8 +104,8 @@ TEST_F(MainWindowMixer, StartSetsTheMicrophoneAndTheSliderFollowsTheSpeakers)
         EXPECT_TRUE(test::WaitUntil([&] { return Slider()->value() == 30000; }, 1s));
 
         m_dlg->close();
-        EXPECT_EQ(Volume("sink", "speakers"), kUserSpeakers);
-        EXPECT_EQ(Volume("source", "microphone"), kUserMicrophone);
+        EXPECT_EQ(PactlVolume("sink", "speakers"), kUserSpeakers);
+        EXPECT_EQ(PactlVolume("source", "microphone"), kUserMicrophone);
         m_dlg.reset();
         Pactl({"set-sink-volume", "speakers", QString::number(kUserSpeakers)});
         Pactl({"set-source-volume", "microphone", QString::number(kUserMicrophone)});
@@ -134,8 +121,8 @@ TEST_F(MainWindowMixer, EveryWayOfEndingGivesTheUsersVolumesBack)
         Start({{LoadText(IDS_KEY_RECORD_VOLUME), "50000"}});
         Slider()->setValue(1000);
         emit Slider()->sliderReleased();
-        ASSERT_EQ(Volume("sink", "speakers"), 1000u);
-        ASSERT_EQ(Volume("source", "microphone"), 50000u);
+        ASSERT_EQ(PactlVolume("sink", "speakers"), 1000u);
+        ASSERT_EQ(PactlVolume("source", "microphone"), 50000u);
 
         // As the program wires it: a signal or the session's quit closes unattended.
         CUnattendedClose unattended(m_dlg.get());
@@ -149,8 +136,8 @@ TEST_F(MainWindowMixer, EveryWayOfEndingGivesTheUsersVolumesBack)
         else
             m_dlg.reset();
         EXPECT_TRUE(test::WaitUntil([&] { return !m_dlg || !m_dlg->isVisible(); }));
-        EXPECT_EQ(Volume("sink", "speakers"), kUserSpeakers);
-        EXPECT_EQ(Volume("source", "microphone"), kUserMicrophone);
+        EXPECT_EQ(PactlVolume("sink", "speakers"), kUserSpeakers);
+        EXPECT_EQ(PactlVolume("source", "microphone"), kUserMicrophone);
         m_dlg.reset();
         SetUnattended(false);
     }
