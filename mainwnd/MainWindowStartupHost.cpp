@@ -12,6 +12,37 @@
 
 namespace sonvelle {
 
+CMainWindowStartupHost::CMainWindowStartupHost(CMainDlg& window, CRecordingEngine& engine,
+                                               CRecordingControl& control)
+    : m_window(window), m_engine(engine), m_control(control), m_mixer(&window)
+{
+}
+
+CMainWindowStartupHost::~CMainWindowStartupHost()
+{
+    // The slider must not keep the line the mixer is about to close.
+    m_window.SetSpeakerLine(nullptr);
+}
+
+void CMainWindowStartupHost::LogMixerLines()
+{
+    m_mixer.LogLines();
+}
+
+void CMainWindowStartupHost::SetupMixer(const CAppSettings& settings, bool firstStart)
+{
+    if (ISpeakerLine* speakers = m_mixer.OpenSpeakers(firstStart))
+        m_window.SetSpeakerLine(speakers);
+    m_mixer.SetupMicrophoneOutput();
+    m_mixer.SetupMicrophoneInput(settings, firstStart);
+}
+
+void CMainWindowStartupHost::RestoreVolumes()
+{
+    m_window.SetSpeakerLine(nullptr);
+    m_mixer.RestoreVolumes();
+}
+
 void CMainWindowStartupHost::BeginWaitCursor()
 {
     ++m_waitCursorDepth;

@@ -3,6 +3,7 @@
 // the worker threads, the recording control and the call log.
 
 #include "app/MainWindowHost.h"
+#include "mainwnd/MainWindowMixer.h"
 
 namespace sonvelle {
 
@@ -13,10 +14,9 @@ class CStartupSequence;
 
 class CMainWindowStartupHost : public IMainWindowHost {
 public:
-    CMainWindowStartupHost(CMainDlg& window, CRecordingEngine& engine, CRecordingControl& control)
-        : m_window(window), m_engine(engine), m_control(control)
-    {
-    }
+    CMainWindowStartupHost(CMainDlg& window, CRecordingEngine& engine, CRecordingControl& control);
+    // A window that goes without its close still puts the user's volumes back.
+    ~CMainWindowStartupHost() override;
     // The sequence that answers whether a sound card was found; set once it exists.
     void SetSequence(const CStartupSequence* sequence) { m_sequence = sequence; }
 
@@ -43,12 +43,13 @@ public:
     void DeleteFindDialog() override;
     void ImportAfterRealignment(const QString& fallbackFolder) override;
 
-    // Notification area and mixer: hooks until those parts exist.
+    // Notification area: hooks until that part exists.
     void HideToTray() override {}
     void RemoveTrayIcon() override {}
-    void LogMixerLines() override {}
-    void SetupMixer(const CAppSettings& /*settings*/, bool /*firstStart*/) override {}
-    void RestoreVolumes() override {}
+
+    void LogMixerLines() override;
+    void SetupMixer(const CAppSettings& settings, bool firstStart) override;
+    void RestoreVolumes() override;
 
 private:
     CMainDlg& m_window;
@@ -56,6 +57,7 @@ private:
     CRecordingControl& m_control;
     const CStartupSequence* m_sequence = nullptr;
     int m_waitCursorDepth = 0;
+    CMainWindowMixer m_mixer;
 };
 
 }  // namespace sonvelle
