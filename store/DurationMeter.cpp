@@ -4,7 +4,10 @@
 
 #include <mpg123.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <mutex>
 #include <unistd.h>
 
@@ -12,24 +15,58 @@ namespace sonvelle {
 
 namespace {
 
-// The decoder reads the file as if it began where the audio begins.
+// The decoder reads the file as if it began where the audio begins. Its scan
+// asks for a few bytes per frame: served from a buffer, or measuring a file
+// would cost thousands of system calls, more than copying it.
 struct AudioWindow {
     int fd = -1;
     off_t start = 0;
+    off_t at = 0;  // from the start of the audio
+    off_t bufferAt = 0;
+    size_t buffered = 0;
+    unsigned char buffer[64 * 1024];
 };
 
-ssize_t WindowRead(void* handle, void* buffer, size_t count)
+ssize_t WindowRead(void* handle, void* out, size_t count)
 {
-    return ::read(static_cast<AudioWindow*>(handle)->fd, buffer, count);
+    auto* window = static_cast<AudioWindow*>(handle);
+    auto* to = static_cast<unsigned char*>(out);
+    size_t done = 0;
+    while (done < count) {
+        if (window->at < window->bufferAt || window->at >= window->bufferAt + static_cast<off_t>(window->buffered)) {
+            const ssize_t got = ::pread(window->fd, window->buffer, sizeof window->buffer, window->start + window->at);
+            if (got < 0)
+                return done ? static_cast<ssize_t>(done) : -1;
+            window->bufferAt = window->at;
+            window->buffered = static_cast<size_t>(got);
+            if (got == 0)
+                break;
+        }
+        const size_t offset = static_cast<size_t>(window->at - window->bufferAt);
+        const size_t n = std::min(count - done, window->buffered - offset);
+        std::memcpy(to + done, window->buffer + offset, n);
+        done += n;
+        window->at += static_cast<off_t>(n);
+    }
+    return static_cast<ssize_t>(done);
 }
 
 off_t WindowSeek(void* handle, off_t offset, int whence)
 {
     auto* window = static_cast<AudioWindow*>(handle);
+    off_t base = window->at;
     if (whence == SEEK_SET)
-        offset += window->start;
-    const off_t at = ::lseek(window->fd, offset, whence);
-    return at < 0 ? at : at - window->start;
+        base = 0;
+    else if (whence == SEEK_END) {
+        const off_t end = ::lseek(window->fd, 0, SEEK_END);
+        if (end < 0)
+            return end;
+        base = end - window->start;
+    }
+    if (base + offset < 0)
+        return -1;
+    window->at = base + offset;
+    return window->at;
 }
 
 // Header-inclusive size of the file's own tag; 0 without one.
@@ -51,12 +88,12 @@ double CMpegDurationMeter::MeasureSeconds(const QString& path, bool /*alternativ
     static std::once_flag once;
     std::call_once(once, [] { mpg123_init(); });
 
-    AudioWindow window;
+    auto owned = std::make_unique<AudioWindow>();
+    AudioWindow& window = *owned;
     window.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (window.fd < 0)
         return -1.0;
     window.start = AudioStart(window.fd);
-    ::lseek(window.fd, window.start, SEEK_SET);
 
     double seconds = -1.0;
     int error = MPG123_OK;
