@@ -2,6 +2,7 @@
 // asked, the files left in the trash and the folder, the rows and selection,
 // and playing a protected recording with a stand-in typing the key word.
 
+#include "app/RecordingSalvage.h"
 #include "audio/SoundPlayer.h"
 #include "mainwnd/CallLogModel.h"
 #include "mainwnd/MainDlg.h"
@@ -264,6 +265,25 @@ TEST_F(DeleteAndProtect, AProtectedRecordingPlaysFromItsWorkingCopyAndComesBackI
     dlg->RemoveWorkingCopies();
     EXPECT_TRUE(WorkingCopies().isEmpty());
     EXPECT_TRUE(Shown().isEmpty());
+}
+
+// At the next start after a crash: a working copy goes, a segment that only
+// shares a recording's name is kept as a recording of its own.
+TEST(WorkingCopyLeftByACrash, IsToldApartFromASegmentByTheRecordingBesideIt)
+{
+    WorkFolder folder;
+    folder.Add({"Call 3", COleDateTime(2024, 3, 1, 9, 0, 0), 1, {}, {}, true});
+    folder.Add({"TEM1A2B", COleDateTime(2024, 3, 1, 9, 0, 0), 1, {}, {}, true});
+    folder.Add({"TEM1A2C", COleDateTime(2024, 3, 1, 9, 0, 0), 1});
+    for (const char* copy : {"Call 3.snx", "TEM1A2B.snx", "TEM1A2C.snx"}) {
+        QFile file(folder.Path() + copy);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(testing::ToneMp3());
+    }
+    const QStringList salvaged = CRecordingSalvage(folder.Path()).Run();
+    EXPECT_EQ(salvaged.size(), 1);
+    EXPECT_TRUE(QDir(folder.Path()).entryList({"*.snx"}, QDir::Files).isEmpty());
+    EXPECT_EQ(QDir(folder.Path()).entryList({"*.mp3"}, QDir::Files).size(), 4);
 }
 
 }  // namespace
