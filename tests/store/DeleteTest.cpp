@@ -19,7 +19,10 @@ class DeleteToTrash : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(QDir().mkpath(m_dirs.Path("home/.local/share")));
+        ASSERT_TRUE(QDir().mkpath(m_dirs.Path("home")));
+        m_cwd = QDir::currentPath();
+        ASSERT_TRUE(QDir().mkpath(m_dirs.Path("cwd")));
+        QDir::setCurrent(m_dirs.Path("cwd"));
         for (const char* name : {"HOME", "XDG_DATA_HOME"}) {
             const char* old = std::getenv(name);
             m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
@@ -33,6 +36,7 @@ protected:
     }
     void TearDown() override
     {
+        QDir::setCurrent(m_cwd);
         for (const auto& [name, value] : m_saved) {
             if (value)
                 setenv(name, value->c_str(), 1);
@@ -72,6 +76,7 @@ protected:
     test::CTestFolders m_dirs;
     CRecordingList m_list;
     std::vector<std::pair<const char*, std::optional<std::string>>> m_saved;
+    QString m_cwd;
 };
 
 }  // namespace
@@ -91,6 +96,8 @@ TEST_F(DeleteToTrash, TrashedFilesCanBeRestoredAndWhatCouldNotGoStaysListed)
     EXPECT_FALSE(QFile::exists(Folder() + "Call 1.mp3"));
     EXPECT_TRUE(QFile::exists(Trash() + "files/Call 1.mp3"));
     EXPECT_EQ(TrashedFrom("Call 1.mp3"), Folder() + "Call 1.mp3");
+    // A home without its data folder yet still gets a trash, never one in the current directory.
+    EXPECT_TRUE(QDir(m_dirs.Path("cwd")).isEmpty());
 }
 
 TEST_F(DeleteToTrash, NothingHappensForAnUnknownNameAndTheCatalogueOnlyFormTouchesNoFile)
