@@ -4,6 +4,7 @@
 #include "platform/Log.h"
 #include "platform/ProgramFolder.h"
 #include "resources/StringTable.h"
+#include "store/Id3Tag.h"
 #include "store/IndexFile.h"
 #include "store/RecordingEntry.h"
 #include "store/RecordingList.h"
@@ -12,7 +13,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
+
+#include <algorithm>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -82,10 +86,23 @@ QStringList CRecordingSalvage::Run()
     return stored;
 }
 
+// A working copy, or the leftover of a killed protect or unprotect, is named
+// after the recording beside it. A name the writer or the recording control
+// gives its segments is a working copy only beside a protected recording:
+// a segment must never be deleted because a recording happens to share its name.
 bool CRecordingSalvage::IsWorkingCopy(const QString& fileName) const
 {
-    const QString recording = fileName.left(fileName.size() - 4) + LoadText(IDS_EXT_MP3);
-    return QFileInfo(m_folder + recording).isFile();
+    const QString base = fileName.left(fileName.size() - 4);
+    const QString recording = m_folder + base + LoadText(IDS_EXT_MP3);
+    if (!QFileInfo(recording).isFile())
+        return false;
+    static const QRegularExpression segmentName(QStringLiteral("^(TEM[0-9A-F]{1,4}|tempReg|SEG_[0-9]+|AUTO_[0-9]+)$"));
+    if (!segmentName.match(base).hasMatch())
+        return true;
+    CId3Tag tag;
+    if (!tag.Open(recording) || tag.Read() != 1)
+        return false;
+    return std::any_of(tag.Frames().begin(), tag.Frames().end(), [](const auto& frame) { return frame->IsProtected(); });
 }
 
 // A default name that neither a file nor an index record holds: the record

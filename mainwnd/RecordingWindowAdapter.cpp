@@ -9,6 +9,7 @@
 #include "skin/CColorStatic.h"
 #include "skin/CLevelMeter.h"
 #include "skin/CPositionBar.h"
+#include "store/RecordingDeleter.h"
 #include "store/RecordingEntry.h"
 #include "store/RecordingList.h"
 
@@ -232,7 +233,11 @@ void CRecordingWindowAdapter::RemoveRowAndEntry(CRecordingEntry& entry)
     if (row >= 0)
         log.Model().RemoveRowAt(row);
     m_window.ForgetEntry(&entry);
-    log.Catalogue().RemoveEntry(&entry);
+    // No file is touched: a recording the user declined has none under its name.
+    if (log.Catalogue().FindByName(entry.m_strName) == &entry)
+        DeleteRecordings(log.Catalogue(), {entry.m_strName}, false);
+    else
+        log.Catalogue().RemoveEntry(&entry);
     if (log.Model().Count() > 0)
         log.SelectRow(std::min(std::max(row, 0), log.Model().Count() - 1));
 }

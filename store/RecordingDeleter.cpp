@@ -1,21 +1,36 @@
 #include "store/RecordingDeleter.h"
 
 #include "platform/Log.h"
+#include "platform/PrivateFiles.h"
 #include "store/RecordingEntry.h"
 #include "store/RecordingList.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <vector>
 
 namespace sonvelle {
 
+// Without its data folder, the trash of the home cannot be made and the file
+// would land in a "files" folder under the current directory: the folder is
+// made first, and a file that did not end up in a trash is put back.
 bool MoveFileToTrash(const QString& path)
 {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty() || !MakePrivatePath(data))
+        return false;
     QFile file(path);
-    return file.moveToTrash();
+    if (!file.moveToTrash())
+        return false;
+    const QString trashed = QFileInfo(file.fileName()).absolutePath();
+    if (trashed.endsWith(QLatin1String("/Trash/files")) || trashed.contains(QLatin1String("/.Trash")))
+        return true;
+    WriteLog(QStringLiteral("Cestino non disponibile: %1").arg(path));
+    QFile::rename(file.fileName(), path);
+    return false;
 }
 
 DeleteOutcome DeleteRecordings(CRecordingList& list, const QStringList& names, bool toTrash, const TrashFile& trash)

@@ -191,8 +191,22 @@ QByteArray CheckBlockFor(const QByteArray& key)
 qsizetype ApplyKeyStream(char* data, qsizetype size, const QByteArray& key, qsizetype position)
 {
     const qsizetype keySize = key.size();
+    qsizetype i = 0;
+    // Whole key periods against a repeated key run: a loop the compiler vectorises.
+    constexpr qsizetype kRun = 4096;
+    if (keySize <= kRun / 4 && size >= kRun) {
+        const qsizetype block = kRun / keySize * keySize;
+        char pattern[kRun * 2];
+        for (qsizetype j = 0; j < block + keySize; ++j)
+            pattern[j] = key[j % keySize];
+        const char* k = pattern + position;
+        for (; i + block <= size; i += block) {
+            for (qsizetype j = 0; j < block; ++j)
+                data[i + j] = static_cast<char>(data[i + j] ^ k[j]);
+        }
+    }
     const char* k = key.constData();
-    for (qsizetype i = 0; i < size; ++i) {
+    for (; i < size; ++i) {
         data[i] = static_cast<char>(data[i] ^ k[position]);
         if (++position == keySize)
             position = 0;

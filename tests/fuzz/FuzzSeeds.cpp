@@ -55,6 +55,7 @@ int main(int argc, char** argv)
     QDir().mkpath(root + "tag");
     QDir().mkpath(root + "index");
     QDir().mkpath(root + "settings");
+    QDir().mkpath(root + "protected");
     bool ok = true;
     ok &= WriteBytes(root + "tag/full", TagBytes(FullFrames("Call 3", "notes", "Desk 2")) + FakeAudio(64));
     ok &= WriteBytes(root + "tag/empty", TagBytes({}) + FakeAudio(16));
@@ -78,6 +79,15 @@ int main(int argc, char** argv)
                                                  RawFrame("COMM", QByteArray("\x01eng\xFF\xFE\0\0\xFF\xFEn\0", 12))));
     ok &= WriteBytes(root + "settings/values", "# settings\nDisableIndex\t1\nOperatore\tDesk\\t2\\n\\\\x\n");
     ok &= WriteBytes(root + "settings/corrupt", "Operatore\tbad\\q\n");
+    // Key word length, key word, tag length, then the file: tag, enciphered check block and audio.
+    for (const QByteArray key : {QByteArray("secret"), QByteArray("twelve chars")}) {
+        const QByteArray tag = TagBytes(FullFrames("Call 3", "", "", true)).left(40);
+        QByteArray rest = QByteArray::number(key.size()) + "*" + key + "*" + FakeAudio(64);
+        for (qsizetype i = 0; i < rest.size(); ++i)
+            rest[i] = char(rest[i] ^ key[i % key.size()]);
+        ok &= WriteBytes(root + "protected/" + QString::number(key.size()),
+                         char(key.size()) + key + char(tag.size()) + tag + rest);
+    }
     ok &= WriteBytes(root + "index/one", Record("Call 3", "notes", {}));
     ok &= WriteBytes(root + "index/operator", Record("Desk call", "a\r\nb", "Desk 2") + Record("x", "", {}, '1'));
     ok &= WriteBytes(root + "index/partial", Record("Call 3", "n", {}) + Record("cut", "n", "op").left(300));

@@ -70,8 +70,7 @@ TEST_F(Protection, TheFileLayoutAndTheWayBackForShortAndLongKeyWords)
         Reset();
         m_entry.m_strKeyWord = c.key;
         ASSERT_TRUE(Protect(m_entry));
-        EXPECT_TRUE(m_entry.m_bProtected);
-        EXPECT_EQ(m_entry.GetState(), kStateTagPending);
+        EXPECT_TRUE(m_entry.m_bProtected && m_entry.GetState() == kStateTagPending);
         const QByteArray key = KeyWordBytes(c.key);
         const QByteArray block = QByteArray::number(key.size()) + "*" + key + "*";
         if (c.blockLength) {
@@ -82,13 +81,11 @@ TEST_F(Protection, TheFileLayoutAndTheWayBackForShortAndLongKeyWords)
         EXPECT_EQ(stored.left(s_tag.size()), s_tag);
         // One key stream from the check block to the end, across every chunk border.
         EXPECT_EQ(Xor(stored.mid(s_tag.size()), key, 0), block + s_audio);
-        EXPECT_EQ(Files(), QStringList{"Call 7.mp3"});
 
         m_entry.m_strKeyWord = c.wrong;
         EXPECT_FALSE(Unprotect(m_entry, true));
         EXPECT_FALSE(Unprotect(m_entry, false));
         EXPECT_EQ(ReadBytes(Path()), stored);
-        EXPECT_TRUE(m_entry.m_bProtected);
         EXPECT_EQ(Files(), QStringList{"Call 7.mp3"});
 
         m_entry.m_strKeyWord = c.key;
@@ -96,7 +93,6 @@ TEST_F(Protection, TheFileLayoutAndTheWayBackForShortAndLongKeyWords)
         EXPECT_EQ(ReadBytes(Path()), stored);
         EXPECT_EQ(ReadBytes(WorkingCopyPath(m_entry)), s_audio);
         EXPECT_EQ(QFile::permissions(WorkingCopyPath(m_entry)), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-        EXPECT_TRUE(m_entry.m_bProtected);
 
         ASSERT_TRUE(Unprotect(m_entry, false));
         EXPECT_FALSE(m_entry.m_bProtected);
@@ -105,7 +101,6 @@ TEST_F(Protection, TheFileLayoutAndTheWayBackForShortAndLongKeyWords)
         const QByteArray fresh = ReadBytes(Path());
         EXPECT_EQ(fresh.mid(fresh.size() - s_audio.size()), s_audio);
         EXPECT_TRUE(fresh.startsWith("ID3"));
-        EXPECT_EQ(Files(), QStringList{"Call 7.mp3"});
     }
     EXPECT_TRUE(test::DecodeMp3(Path()).ok);
 }
@@ -127,56 +122,23 @@ TEST_F(Protection, AKillBetweenAnyTwoStepsLeavesTheOldOrTheNewFile)
             m_entry.m_strKeyWord = "secret";
             SetProtectionStepHookForTesting([step](ProtectionStep now) { return now != step; });
             EXPECT_FALSE(protecting ? Protect(m_entry) : Unprotect(m_entry, false));
-            const QByteArray now = ReadBytes(Path());
-            const QByteArray before = protecting ? clearBytes : protectedBytes;
-            const QByteArray after = protecting ? protectedBytes : s_audio;
-            EXPECT_TRUE(now == (step == ProtectionStep::Renamed ? after : before));
+            const QByteArray& before = protecting ? clearBytes : protectedBytes;
+            const QByteArray& after = protecting ? protectedBytes : s_audio;
+            EXPECT_TRUE(ReadBytes(Path()) == (step == ProtectionStep::Renamed ? after : before));
         }
     }
 }
 
-TEST_F(Protection, TheCheckBlockReaderRefusesWhatItDidNotWrite)
-{
-    const QByteArray key = "secret";
-    const struct {
-        const char* name;
-        QByteArray clear;
-        qint64 expected;
-    } cases[] = {
-        {"exact", "6*secret*", 9},
-        {"leading zero", "06*secret*", 10},
-        {"audio follows", "6*secret*\xff\xfb", 9},
-        {"cut short", "6*secret", -1},
-        {"no closing star", "6*secretX", -1},
-        {"wrong length", "7*secret*", -1},
-        {"sign in the length", "+6*secret*", -1},
-        {"five digits before the star", "00006*secret*", -1},
-        {"no length", "*secret*", -1},
-        {"empty", "", -1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(CheckBlockLength(Xor(c.clear, key, 0), key), c.expected);
-    }
-    EXPECT_EQ(CheckBlockLength(Xor("6*secret*", key, 0), QByteArray()), -1);
-}
-
-TEST_F(Protection, FileErrorsFailWithoutTouchingTheRecording)
+// The reader of the check block is fuzzed (tests/fuzz); here what comes before it.
+TEST_F(Protection, NothingIsWrittenForABadTagLengthOrARecordingInProgress)
 {
     m_entry.m_strKeyWord = "secret";
-    m_entry.m_dwTagSize = std::uint32_t(s_tag.size() + s_audio.size() + 1);  // a tag size past the end
-    EXPECT_FALSE(Protect(m_entry));
-    EXPECT_FALSE(Unprotect(m_entry, true));
-    EXPECT_EQ(ReadBytes(Path()), s_tag + s_audio);
-
+    m_entry.m_dwTagSize = std::uint32_t(s_tag.size() + s_audio.size() + 1);
+    EXPECT_FALSE(Protect(m_entry) || Unprotect(m_entry, true));
     Reset();
     m_entry.m_strKeyWord = "secret";
     m_entry.SetState(kStateRecording);
     EXPECT_FALSE(Protect(m_entry));
-
-    Reset();
-    m_entry.m_strKeyWord = "secret";
-    QFile::remove(Path());
-    EXPECT_FALSE(Protect(m_entry));
-    EXPECT_TRUE(Files().isEmpty());
+    EXPECT_EQ(Files(), QStringList{"Call 7.mp3"});
+    EXPECT_EQ(ReadBytes(Path()), s_tag + s_audio);
 }

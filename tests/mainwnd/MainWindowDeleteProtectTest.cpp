@@ -1,0 +1,238 @@
+// Deleting and protecting recordings through the real window: the questions
+// asked, the files left in the trash and the folder, the rows and selection,
+// and playing a protected recording with a stand-in typing the key word.
+
+#include "app/RecordingSalvage.h"
+#include "audio/SoundPlayer.h"
+#include "mainwnd/CallLogModel.h"
+#include "mainwnd/MainDlg.h"
+#include "mainwnd/MainDlgIds.h"
+#include "mainwnd/RecordingControl.h"
+#include "mainwnd/RecordingEngine.h"
+#include "mainwnd/RecordingWindowAdapter.h"
+#include "platform/Prompt.h"
+#include "resources/StringTable.h"
+#include "store/RecordingEntry.h"
+#include "store/RecordingList.h"
+#include "storeui/KeyWordDialogs.h"
+#include "WorkFolderFixture.h"
+
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace sonvelle {
+namespace {
+
+using testing::WorkFolder;
+
+QByteArray Bytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The stand-in for the person: types the next word into every field of whichever key word dialog comes, until it closes.
+void Typist(QStringList words)
+{
+    SetKeyWordDialogRunner([words](QDialog& dialog) mutable {
+        while (!words.isEmpty() && dialog.result() != QDialog::Accepted) {
+            const QString word = words.takeFirst();
+            for (auto* field : dialog.findChildren<QLineEdit*>()) {
+                field->clear();
+                QTest::keyClicks(field, word);
+            }
+            if (auto* ok = dialog.findChild<QPushButton*>("1066"); ok->isEnabled())
+                ok->click();
+        }
+        return dialog.result();
+    });
+}
+
+class DeleteAndProtect : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Never the real trash.
+        qputenv("HOME", QFile::encodeName(folder.Path() + "home"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(folder.Path() + "home/data"));
+        // Newest first: the rows are Call 1 .. Call 5.
+        for (int i = 1; i <= 5; ++i)
+            folder.Add({QStringLiteral("Call %1").arg(i), COleDateTime(2024, 3, 10 - i, 9, 0, 0), 1});
+        dlg = std::make_unique<CMainDlg>();
+        dlg->AppSettings().WorkDir = folder.Path();
+        dlg->InitialiseWindowOnly();
+        SetPrompt(&prompt);
+    }
+    void TearDown() override
+    {
+        SetKeyWordDialogRunner({});
+        SetPrompt(nullptr);
+    }
+
+    QTreeView* List() { return static_cast<QTreeView*>(dlg->Control(IDC_CALL_LOG)); }
+    CCallLogModel& Model() { return dlg->CallLog().Model(); }
+    QStringList Rows()
+    {
+        QStringList names;
+        for (int i = 0; i < Model().Count(); ++i)
+            names << Model().Row(i).text[COL_NAME];
+        return names;
+    }
+    void Select(const QStringList& names)
+    {
+        List()->selectionModel()->clear();
+        for (const QString& name : names)
+            List()->selectionModel()->select(Model().index(Model().FindByNameIgnoringCase(name), 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    QStringList Shown()
+    {
+        QStringList texts;
+        for (const auto& shown : prompt.ShownSoFar())
+            texts << shown.text;
+        prompt.Clear();
+        return texts;
+    }
+    bool Trashed(const QString& fileName) { return QFile::exists(folder.Path() + "home/data/Trash/files/" + fileName); }
+    CRecordingEntry& Entry(const QString& name) { return *dlg->CallLog().Catalogue().FindByName(name); }
+    bool Playing()
+    {
+        std::uint32_t length = 0, position = 0;
+        dlg->RecordingEngine().RecordingsPlayer().GetStatus(length, position);
+        return length > 0;
+    }
+    QStringList WorkingCopies() { return QDir(folder.Path()).entryList({"*.snx"}, QDir::Files); }
+
+    WorkFolder folder;
+    std::unique_ptr<CMainDlg> dlg;
+    CScriptedPrompt prompt;
+};
+
+TEST_F(DeleteAndProtect, DeleteAsksOnceTrashesTheFilesAndSelectsTheRowAfter)
+{
+    // One recording, by the Delete key; answering No changes nothing.
+    Select({"Call 2"});
+    prompt.Answer(PromptResult::No);
+    QTest::keyClick(List(), Qt::Key_Delete);
+    ASSERT_EQ(prompt.ShownSoFar().size(), 1u);
+    EXPECT_EQ(prompt.ShownSoFar()[0].caption, LoadText(IDS_DELETE_BUTTON));
+    EXPECT_EQ(Shown(), QStringList{"Delete Call 2 ?"});
+    EXPECT_EQ(Rows().size(), 5);
+
+    // A recording in progress among three: refused once, the two others go.
+    CRecordingEntry* running = dlg->CallLog().Catalogue().CreateEntry();
+    dlg->RecordingWindow().InsertRowAtTop(*running, false);
+    const QString runningName = running->m_strName;
+    Select({runningName, "Call 2", "Call 3"});
+    prompt.Answer(PromptResult::Ok);
+    dlg->DeleteSelected();
+    EXPECT_EQ(Shown(), (QStringList{LoadText(IDS_IN_USE_DELETE), "Delete 2 selected recordings?"}));
+    EXPECT_EQ(Rows(), (QStringList{runningName, "Call 1", "Call 4", "Call 5"}));
+    EXPECT_EQ(dlg->CallLog().SelectedName(), "Call 4");
+    EXPECT_FALSE(QFile::exists(folder.Path() + "Call 3.mp3"));
+    EXPECT_TRUE(Trashed("Call 3.mp3"));
+
+    // The playing recording stops before its file goes; the last rows leave no selection.
+    Select({"Call 5"});
+    dlg->PlaySelected();
+    ASSERT_TRUE(Playing());
+    Select({"Call 4", "Call 5"});
+    dlg->DeleteSelected();
+    EXPECT_FALSE(dlg->RecordingControl().IsPlayingOrPaused());
+    EXPECT_FALSE(Playing());
+    EXPECT_EQ(Rows(), (QStringList{runningName, "Call 1"}));
+    EXPECT_EQ(dlg->CallLog().SelectedRow(), -1);
+    EXPECT_TRUE(Trashed("Call 5.mp3"));
+
+    // The index holds the deleted marks: a fresh load lists what is left.
+    dlg.reset();
+    CRecordingList reloaded;
+    ASSERT_TRUE(reloaded.Load(folder.Path()));
+    ASSERT_EQ(reloaded.GetCount(), 1);
+    EXPECT_EQ(reloaded.GetAt(0)->m_strName, "Call 1");
+}
+
+TEST_F(DeleteAndProtect, AProtectedRecordingPlaysFromItsWorkingCopyAndComesBackIntact)
+{
+    const QByteArray& audio = testing::ToneMp3();
+    // "*" is refused even when long enough; the dialog stays until a good key word.
+    Select({"Call 3"});
+    Typist({"secret*word", "secret"});
+    dlg->ProtectSelected();
+    EXPECT_EQ(Shown(), QStringList{LoadText(IDS_KEYWORD_ASTERISK)});
+    EXPECT_TRUE(Entry("Call 3").m_bProtected);
+    const CallLogRow& row = Model().Row(Model().FindByNameIgnoringCase("Call 3"));
+    EXPECT_EQ(row.text[COL_PROTECTED], "Si");
+    EXPECT_EQ(row.image, 3);
+    const QByteArray stored = Bytes(folder.Path() + "Call 3.mp3");
+    EXPECT_NE(stored.right(audio.size()), audio);
+
+    // Playing asks for the key word (a wrong one first) and plays the deciphered copy.
+    Typist({"secreT", "secret"});
+    dlg->PlaySelected();
+    EXPECT_EQ(Shown(), QStringList{LoadText(IDS_KEYWORD_WRONG)});
+    EXPECT_EQ(dlg->RecordingControl().State(), RecorderState::Playing);
+    EXPECT_TRUE(Playing());
+    EXPECT_EQ(Bytes(folder.Path() + "Call 3.snx"), audio);
+    EXPECT_EQ(Bytes(folder.Path() + "Call 3.mp3"), stored);
+    dlg->RecordingControl().OnStopPlaying();
+    EXPECT_TRUE(WorkingCopies().isEmpty());
+
+    // A cancelled key word plays nothing; a copy left at the close goes.
+    Typist({});
+    dlg->PlaySelected();
+    EXPECT_FALSE(Playing());
+    Typist({"secret"});
+    dlg->PlaySelected();
+    dlg->RecordingControl().OnPause();
+    ASSERT_EQ(WorkingCopies(), QStringList{"Call 3.snx"});
+    dlg->RemoveWorkingCopies();
+    EXPECT_TRUE(WorkingCopies().isEmpty());
+    dlg->RecordingControl().OnStopPlaying();
+
+    // Removing the protection gives the same audio back behind a fresh tag.
+    Typist({"secret"});
+    dlg->ProtectSelected();
+    EXPECT_FALSE(Entry("Call 3").m_bProtected);
+    EXPECT_EQ(Bytes(folder.Path() + "Call 3.mp3").right(audio.size()), audio);
+    EXPECT_EQ(Model().Row(Model().FindByNameIgnoringCase("Call 3")).text[COL_PROTECTED], "No");
+
+    // Several rows get one key word.
+    Select({"Call 1", "Call 2"});
+    Typist({"shared key"});
+    dlg->ProtectSelected();
+    for (const QString name : {"Call 1", "Call 2"}) {
+        EXPECT_TRUE(Entry(name).m_bProtected);
+        EXPECT_NE(Bytes(folder.Path() + name + ".mp3").right(audio.size()), audio);
+    }
+    EXPECT_TRUE(Shown().isEmpty());
+}
+
+// At the next start after a crash: a working copy goes, a segment that only
+// shares a recording's name is kept as a recording of its own.
+TEST(WorkingCopyLeftByACrash, IsToldApartFromASegmentByTheRecordingBesideIt)
+{
+    WorkFolder folder;
+    folder.Add({"Call 3", COleDateTime(2024, 3, 1, 9, 0, 0), 1, {}, {}, true});
+    folder.Add({"TEM1A2B", COleDateTime(2024, 3, 1, 9, 0, 0), 1, {}, {}, true});
+    folder.Add({"TEM1A2C", COleDateTime(2024, 3, 1, 9, 0, 0), 1});
+    for (const char* copy : {"Call 3.snx", "TEM1A2B.snx", "TEM1A2C.snx"}) {
+        QFile file(folder.Path() + copy);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(testing::ToneMp3());
+    }
+    EXPECT_EQ(CRecordingSalvage(folder.Path()).Run().size(), 1);
+    EXPECT_TRUE(QDir(folder.Path()).entryList({"*.snx"}, QDir::Files).isEmpty());
+    EXPECT_EQ(QDir(folder.Path()).entryList({"*.mp3"}, QDir::Files).size(), 4);
+}
+
+}  // namespace
+}  // namespace sonvelle
