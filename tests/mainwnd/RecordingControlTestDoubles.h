@@ -107,7 +107,6 @@ public:
 
     void EnableControl(int id, bool enable) override { enabled[id] = enable; }
     void SetFocusTo(int id) override { focus = id; }
-    bool HasFocus(int id) const override { return focus == id; }
 
     void StartTimer(int id, int periodMs) override
     {
