@@ -364,6 +364,33 @@ struct RecordingRig {
         return path;
     }
     CRecordingEntry* Entry(const QString& name) { return catalogue.Find(name); }
+    // A stored recording of 60 s in the list, selected, playing in the given state.
+    CRecordingEntry* PlayStored(RecorderState state, std::uint32_t positionMs = 0)
+    {
+        CRecordingEntry* e = catalogue.CreateRecording("");
+        e->SetState(kStateSaved);
+        window.rows.push_back(e);
+        window.selected = e;
+        control.SetState(state);
+        control.SetPlayingRecording(e, 60);
+        window.StartTimer(TIMER_PLAYING_POSITION, 450);
+        player.position = positionMs;
+        return e;
+    }
+    CRecordingEntry* Segment(std::uint32_t lengthMs)
+    {
+        control.OnVoiceDetected();
+        clock.Advance(lengthMs);
+        return control.CurrentRecording();
+    }
+    // One-file mode: the segment comes in the writer's own file.
+    QString SegmentFile(const QByteArray& audio, std::uint32_t lengthMs = 3000)
+    {
+        Segment(lengthMs);
+        WriteBytes(TempFile(), audio);
+        control.OnRecordingFileReady(TempFile(), false);
+        return TempFile();
+    }
 
     QTemporaryDir dir;
     QString folder;
