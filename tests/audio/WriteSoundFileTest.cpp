@@ -1,6 +1,3 @@
-// The writer thread with the real encoder library and real files; what it
-// writes is checked by independent tools (mpg123, mp3val, ffprobe).
-
 #include "audio/WriteSoundFile.h"
 
 #include "AudioTestSupport.h"
@@ -12,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -29,30 +25,6 @@ using namespace sonvelle::test;
 namespace {
 
 constexpr int kChunk = 1152;
-
-// What mp3val finds wrong with a file, one finding a line ("no tags" is no
-// fault in a segment that the window tags when it stores it).
-std::string Mp3valFindings(const QString& path)
-{
-    QProcess p;
-    p.start("mp3val", {path});
-    p.waitForFinished(30000);
-    QStringList findings;
-    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n'))
-        if ((line.startsWith("WARNING") || line.startsWith("ERROR")) && !line.contains("No supported tags"))
-            findings << line;
-    return findings.join('\n').toStdString();
-}
-
-// "rate,channels,bit rate" of the first stream as ffprobe reads it.
-std::string Probe(const QString& path)
-{
-    QProcess p;
-    p.start("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                        "stream=sample_rate,channels,bit_rate", "-of", "csv=p=0", path});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toStdString();
-}
 
 int Mode(const QString& path)
 {
@@ -155,8 +127,8 @@ TEST_F(Writer, ARecordingIsAnOwnerOnlyMp3AtTheProgramFormat)
     EXPECT_GE(static_cast<int>(d.samples.size()), 100 * kChunk);
     EXPECT_LE(static_cast<int>(d.samples.size()), 102 * kChunk);
     EXPECT_NEAR(QFileInfo(Temporary()).size(), 14400, 300);  // 3.6 s at 32 kbit/s
-    EXPECT_EQ(Probe(Temporary()), "32000,1,32000");
-    EXPECT_EQ(Mp3valFindings(Temporary()), "");
+    EXPECT_EQ(ProbeStream(Temporary()), "32000,1,32000");
+    EXPECT_EQ(Mp3valFindings(Temporary()).join('\n'), QString());
     EXPECT_EQ(Mode(Temporary()), 0600);
     EXPECT_TRUE(ReadLog().contains(QRegularExpression("mdwLunghezzaBufferWAV= 1152, mdwLunghezzaBufferMP3=\\d+")));
 }
@@ -203,7 +175,7 @@ TEST_F(Writer, EveryHandedOverSegmentIsAWholeStreamInBothModes)
         for (int i = 0; i < 3; ++i) {
             const QString path = ready[static_cast<size_t>(i)].path;
             EXPECT_TRUE(QRegularExpression("/TEM[0-9A-F]{1,4}\\.snx$").match(path).hasMatch()) << path.toStdString();
-            EXPECT_EQ(Mp3valFindings(path), "");
+            EXPECT_EQ(Mp3valFindings(path).join('\n'), QString());
             EXPECT_EQ(Mode(path), 0600);
             const DecodedAudio d = DecodeMp3(path);
             ASSERT_TRUE(d.ok);
@@ -221,8 +193,8 @@ TEST_F(Writer, EveryHandedOverSegmentIsAWholeStreamInBothModes)
         QFile out(one);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(joined) == joined.size());
         out.close();
-        EXPECT_EQ(Mp3valFindings(one), "");
-        EXPECT_EQ(Probe(one), "32000,1,32000");
+        EXPECT_EQ(Mp3valFindings(one).join('\n'), QString());
+        EXPECT_EQ(ProbeStream(one), "32000,1,32000");
         EXPECT_GE(static_cast<int>(DecodeMp3(one).samples.size()), total * kChunk);
         QFile::remove(one);
     }
@@ -346,7 +318,7 @@ TEST_F(Writer, AFullDiskCutsTheRecordingShortSaysSoAtOnceAndRecordsAgainWhenSpac
     const DecodedAudio kept = DecodeMp3(copies.path() + "/first.mp3");
     ASSERT_TRUE(kept.ok);
     EXPECT_GT(kept.samples.size(), 32000u * 5);
-    EXPECT_EQ(Mp3valFindings(copies.path() + "/first.mp3"), "");  // whole frames only
+    EXPECT_EQ(Mp3valFindings(copies.path() + "/first.mp3").join('\n'), QString());  // whole frames only
 
     ASSERT_TRUE(QFile::remove(first) && QFile::remove(work + "filler"));
     Data(Tone(10 * 28 * kChunk, 660, 9000));
