@@ -1,6 +1,9 @@
 #include "audio/WriteSoundFile.h"
 
-#include "AudioTestSupport.h"
+#include "support/EventWait.h"
+#include "support/PostedMessages.h"
+#include "support/SoundFiles.h"
+#include "support/TestFolders.h"
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompt.h"
@@ -60,7 +63,7 @@ protected:
     {
         if (writer && writer->IsStillActive()) {
             writer->PostThreadMessage(WM_WRITER_QUIT);
-            WaitFor([&] { return !writer->IsStillActive(); });
+            WaitUntil([&] { return !writer->IsStillActive(); });
         }
         writer.reset();
     }
@@ -90,13 +93,13 @@ protected:
     void CloseAndWait()
     {
         writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
-        ASSERT_TRUE(WaitFor([&] { return writer->IsStreamClosed(); }));
+        ASSERT_TRUE(WaitUntil([&] { return writer->IsStreamClosed(); }));
         writer->PostThreadMessage(WM_WRITER_QUIT);
-        ASSERT_TRUE(WaitFor([&] { return !writer->IsStillActive(); }));
+        ASSERT_TRUE(WaitUntil([&] { return !writer->IsStillActive(); }));
     }
     void WaitReady(int count)
     {
-        ASSERT_TRUE(WaitFor([&] { return window.Count(WM_RECORDING_FILE_READY) >= count; }));
+        ASSERT_TRUE(WaitUntil([&] { return window.Count(WM_RECORDING_FILE_READY) >= count; }));
     }
     QString Temporary() const { return work + "tmp_nome_reg.dtm"; }
 
@@ -114,12 +117,12 @@ TEST_F(Writer, ARecordingIsAnOwnerOnlyMp3AtTheProgramFormat)
 {
     const mode_t oldMask = ::umask(0);
     Create();
-    ASSERT_TRUE(WaitFor([&] { return !writer->IsStreamClosed(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !writer->IsStreamClosed(); }));
     Data(Tone(100 * kChunk, 440, 9000));
     CloseAndWait();
     ::umask(oldMask);
 
-    const DecodedAudio d = DecodeMp3(Temporary());
+    const Pcm d = DecodeMp3(Temporary());
     ASSERT_TRUE(d.ok);
     EXPECT_EQ(d.rate, 32000);
     EXPECT_EQ(d.channels, 1);
@@ -138,16 +141,16 @@ TEST_F(Writer, StrayDataEmptyFilesAndLongBuffersAreHandledQuietly)
     Data(Tone(10 * kChunk, 440, 9000));  // no file open: dropped
     writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
     Create();
-    ASSERT_TRUE(WaitFor([&] { return QFile::exists(Temporary()) && !writer->IsStreamClosed(); }));
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(Temporary()) && !writer->IsStreamClosed(); }));
     writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
-    ASSERT_TRUE(WaitFor([&] { return writer->IsStreamClosed(); }));
+    ASSERT_TRUE(WaitUntil([&] { return writer->IsStreamClosed(); }));
     // Nothing forwarded: no flush, so not even the encoder's padding frame.
     EXPECT_EQ(QFileInfo(Temporary()).size(), 0);
 
     Create();  // the empty file is reused
     Data(Tone(20 * 2 * kChunk, 440, 9000), 2 * kChunk);
     CloseAndWait();
-    const DecodedAudio d = DecodeMp3(Temporary());
+    const Pcm d = DecodeMp3(Temporary());
     ASSERT_TRUE(d.ok);
     EXPECT_GE(static_cast<int>(d.samples.size()), 20 * kChunk);  // each buffer cut to one chunk
     EXPECT_LE(static_cast<int>(d.samples.size()), 22 * kChunk);
@@ -177,7 +180,7 @@ TEST_F(Writer, EveryHandedOverSegmentIsAWholeStreamInBothModes)
             EXPECT_TRUE(QRegularExpression("/TEM[0-9A-F]{1,4}\\.snx$").match(path).hasMatch()) << path.toStdString();
             EXPECT_EQ(Mp3valFindings(path).join('\n'), QString());
             EXPECT_EQ(Mode(path), 0600);
-            const DecodedAudio d = DecodeMp3(path);
+            const Pcm d = DecodeMp3(path);
             ASSERT_TRUE(d.ok);
             // All of the segment, none of the next one.
             EXPECT_GE(static_cast<int>(d.samples.size()), chunks[i] * kChunk);
@@ -218,7 +221,7 @@ TEST_F(Writer, WithoutUniqueNamesSegmentsGoToTempRegOrAnyOtherFreeNameWithAllThe
         WaitReady(i + 1);
         const QString path = window.Only(WM_RECORDING_FILE_READY)[static_cast<size_t>(i)].path;
         EXPECT_EQ(path == tempReg, i < 2) << path.toStdString();  // the second replaced the first
-        const DecodedAudio d = DecodeMp3(path);
+        const Pcm d = DecodeMp3(path);
         ASSERT_TRUE(d.ok) << path.toStdString();
         EXPECT_GE(static_cast<int>(d.samples.size()), chunks[i] * kChunk);
         EXPECT_LE(static_cast<int>(d.samples.size()), (chunks[i] + 2) * kChunk);
@@ -237,10 +240,10 @@ TEST_F(Writer, TheTemporaryFileIsNeverReachedThroughALinkNorTruncatedWhileItHold
     v.close();
     ASSERT_TRUE(QFile::link(victim, Temporary()));
     Create();
-    ASSERT_TRUE(WaitFor([&] { return !writer->IsStreamClosed(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !writer->IsStreamClosed(); }));
     Data(Tone(10 * kChunk, 440, 9000));
     writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
-    ASSERT_TRUE(WaitFor([&] { return writer->IsStreamClosed(); }));
+    ASSERT_TRUE(WaitUntil([&] { return writer->IsStreamClosed(); }));
     EXPECT_EQ(QFileInfo(victim).size(), 8);
     EXPECT_FALSE(QFileInfo(Temporary()).isSymLink());
     const qint64 kept = QFileInfo(Temporary()).size();
@@ -278,7 +281,7 @@ TEST_F(Writer, AMissingOrIncompleteLibraryIsReportedWithoutWaitingForTheWindow)
         writer->PostThreadMessage(WM_WRITER_QUIT);
         // The window's thread is busy (as when it closes and waits): the writer still ends.
         EXPECT_TRUE(writer->wait(5000));
-        ASSERT_TRUE(WaitFor([&] { return window.Count(WM_CLOSE) == 1 && prompt.ShownSoFar().size() == 1; }));
+        ASSERT_TRUE(WaitUntil([&] { return window.Count(WM_CLOSE) == 1 && prompt.ShownSoFar().size() == 1; }));
         EXPECT_EQ(prompt.ShownSoFar()[0].text, LoadText(c.text));
         EXPECT_FALSE(LoadText(c.text).isEmpty());
         EXPECT_EQ(prompt.ShownSoFar()[0].icon, PromptIcon::Stop);
@@ -310,12 +313,12 @@ TEST_F(Writer, AFullDiskCutsTheRecordingShortSaysSoAtOnceAndRecordsAgainWhenSpac
     Data(Tone(40 * 28 * kChunk, 440, 9000));  // about 40 s
     EndSegment();
     WaitReady(1);
-    ASSERT_TRUE(WaitFor([&] { return window.Count(WM_RECORDING_CUT_SHORT) >= 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return window.Count(WM_RECORDING_CUT_SHORT) >= 1; }));
     EXPECT_EQ(window.Count(WM_RECORDING_CUT_SHORT), 1);  // said once, not once per buffer
     const QString first = window.Only(WM_RECORDING_FILE_READY)[0].path;
     QTemporaryDir copies;
     ASSERT_TRUE(QFile::copy(first, copies.path() + "/first.mp3"));
-    const DecodedAudio kept = DecodeMp3(copies.path() + "/first.mp3");
+    const Pcm kept = DecodeMp3(copies.path() + "/first.mp3");
     ASSERT_TRUE(kept.ok);
     EXPECT_GT(kept.samples.size(), 32000u * 5);
     EXPECT_EQ(Mp3valFindings(copies.path() + "/first.mp3").join('\n'), QString());  // whole frames only
