@@ -10,6 +10,7 @@
 #include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
 #include "platform/FileOps.h"
+#include "support/TagBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,20 +34,8 @@ namespace sonvelle::testing {
 
 using S = RecorderState;
 
-inline void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(bytes);
-}
-
-inline QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
+using test::ReadBytes;
+using test::WriteBytes;
 
 class CFakeCatalogue : public IRecordingCatalogue {
 public:
