@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
@@ -28,15 +29,11 @@ using namespace sonvelle::test;
 
 namespace {
 
-// What the scripted devices saw; shared with the test thread.
+// What the scripted devices answer and saw; shared with the test thread.
 struct DeviceScript {
-    std::mutex mutex;
-    int openResult = 0;
-    int startResult = 0;
-    int stopResult = 0;
-    int opens = 0;
-    int closes = 0;
-    int added = 0;
+    std::atomic<int> openResult{0}, startResult{0}, stopResult{0};
+    std::atomic<int> opens{0}, closes{0}, added{0};
+    std::mutex mutex;  // guards the open device
     class CScriptedInput* current = nullptr;
 };
 
@@ -52,19 +49,17 @@ public:
     int Open(QObject* notify, const WaveFormat&) override
     {
         std::lock_guard lock(m_script->mutex);
-        ++m_script->opens;
-        if (m_script->openResult == 0) {
+        const int result = m_script->openResult;
+        if (result == 0) {
             queue.SetTarget(notify, NextWaveDeviceId());
             m_script->current = this;
         }
-        return m_script->openResult;
+        ++m_script->opens;
+        return result;
     }
     void AddBuffer(std::unique_ptr<CWaveBuffer> b) override
     {
-        {
-            std::lock_guard lock(m_script->mutex);
-            ++m_script->added;
-        }
+        ++m_script->added;
         queue.Add(std::move(b));
     }
     int Start() override { return m_script->startResult; }
@@ -179,16 +174,6 @@ protected:
         SetProgramFolderForTesting({});
     }
 
-    int Opens()
-    {
-        std::lock_guard lock(script->mutex);
-        return script->opens;
-    }
-    void SetOpenResult(int result)
-    {
-        std::lock_guard lock(script->mutex);
-        script->openResult = result;
-    }
     // The server goes away under the open device.
     void LoseDevice()
     {
@@ -295,7 +280,6 @@ TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongSt
     EXPECT_EQ(window.Only(WM_INPUT_LEVEL)[0].wParam, 3000u);
     EXPECT_EQ(window.Only(WM_INPUT_LEVEL)[0].lParam, -1500);
     EXPECT_TRUE(CaptureStates().empty());
-    std::lock_guard lock(script->mutex);
     EXPECT_EQ(script->opens, 1);
     EXPECT_EQ(script->closes, 1);
     EXPECT_EQ(script->added, 6 + 8 + 20);  // buffers returned after the stop are not queued again
@@ -319,12 +303,12 @@ TEST_F(Capture, AStartWithoutADeviceIsReportedOnceDropsTheStaleFileAndCapturesWh
     EXPECT_EQ(window.Only(WM_CAPTURE_STATE)[0].lParam, 0x20);
     EXPECT_FALSE(QFile::exists(stale));
     // Tried again about every second, told only once.
-    ASSERT_TRUE(WaitUntil([&] { return Opens() >= 3; }, std::chrono::seconds(5)));
+    ASSERT_TRUE(WaitUntil([&] { return script->opens >= 3; }, std::chrono::seconds(5)));
     EXPECT_EQ(window.Count(WM_CAPTURE_STATE), 1);
     EXPECT_FALSE(capture->IsRecording());
     EXPECT_TRUE(writer->Seen().empty());
 
-    SetOpenResult(0);
+    script->openResult = 0;
     WaitRecording(true);
     ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 2; }));
     EXPECT_EQ(CaptureStates().back(), kCaptureBack);
@@ -350,7 +334,7 @@ TEST_F(Capture, ALostDeviceHandsTheSegmentOverTellsTheWindowOnceAndListeningResu
     for (int i = 0; i < 10; ++i)
         DeliverAndSettle(5000);  // a call is being recorded
     ASSERT_EQ(writer->Count(WM_WRITER_DATA), 10);
-    SetOpenResult(0x55);  // the server is gone: nothing opens
+    script->openResult = 0x55;  // the server is gone: nothing opens
     LoseDevice();
     WaitRecording(false);
     ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 1; }));
@@ -361,10 +345,10 @@ TEST_F(Capture, ALostDeviceHandsTheSegmentOverTellsTheWindowOnceAndListeningResu
     EXPECT_EQ(writer->Numbers(), expected);
     EXPECT_EQ(writer->Seen()[11].wParam, 0u);  // kept
     EXPECT_TRUE(ReadLog().contains("WAVEIN:1234:scripted failure - dispositivo perso"));
-    ASSERT_TRUE(WaitUntil([&] { return Opens() >= 3; }, std::chrono::seconds(5)));
+    ASSERT_TRUE(WaitUntil([&] { return script->opens >= 3; }, std::chrono::seconds(5)));
     EXPECT_EQ(CaptureStates(), (std::vector<WPARAM>{kCaptureLost}));
 
-    SetOpenResult(0);
+    script->openResult = 0;
     WaitRecording(true);
     ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 2; }));
     EXPECT_EQ(CaptureStates().back(), kCaptureBack);
@@ -402,10 +386,10 @@ TEST_F(Capture, AStalledDeviceCountsAsLostAndADeviceThatCannotStopIsFreedAllTheS
     Post(WM_REC_STOP);
     WaitRecording(false);
     EXPECT_TRUE(ReadLog().contains("waveInStop Fallita"));
-    const int opens = Opens();
+    const int opens = script->opens;
     Post(WM_REC_START);
     WaitRecording(true);
-    EXPECT_EQ(Opens(), opens + 1);
+    EXPECT_EQ(script->opens, opens + 1);
 }
 
 TEST_F(Capture, VoiceActivationEndsSegmentsWithHandOverCloseCreateAndKeepsSixBuffers)
@@ -433,7 +417,6 @@ TEST_F(Capture, VoiceActivationEndsSegmentsWithHandOverCloseCreateAndKeepsSixBuf
     EXPECT_EQ(writer->Seen()[numbers.size() - 3].wParam, 0u);  // kept, not discarded
     EXPECT_EQ(window.Count(WM_VOICE_DETECTED), 1);
     EXPECT_EQ(Queued(), CRecordSound::kBufferCount);
-    std::lock_guard lock(script->mutex);
     EXPECT_EQ(script->opens, 2);
 }
 
@@ -458,10 +441,10 @@ TEST_F(Capture, WaitingForVoiceRefreshesTheDeviceEveryFifteenMinutes)
     StartThreads();
     StartListening(30000, 10);
     DeliverAndSettle(100, CRecordSound::kDeviceRefreshMs - 1);
-    EXPECT_EQ(Opens(), 1);
+    EXPECT_EQ(script->opens, 1);
     DeliverAndSettle(100, 1);
     ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_CREATE_FILE) == 2; }));
-    EXPECT_EQ(Opens(), 2);
+    EXPECT_EQ(script->opens, 2);
 }
 
 TEST_F(Capture, ShutdownRightAfterASegmentEndLosesNoBufferAndHangsNoThread)
