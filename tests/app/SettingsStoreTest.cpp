@@ -16,12 +16,9 @@ const QString kKey = QStringLiteral("Software\\Orsolan\\Sonvelle");
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    void SetValues(Hive hive, const QList<QPair<QString, QString>>& values)
+    static void SetValues(Hive hive, const std::vector<std::pair<QString, QString>>& values)
     {
-        CRegKey key;
-        ASSERT_TRUE(key.Create(hive, kKey));
-        for (const auto& [name, text] : values)
-            ASSERT_TRUE(key.WriteText(name, text));
+        ASSERT_TRUE(test::WriteSettings(values, hive));
     }
     static std::optional<QString> UserValue(const QString& name)
     {

@@ -3,7 +3,7 @@
 // stores the recording, nobody there to answer the save dialog) or killed
 // outright (the next start stores it, nothing else in the work folder changes).
 
-#include "platform/Registry.h"
+#include "support/TestFolders.h"
 #include "support/EventWait.h"
 #include "support/SoundFiles.h"
 
@@ -41,10 +41,7 @@ protected:
     {
         const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path() + "/config"));
-        CRegKey key;
-        bool written = key.Create(Hive::CurrentUser, "Software\\Orsolan\\Sonvelle");
-        for (const auto& [name, text] : values)
-            written = written && key.WriteText(name, text);
+        const bool written = test::WriteSettings(values);
         qputenv("XDG_CONFIG_HOME", savedConfig);
         return written;
     }
