@@ -21,7 +21,6 @@ public:
 
     virtual void EnableControl(int id, bool enable) = 0;
     virtual void SetFocusTo(int id) = 0;
-    virtual bool HasFocus(int id) const = 0;
 
     virtual void StartTimer(int id, int periodMs) = 0;
     virtual void KillTimer(int id) = 0;

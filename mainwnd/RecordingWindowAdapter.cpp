@@ -32,12 +32,6 @@ void CRecordingWindowAdapter::SetFocusTo(int id)
         control->setFocus();
 }
 
-bool CRecordingWindowAdapter::HasFocus(int id) const
-{
-    QWidget* control = m_window.Control(id);
-    return control && control->hasFocus();
-}
-
 void CRecordingWindowAdapter::StartTimer(int id, int periodMs)
 {
     m_window.SetTimer(id, periodMs);

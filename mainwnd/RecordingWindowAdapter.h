@@ -36,7 +36,6 @@ public:
 
     void EnableControl(int id, bool enable) override;
     void SetFocusTo(int id) override;
-    bool HasFocus(int id) const override;
     void StartTimer(int id, int periodMs) override;
     void KillTimer(int id) override;
     void ShowAutoRecordingOn() override;

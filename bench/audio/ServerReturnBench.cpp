@@ -8,15 +8,12 @@
 #include "audio/RecordSound.h"
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
+#include "support/PrivateSoundServer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
-
-#include <QFile>
 
 #include <signal.h>
 
@@ -27,25 +24,6 @@
 using namespace sonvelle;
 
 namespace {
-
-bool g_pipewire = false;
-QString g_folder;
-
-bool Server(const char* command)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(g_pipewire ? "SONVELLE_PIPEWIRE_DIR" : "SONVELLE_SOUND_DIR", g_folder);
-    p.setProcessEnvironment(env);
-    p.start("bash", {QString(SONVELLE_SOURCE_DIR) + (g_pipewire ? "/scripts/pipewire-server" : "/scripts/sound-server"),
-                     command});
-    p.waitForFinished(30000);
-    const QString out = QString::fromUtf8(p.readAllStandardOutput());
-    for (const QString& line : out.split('\n'))
-        if (line.startsWith("export PULSE_SERVER="))
-            qputenv("PULSE_SERVER", line.mid(20).toUtf8());
-    return p.exitCode() == 0;
-}
 
 // Milliseconds until the condition holds (polling every millisecond), or -1 after 10 s.
 template <class F>
@@ -75,11 +53,10 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    g_pipewire = qEnvironmentVariable("SONVELLE_SOUND_SERVER_KIND") == "pipewire";
     QTemporaryDir dir;
-    g_folder = dir.path() + "/server";
     SetProgramFolderForTesting(dir.path() + "/");
-    if (!Server("start")) {
+    test::CPrivateSoundServer server;
+    if (!server.Start()) {
         std::fprintf(stderr, "the private server did not start\n");
         return 1;
     }
@@ -95,16 +72,15 @@ int main(int argc, char** argv)
     std::vector<long> noticed, resumed;
     for (int round = 0; round < rounds; ++round) {
         QThread::msleep(500);
-        Server("stop");
+        server.Stop();
         noticed.push_back(WaitMs([&] { return !capture->IsRecording(); }));
         QThread::msleep(2000);
-        Server("start");  // returns once the server answers
+        server.Start();  // returns once the server answers
         resumed.push_back(WaitMs([&] { return capture->IsRecording(); }));
     }
     // A suspended server (stopped, then continued): nothing tells the client, the stall limit finds it.
     std::vector<long> stalled, continued;
-    QFile pidFile(g_folder + "/pid");
-    const qint64 pid = !g_pipewire && pidFile.open(QIODevice::ReadOnly) ? pidFile.readAll().trimmed().toLongLong() : 0;
+    const qint64 pid = server.Pid();
     for (int round = 0; pid > 0 && round < rounds; ++round) {
         QThread::msleep(500);
         ::kill(static_cast<pid_t>(pid), SIGSTOP);
@@ -113,7 +89,7 @@ int main(int argc, char** argv)
         ::kill(static_cast<pid_t>(pid), SIGCONT);
         continued.push_back(WaitMs([&] { return capture->IsRecording(); }));
     }
-    std::printf("%s, %d rounds (capture retries every %d ms, stall limit %d ms)\n", g_pipewire ? "PipeWire" : "PulseAudio",
+    std::printf("%s, %d rounds (capture retries every %d ms, stall limit %d ms)\n", qPrintable(server.Kind()),
                 rounds, CRecordSound::kReconnectMs, CRecordSound::kStallLimitMs);
     Print("loss to capture stopped:", noticed);
     Print("server answering to capture running:", resumed);
@@ -122,6 +98,5 @@ int main(int argc, char** argv)
     capture->PostThreadMessage(WM_REC_CLOSE);
     capture->wait(10000);
     capture.reset();
-    Server("stop");
     return 0;
 }

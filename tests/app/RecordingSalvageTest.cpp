@@ -8,7 +8,6 @@
 
 #include "app/RecordingSalvage.h"
 #include "app/StartupSequence.h"
-#include "platform/Registry.h"
 #include "store/RecordingList.h"
 
 #include <QDateTime>
@@ -36,11 +35,7 @@ protected:
         SetPrompt(&m_prompt);
         work = m_folders.WorkDir();
         QFile(ProgramDir() + "encodermp3.so").open(QIODevice::WriteOnly);
-        CRegKey key;
-        ASSERT_TRUE(key.Create(Hive::CurrentUser, "Software\\Orsolan\\Sonvelle"));
-        ASSERT_TRUE(key.WriteText("WorkDir", work));
-        ASSERT_TRUE(key.WriteText("PrimoLancio", "0"));
-        ASSERT_TRUE(key.WriteText("AvviaInAutoReg", "1"));
+        ASSERT_TRUE(test::WriteSettings({{"WorkDir", work}, {"PrimoLancio", "0"}, {"AvviaInAutoReg", "1"}}));
         m_sequence.SetSoundCardProbe([] { return true; });
         // Ten seconds of a tone at the program's format, frames only.
         const QString wav = Path("tone.wav"), mp3 = Path("tone.mp3");

@@ -35,12 +35,9 @@ protected:
         QFile f(ProgramDir() + "encodermp3.so");
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    void SetValues(const QList<QPair<QString, QString>>& values)
+    static void SetValues(const std::vector<std::pair<QString, QString>>& values)
     {
-        CRegKey key;
-        ASSERT_TRUE(key.Create(Hive::CurrentUser, QStringLiteral("Software\\Orsolan\\Sonvelle")));
-        for (const auto& [name, text] : values)
-            ASSERT_TRUE(key.WriteText(name, text));
+        ASSERT_TRUE(test::WriteSettings(values));
     }
     QString ProgramDir() const { return m_folders.ProgramDir(); }
     QStringList LogLines() const { return m_folders.LogLines(); }

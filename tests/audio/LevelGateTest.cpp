@@ -25,6 +25,17 @@ CLevelGate::Step Feed(CLevelGate& gate, std::int16_t peak, std::uint32_t at)
     return gate.Process(b.data(), b.size(), at);
 }
 
+// Listening for voice above 1000.
+struct CListeningGate : CLevelGate {
+    CListeningGate(int silence, bool antiBump)
+    {
+        threshold = 1000;
+        silenceSeconds = silence;
+        antiBumpEnabled = antiBump;
+        SetVoiceActivation(true);
+    }
+};
+
 TEST(LevelMeter, ReportsAtMostEvery125MsWithThePeakSinceTheLastReport)
 {
     CLevelGate gate;
@@ -96,11 +107,7 @@ TEST(VoiceGate, SegmentsEndAfterExactlyTheSilenceOrTheBumpRule)
         {"without the bump rule a short noise is dropped", 1, false, {{true, 0}, {false, 2500, End::Silence}}},
     };
     for (const GateCase& c : cases) {
-        CLevelGate gate;
-        gate.threshold = 1000;
-        gate.silenceSeconds = c.silenceSeconds;
-        gate.antiBumpEnabled = c.antiBump;
-        gate.SetVoiceActivation(true);
+        CListeningGate gate(c.silenceSeconds, c.antiBump);
         for (const Beat& beat : c.beats) {
             const auto step = Feed(gate, beat.loud ? 5000 : 10, beat.at);
             EXPECT_EQ(step.segmentEnd, beat.end) << c.fault << " at " << beat.at;
@@ -112,11 +119,7 @@ TEST(VoiceGate, SegmentsEndAfterExactlyTheSilenceOrTheBumpRule)
 
 TEST(VoiceGate, TheThresholdStartsASegmentOnceAndManualRecordingForwardsAll)
 {
-    CLevelGate gate;
-    gate.threshold = 1000;
-    gate.silenceSeconds = 3;
-    gate.antiBumpEnabled = false;
-    gate.SetVoiceActivation(true);
+    CListeningGate gate(3, false);
     EXPECT_FALSE(Feed(gate, 999, 0).forward);
     const auto start = Feed(gate, 1000, 36);  // equal to the threshold is loud
     EXPECT_TRUE(start.voiceDetected);
@@ -134,11 +137,7 @@ TEST(VoiceGate, TheThresholdStartsASegmentOnceAndManualRecordingForwardsAll)
 
 TEST(VoiceGate, SwitchingVoiceActivationOnMidSegmentHoldsItUntilTheNextLoudBuffer)
 {
-    CLevelGate gate;
-    gate.threshold = 1000;
-    gate.silenceSeconds = 1;
-    gate.antiBumpEnabled = false;
-    gate.SetVoiceActivation(true);
+    CListeningGate gate(1, false);
     Feed(gate, 5000, 0);
     gate.SetVoiceActivation(true);
     EXPECT_TRUE(gate.Triggered());
@@ -149,6 +148,51 @@ TEST(VoiceGate, SwitchingVoiceActivationOnMidSegmentHoldsItUntilTheNextLoudBuffe
     EXPECT_TRUE(s.forward);
     EXPECT_FALSE(s.voiceDetected);  // resumed, not a new segment
     EXPECT_EQ(Feed(gate, 10, 7000).segmentEnd, End::Silence);
+}
+
+// Anti-bump switched off: a segment is never discarded, whatever watch an earlier one left behind.
+struct AntiBumpCase {
+    const char* what;
+    bool onForBump;      // the first, short segment
+    bool onAtNextStart;  // the next segment starts
+    bool onMidNext;      // changed right after the next segment started
+    End expected;        // how the next segment ends
+    std::uint32_t at;    // and when
+};
+
+TEST(AntiBumpSetting, DecidesEachSegmentWithoutLeftoversFromEarlierOnes)
+{
+    const AntiBumpCase cases[] = {
+        {"switched off after a bump", true, false, false, End::Silence, 13000},
+        {"switched off during the suspected segment", true, true, false, End::Silence, 13000},
+        {"switched on mid-segment after starting off", true, false, true, End::Silence, 13000},
+        {"kept on: a second bump is still discarded", true, true, true, End::AntiBump, 12500},
+        {"never on", false, false, false, End::Silence, 13000},
+    };
+    for (const AntiBumpCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        CListeningGate gate(1, c.onForBump);
+        // A 0.5 s bump that ends by a short silence: with anti-bump on, its watch stays armed.
+        ASSERT_TRUE(Feed(gate, 5000, 0).voiceDetected);
+        Feed(gate, 5000, 500);
+        ASSERT_EQ(Feed(gate, 10, 1500).segmentEnd, End::Silence);
+
+        // The next segment: one loud buffer, then quiet for the 3 s silence allowance.
+        gate.silenceSeconds = 3;
+        gate.antiBumpEnabled = c.onAtNextStart;
+        ASSERT_TRUE(Feed(gate, 5000, 10000).voiceDetected);
+        gate.antiBumpEnabled = c.onMidNext;
+        End end = End::None;
+        std::uint32_t endedAt = 0;
+        for (std::uint32_t at : {10100u, 12500u, 13000u}) {
+            end = Feed(gate, 10, at).segmentEnd;
+            endedAt = at;
+            if (end != End::None)
+                break;
+        }
+        EXPECT_EQ(end, c.expected);
+        EXPECT_EQ(endedAt, c.at);
+    }
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 #include "audio/RecordSound.h"
 #include "audio/WriteSoundFile.h"
 
-#include "AudioTestSupport.h"
+#include "support/EventWait.h"
+#include "support/PostedMessages.h"
+#include "support/SoundFiles.h"
+#include "support/TestFolders.h"
 #include "platform/Clock.h"
 #include "platform/Log.h"
 #include "platform/Messages.h"
@@ -17,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
@@ -25,15 +29,11 @@ using namespace sonvelle::test;
 
 namespace {
 
-// What the scripted devices saw; shared with the test thread.
+// What the scripted devices answer and saw; shared with the test thread.
 struct DeviceScript {
-    std::mutex mutex;
-    int openResult = 0;
-    int startResult = 0;
-    int stopResult = 0;
-    int opens = 0;
-    int closes = 0;
-    int added = 0;
+    std::atomic<int> openResult{0}, startResult{0}, stopResult{0};
+    std::atomic<int> opens{0}, closes{0}, added{0};
+    std::mutex mutex;  // guards the open device
     class CScriptedInput* current = nullptr;
 };
 
@@ -49,19 +49,17 @@ public:
     int Open(QObject* notify, const WaveFormat&) override
     {
         std::lock_guard lock(m_script->mutex);
-        ++m_script->opens;
-        if (m_script->openResult == 0) {
+        const int result = m_script->openResult;
+        if (result == 0) {
             queue.SetTarget(notify, NextWaveDeviceId());
             m_script->current = this;
         }
-        return m_script->openResult;
+        ++m_script->opens;
+        return result;
     }
     void AddBuffer(std::unique_ptr<CWaveBuffer> b) override
     {
-        {
-            std::lock_guard lock(m_script->mutex);
-            ++m_script->added;
-        }
+        ++m_script->added;
         queue.Add(std::move(b));
     }
     int Start() override { return m_script->startResult; }
@@ -168,7 +166,7 @@ protected:
     {
         if (capture && capture->IsStillActive()) {
             capture->PostThreadMessage(WM_REC_CLOSE);
-            EXPECT_TRUE(WaitFor([&] { return !capture->IsStillActive(); }));
+            EXPECT_TRUE(WaitUntil([&] { return !capture->IsStillActive(); }));
         }
         capture.reset();
         writer.reset();
@@ -176,16 +174,6 @@ protected:
         SetProgramFolderForTesting({});
     }
 
-    int Opens()
-    {
-        std::lock_guard lock(script->mutex);
-        return script->opens;
-    }
-    void SetOpenResult(int result)
-    {
-        std::lock_guard lock(script->mutex);
-        script->openResult = result;
-    }
     // The server goes away under the open device.
     void LoseDevice()
     {
@@ -231,14 +219,14 @@ protected:
     void DeliverAndSettle(std::int16_t peak, std::uint32_t advanceMs = 36)
     {
         clock.Advance(advanceMs);
-        ASSERT_TRUE(WaitFor([&] { return Queued() == CRecordSound::kBufferCount; }));
+        ASSERT_TRUE(WaitUntil([&] { return Queued() == CRecordSound::kBufferCount; }));
         ASSERT_TRUE(Deliver(peak));
-        ASSERT_TRUE(WaitFor([&] { return Queued() == CRecordSound::kBufferCount; }));
+        ASSERT_TRUE(WaitUntil([&] { return Queued() == CRecordSound::kBufferCount; }));
     }
     void Post(unsigned message, WPARAM w = 0, LPARAM l = 0) { capture->PostThreadMessage(message, w, l); }
     void WaitRecording(bool on)
     {
-        ASSERT_TRUE(WaitFor([&] { return capture->IsRecording() == on; }));
+        ASSERT_TRUE(WaitUntil([&] { return capture->IsRecording() == on; }));
     }
 
     int stallLimitMs = 0;  // the scripted device delivers only when told
@@ -272,7 +260,7 @@ TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongSt
     WaitRecording(false);
     // The reset handed six buffers back; a further stop lets the thread see them all.
     Post(WM_REC_STOP);
-    ASSERT_TRUE(WaitFor([&] { return ReadLog().count("RecordSound: OnStopRecording") == 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return ReadLog().count("RecordSound: OnStopRecording") == 3; }));
 
     const auto seen = writer->Seen();
     ASSERT_EQ(seen.size(), 21u);  // no create: capture started before the writer was known
@@ -292,7 +280,6 @@ TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongSt
     EXPECT_EQ(window.Only(WM_INPUT_LEVEL)[0].wParam, 3000u);
     EXPECT_EQ(window.Only(WM_INPUT_LEVEL)[0].lParam, -1500);
     EXPECT_TRUE(CaptureStates().empty());
-    std::lock_guard lock(script->mutex);
     EXPECT_EQ(script->opens, 1);
     EXPECT_EQ(script->closes, 1);
     EXPECT_EQ(script->added, 6 + 8 + 20);  // buffers returned after the stop are not queued again
@@ -310,23 +297,23 @@ TEST_F(Capture, AStartWithoutADeviceIsReportedOnceDropsTheStaleFileAndCapturesWh
     StartThreads();
     writer->SetFolders(SONVELLE_ENCODER_DIR, work.path() + "/");
     Post(WM_REC_START);
-    ASSERT_TRUE(WaitFor([&] { return ReadLog().contains("WAVEIN:20:scripted failure"); }));
-    ASSERT_TRUE(WaitFor([&] { return window.Count(WM_CAPTURE_STATE) == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return ReadLog().contains("WAVEIN:20:scripted failure"); }));
+    ASSERT_TRUE(WaitUntil([&] { return window.Count(WM_CAPTURE_STATE) == 1; }));
     EXPECT_EQ(CaptureStates(), (std::vector<WPARAM>{kCaptureUnavailable}));
     EXPECT_EQ(window.Only(WM_CAPTURE_STATE)[0].lParam, 0x20);
     EXPECT_FALSE(QFile::exists(stale));
     // Tried again about every second, told only once.
-    ASSERT_TRUE(WaitFor([&] { return Opens() >= 3; }, std::chrono::seconds(5)));
+    ASSERT_TRUE(WaitUntil([&] { return script->opens >= 3; }, std::chrono::seconds(5)));
     EXPECT_EQ(window.Count(WM_CAPTURE_STATE), 1);
     EXPECT_FALSE(capture->IsRecording());
     EXPECT_TRUE(writer->Seen().empty());
 
-    SetOpenResult(0);
+    script->openResult = 0;
     WaitRecording(true);
-    ASSERT_TRUE(WaitFor([&] { return CaptureStates().size() == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 2; }));
     EXPECT_EQ(CaptureStates().back(), kCaptureBack);
     DeliverAndSettle(3000);
-    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_DATA) == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_DATA) == 1; }));
     EXPECT_EQ(writer->Numbers().front(), WM_WRITER_CREATE_FILE);
 
     // A device that opens but cannot start is not left open either.
@@ -334,7 +321,7 @@ TEST_F(Capture, AStartWithoutADeviceIsReportedOnceDropsTheStaleFileAndCapturesWh
     WaitRecording(false);
     script->startResult = 7;
     Post(WM_REC_START);
-    ASSERT_TRUE(WaitFor([&] { return ReadLog().contains("WAVEIN:7:scripted failure"); }));
+    ASSERT_TRUE(WaitUntil([&] { return ReadLog().contains("WAVEIN:7:scripted failure"); }));
     EXPECT_FALSE(capture->IsRecording());
     std::lock_guard lock(script->mutex);
     EXPECT_EQ(script->current, nullptr);
@@ -347,10 +334,10 @@ TEST_F(Capture, ALostDeviceHandsTheSegmentOverTellsTheWindowOnceAndListeningResu
     for (int i = 0; i < 10; ++i)
         DeliverAndSettle(5000);  // a call is being recorded
     ASSERT_EQ(writer->Count(WM_WRITER_DATA), 10);
-    SetOpenResult(0x55);  // the server is gone: nothing opens
+    script->openResult = 0x55;  // the server is gone: nothing opens
     LoseDevice();
     WaitRecording(false);
-    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 1; }));
     std::vector<unsigned> expected(12, WM_WRITER_DATA);
     expected.front() = WM_WRITER_CREATE_FILE;
     expected.back() = WM_WRITER_HAND_OVER;
@@ -358,23 +345,23 @@ TEST_F(Capture, ALostDeviceHandsTheSegmentOverTellsTheWindowOnceAndListeningResu
     EXPECT_EQ(writer->Numbers(), expected);
     EXPECT_EQ(writer->Seen()[11].wParam, 0u);  // kept
     EXPECT_TRUE(ReadLog().contains("WAVEIN:1234:scripted failure - dispositivo perso"));
-    ASSERT_TRUE(WaitFor([&] { return Opens() >= 3; }, std::chrono::seconds(5)));
+    ASSERT_TRUE(WaitUntil([&] { return script->opens >= 3; }, std::chrono::seconds(5)));
     EXPECT_EQ(CaptureStates(), (std::vector<WPARAM>{kCaptureLost}));
 
-    SetOpenResult(0);
+    script->openResult = 0;
     WaitRecording(true);
-    ASSERT_TRUE(WaitFor([&] { return CaptureStates().size() == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 2; }));
     EXPECT_EQ(CaptureStates().back(), kCaptureBack);
     // Listening again: quiet is dropped, the next call is a new segment.
     DeliverAndSettle(100);
     for (int i = 0; i < 3; ++i)
         DeliverAndSettle(5000);
-    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_DATA) == 13; }));
+    ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_DATA) == 13; }));
     EXPECT_EQ(writer->Count(WM_WRITER_CREATE_FILE), 2);
     EXPECT_EQ(window.Count(WM_VOICE_DETECTED), 2);
     // A second loss is a new outage, told again.
     LoseDevice();
-    ASSERT_TRUE(WaitFor([&] { return CaptureStates().size() == 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 3; }));
     EXPECT_EQ(CaptureStates().back(), kCaptureLost);
 }
 
@@ -386,8 +373,8 @@ TEST_F(Capture, AStalledDeviceCountsAsLostAndADeviceThatCannotStopIsFreedAllTheS
     WaitRecording(true);
     DeliverAndSettle(3000);
     // Nothing more arrives: a manual recording ends as at a stop, for the window to store and restart.
-    ASSERT_TRUE(WaitFor([&] { return !capture->IsRecording(); }, std::chrono::seconds(3)));
-    ASSERT_TRUE(WaitFor([&] { return CaptureStates().size() == 2; }, std::chrono::seconds(5)));
+    ASSERT_TRUE(WaitUntil([&] { return !capture->IsRecording(); }, std::chrono::seconds(3)));
+    ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 2; }, std::chrono::seconds(5)));
     EXPECT_EQ(CaptureStates(), (std::vector<WPARAM>{kCaptureLost, kCaptureBack}));
     EXPECT_EQ(writer->Numbers(), (std::vector<unsigned>{WM_WRITER_CREATE_FILE, WM_WRITER_DATA, WM_WRITER_CLOSE_FILE}));
     EXPECT_FALSE(capture->IsRecording());  // the probe found a device but did not record
@@ -399,10 +386,10 @@ TEST_F(Capture, AStalledDeviceCountsAsLostAndADeviceThatCannotStopIsFreedAllTheS
     Post(WM_REC_STOP);
     WaitRecording(false);
     EXPECT_TRUE(ReadLog().contains("waveInStop Fallita"));
-    const int opens = Opens();
+    const int opens = script->opens;
     Post(WM_REC_START);
     WaitRecording(true);
-    EXPECT_EQ(Opens(), opens + 1);
+    EXPECT_EQ(script->opens, opens + 1);
 }
 
 TEST_F(Capture, VoiceActivationEndsSegmentsWithHandOverCloseCreateAndKeepsSixBuffers)
@@ -418,7 +405,7 @@ TEST_F(Capture, VoiceActivationEndsSegmentsWithHandOverCloseCreateAndKeepsSixBuf
         DeliverAndSettle(100);  // 972 ms of silence: still inside the allowance
     EXPECT_EQ(writer->Count(WM_WRITER_HAND_OVER), 0);
     DeliverAndSettle(100);  // 1008 ms: the end
-    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CREATE_FILE) == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_CREATE_FILE) == 2; }));
     // The reset's buffers come back to a restarted device that already holds six.
     for (int i = 0; i < 10; ++i)
         DeliverAndSettle(100);
@@ -430,7 +417,6 @@ TEST_F(Capture, VoiceActivationEndsSegmentsWithHandOverCloseCreateAndKeepsSixBuf
     EXPECT_EQ(writer->Seen()[numbers.size() - 3].wParam, 0u);  // kept, not discarded
     EXPECT_EQ(window.Count(WM_VOICE_DETECTED), 1);
     EXPECT_EQ(Queued(), CRecordSound::kBufferCount);
-    std::lock_guard lock(script->mutex);
     EXPECT_EQ(script->opens, 2);
 }
 
@@ -442,7 +428,7 @@ TEST_F(Capture, ABumpIsHandedOverForDiscarding)
         DeliverAndSettle(5000);  // about half a second
     for (int i = 0; i < 60 && writer->Count(WM_WRITER_HAND_OVER) == 0; ++i)
         DeliverAndSettle(100);
-    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_HAND_OVER) == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_HAND_OVER) == 1; }));
     for (const auto& m : writer->Seen()) {
         if (m.message == WM_WRITER_HAND_OVER) {
             EXPECT_EQ(m.wParam, 1u);
@@ -455,10 +441,10 @@ TEST_F(Capture, WaitingForVoiceRefreshesTheDeviceEveryFifteenMinutes)
     StartThreads();
     StartListening(30000, 10);
     DeliverAndSettle(100, CRecordSound::kDeviceRefreshMs - 1);
-    EXPECT_EQ(Opens(), 1);
+    EXPECT_EQ(script->opens, 1);
     DeliverAndSettle(100, 1);
-    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CREATE_FILE) == 2; }));
-    EXPECT_EQ(Opens(), 2);
+    ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_CREATE_FILE) == 2; }));
+    EXPECT_EQ(script->opens, 2);
 }
 
 TEST_F(Capture, ShutdownRightAfterASegmentEndLosesNoBufferAndHangsNoThread)
@@ -475,12 +461,12 @@ TEST_F(Capture, ShutdownRightAfterASegmentEndLosesNoBufferAndHangsNoThread)
     clock.Advance(36);
     ASSERT_TRUE(Deliver(100));
     Post(WM_REC_CLOSE);
-    ASSERT_TRUE(WaitFor([&] { return !capture->IsStillActive(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !capture->IsStillActive(); }));
     EXPECT_FALSE(writer->IsStillActive());
     EXPECT_TRUE(writer->IsStreamClosed());
     EXPECT_EQ(writer->Numbers().back(), WM_WRITER_QUIT);
-    ASSERT_TRUE(WaitFor([&] { return window.Count(WM_RECORDING_FILE_READY) == 1; }));
-    const DecodedAudio d = DecodeMp3(window.Only(WM_RECORDING_FILE_READY)[0].path);
+    ASSERT_TRUE(WaitUntil([&] { return window.Count(WM_RECORDING_FILE_READY) == 1; }));
+    const Pcm d = DecodeMp3(window.Only(WM_RECORDING_FILE_READY)[0].path);
     ASSERT_TRUE(d.ok);
     EXPECT_GE(static_cast<int>(d.samples.size()), (30 - 6) * 1152);
     const QString log = ReadLog();
@@ -499,14 +485,14 @@ TEST_F(Capture, TheSampleLogKeepsOneWavCopyPerRecordingWithTheFixedHeader)
     DeliverAndSettle(3000);
     Post(WM_REC_STOP);
     WaitRecording(false);
-    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 1; }));
 
     const QDir folder(QFileInfo(LogFilePath()).absolutePath());
     // The copy is completed right after the writer is told to close.
-    ASSERT_TRUE(WaitFor([&] { return ReadLog("LogCampionamenti.log").contains("Fine fase campionamenti"); }));
+    ASSERT_TRUE(WaitUntil([&] { return ReadLog("LogCampionamenti.log").contains("Fine fase campionamenti"); }));
     QStringList wavs = folder.entryList({"WavLogRec_*.wav"});
     ASSERT_EQ(wavs.size(), 1);
-    ASSERT_TRUE(WaitFor([&] { return QFileInfo(folder.filePath(wavs[0])).size() == kBufferBytes; }));
+    ASSERT_TRUE(WaitUntil([&] { return QFileInfo(folder.filePath(wavs[0])).size() == kBufferBytes; }));
     QFile wav(folder.filePath(wavs[0]));
     ASSERT_TRUE(wav.open(QIODevice::ReadOnly));
     const QByteArray bytes = wav.readAll();
@@ -527,12 +513,12 @@ TEST_F(Capture, TheSampleLogKeepsOneWavCopyPerRecordingWithTheFixedHeader)
     DeliverAndSettle(3000);
     Post(WM_REC_STOP);
     WaitRecording(false);
-    ASSERT_TRUE(WaitFor([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 2; }));
-    ASSERT_TRUE(WaitFor([&] { return ReadLog("LogCampionamenti.log").count("Fine fase campionamenti") == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_CLOSE_FILE) == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return ReadLog("LogCampionamenti.log").count("Fine fase campionamenti") == 2; }));
     wavs = folder.entryList({"WavLogRec_*.wav"});
     ASSERT_EQ(wavs.size(), 1);
     EXPECT_NE(wavs[0], "WavLogRec_19990101_000000.wav");
-    EXPECT_TRUE(WaitFor([&] { return QFileInfo(folder.filePath(wavs[0])).size() == 2 * kBufferBytes; }));
+    EXPECT_TRUE(WaitUntil([&] { return QFileInfo(folder.filePath(wavs[0])).size() == 2 * kBufferBytes; }));
 }
 
 }  // namespace

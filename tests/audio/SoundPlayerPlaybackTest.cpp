@@ -5,6 +5,7 @@
 #include "audio/SoundPlayer.h"
 
 #include "support/EventWait.h"
+#include "support/PrivateSoundServer.h"
 #include "support/SoundFiles.h"
 #include "support/TestFolders.h"
 
@@ -228,51 +229,10 @@ TEST_P(SoundPlayerPlayback, AFileRemovedWhilePlayingNeitherHangsNorCrashes)
     EXPECT_EQ(Position(player), 0u);
 }
 
-// A sound server of this test's own, so that stopping it harms nobody else:
-// PipeWire's when SONVELLE_SOUND_SERVER_KIND is "pipewire", else PulseAudio.
-class CPrivateServer {
-public:
-    CPrivateServer()
-    {
-        const bool pipewire = qEnvironmentVariable("SONVELLE_SOUND_SERVER_KIND") == QLatin1String("pipewire");
-        m_script = pipewire ? QStringLiteral(SONVELLE_PIPEWIRE_SERVER_SCRIPT) : QStringLiteral(SONVELLE_SOUND_SERVER_SCRIPT);
-        m_folderVariable = pipewire ? "SONVELLE_PIPEWIRE_DIR" : "SONVELLE_SOUND_DIR";
-        m_previous = qgetenv("PULSE_SERVER");
-        m_previousFolder = qgetenv(m_folderVariable);
-        qputenv(m_folderVariable, m_dir.path().toUtf8() + "/server");
-        m_started = RunTool("bash", {m_script, "start"});
-        qputenv("PULSE_SERVER", "unix:" + m_dir.path().toUtf8() + (pipewire ? "/server/runtime/pulse/native" : "/server/native"));
-    }
-    ~CPrivateServer()
-    {
-        Stop();
-        qputenv("PULSE_SERVER", m_previous);
-        if (m_previousFolder.isEmpty())
-            qunsetenv(m_folderVariable);
-        else
-            qputenv(m_folderVariable, m_previousFolder);
-    }
-    bool Started() const { return m_started; }
-    void Stop()
-    {
-        if (m_started)
-            RunTool("bash", {m_script, "stop"});
-        m_started = false;
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_script;
-    const char* m_folderVariable = nullptr;
-    QByteArray m_previous;
-    QByteArray m_previousFolder;
-    bool m_started = false;
-};
-
 TEST_P(SoundPlayerPlayback, AServerThatGoesAwayEndsPlaybackWithALoggedFailure)
 {
-    CPrivateServer server;
-    ASSERT_TRUE(server.Started());
+    CPrivateSoundServer server;
+    ASSERT_TRUE(server.Start());
     CSoundPlayer onIt;
     ASSERT_TRUE(onIt.Play(Media().shortMp3, nullptr, Alternative()));
     ASSERT_TRUE(WaitUntil([&] { return Position(onIt) > 0; }, 4s));

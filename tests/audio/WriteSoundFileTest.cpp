@@ -1,9 +1,9 @@
-// The writer thread with the real encoder library and real files; what it
-// writes is checked by independent tools (mpg123, mp3val, ffprobe).
-
 #include "audio/WriteSoundFile.h"
 
-#include "AudioTestSupport.h"
+#include "support/EventWait.h"
+#include "support/PostedMessages.h"
+#include "support/SoundFiles.h"
+#include "support/TestFolders.h"
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompt.h"
@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -30,28 +29,16 @@ namespace {
 
 constexpr int kChunk = 1152;
 
-// What mp3val finds wrong with a file, one finding a line ("no tags" is no
-// fault in a segment that the window tags when it stores it).
-std::string Mp3valFindings(const QString& path)
+// Every sample given is in the file (the encoder's tail was flushed into it),
+// and at most two chunks more: none of the next segment.
+::testing::AssertionResult HoldsChunks(const QString& path, int chunks)
 {
-    QProcess p;
-    p.start("mp3val", {path});
-    p.waitForFinished(30000);
-    QStringList findings;
-    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n'))
-        if ((line.startsWith("WARNING") || line.startsWith("ERROR")) && !line.contains("No supported tags"))
-            findings << line;
-    return findings.join('\n').toStdString();
-}
-
-// "rate,channels,bit rate" of the first stream as ffprobe reads it.
-std::string Probe(const QString& path)
-{
-    QProcess p;
-    p.start("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                        "stream=sample_rate,channels,bit_rate", "-of", "csv=p=0", path});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toStdString();
+    const Pcm d = DecodeMp3(path);
+    const int samples = static_cast<int>(d.samples.size());
+    if (d.ok && d.rate == 32000 && d.channels == 1 && samples >= chunks * kChunk && samples <= (chunks + 2) * kChunk)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << path.toStdString() << ": " << samples << " samples at " << d.rate << " Hz, "
+                                         << d.channels << " channels, for " << chunks << " chunks";
 }
 
 int Mode(const QString& path)
@@ -88,7 +75,7 @@ protected:
     {
         if (writer && writer->IsStillActive()) {
             writer->PostThreadMessage(WM_WRITER_QUIT);
-            WaitFor([&] { return !writer->IsStillActive(); });
+            WaitUntil([&] { return !writer->IsStillActive(); });
         }
         writer.reset();
     }
@@ -118,13 +105,13 @@ protected:
     void CloseAndWait()
     {
         writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
-        ASSERT_TRUE(WaitFor([&] { return writer->IsStreamClosed(); }));
+        ASSERT_TRUE(WaitUntil([&] { return writer->IsStreamClosed(); }));
         writer->PostThreadMessage(WM_WRITER_QUIT);
-        ASSERT_TRUE(WaitFor([&] { return !writer->IsStillActive(); }));
+        ASSERT_TRUE(WaitUntil([&] { return !writer->IsStillActive(); }));
     }
     void WaitReady(int count)
     {
-        ASSERT_TRUE(WaitFor([&] { return window.Count(WM_RECORDING_FILE_READY) >= count; }));
+        ASSERT_TRUE(WaitUntil([&] { return window.Count(WM_RECORDING_FILE_READY) >= count; }));
     }
     QString Temporary() const { return work + "tmp_nome_reg.dtm"; }
 
@@ -142,21 +129,15 @@ TEST_F(Writer, ARecordingIsAnOwnerOnlyMp3AtTheProgramFormat)
 {
     const mode_t oldMask = ::umask(0);
     Create();
-    ASSERT_TRUE(WaitFor([&] { return !writer->IsStreamClosed(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !writer->IsStreamClosed(); }));
     Data(Tone(100 * kChunk, 440, 9000));
     CloseAndWait();
     ::umask(oldMask);
 
-    const DecodedAudio d = DecodeMp3(Temporary());
-    ASSERT_TRUE(d.ok);
-    EXPECT_EQ(d.rate, 32000);
-    EXPECT_EQ(d.channels, 1);
-    // Every sample given is in the file: the encoder's tail was flushed into it.
-    EXPECT_GE(static_cast<int>(d.samples.size()), 100 * kChunk);
-    EXPECT_LE(static_cast<int>(d.samples.size()), 102 * kChunk);
+    EXPECT_TRUE(HoldsChunks(Temporary(), 100));
     EXPECT_NEAR(QFileInfo(Temporary()).size(), 14400, 300);  // 3.6 s at 32 kbit/s
-    EXPECT_EQ(Probe(Temporary()), "32000,1,32000");
-    EXPECT_EQ(Mp3valFindings(Temporary()), "");
+    EXPECT_EQ(ProbeStream(Temporary()), "32000,1,32000");
+    EXPECT_EQ(Mp3valFindings(Temporary()).join('\n'), QString());
     EXPECT_EQ(Mode(Temporary()), 0600);
     EXPECT_TRUE(ReadLog().contains(QRegularExpression("mdwLunghezzaBufferWAV= 1152, mdwLunghezzaBufferMP3=\\d+")));
 }
@@ -166,19 +147,16 @@ TEST_F(Writer, StrayDataEmptyFilesAndLongBuffersAreHandledQuietly)
     Data(Tone(10 * kChunk, 440, 9000));  // no file open: dropped
     writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
     Create();
-    ASSERT_TRUE(WaitFor([&] { return QFile::exists(Temporary()) && !writer->IsStreamClosed(); }));
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(Temporary()) && !writer->IsStreamClosed(); }));
     writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
-    ASSERT_TRUE(WaitFor([&] { return writer->IsStreamClosed(); }));
+    ASSERT_TRUE(WaitUntil([&] { return writer->IsStreamClosed(); }));
     // Nothing forwarded: no flush, so not even the encoder's padding frame.
     EXPECT_EQ(QFileInfo(Temporary()).size(), 0);
 
     Create();  // the empty file is reused
     Data(Tone(20 * 2 * kChunk, 440, 9000), 2 * kChunk);
     CloseAndWait();
-    const DecodedAudio d = DecodeMp3(Temporary());
-    ASSERT_TRUE(d.ok);
-    EXPECT_GE(static_cast<int>(d.samples.size()), 20 * kChunk);  // each buffer cut to one chunk
-    EXPECT_LE(static_cast<int>(d.samples.size()), 22 * kChunk);
+    EXPECT_TRUE(HoldsChunks(Temporary(), 20));  // each buffer cut to one chunk
     EXPECT_TRUE(prompt.ShownSoFar().empty());
 }
 
@@ -203,13 +181,9 @@ TEST_F(Writer, EveryHandedOverSegmentIsAWholeStreamInBothModes)
         for (int i = 0; i < 3; ++i) {
             const QString path = ready[static_cast<size_t>(i)].path;
             EXPECT_TRUE(QRegularExpression("/TEM[0-9A-F]{1,4}\\.snx$").match(path).hasMatch()) << path.toStdString();
-            EXPECT_EQ(Mp3valFindings(path), "");
+            EXPECT_EQ(Mp3valFindings(path).join('\n'), QString());
             EXPECT_EQ(Mode(path), 0600);
-            const DecodedAudio d = DecodeMp3(path);
-            ASSERT_TRUE(d.ok);
-            // All of the segment, none of the next one.
-            EXPECT_GE(static_cast<int>(d.samples.size()), chunks[i] * kChunk);
-            EXPECT_LE(static_cast<int>(d.samples.size()), (chunks[i] + 2) * kChunk);
+            EXPECT_TRUE(HoldsChunks(path, chunks[i]));
             QFile f(path);
             ASSERT_TRUE(f.open(QIODevice::ReadOnly));
             joined += f.readAll();
@@ -221,8 +195,8 @@ TEST_F(Writer, EveryHandedOverSegmentIsAWholeStreamInBothModes)
         QFile out(one);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(joined) == joined.size());
         out.close();
-        EXPECT_EQ(Mp3valFindings(one), "");
-        EXPECT_EQ(Probe(one), "32000,1,32000");
+        EXPECT_EQ(Mp3valFindings(one).join('\n'), QString());
+        EXPECT_EQ(ProbeStream(one), "32000,1,32000");
         EXPECT_GE(static_cast<int>(DecodeMp3(one).samples.size()), total * kChunk);
         QFile::remove(one);
     }
@@ -246,10 +220,7 @@ TEST_F(Writer, WithoutUniqueNamesSegmentsGoToTempRegOrAnyOtherFreeNameWithAllThe
         WaitReady(i + 1);
         const QString path = window.Only(WM_RECORDING_FILE_READY)[static_cast<size_t>(i)].path;
         EXPECT_EQ(path == tempReg, i < 2) << path.toStdString();  // the second replaced the first
-        const DecodedAudio d = DecodeMp3(path);
-        ASSERT_TRUE(d.ok) << path.toStdString();
-        EXPECT_GE(static_cast<int>(d.samples.size()), chunks[i] * kChunk);
-        EXPECT_LE(static_cast<int>(d.samples.size()), (chunks[i] + 2) * kChunk);
+        EXPECT_TRUE(HoldsChunks(path, chunks[i]));
     }
     CloseAndWait();
     EXPECT_TRUE(QFileInfo(work + "tempReg.snx/inside").isDir());
@@ -265,10 +236,10 @@ TEST_F(Writer, TheTemporaryFileIsNeverReachedThroughALinkNorTruncatedWhileItHold
     v.close();
     ASSERT_TRUE(QFile::link(victim, Temporary()));
     Create();
-    ASSERT_TRUE(WaitFor([&] { return !writer->IsStreamClosed(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !writer->IsStreamClosed(); }));
     Data(Tone(10 * kChunk, 440, 9000));
     writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
-    ASSERT_TRUE(WaitFor([&] { return writer->IsStreamClosed(); }));
+    ASSERT_TRUE(WaitUntil([&] { return writer->IsStreamClosed(); }));
     EXPECT_EQ(QFileInfo(victim).size(), 8);
     EXPECT_FALSE(QFileInfo(Temporary()).isSymLink());
     const qint64 kept = QFileInfo(Temporary()).size();
@@ -306,7 +277,7 @@ TEST_F(Writer, AMissingOrIncompleteLibraryIsReportedWithoutWaitingForTheWindow)
         writer->PostThreadMessage(WM_WRITER_QUIT);
         // The window's thread is busy (as when it closes and waits): the writer still ends.
         EXPECT_TRUE(writer->wait(5000));
-        ASSERT_TRUE(WaitFor([&] { return window.Count(WM_CLOSE) == 1 && prompt.ShownSoFar().size() == 1; }));
+        ASSERT_TRUE(WaitUntil([&] { return window.Count(WM_CLOSE) == 1 && prompt.ShownSoFar().size() == 1; }));
         EXPECT_EQ(prompt.ShownSoFar()[0].text, LoadText(c.text));
         EXPECT_FALSE(LoadText(c.text).isEmpty());
         EXPECT_EQ(prompt.ShownSoFar()[0].icon, PromptIcon::Stop);
@@ -338,15 +309,15 @@ TEST_F(Writer, AFullDiskCutsTheRecordingShortSaysSoAtOnceAndRecordsAgainWhenSpac
     Data(Tone(40 * 28 * kChunk, 440, 9000));  // about 40 s
     EndSegment();
     WaitReady(1);
-    ASSERT_TRUE(WaitFor([&] { return window.Count(WM_RECORDING_CUT_SHORT) >= 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return window.Count(WM_RECORDING_CUT_SHORT) >= 1; }));
     EXPECT_EQ(window.Count(WM_RECORDING_CUT_SHORT), 1);  // said once, not once per buffer
     const QString first = window.Only(WM_RECORDING_FILE_READY)[0].path;
     QTemporaryDir copies;
     ASSERT_TRUE(QFile::copy(first, copies.path() + "/first.mp3"));
-    const DecodedAudio kept = DecodeMp3(copies.path() + "/first.mp3");
+    const Pcm kept = DecodeMp3(copies.path() + "/first.mp3");
     ASSERT_TRUE(kept.ok);
     EXPECT_GT(kept.samples.size(), 32000u * 5);
-    EXPECT_EQ(Mp3valFindings(copies.path() + "/first.mp3"), "");  // whole frames only
+    EXPECT_EQ(Mp3valFindings(copies.path() + "/first.mp3").join('\n'), QString());  // whole frames only
 
     ASSERT_TRUE(QFile::remove(first) && QFile::remove(work + "filler"));
     Data(Tone(10 * 28 * kChunk, 660, 9000));

@@ -16,13 +16,13 @@
 #include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
 #include "support/EventWait.h"
+#include "support/PrivateSoundServer.h"
 #include "support/SoundFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -34,67 +34,18 @@ using namespace sonvelle::test;
 
 namespace {
 
-// A sound server of the test's own, started and stopped by the project's scripts.
-class CPrivateServer {
-public:
-    explicit CPrivateServer(const QString& folder) : m_folder(folder)
-    {
-        m_pipewire = qEnvironmentVariable("SONVELLE_SOUND_SERVER_KIND") == "pipewire";
-    }
-    ~CPrivateServer() { Run("stop"); }
-
-    // Starts it and points this process at it; the address stays the same across restarts.
-    bool Start()
-    {
-        QString exports;
-        if (!Run("start", &exports))
-            return false;
-        for (const QString& line : exports.split('\n')) {
-            if (line.startsWith("export PULSE_SERVER="))
-                m_address = line.mid(int(strlen("export PULSE_SERVER=")));
-        }
-        if (m_address.isEmpty())
-            return false;
-        qputenv("PULSE_SERVER", m_address.toUtf8());
-        return true;
-    }
-    bool Stop() { return Run("stop"); }
-    QString Kind() const { return m_pipewire ? "PipeWire" : "PulseAudio"; }
-
-private:
-    bool Run(const QString& command, QString* output = nullptr)
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(m_pipewire ? "SONVELLE_PIPEWIRE_DIR" : "SONVELLE_SOUND_DIR", m_folder);
-        p.setProcessEnvironment(env);
-        p.start("bash", {QString(SONVELLE_SOURCE_DIR) + (m_pipewire ? "/scripts/pipewire-server" : "/scripts/sound-server"),
-                         command});
-        if (!p.waitForFinished(30000))
-            return false;
-        if (output)
-            *output = QString::fromUtf8(p.readAllStandardOutput());
-        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    }
-
-    QString m_folder;
-    QString m_address;
-    bool m_pipewire = false;
-};
-
 class SoundServerLoss : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        m_previousServer = qgetenv("PULSE_SERVER");
         SetProgramFolderForTesting(m_dir.path() + "/");
         SetPrompt(&prompt);
         work = m_dir.path() + "/work/";
         speechFolder = m_dir.path() + "/speech";
         QDir().mkpath(work);
         QDir().mkpath(speechFolder);
-        server = std::make_unique<CPrivateServer>(m_dir.path() + "/server");
+        server = std::make_unique<CPrivateSoundServer>();
         ASSERT_TRUE(server->Start()) << "the private " << server->Kind().toStdString() << " server did not start";
         dlg = std::make_unique<CMainDlg>();
         CAppSettings& s = dlg->AppSettings();
@@ -113,7 +64,6 @@ protected:
         server.reset();
         SetPrompt(nullptr);
         SetProgramFolderForTesting({});
-        qputenv("PULSE_SERVER", m_previousServer);
     }
     void Click(int id)
     {
@@ -139,14 +89,13 @@ protected:
     }
 
     CScriptedPrompt prompt;
-    std::unique_ptr<CPrivateServer> server;
+    std::unique_ptr<CPrivateSoundServer> server;
     std::unique_ptr<CMainDlg> dlg;
     QString work;
     QString speechFolder;
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_previousServer;
 };
 
 TEST_F(SoundServerLoss, ACallCutByTheServerIsStoredTheUserToldOnceAndListeningResumes)

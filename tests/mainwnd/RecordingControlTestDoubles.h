@@ -10,6 +10,7 @@
 #include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
 #include "platform/FileOps.h"
+#include "support/TagBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,20 +34,8 @@ namespace sonvelle::testing {
 
 using S = RecorderState;
 
-inline void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(bytes);
-}
-
-inline QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
+using test::ReadBytes;
+using test::WriteBytes;
 
 class CFakeCatalogue : public IRecordingCatalogue {
 public:
@@ -107,7 +96,6 @@ public:
 
     void EnableControl(int id, bool enable) override { enabled[id] = enable; }
     void SetFocusTo(int id) override { focus = id; }
-    bool HasFocus(int id) const override { return focus == id; }
 
     void StartTimer(int id, int periodMs) override
     {
@@ -365,6 +353,33 @@ struct RecordingRig {
         return path;
     }
     CRecordingEntry* Entry(const QString& name) { return catalogue.Find(name); }
+    // A stored recording of 60 s in the list, selected, playing in the given state.
+    CRecordingEntry* PlayStored(RecorderState state, std::uint32_t positionMs = 0)
+    {
+        CRecordingEntry* e = catalogue.CreateRecording("");
+        e->SetState(kStateSaved);
+        window.rows.push_back(e);
+        window.selected = e;
+        control.SetState(state);
+        control.SetPlayingRecording(e, 60);
+        window.StartTimer(TIMER_PLAYING_POSITION, 450);
+        player.position = positionMs;
+        return e;
+    }
+    CRecordingEntry* Segment(std::uint32_t lengthMs)
+    {
+        control.OnVoiceDetected();
+        clock.Advance(lengthMs);
+        return control.CurrentRecording();
+    }
+    // One-file mode: the segment comes in the writer's own file.
+    QString SegmentFile(const QByteArray& audio, std::uint32_t lengthMs = 3000)
+    {
+        Segment(lengthMs);
+        WriteBytes(TempFile(), audio);
+        control.OnRecordingFileReady(TempFile(), false);
+        return TempFile();
+    }
 
     QTemporaryDir dir;
     QString folder;

@@ -17,13 +17,7 @@ protected:
     CFakeWindow& window = rig.window;
 
     void SetUp() override { control.OnAutoRecording(); }
-
-    CRecordingEntry* Segment(std::uint32_t lengthMs)
-    {
-        control.OnVoiceDetected();
-        rig.clock.Advance(lengthMs);
-        return control.CurrentRecording();
-    }
+    CRecordingEntry* Segment(std::uint32_t lengthMs) { return rig.Segment(lengthMs); }
 };
 
 TEST_F(RecordingSeparateFiles, FinishedFileIsMovedUnderTheRecordingsName)
@@ -195,7 +189,6 @@ protected:
         rig.settings.values.oneFile = true;
         control.OnAutoRecording();
     }
-    // What the writer does in one-file mode: the segment stays in its own file.
     QString HandOverInPlace(const QByteArray& audio)
     {
         WriteBytes(rig.TempFile(), audio);
@@ -277,18 +270,6 @@ TEST_F(RecordingOneFile, OnlyBumpsLeaveNothingToSave)
     control.OnAutoRecording();
     EXPECT_TRUE(window.dialogFiles.empty());
     EXPECT_FALSE(rig.catalogue.Contains(single));
-}
-
-TEST_F(RecordingOneFile, RenamedWhileRecordingTheAudioFollowsTheName)
-{
-    CRecordingEntry* single = Segment(3000);
-    control.OnRecordingFileReady(HandOverInPlace("one"), false);
-    const QString oldPath = single->FilePath();
-    single->m_strName = "Renamed meanwhile";
-    Segment(3000);
-    control.OnRecordingFileReady(HandOverInPlace("two"), false);
-    EXPECT_FALSE(QFile::exists(oldPath));
-    EXPECT_EQ(ReadBytes(rig.folder + "Renamed meanwhile.mp3"), "onetwo");
 }
 
 TEST_F(RecordingOneFile, CancelledSaveDialogDeletesTheSingleFile)

@@ -9,26 +9,13 @@
 namespace sonvelle::testing {
 namespace {
 
-// A stored recording of 60 s in the list, playing in the given state.
-CRecordingEntry* PlayStoredRecording(RecordingRig& r, S state)
-{
-    CRecordingEntry* e = r.catalogue.CreateRecording("");
-    e->SetState(kStateSaved);
-    r.window.rows.push_back(e);
-    r.window.selected = e;
-    r.control.SetState(state);
-    r.control.SetPlayingRecording(e, 60);
-    r.window.StartTimer(TIMER_PLAYING_POSITION, 450);
-    return e;
-}
-
 class RecordingTransitions : public ::testing::Test {
 protected:
     RecordingRig rig;
     CRecordingControl& control = rig.control;
     CFakeWindow& window = rig.window;
 
-    CRecordingEntry* StartPlaying(S state) { return PlayStoredRecording(rig, state); }
+    CRecordingEntry* StartPlaying(S state) { return rig.PlayStored(state); }
 };
 
 TEST_F(RecordingTransitions, RecordStartsAManualRecordingAfterStoppingAnyPlay)
@@ -36,7 +23,7 @@ TEST_F(RecordingTransitions, RecordStartsAManualRecordingAfterStoppingAnyPlay)
     for (bool playing : {false, true}) {
         RecordingRig r;
         if (playing)
-            PlayStoredRecording(r, S::Playing);
+            r.PlayStored(S::Playing);
         r.control.OnRecord();
         EXPECT_EQ(r.control.State(), S::Recording) << playing;
         CRecordingEntry* entry = r.catalogue.entries.back().get();

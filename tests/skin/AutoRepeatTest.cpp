@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 using namespace sonvelle;
-using sonvelle::test::CMessageRecorder;
 using sonvelle::test::CSimulatedTimers;
 using Times = std::vector<long long>;
 
@@ -60,29 +59,23 @@ TEST(AutoRepeatLogic, ATickQueuedBeforeReleaseReportsNothing)
     EXPECT_EQ(reports, 1);
 }
 
-// The window's record of the button's repeat signal.
-constexpr unsigned kRepeated = 1;
-
 struct HeldButton : ::testing::Test {
-    CMessageRecorder window;
+    Times reports;  // when the button's repeat signal came
     CSimulatedTimers timers;
     QWidget host;
     CSkinButton* button = nullptr;
 
     void SetUp() override
     {
-        window.clock = &timers.now;
         button = new CSkinButton(1031, &host);
         button->LoadBitmaps(QStringLiteral("AVANTIVELOCE"));
         button->ApplyTransportStyle();
         QObject::connect(button, &CSkinButton::repeated, [this](int id) {
-            window.received.push_back({kRepeated, static_cast<WPARAM>(id), 0, timers.now});
+            EXPECT_EQ(id, 1031);
+            reports.push_back(timers.now);
         });
         button->SetTimerService(&timers);
-        timers.onTick = [this](int id) {
-            button->OnTimer(id);
-            window.Pump();
-        };
+        timers.onTick = [this](int id) { button->OnTimer(id); };
         host.show();
     }
 };
@@ -96,23 +89,19 @@ TEST_F(HeldButton, HoldingTheWindButtonReportsItsIdOnTheScheduleUntilReleasedOrD
     };
     for (const Case& c : {Case{false, 0, {}}, Case{true, 0, {0, 1500, 1600, 1700, 1800, 1900, 2000}},
                           Case{true, 1600, {0, 1500, 1600}}}) {
-        window.received.clear();
+        reports.clear();
         timers.now = 0;
         button->setEnabled(true);
         if (c.autoRepeat)
             button->EnableAutoRepeat(kWindRepeatTimerId);
         QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
-        window.Pump();
         timers.AdvanceTo(c.disableAt ? c.disableAt : 2000);
         if (c.disableAt)
             button->setEnabled(false);
         else
             QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
         timers.AdvanceTo(5000);
-        window.Pump();
-        EXPECT_EQ(window.TimesOf(kRepeated), c.reports) << c.autoRepeat << " " << c.disableAt;
-        for (const auto& m : window.received)
-            EXPECT_EQ(m.wParam, 1031u);
+        EXPECT_EQ(reports, c.reports) << c.autoRepeat << " " << c.disableAt;
     }
 }
 
@@ -127,8 +116,7 @@ TEST_F(HeldButton, ADoubleClickCountsAsTwoPresses)
                     Qt::LeftButton, {});
     QApplication::sendEvent(button, &dbl);
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
-    window.Pump();
-    EXPECT_EQ(window.TimesOf(kRepeated).size(), 2u);
+    EXPECT_EQ(reports.size(), 2u);
 }
 
 }  // namespace

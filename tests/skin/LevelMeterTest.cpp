@@ -1,4 +1,3 @@
-#include "SkinTestSupport.h"
 #include "skin/CLevelMeter.h"
 #include "skin/SkinGeometry.h"
 #include "skin/SkinMessages.h"
@@ -9,7 +8,6 @@
 #include <gtest/gtest.h>
 
 using namespace sonvelle;
-using sonvelle::test::CMessageRecorder;
 
 namespace {
 
@@ -59,7 +57,7 @@ TEST(LevelMeterGeometry, SegmentsTileTheMeterAndNeverPassTheRightEdge)
 }
 
 struct MeterFixture : ::testing::Test {
-    CMessageRecorder window;
+    std::vector<int> reported;  // thresholds the meter signalled
     QWidget host;
     CLevelMeter* meter = nullptr;
 
@@ -68,9 +66,7 @@ struct MeterFixture : ::testing::Test {
         host.resize(400, 60);
         meter = new CLevelMeter(&host);
         meter->setGeometry(10, 10, 300, 14);
-        QObject::connect(meter, &CLevelMeter::thresholdChanged, [this](int threshold) {
-            window.received.push_back({0, static_cast<WPARAM>(threshold), 0, 0});
-        });
+        QObject::connect(meter, &CLevelMeter::thresholdChanged, [this](int threshold) { reported.push_back(threshold); });
         meter->SetThreshold(16384);  // marker at 150
         host.show();
     }
@@ -82,7 +78,6 @@ struct MeterFixture : ::testing::Test {
                          Qt::LeftButton, {});
         QApplication::sendEvent(meter, &move);
         QTest::mouseRelease(meter, Qt::LeftButton, {}, QPoint(toX, 7));
-        window.Pump();
     }
 };
 
@@ -90,23 +85,20 @@ TEST_F(MeterFixture, DroppingTheMarkerReportsTheNewThresholdClampedToTheMeter)
 {
     struct Case {
         int from, to;
-        std::vector<WPARAM> reported;
+        std::vector<int> reported;
     };
     const Case cases[] = {
         {140, 280, {}},                          // 10 pixels off the marker: no drag
-        {155, 30, {WPARAM(ThresholdAtX(30, 300))}},  // within 5 pixels it grabs
+        {155, 30, {ThresholdAtX(30, 300)}},  // within 5 pixels it grabs
         {30, 300, {32767}},                      // the far right is full scale
         {298, -40, {0}},                         // past the left edge is zero
     };
     for (const Case& c : cases) {
-        window.received.clear();
+        reported.clear();
         const int before = meter->Threshold();
         Drag(c.from, c.to);
-        std::vector<WPARAM> reported;
-        for (const auto& m : window.received)
-            reported.push_back(m.wParam);
         EXPECT_EQ(reported, c.reported) << c.from << " to " << c.to;
-        EXPECT_EQ(meter->Threshold(), c.reported.empty() ? before : int(c.reported[0]));
+        EXPECT_EQ(meter->Threshold(), c.reported.empty() ? before : c.reported[0]);
         EXPECT_FALSE(meter->IsDragging());
     }
     // The cursor changes only near the marker.

@@ -1,53 +1,12 @@
 #pragma once
-// Helpers of the skin tests: a window stand-in that records the messages the
-// controls post, and timers that run on simulated time.
+// Timers that run on simulated time for the skin tests.
 
-#include "platform/Message.h"
 #include "skin/AutoRepeat.h"
-
-#include <QCoreApplication>
-#include <QObject>
 
 #include <functional>
 #include <map>
-#include <vector>
 
 namespace sonvelle::test {
-
-struct Posted {
-    unsigned message;
-    WPARAM wParam;
-    LPARAM lParam;
-    long long at;
-};
-
-class CMessageRecorder : public QObject {
-public:
-    std::vector<Posted> received;
-    const long long* clock = nullptr;
-
-    bool event(QEvent* e) override
-    {
-        if (e->type() == CMessage::EventType()) {
-            auto* m = static_cast<CMessage*>(e);
-            received.push_back({m->Message(), m->WParam(), m->LParam(), clock ? *clock : 0});
-            return true;
-        }
-        return QObject::event(e);
-    }
-
-    // Delivers what was posted so far.
-    void Pump() { QCoreApplication::sendPostedEvents(this); }
-
-    std::vector<long long> TimesOf(unsigned message) const
-    {
-        std::vector<long long> out;
-        for (const Posted& p : received)
-            if (p.message == message)
-                out.push_back(p.at);
-        return out;
-    }
-};
 
 // Repeating timers on a simulated millisecond clock.
 class CSimulatedTimers : public ITimerService {

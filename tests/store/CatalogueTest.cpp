@@ -1,5 +1,4 @@
 #include "platform/Log.h"
-#include "platform/Registry.h"
 #include "store/RecordingList.h"
 #include "support/TestFolders.h"
 #include "tests/store/StoreFixtures.h"
@@ -266,10 +265,7 @@ TEST_F(Catalogue, IndexInUseOrDisabledLeavesTheTagsToList)
         EXPECT_FALSE(CRecordingList().Load(Folder() + "no-such-folder"));
     }
     ASSERT_TRUE(QFile::remove(IndexPath()));
-    CRegKey key;
-    ASSERT_TRUE(key.Create(Hive::CurrentUser, "Software\\Orsolan\\Sonvelle"));
-    ASSERT_TRUE(key.WriteText("DisableIndex", "1"));
-    key.Close();
+    ASSERT_TRUE(test::WriteSettings({{"DisableIndex", "1"}}));
     CRecordingList list;
     ASSERT_TRUE(list.Load(Folder()));
     EXPECT_EQ(list.GetCount(), 1);

@@ -16,12 +16,6 @@ namespace sonvelle::testing {
 
 using namespace sonvelle::test;
 
-inline QByteArray ReadBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A recording file with a complete tag in front of fake audio.
 inline QString MakeRecording(const QString& folder, const QString& name, const QByteArray& notes = {},
                              const QByteArray& op = {}, bool isProtected = false)

@@ -67,6 +67,22 @@ Pcm DecodeMp3(const QString& path)
     return p;
 }
 
+QStringList Mp3valFindings(const QString& path)
+{
+    QStringList findings;
+    for (const QString& line : ToolOutput(QStringLiteral("mp3val"), {path}).split('\n'))
+        if ((line.startsWith("WARNING") || line.startsWith("ERROR")) && !line.contains("No supported tags"))
+            findings << line;
+    return findings;
+}
+
+QString ProbeStream(const QString& path)
+{
+    return ToolOutput(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                                  "stream=sample_rate,channels,bit_rate", "-of", "csv=p=0", path})
+        .trimmed();
+}
+
 QString MakeSpeech(const QString& folder, const QString& words)
 {
     const QString raw = folder + QStringLiteral("/speech_raw.wav");

@@ -27,6 +27,11 @@ bool WriteWav(const QString& path, const std::vector<short>& samples, int rate =
 // What mpg123 decodes from the file; ok is false when it cannot.
 Pcm DecodeMp3(const QString& path);
 
+// What mp3val finds wrong, one finding a line ("no tags" is no fault in an untagged segment).
+QStringList Mp3valFindings(const QString& path);
+// "rate,channels,bit rate" of the first audio stream as ffprobe reads it.
+QString ProbeStream(const QString& path);
+
 // Spoken words as a 32 kHz mono WAV in the folder; empty on failure.
 QString MakeSpeech(const QString& folder, const QString& words);
 // A 440 Hz sine as 32 kHz mono WAV, and as the recorder encodes it (32 kbit/s mono MP3).

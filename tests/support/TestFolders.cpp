@@ -33,6 +33,15 @@ QStringList CTestFolders::LogLines(const QString& fileName) const
     return text.isEmpty() ? QStringList{} : text.split(QStringLiteral("\r\n"));
 }
 
+bool WriteSettings(const std::vector<std::pair<QString, QString>>& values, Hive hive)
+{
+    CRegKey key;
+    bool written = key.Create(hive, QStringLiteral("Software\\Orsolan\\Sonvelle"));
+    for (const auto& [name, text] : values)
+        written = written && key.WriteText(name, text);
+    return written;
+}
+
 QString ReadLog(const QString& fileName)
 {
     QFile f(LogFilePath(fileName));

@@ -2,9 +2,14 @@
 // Folders of a test's own: configuration (user and machine), the program
 // folder that holds the log, and a work folder, all in one temporary folder.
 
+#include "platform/Registry.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <utility>
+#include <vector>
 
 namespace sonvelle::test {
 
@@ -25,6 +30,9 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// Values of the program's settings key, written as the program stores them; false on any failure.
+bool WriteSettings(const std::vector<std::pair<QString, QString>>& values, Hive hive = Hive::CurrentUser);
 
 // Text of a log file in the program folder currently in use.
 QString ReadLog(const QString& fileName = QStringLiteral("SN.log"));

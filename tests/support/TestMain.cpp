@@ -1,4 +1,6 @@
 #ifdef SONVELLE_TEST_WIDGETS
+#include "platform/ProgramFolder.h"
+
 #include <QApplication>
 #else
 #include <QCoreApplication>
@@ -8,7 +10,7 @@
 #include <gtest/gtest.h>
 
 // Worker threads post through the application's dispatcher, so it exists
-// before any test; widget tests never need a desktop or the user's settings.
+// before any test; widget tests never need a desktop, nor the user's settings or log.
 int main(int argc, char** argv)
 {
 #ifdef SONVELLE_TEST_WIDGETS
@@ -18,6 +20,7 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
     qputenv("XDG_DATA_HOME", home.filePath("data").toUtf8());
     QApplication app(argc, argv);
+    sonvelle::SetProgramFolderForTesting(home.path());
 #else
     QCoreApplication app(argc, argv);
 #endif
