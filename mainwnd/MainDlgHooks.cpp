@@ -109,7 +109,6 @@ void CMainDlg::OnDelete() {}
 // Operations --------------------------------------------------------------------
 
 void CMainDlg::OnImport() {}
-void CMainDlg::OnJoin() {}
 void CMainDlg::OnFind() {}
 void CMainDlg::OnSend() {}
 

@@ -128,23 +128,24 @@ bool CJoinFiles::RemoveJoined(const std::vector<CRecordingEntry*>& sources, cons
         if (!list.contains(entry->m_strName))
             list << entry->m_strName;
     }
-    return m_remover ? m_remover(deleteFiles, catalogueOnly) : DefaultRemove(deleteFiles, catalogueOnly);
+    return m_remover ? m_remover(deleteFiles, catalogueOnly) : RemoveFromCatalogue(m_catalogue, deleteFiles, catalogueOnly);
 }
 
-bool CJoinFiles::DefaultRemove(const QStringList& deleteFiles, const QStringList& catalogueOnly)
+bool CJoinFiles::RemoveFromCatalogue(CRecordingList& catalogue, const QStringList& deleteFiles,
+                                     const QStringList& catalogueOnly)
 {
     bool all = true;
     for (const QString& name : deleteFiles) {
-        CRecordingEntry* entry = m_catalogue.FindByName(name);
+        CRecordingEntry* entry = catalogue.FindByName(name);
         // A file that will not go keeps its entry, so that the list still shows it.
         if (entry && (QFile::remove(entry->FilePath()) || !QFileInfo::exists(entry->FilePath())))
-            m_catalogue.RemoveEntry(entry);
+            catalogue.RemoveEntry(entry);
         else
             all = false;
     }
     for (const QString& name : catalogueOnly)
-        if (CRecordingEntry* entry = m_catalogue.FindByName(name))
-            m_catalogue.RemoveEntry(entry);
+        if (CRecordingEntry* entry = catalogue.FindByName(name))
+            catalogue.RemoveEntry(entry);
     return all;
 }
 

@@ -45,11 +45,14 @@ public:
 
     // The work file the audio is gathered in, in a folder.
     static QString TemporaryPath(const QString& folder);
+    // The plain way out of the catalogue: files deleted (an entry whose file
+    // will not go stays listed), then the entries dropped.
+    static bool RemoveFromCatalogue(CRecordingList& catalogue, const QStringList& deleteFiles,
+                                    const QStringList& catalogueOnly);
 
 private:
     bool RemoveJoined(const std::vector<CRecordingEntry*>& sources, const CRecordingEntry& newEntry,
                       const CRecordingEntry* replaced);
-    bool DefaultRemove(const QStringList& deleteFiles, const QStringList& catalogueOnly);
 
     CRecordingList& m_catalogue;
     Remover m_remover;
