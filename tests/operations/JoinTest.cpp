@@ -1,0 +1,250 @@
+// Joining recordings in the recorder's stream format (LAME, 32 kHz mono,
+// 32 kbit/s) tagged by the catalogue; the joined file is checked with mpg123
+// and mp3val.
+
+#include "audio/MpegFrameRun.h"
+#include "operations/JoinFiles.h"
+#include "operations/JoinInfoPage.h"
+#include "operations/JoinSelectPage.h"
+#include "platform/Prompt.h"
+#include "store/RecordingList.h"
+#include "support/SoundFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cmath>
+#include <functional>
+
+using namespace sonvelle;
+using namespace sonvelle::test;
+
+namespace {
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray FramesOf(const QString& path)
+{
+    const QByteArray data = ReadAll(path);
+    const MpegFrameRun run = FindMpegFrameRun(data);
+    return data.mid(run.begin, run.end - run.begin);
+}
+
+class Join : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_folder = m_dir.path() + "/";
+        SetPrompt(&m_prompt);
+    }
+    void TearDown() override { SetPrompt(nullptr); }
+
+    // Recordings of 3, 4, 5 ... seconds; each starts `gaps[i]` seconds after the end of the one before.
+    void Make(const QStringList& names, const std::vector<int>& gaps = {})
+    {
+        for (int i = 0; i < names.size(); ++i) {
+            ASSERT_FALSE(MakeToneMp3(m_dir.path(), names[i], 3 + i).isEmpty());
+            QFile::remove(m_folder + names[i] + ".wav");
+        }
+        ASSERT_TRUE(m_catalogue.Load(m_folder));
+        ASSERT_EQ(m_catalogue.GetCount(), names.size());
+        double start = COleDateTime(2026, 3, 2, 9, 0, 0).Value();
+        for (int i = 0; i < names.size(); ++i) {
+            CRecordingEntry* entry = m_catalogue.FindByName(names[i]);
+            if (i > 0)
+                start += (Entry(names[i - 1])->m_dtDuration.SecondsOfDay() + gaps[static_cast<size_t>(i - 1)]) / 86400.0;
+            entry->m_dtDate = COleDateTime(start);
+            m_sources.push_back(entry);
+            m_bytes[names[i]] = ReadAll(entry->FilePath());
+        }
+    }
+    CRecordingEntry* Entry(const QString& name) { return m_catalogue.FindByName(name); }
+    JoinContext Context()
+    {
+        JoinContext context;
+        context.catalogue = &m_catalogue;
+        for (const auto& entry : m_catalogue.Entries())
+            context.mainRows.push_back(entry.get());
+        return context;
+    }
+    // The join through the last page, as the user names it.
+    bool JoinAs(const QString& name)
+    {
+        std::vector<JoinRow> rows;
+        for (const CRecordingEntry* source : m_sources)
+            rows.push_back(JoinRowOf(*source));
+        CJoinInfoPage page(Context(), rows, QString());
+        page.NameEdit()->setText(name);
+        return page.OnJoin();
+    }
+    // The folder's files but the index, sorted by byte order.
+    std::string WorkFiles() const
+    {
+        QStringList files = QDir(m_folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        files.removeAll("Index.txt");
+        std::sort(files.begin(), files.end());
+        return files.join(' ').toStdString();
+    }
+
+    QTemporaryDir m_dir;
+    QString m_folder;
+    CScriptedPrompt m_prompt;
+    CRecordingList m_catalogue;
+    std::vector<CRecordingEntry*> m_sources;
+    std::map<QString, QByteArray> m_bytes;
+};
+
+TEST_F(Join, FirstPageFollowsBackToBackRecordingsOnly)
+{
+    struct Case {
+        std::vector<int> gaps;
+        std::vector<std::pair<QString, bool>> rows;  // name and mark, in list order
+    } cases[] = {
+        {{10, 0}, {{"A", true}, {"B", true}, {"C", true}}},
+        // Eleven seconds is a new call: the page falls back to every recording, only the selected one marked.
+        {{11, 0}, {{"A", true}, {"B", false}, {"C", false}}},
+        {{0, 11}, {{"A", true}, {"B", true}}},
+    };
+    for (const Case& c : cases) {
+        m_sources.clear();
+        for (const QString& file : QDir(m_folder).entryList(QDir::Files))
+            QFile::remove(m_folder + file);
+        Make({"A", "B", "C"}, c.gaps);
+        JoinContext context = Context();
+        context.mainSelection = {static_cast<int>(std::find(context.mainRows.begin(), context.mainRows.end(), Entry("A")) - context.mainRows.begin())};
+        CJoinSelectPage page;
+        page.SetSources(context);
+        ASSERT_TRUE(page.OnInitDialog());
+        std::vector<std::pair<QString, bool>> shown;
+        for (const JoinRow& row : page.Rows())
+            shown.emplace_back(row.Name(), row.checked);
+        std::sort(shown.begin(), shown.end());
+        EXPECT_EQ(shown, c.rows) << "gaps " << c.gaps[0] << ", " << c.gaps[1];
+    }
+}
+
+TEST_F(Join, JoinedFileIsTheSourcesFramesBehindOneTag)
+{
+    Make({"A", "B", "C"}, {0, 0});
+    QByteArray frames;
+    double seconds = 0;
+    for (const CRecordingEntry* source : m_sources) {
+        frames += FramesOf(source->FilePath());
+        seconds += DecodeMp3(source->FilePath()).Seconds();
+    }
+    ASSERT_TRUE(JoinAs("Whole call"));
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+    const QString joined = m_folder + "Whole call.mp3";
+    EXPECT_EQ(FramesOf(joined), frames);
+    EXPECT_NEAR(DecodeMp3(joined).Seconds(), seconds, 3 * 1152 / 32000.0);
+    EXPECT_EQ(WorkFiles(), "Whole call.mp3");
+    ASSERT_EQ(m_catalogue.GetCount(), 1);
+    EXPECT_EQ(m_catalogue.GetAt(0)->m_strName, "Whole call");
+
+    // mp3val only objects to the tag's size, which counts its own header: it
+    // looks for the first frame ten bytes too far and finds it again there.
+    const QString tagEnd = QString("(offset 0x%1)").arg(m_catalogue.GetAt(0)->GetTagSize() + 10, 0, 16);
+    QProcess mp3val;
+    mp3val.start("mp3val", {joined});
+    ASSERT_TRUE(mp3val.waitForFinished(30000));
+    for (const QString& line : QString::fromUtf8(mp3val.readAllStandardOutput()).split('\n'))
+        if (line.startsWith("WARNING") || line.startsWith("ERROR")) {
+            EXPECT_TRUE(line.contains(tagEnd + ": MPEG stream error, resynchronized successfully")) << line.toStdString();
+        }
+}
+
+TEST_F(Join, NewNameClashesAskOnlyAboutOtherRecordingsIgnoringCase)
+{
+    struct Case {
+        QString name;
+        bool asked;
+        PromptResult answer;
+        std::string files;  // afterwards
+    } cases[] = {
+        {"B", false, PromptResult::Yes, "B.mp3 Other.mp3"},
+        {"b", false, PromptResult::Yes, "Other.mp3 b.mp3"},
+        {"other", true, PromptResult::No, "A.mp3 B.mp3 Other.mp3"},
+        {"other", true, PromptResult::Yes, "other.mp3"},
+    };
+    for (const Case& c : cases) {
+        m_sources.clear();
+        m_prompt.Clear();
+        for (const QString& file : QDir(m_folder).entryList(QDir::Files))
+            QFile::remove(m_folder + file);
+        Make({"A", "B", "Other"}, {0, 0});
+        m_sources.pop_back();
+        m_prompt.Answer(c.answer);
+        const QByteArray frames = FramesOf(m_folder + "A.mp3") + FramesOf(m_folder + "B.mp3");
+        EXPECT_EQ(JoinAs(c.name), c.answer == PromptResult::Yes) << c.name.toStdString();
+        EXPECT_EQ(m_prompt.ShownSoFar().size(), c.asked ? 1u : 0u) << c.name.toStdString();
+        EXPECT_EQ(WorkFiles(), c.files) << c.name.toStdString();
+        if (c.answer == PromptResult::Yes) {
+            EXPECT_EQ(FramesOf(m_folder + c.name + ".mp3"), frames);
+            EXPECT_TRUE(Entry(c.name));
+            EXPECT_EQ(m_catalogue.GetCount(), QString::fromStdString(c.files).count(".mp3"));
+        }
+    }
+}
+
+TEST_F(Join, EveryFailureLeavesTheRecordingsAndNoWorkFile)
+{
+    struct Case {
+        const char* fault;
+        std::function<void(const QString& folder, CRecordingEntry& second, qint64 firstSize)> make;
+    } cases[] = {
+        {"source gone", [](const QString& folder, auto&, qint64) { QFile::remove(folder + "B.mp3"); }},
+        {"protected source", [](const QString&, CRecordingEntry& second, qint64) { second.m_bProtected = true; }},
+        {"work file blocked", [](const QString& folder, auto&, qint64) { QDir(folder).mkdir("Join_Temporary.dtm"); }},
+        {"tag cannot be written", [](const QString& folder, auto&, qint64) { QDir(folder).mkdir("tagTemporary.dtm"); }},
+        {"name taken outside the list",
+         [](const QString& folder, auto&, qint64) {
+             QFile f(folder + "New.mp3");
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("mine") == 4);
+         }},
+        {"disk full",
+         [](const QString&, auto&, qint64 firstSize) {
+             const rlimit limit{static_cast<rlim_t>(firstSize + 2000), RLIM_INFINITY};
+             setrlimit(RLIMIT_FSIZE, &limit);
+         }},
+    };
+    std::signal(SIGXFSZ, SIG_IGN);
+    for (const Case& c : cases) {
+        m_sources.clear();
+        m_bytes.clear();
+        QDir(m_folder).removeRecursively();
+        QDir().mkpath(m_folder);
+        Make({"A", "B"}, {0});
+        c.make(m_folder, *Entry("B"), m_bytes["A"].size());
+        const std::string faulted = WorkFiles();
+        auto entry = std::make_unique<CRecordingEntry>();
+        entry->m_strName = "New";
+        entry->m_strFolder = m_folder;
+        CJoinFiles join(m_catalogue);
+        EXPECT_EQ(join.Join(m_sources, std::move(entry), nullptr), nullptr) << c.fault;
+        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+
+        EXPECT_EQ(WorkFiles(), faulted) << c.fault;
+        EXPECT_EQ(m_catalogue.GetCount(), 2) << c.fault;
+        for (const auto& [name, bytes] : m_bytes)
+            if (QFileInfo::exists(m_folder + name + ".mp3")) {
+                EXPECT_EQ(ReadAll(m_folder + name + ".mp3"), bytes) << c.fault << " " << name.toStdString();
+            }
+    }
+}
+
+}  // namespace
