@@ -43,6 +43,9 @@ QByteArray FramesOf(const QString& path)
     return data.mid(run.begin, run.end - run.begin);
 }
 
+// A gap that puts a recording's start on the start of the one before.
+constexpr int kSameStart = -100000;
+
 class Join : public ::testing::Test {
 protected:
     void SetUp() override
@@ -60,24 +63,26 @@ protected:
             ASSERT_FALSE(MakeToneMp3(m_dir.path(), names[i], 3 + i).isEmpty());
             QFile::remove(m_folder + names[i] + ".wav");
         }
-        ASSERT_TRUE(m_catalogue.Load(m_folder));
-        ASSERT_EQ(m_catalogue.GetCount(), names.size());
+        m_catalogue = std::make_unique<CRecordingList>();
+        ASSERT_TRUE(m_catalogue->Load(m_folder));
+        ASSERT_EQ(m_catalogue->GetCount(), names.size());
         double start = COleDateTime(2026, 3, 2, 9, 0, 0).Value();
         for (int i = 0; i < names.size(); ++i) {
-            CRecordingEntry* entry = m_catalogue.FindByName(names[i]);
-            if (i > 0)
-                start += (Entry(names[i - 1])->m_dtDuration.SecondsOfDay() + gaps[static_cast<size_t>(i - 1)]) / 86400.0;
+            CRecordingEntry* entry = m_catalogue->FindByName(names[i]);
+            const int gap = i > 0 ? gaps[static_cast<size_t>(i - 1)] : kSameStart;
+            if (gap != kSameStart)
+                start += (Entry(names[i - 1])->m_dtDuration.SecondsOfDay() + gap) / 86400.0;
             entry->m_dtDate = COleDateTime(start);
             m_sources.push_back(entry);
             m_bytes[names[i]] = ReadAll(entry->FilePath());
         }
     }
-    CRecordingEntry* Entry(const QString& name) { return m_catalogue.FindByName(name); }
+    CRecordingEntry* Entry(const QString& name) { return m_catalogue->FindByName(name); }
     JoinContext Context()
     {
         JoinContext context;
-        context.catalogue = &m_catalogue;
-        for (const auto& entry : m_catalogue.Entries())
+        context.catalogue = m_catalogue.get();
+        for (const auto& entry : m_catalogue->Entries())
             context.mainRows.push_back(entry.get());
         return context;
     }
@@ -103,7 +108,7 @@ protected:
     QTemporaryDir m_dir;
     QString m_folder;
     CScriptedPrompt m_prompt;
-    CRecordingList m_catalogue;
+    std::unique_ptr<CRecordingList> m_catalogue;
     std::vector<CRecordingEntry*> m_sources;
     std::map<QString, QByteArray> m_bytes;
 };
@@ -118,6 +123,8 @@ TEST_F(Join, FirstPageFollowsBackToBackRecordingsOnly)
         // Eleven seconds is a new call: the page falls back to every recording, only the selected one marked.
         {{11, 0}, {{"A", true}, {"B", false}, {"C", false}}},
         {{0, 11}, {{"A", true}, {"B", true}}},
+        // A recording that starts with the selected one does not follow it; the next one still may.
+        {{kSameStart, 0}, {{"A", true}, {"C", true}}},
     };
     for (const Case& c : cases) {
         m_sources.clear();
@@ -152,12 +159,12 @@ TEST_F(Join, JoinedFileIsTheSourcesFramesBehindOneTag)
     EXPECT_EQ(FramesOf(joined), frames);
     EXPECT_NEAR(DecodeMp3(joined).Seconds(), seconds, 3 * 1152 / 32000.0);
     EXPECT_EQ(WorkFiles(), "Whole call.mp3");
-    ASSERT_EQ(m_catalogue.GetCount(), 1);
-    EXPECT_EQ(m_catalogue.GetAt(0)->m_strName, "Whole call");
+    ASSERT_EQ(m_catalogue->GetCount(), 1);
+    EXPECT_EQ(m_catalogue->GetAt(0)->m_strName, "Whole call");
 
     // mp3val only objects to the tag's size, which counts its own header: it
     // looks for the first frame ten bytes too far and finds it again there.
-    const QString tagEnd = QString("(offset 0x%1)").arg(m_catalogue.GetAt(0)->GetTagSize() + 10, 0, 16);
+    const QString tagEnd = QString("(offset 0x%1)").arg(m_catalogue->GetAt(0)->GetTagSize() + 10, 0, 16);
     QProcess mp3val;
     mp3val.start("mp3val", {joined});
     ASSERT_TRUE(mp3val.waitForFinished(30000));
@@ -195,7 +202,7 @@ TEST_F(Join, NewNameClashesAskOnlyAboutOtherRecordingsIgnoringCase)
         if (c.answer == PromptResult::Yes) {
             EXPECT_EQ(FramesOf(m_folder + c.name + ".mp3"), frames);
             EXPECT_TRUE(Entry(c.name));
-            EXPECT_EQ(m_catalogue.GetCount(), QString::fromStdString(c.files).count(".mp3"));
+            EXPECT_EQ(m_catalogue->GetCount(), QString::fromStdString(c.files).count(".mp3"));
         }
     }
 }
@@ -233,18 +240,37 @@ TEST_F(Join, EveryFailureLeavesTheRecordingsAndNoWorkFile)
         auto entry = std::make_unique<CRecordingEntry>();
         entry->m_strName = "New";
         entry->m_strFolder = m_folder;
-        CJoinFiles join(m_catalogue);
+        CJoinFiles join(*m_catalogue);
         EXPECT_EQ(join.Join(m_sources, std::move(entry), nullptr), nullptr) << c.fault;
         const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
         setrlimit(RLIMIT_FSIZE, &unlimited);
 
         EXPECT_EQ(WorkFiles(), faulted) << c.fault;
-        EXPECT_EQ(m_catalogue.GetCount(), 2) << c.fault;
+        EXPECT_EQ(m_catalogue->GetCount(), 2) << c.fault;
         for (const auto& [name, bytes] : m_bytes)
             if (QFileInfo::exists(m_folder + name + ".mp3")) {
                 EXPECT_EQ(ReadAll(m_folder + name + ".mp3"), bytes) << c.fault << " " << name.toStdString();
             }
     }
+}
+
+TEST(JoinRules, TotalsAndTypedNames)
+{
+    // Integer divisions throughout: the digit after the point runs up to 10.
+    const std::pair<qint64, const char*> sizes[] = {{0, "0.0 KB"},         {1048575, "1023.10 KB"},
+                                                    {1048576, "1.0 MB"},   {1073741823, "1023.10 MB"},
+                                                    {1073741824, "1.0 GB"}, {5368709120LL, "5.0 GB"}};
+    for (const auto& [bytes, text] : sizes)
+        EXPECT_EQ(FormatJoinSize(bytes), text) << bytes;
+    EXPECT_EQ(FormatJoinDuration(25 * 3600 + 61), "01:01:01");
+    EXPECT_EQ(DurationTextSeconds("125:07"), 125 * 60 + 7);
+
+    const std::tuple<QString, int, QString> names[] = {
+        {"  Call", 10, "Call"}, {"Call ", 10, "Call "}, {"a:b|c?", 10, "abc"}, {"abcdef", 256, "abcd"}};
+    for (const auto& [typed, folderLength, kept] : names)
+        EXPECT_EQ(JoinNameAfterEdit(typed, folderLength), kept) << typed.toStdString();
+    EXPECT_TRUE(IsReservedJoinName("Join_Temporary"));
+    EXPECT_FALSE(IsReservedJoinName("Join_Temporary "));
 }
 
 }  // namespace
