@@ -12,6 +12,7 @@
 #include <QColor>
 #include <QDialog>
 #include <QPointer>
+#include <QStringList>
 
 #include <chrono>
 #include <map>
@@ -112,6 +113,16 @@ public:
     // The Play command (button, double click, Enter), also resuming a paused play.
     void PlaySelected();
 
+    // Protection of the selected recording, or of several (Tools command); with
+    // forPlaying the key word only makes the deciphered working copy. True for
+    // the play path means the copy exists.
+    bool ProtectCurrent(bool forPlaying);
+    void ProtectSelected();
+    // Deletes the deciphered working copies (at close).
+    void RemoveWorkingCopies();
+    // The delete action: selected recordings to the trash, after one question.
+    void DeleteSelected();
+
     // The recording control (which holds the recording state), the worker
     // threads and players it commands, and its view of this window.
     CRecordingControl& RecordingControl() { return *m_control; }
@@ -203,6 +214,10 @@ private:
     void OnOnlinePage();
     void OnTrayNotify(WPARAM id, LPARAM mouseMessage);
     void OnBalloonTimer();
+    // Protection and delete helpers.
+    QStringList SelectedNames() const;  // the selected rows' names, in list order
+    void StopPlayingRecording(const CRecordingEntry& entry);
+    void ShowProtectionChange(CRecordingEntry& entry);
 
     CCallLog m_callLog;
     std::map<int, QWidget*> m_controls;
