@@ -3,8 +3,11 @@
 
 #include "mainwnd/MainDlg.h"
 
+#include "mainwnd/RecordingControl.h"
+#include "mainwnd/RecordingWindowAdapter.h"
 #include "operations/JoinFiles.h"
 #include "operations/JoinSelectPage.h"
+#include "operations/JoinUnprotect.h"
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"
 #include "store/RecordingList.h"
@@ -41,12 +44,25 @@ void CMainDlg::OnJoin()
         if (const CRecordingEntry* entry = m_callLog.Catalogue().FindByName(name))
             m_callLog.RewriteRow(name, *entry);
     };
-    // Entries leave the catalogue: the name and notes fields must not keep them.
-    context.remover = [this](const QStringList& deleteFiles, const QStringList& catalogueOnly) {
+    // The player holds the file it plays, which is about to be replaced.
+    const auto stopPlaying = [this](const CRecordingEntry* entry) {
+        if (entry && m_control->IsPlayingOrPaused() && m_control->PlayingRecording() == entry)
+            m_control->OnStopPlaying();
+    };
+    context.unprotect = [this, stopPlaying](CRecordingEntry& entry, QWidget* parent) {
+        stopPlaying(&entry);
+        return UnprotectForJoining(m_callLog.Catalogue(), entry, parent);
+    };
+    // Entries leave the catalogue: nothing in the window may keep them.
+    context.remover = [this, stopPlaying](const QStringList& deleteFiles, const QStringList& catalogueOnly) {
         CRecordingList& list = m_callLog.Catalogue();
         for (const QStringList* names : {&deleteFiles, &catalogueOnly})
-            for (const QString& name : *names)
-                ForgetEntry(list.FindByName(name));
+            for (const QString& name : *names) {
+                const CRecordingEntry* entry = list.FindByName(name);
+                stopPlaying(entry);
+                ForgetEntry(entry);
+                m_recordingWindow->ForgetEntry(entry);
+            }
         return CJoinFiles::RemoveFromCatalogue(list, deleteFiles, catalogueOnly);
     };
 

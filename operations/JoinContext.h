@@ -20,11 +20,12 @@ struct JoinContext {
     // The main list's recordings in its order, and the positions of its selected rows.
     std::vector<CRecordingEntry*> mainRows;
     std::vector<int> mainSelection;
-    // Asks for the key word and removes the protection for good; false leaves it protected.
+    // Asks for the key word and removes the protection for good; false leaves
+    // it protected. Empty: UnprotectForJoining.
     std::function<bool(CRecordingEntry& entry, QWidget* parent)> unprotect;
     // The main list shows the recording as unprotected.
     std::function<void(const QString& name)> rowUnprotected;
-    // How joined sources leave the catalogue and the disk; empty for the plain way.
+    // How joined sources leave the catalogue and the disk; empty: to the trash.
     CJoinFiles::Remover remover;
 };
 

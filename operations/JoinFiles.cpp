@@ -4,6 +4,7 @@
 #include "platform/Log.h"
 #include "resources/StringTable.h"
 #include "store/Id3Tag.h"
+#include "store/RecordingDeleter.h"
 #include "store/RecordingFileStore.h"
 #include "store/RecordingList.h"
 
@@ -134,19 +135,9 @@ bool CJoinFiles::RemoveJoined(const std::vector<CRecordingEntry*>& sources, cons
 bool CJoinFiles::RemoveFromCatalogue(CRecordingList& catalogue, const QStringList& deleteFiles,
                                      const QStringList& catalogueOnly)
 {
-    bool all = true;
-    for (const QString& name : deleteFiles) {
-        CRecordingEntry* entry = catalogue.FindByName(name);
-        // A file that will not go keeps its entry, so that the list still shows it.
-        if (entry && (QFile::remove(entry->FilePath()) || !QFileInfo::exists(entry->FilePath())))
-            catalogue.RemoveEntry(entry);
-        else
-            all = false;
-    }
-    for (const QString& name : catalogueOnly)
-        if (CRecordingEntry* entry = catalogue.FindByName(name))
-            catalogue.RemoveEntry(entry);
-    return all;
+    const bool trashed = deleteFiles.isEmpty() || DeleteRecordings(catalogue, deleteFiles, true).Complete();
+    const bool dropped = catalogueOnly.isEmpty() || DeleteRecordings(catalogue, catalogueOnly, false).Complete();
+    return trashed && dropped;
 }
 
 }  // namespace sonvelle

@@ -22,7 +22,7 @@ class CJoinFiles {
 public:
     // Removes recordings whose audio now lives in the joined file: names to
     // delete with their files, names to drop from the catalogue only (their
-    // file is the joined one now). False when nothing was removed.
+    // file is the joined one now). False when any of them stays.
     using Remover = std::function<bool(const QStringList& deleteFiles, const QStringList& catalogueOnly)>;
     // Sources copied so far, out of all of them.
     using Progress = std::function<void(int done, int total)>;
@@ -45,8 +45,8 @@ public:
 
     // The work file the audio is gathered in, in a folder.
     static QString TemporaryPath(const QString& folder);
-    // The plain way out of the catalogue: files deleted (an entry whose file
-    // will not go stays listed), then the entries dropped.
+    // The recordings' own way out of the catalogue: files to the trash (an
+    // entry whose file will not go stays listed), entries and records dropped.
     static bool RemoveFromCatalogue(CRecordingList& catalogue, const QStringList& deleteFiles,
                                     const QStringList& catalogueOnly);
 

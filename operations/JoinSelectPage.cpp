@@ -1,6 +1,7 @@
 #include "operations/JoinSelectPage.h"
 
 #include "operations/JoinOrderPage.h"
+#include "operations/JoinUnprotect.h"
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"
 #include "resources/art/Art.h"
@@ -254,7 +255,9 @@ bool CJoinSelectPage::UnprotectRow(QTreeWidgetItem* item)
         return false;
     }
     probe.close();
-    if (!m_context.unprotect || !m_context.unprotect(*entry, this))
+    const bool unprotected = m_context.unprotect ? m_context.unprotect(*entry, this)
+                                                 : UnprotectForJoining(*m_context.catalogue, *entry, this);
+    if (!unprotected)
         return false;
     m_filling = true;
     item->setText(JOIN_COL_PROTECTED, LoadText(IDS_NO));

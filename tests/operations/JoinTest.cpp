@@ -8,6 +8,8 @@
 #include "operations/JoinSelectPage.h"
 #include "platform/Prompt.h"
 #include "store/RecordingList.h"
+#include "store/RecordingProtection.h"
+#include "storeui/KeyWordDialogs.h"
 #include "support/SoundFiles.h"
 
 #include <QDir>
@@ -15,6 +17,8 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -50,8 +54,10 @@ class Join : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
+        ASSERT_TRUE(m_dir.isValid() && m_data.isValid());
         m_folder = m_dir.path() + "/";
+        // Joined recordings go to the trash: this test's own.
+        qputenv("XDG_DATA_HOME", m_data.path().toUtf8());
         SetPrompt(&m_prompt);
     }
     void TearDown() override { SetPrompt(nullptr); }
@@ -106,6 +112,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
+    QTemporaryDir m_data;
     QString m_folder;
     CScriptedPrompt m_prompt;
     std::unique_ptr<CRecordingList> m_catalogue;
@@ -205,6 +212,46 @@ TEST_F(Join, NewNameClashesAskOnlyAboutOtherRecordingsIgnoringCase)
             EXPECT_EQ(m_catalogue->GetCount(), QString::fromStdString(c.files).count(".mp3"));
         }
     }
+}
+
+TEST_F(Join, ProtectedSourceJoinsAfterItsKeyWord)
+{
+    Make({"A", "B"}, {0});
+    const QByteArray frames = FramesOf(m_folder + "A.mp3") + FramesOf(m_folder + "B.mp3");
+    Entry("B")->m_strKeyWord = "secret1";
+    ASSERT_TRUE(Protect(*Entry("B")));
+    ASSERT_TRUE(m_catalogue->SavePending());
+    const QByteArray enciphered = ReadAll(m_folder + "B.mp3");
+
+    QStringList typed{"secret2", "secret1"};
+    SetKeyWordDialogRunner([&typed](QDialog& dialog) {
+        auto& keyWord = static_cast<CKeyWordDlg&>(dialog);
+        keyWord.KeyWordField()->setText(typed.takeFirst());
+        keyWord.OkButton()->click();
+        return dialog.result();
+    });
+    JoinContext context = Context();
+    context.mainSelection = {static_cast<int>(std::find(context.mainRows.begin(), context.mainRows.end(), Entry("A")) - context.mainRows.begin())};
+    CJoinSelectPage page;
+    page.SetSources(context);
+    ASSERT_TRUE(page.OnInitDialog());
+    QTreeWidgetItem* row = page.List()->findItems("B", Qt::MatchExactly, JOIN_COL_NAME).value(0);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->checkState(JOIN_COL_MARK), Qt::Unchecked);
+
+    // A wrong key word is told and changes nothing; the right one marks the row and removes the protection.
+    page.OnRowClicked(row, JOIN_COL_NAME);
+    ASSERT_EQ(m_prompt.ShownSoFar().size(), 1u);
+    EXPECT_EQ(m_prompt.ShownSoFar()[0].text, "Wrong key word.");
+    EXPECT_EQ(row->checkState(JOIN_COL_MARK), Qt::Unchecked);
+    EXPECT_EQ(ReadAll(m_folder + "B.mp3"), enciphered);
+    page.OnRowClicked(row, JOIN_COL_NAME);
+    SetKeyWordDialogRunner(nullptr);
+    EXPECT_EQ(row->checkState(JOIN_COL_MARK), Qt::Checked);
+    EXPECT_EQ(row->text(JOIN_COL_PROTECTED), "No");
+
+    ASSERT_TRUE(JoinAs("Both"));
+    EXPECT_EQ(FramesOf(m_folder + "Both.mp3"), frames);
 }
 
 TEST_F(Join, EveryFailureLeavesTheRecordingsAndNoWorkFile)
