@@ -66,8 +66,9 @@ bool CJoinFiles::WriteJoinedFile(const std::vector<CRecordingEntry*>& sources, C
     if (QFileInfo(temp).isFile() && !QFile::remove(temp))
         return false;
     {
+        // Owner-only while it fills: the sources may be private.
         QFile created(temp);
-        if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
             return false;
     }
     auto fail = [&temp]() {
