@@ -5,6 +5,7 @@
 #include "audio/MpegFrameRun.h"
 #include "operations/JoinFiles.h"
 #include "operations/JoinInfoPage.h"
+#include "operations/JoinOrderPage.h"
 #include "operations/JoinSelectPage.h"
 #include "platform/Prompt.h"
 #include "store/RecordingList.h"
@@ -211,6 +212,25 @@ TEST_F(Join, NewNameClashesAskOnlyAboutOtherRecordingsIgnoringCase)
             EXPECT_TRUE(Entry(c.name));
             EXPECT_EQ(m_catalogue->GetCount(), QString::fromStdString(c.files).count(".mp3"));
         }
+    }
+}
+
+TEST_F(Join, OrderPageStartsOldestFirstAndMovesTheSelectedRow)
+{
+    Make({"A", "B", "C"}, {0, 0});
+    CJoinOrderPage page(Context(), {JoinRowOf(*Entry("C")), JoinRowOf(*Entry("A")), JoinRowOf(*Entry("B"))}, QString());
+    const auto order = [&page]() {
+        QString names;
+        for (const JoinRow& row : page.Rows())
+            names += row.Name();
+        return names.toStdString();
+    };
+    EXPECT_EQ(order(), "ABC");
+    const std::tuple<int, int, const char*> moves[] = {{0, -1, "ABC"}, {0, 1, "BAC"}, {1, 1, "BCA"}, {2, 1, "BCA"}};
+    for (const auto& [row, step, after] : moves) {
+        page.List()->setCurrentItem(page.List()->topLevelItem(row));
+        page.OnMove(step);
+        EXPECT_EQ(order(), after) << row << " " << step;
     }
 }
 
