@@ -104,9 +104,7 @@ void CMainDlg::OnListDoubleClick(int row)
 void CMainDlg::OnListClick(int /*row*/) {}
 // Protection: MainDlgProtect.cpp. Delete and the Delete key: MainDlgDelete.cpp.
 
-// Operations --------------------------------------------------------------------
-
-void CMainDlg::OnJoin() {}
+// Operations: MainDlgFind.cpp, MainDlgImport.cpp, MainDlgJoin.cpp, MainDlgMail.cpp.
 
 // Options, help, notification area ---------------------------------------------
 

@@ -81,13 +81,13 @@ qint64 CompleteMpegFramesLength(const QByteArray& data)
     return at == 0 ? size : at;
 }
 
-bool AppendFileTo(const QString& segment, const QString& target, AppendTarget mode)
+bool AppendFileTo(const QString& segment, const QString& target, AppendTarget mode, qint64 skip)
 {
     QFile in(segment);
-    if (!in.open(QIODevice::ReadOnly))
+    if (!in.open(QIODevice::ReadOnly) || skip < 0 || skip > in.size() || !in.seek(skip))
         return false;
     const QByteArray data = in.readAll();
-    if (data.size() != in.size())
+    if (data.size() != in.size() - skip)
         return false;
     QFile out(target);
     const QIODevice::OpenMode openMode =

@@ -28,8 +28,10 @@ StoreResult StoreFileWithRetries(const QString& from, const QString& to, int att
 // complete frame: a cut-off frame in the middle of the joined file would throw
 // decoders out of step. With NewFile the target is created and must not exist
 // yet: a recording's first piece never goes into a file it did not make.
+// The first `skip` bytes of the segment (its tag) are left out.
 enum class AppendTarget { NewFile, OwnFile };
-bool AppendFileTo(const QString& segment, const QString& target, AppendTarget mode = AppendTarget::OwnFile);
+bool AppendFileTo(const QString& segment, const QString& target, AppendTarget mode = AppendTarget::OwnFile,
+                  qint64 skip = 0);
 
 // Which file a path names (device and inode), to tell a file moved by someone
 // else from another file that took its name. Empty when there is none.

@@ -498,8 +498,13 @@ void CRecordingList::Clear()
 
 bool CRecordingList::WriteEntryTags(CRecordingEntry& entry)
 {
+    return WriteEntryTagsTo(entry, entry.FilePath());
+}
+
+bool CRecordingList::WriteEntryTagsTo(CRecordingEntry& entry, const QString& path)
+{
     CId3Tag tag;
-    if (!tag.Open(entry.FilePath()))
+    if (!tag.Open(path))
         return false;
     tag.SetTextFrame("TDAT", entry.m_dtDate.Format(QStringLiteral("%d%m")));
     tag.SetNumberFrame("TYER", entry.m_dtDate.GetYear());

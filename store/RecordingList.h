@@ -95,6 +95,8 @@ public:
     // Puts the entry's fields into a fresh tag in front of its audio.
     // True when the file took the new tag; state 0 then.
     static bool WriteEntryTags(CRecordingEntry& entry);
+    // The same tag in front of the audio of another file (one still being built).
+    static bool WriteEntryTagsTo(CRecordingEntry& entry, const QString& path);
     // Fills the entry from the file's tag and repairs what is missing; false
     // when the file had no usable tag and was given a fresh one.
     bool ReadEntryTags(const QString& path, CRecordingEntry& entry, const QString& folder, bool recompute);
