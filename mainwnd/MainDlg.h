@@ -14,8 +14,10 @@
 #include <QPointer>
 
 #include <chrono>
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -120,6 +122,12 @@ public:
     CAppSettings& AppSettings() { return m_appSettings; }
     CSettingsStore& SettingsStore() { return *m_settingsStore; }
 
+    // Options: the microphone's switch controls the mixer reported at start-up,
+    // and the second half of the Options command: re-reads the settings and
+    // applies what changed, the work folder last.
+    std::vector<std::uint32_t>& MixerSwitches() { return m_mixerSwitches; }
+    void ApplyOptions();
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -203,6 +211,10 @@ private:
     void OnOnlinePage();
     void OnTrayNotify(WPARAM id, LPARAM mouseMessage);
     void OnBalloonTimer();
+    // Options (MainDlgOptions.cpp).
+    void ChangeWorkFolder(const QString& folder);
+    void ApplyDeferredWorkFolder();
+    void RecreateIndexNow();
 
     CCallLog m_callLog;
     std::map<int, QWidget*> m_controls;
@@ -253,6 +265,9 @@ private:
     bool m_captureNoticeOpen = false;
     bool m_resumeManualRecording = false;
     bool m_captureBackWhileStoring = false;
+    // Options: a work folder that waits for the manual recording made in the old one.
+    std::vector<std::uint32_t> m_mixerSwitches;
+    QString m_deferredWorkFolder;
 };
 
 }  // namespace sonvelle
