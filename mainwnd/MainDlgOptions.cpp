@@ -99,8 +99,10 @@ void CMainDlg::ApplyOptions()
         const QString oneFile = key.Text(ESetting::RegAutoSalvaUnicoFile, QStringLiteral("0"));
         const bool modeChanges = oneFile != s.RegAutoSalvaUnicoFile;
         const bool restart = autoOn && (modeChanges || folderChanges);
-        if (restart)
+        if (restart) {
+            WriteLog(QStringLiteral("Registrazione automatica riavviata per le nuove impostazioni"));
             m_control->OnAutoRecording();
+        }
         if (autoOn && modeChanges)
             s.RegAutoSalvaUnicoFile = oneFile;
 
