@@ -104,6 +104,7 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent)
     m_control = std::make_unique<CRecordingControl>(*m_recordingWindow, *m_catalogue, m_engine->RecordingsPort(),
                                                     m_engine->WarningPort(), *m_engine, *m_recordingSettings);
     m_playWindow = std::make_unique<CPlayCommandWindow>(*m_control, *m_recordingWindow, m_callLog, m_appSettings);
+    m_playWindow->SetUnlock([this] { return ProtectCurrent(true); });
     m_callLog.AddBeforeClear([this] {
         m_control->OnCatalogueCleared();
         m_recordingWindow->OnCatalogueCleared();

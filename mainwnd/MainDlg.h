@@ -12,6 +12,7 @@
 #include <QColor>
 #include <QDialog>
 #include <QPointer>
+#include <QStringList>
 
 #include <chrono>
 #include <cstdint>
@@ -114,6 +115,16 @@ public:
     // The Play command (button, double click, Enter), also resuming a paused play.
     void PlaySelected();
 
+    // Protection of the selected recording, or of several (Tools command); with
+    // forPlaying the key word only makes the deciphered working copy. True for
+    // the play path means the copy exists.
+    bool ProtectCurrent(bool forPlaying);
+    void ProtectSelected();
+    // Deletes the deciphered working copies (at close).
+    void RemoveWorkingCopies();
+    // The delete action: selected recordings to the trash, after one question.
+    void DeleteSelected();
+
     // The recording control (which holds the recording state), the worker
     // threads and players it commands, and its view of this window.
     CRecordingControl& RecordingControl() { return *m_control; }
@@ -215,6 +226,10 @@ private:
     void ChangeWorkFolder(const QString& folder);
     void ApplyDeferredWorkFolder();
     void RecreateIndexNow();
+    // Protection and delete helpers.
+    QStringList SelectedNames() const;  // the selected rows' names, in list order
+    void StopPlayingRecording(const CRecordingEntry& entry);
+    void ShowProtectionChange(CRecordingEntry& entry);
 
     CCallLog m_callLog;
     std::map<int, QWidget*> m_controls;

@@ -110,9 +110,7 @@ void CMainDlg::OnListDoubleClick(int row)
 
 // The name and notes fields and renaming in place: MainDlgInfoEditor.cpp.
 void CMainDlg::OnListClick(int /*row*/) {}
-void CMainDlg::OnListKeyDown(int /*key*/) {}
-void CMainDlg::OnProtect() {}
-void CMainDlg::OnDelete() {}
+// Protection: MainDlgProtect.cpp. Delete and the Delete key: MainDlgDelete.cpp.
 
 // Operations --------------------------------------------------------------------
 

@@ -47,6 +47,7 @@ void CMainDlg::OnClose()
     // Ends a running recording (with its save), saves the index, restores the
     // volumes and waits for the capture thread.
     m_startup->OnClose();
+    RemoveWorkingCopies();
 }
 
 void CMainDlg::EnableControl(int id, bool enable)

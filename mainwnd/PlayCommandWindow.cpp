@@ -106,6 +106,13 @@ void CPlayCommandWindow::RestartPlayTimer()
     m_window.StartTimer(TIMER_PLAYING_POSITION, kPlayTimerMs);
 }
 
+bool CPlayCommandWindow::UnlockProtectedRecording(const CPlayableRecording& recording)
+{
+    // The key word flow works on the selected row: it must be the recording asked for.
+    const CRecordingEntry* selected = m_window.SelectedRecording();
+    return m_unlock && selected && selected->m_strName == recording.name && m_unlock();
+}
+
 bool CPlayCommandWindow::PlayAlternativo() const
 {
     return m_settings.PlayAlternativo;

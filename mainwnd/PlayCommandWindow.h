@@ -4,6 +4,8 @@
 
 #include "mainwnd/PlayCommand.h"
 
+#include <functional>
+
 namespace sonvelle {
 
 class CCallLog;
@@ -33,12 +35,17 @@ public:
     void EnablePlayingControls() override;
     void RestartPlayTimer() override;
     bool PlayAlternativo() const override;
+    bool UnlockProtectedRecording(const CPlayableRecording& recording) override;
+
+    // Asks for the selected recording's key word and makes its working copy.
+    void SetUnlock(std::function<bool()> unlock) { m_unlock = std::move(unlock); }
 
 private:
     CRecordingControl& m_control;
     CRecordingWindowAdapter& m_window;
     CCallLog& m_callLog;
     const CAppSettings& m_settings;
+    std::function<bool()> m_unlock;
 };
 
 }  // namespace sonvelle

@@ -75,6 +75,8 @@ public:
 
     // The catalogue is about to drop every entry: the rows' names known by entry go with them.
     void OnCatalogueCleared() { m_shownNames.clear(); }
+    // An entry the catalogue is about to delete.
+    void ForgetEntry(const CRecordingEntry* entry) { m_shownNames.erase(entry); }
 
 private:
     QString ShownName(const CRecordingEntry& entry) const;

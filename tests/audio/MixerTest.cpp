@@ -1,0 +1,274 @@
+// The mixer on the private sound server (speakers sink, microphone source),
+// each effect checked with pactl rather than with the mixer itself.
+
+#include "audio/Mixer.h"
+
+#include "support/EventWait.h"
+#include "support/PostedMessages.h"
+#include "support/SoundFiles.h"
+#include "support/TestFolders.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace sonvelle {
+namespace {
+
+using test::ReadLog;
+
+QString Pactl(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral("pactl"), args);
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The first channel's raw value in pactl's "front-left: 32768 /  50% / ..." line.
+std::uint32_t PactlVolume(const QString& kind, const QString& device)
+{
+    const QString out = Pactl({QStringLiteral("get-%1-volume").arg(kind), device});
+    const auto match = QRegularExpression(QStringLiteral(":\\s*(\\d+)\\s*/")).match(out);
+    return match.hasMatch() ? match.captured(1).toUInt() : 0xFFFFFFFFu;
+}
+
+class Mixer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(test::SoundServerAnswers()) << "no sound server; start one with scripts/sound-server start";
+        Pactl({"set-default-source", "microphone"});
+        Pactl({"set-source-mute", "microphone", "0"});
+    }
+    void TearDown() override
+    {
+        Pactl({"set-default-source", "microphone"});
+        Pactl({"set-source-mute", "microphone", "0"});
+    }
+
+    test::CTestFolders m_folders;
+    test::CMainWindowStub m_window;
+};
+
+TEST_F(Mixer, EachLineDrivesItsOwnDeviceOnTheServer)
+{
+    struct Case {
+        bool underRecording;
+        std::uint32_t type;
+        const char* kind;
+        const char* device;
+        std::uint32_t volume;
+    };
+    const Case cases[] = {
+        {false, MIXERLINE_COMPONENTTYPE_DST_SPEAKERS, "sink", "speakers", 21000},
+        {false, MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE, "source", "microphone", 33000},
+        {true, MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE, "source", "microphone", 44000},
+    };
+    CMixer other;
+    ASSERT_TRUE(other.OpenLine(&m_window, false, MIXERLINE_COMPONENTTYPE_DST_SPEAKERS));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.device);
+        CMixer mixer;
+        EXPECT_EQ(mixer.GetMaximum(), 0u);
+        ASSERT_TRUE(mixer.OpenLine(&m_window, c.underRecording, c.type));
+        EXPECT_NE(mixer.GetMixerHandle(), 0u);
+        EXPECT_NE(mixer.GetMixerHandle(), other.GetMixerHandle());
+        EXPECT_EQ(mixer.GetMinimum(), 0u);
+        EXPECT_EQ(mixer.GetMaximum(), 65536u);
+        ASSERT_TRUE(mixer.SetVolume(c.volume));
+        EXPECT_EQ(PactlVolume(c.kind, c.device), c.volume);
+        Pactl({QStringLiteral("set-%1-volume").arg(c.kind), c.device, "12345"});
+        std::uint32_t read = 0;
+        EXPECT_TRUE(mixer.GetCurrentVolume(read));
+        EXPECT_EQ(read, 12345u);
+        EXPECT_TRUE(mixer.CloseMixer());
+        EXPECT_FALSE(mixer.SetVolume(c.volume));
+        EXPECT_EQ(mixer.GetMixerHandle(), 0u);
+    }
+    // Anything but the speakers and the microphone is a line the server lacks.
+    CMixer line;
+    EXPECT_FALSE(line.OpenLine(&m_window, false, MIXERLINE_COMPONENTTYPE_DST_WAVEIN));
+    EXPECT_TRUE(ReadLog().contains("GetLineInfo con component type non riuscita"));
+}
+
+TEST_F(Mixer, AVolumeOrMuteChangedElsewhereIsNoticedForThatControl)
+{
+    CMixer speakers;
+    ASSERT_TRUE(speakers.OpenLine(&m_window, false, MIXERLINE_COMPONENTTYPE_DST_SPEAKERS));
+    ASSERT_TRUE(speakers.SetVolume(30000));
+    ASSERT_TRUE(test::WaitUntil([&] { return m_window.Count(MM_MIXM_CONTROL_CHANGE) > 0; }));
+    m_window.received.clear();
+
+    Pactl({"set-sink-volume", "speakers", "50000"});
+    const auto ours = [&] {
+        for (const auto& m : m_window.Only(MM_MIXM_CONTROL_CHANGE))
+            if (m.wParam == speakers.GetMixerHandle() && m.lParam == speakers.GetVolumeControlId())
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(test::WaitUntil(ours));
+    std::uint32_t volume = 0;
+    EXPECT_TRUE(speakers.GetCurrentVolume(volume));
+    EXPECT_EQ(volume, 50000u);
+
+    // A mute is a different control of the same sink.
+    m_window.received.clear();
+    Pactl({"set-sink-mute", "speakers", "1"});
+    ASSERT_TRUE(test::WaitUntil([&] { return m_window.Count(MM_MIXM_CONTROL_CHANGE) > 0; }));
+    Pactl({"set-sink-mute", "speakers", "0"});
+    EXPECT_NE(m_window.received.front().lParam, speakers.GetVolumeControlId());
+}
+
+TEST_F(Mixer, TheMicrophoneMuteIsASwitchAndSelectingTheMicrophoneUnmutesIt)
+{
+    CMixer microphone;
+    ASSERT_TRUE(microphone.OpenLine(&m_window, true, MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE));
+    microphone.DumpMixer(false);
+    microphone.DumpMixer(true);
+    ASSERT_EQ(microphone.MicrophoneSwitches().size(), 1u);
+    const std::uint32_t mute = microphone.MicrophoneSwitches().front();
+    EXPECT_EQ(microphone.GetControlName(mute), "Mute");
+
+    EXPECT_TRUE(microphone.SetBooleanControl(mute, 1));
+    EXPECT_TRUE(Pactl({"get-source-mute", "microphone"}).contains("yes"));
+    EXPECT_TRUE(microphone.GetBooleanValue(mute));
+    microphone.SwitchOffMicSwitches();
+    EXPECT_TRUE(Pactl({"get-source-mute", "microphone"}).contains("no"));
+    EXPECT_FALSE(microphone.GetBooleanValue(mute));
+    // A volume control is no switch, and an id of nothing has no name.
+    EXPECT_FALSE(microphone.SetBooleanControl(static_cast<std::uint32_t>(microphone.GetVolumeControlId()), 1));
+    EXPECT_EQ(microphone.GetControlName(0xFFFF0), QString());
+
+    // Someone else made the speakers' monitor the default source and muted the microphone.
+    Pactl({"set-default-source", "speakers.monitor"});
+    Pactl({"set-source-mute", "microphone", "1"});
+    EXPECT_TRUE(microphone.AbilitaDisabilitaSulMixer(true));
+    EXPECT_EQ(Pactl({"get-default-source"}).trimmed(), "microphone");
+    EXPECT_TRUE(Pactl({"get-source-mute", "microphone"}).contains("no"));
+    std::uint32_t type = 0;
+    EXPECT_TRUE(microphone.TipoControlloMixerMux(type));
+    EXPECT_EQ(type, MIXERCONTROL_CONTROLTYPE_MUX);
+
+    const QString log = ReadLog();
+    EXPECT_TRUE(log.contains(QRegularExpression("Destination #\\d+ = Speakers, Tipo=4\r\n")));
+    EXPECT_TRUE(log.contains(QRegularExpression("\tSource #\\d+ = Microphone,  lineID=[0-9a-f]+, CompType=1003, ")));
+    EXPECT_TRUE(log.contains("Abilitazione controllo id="));
+    EXPECT_EQ(log.count("Destination #"), 2) << "the quiet dump must write nothing";
+}
+
+TEST_F(Mixer, WithoutAMicrophoneSourceTheMicrophoneLinesAreNotFound)
+{
+    const QString module = Pactl({"load-module", "module-null-sink", "sink_name=spare"}).trimmed();
+    QString remapIndex;
+    for (const QString& line : Pactl({"list", "short", "modules"}).split('\n'))
+        if (line.contains("module-remap-source"))
+            remapIndex = line.section('\t', 0, 0);
+    ASSERT_FALSE(remapIndex.isEmpty());
+    Pactl({"unload-module", remapIndex});
+
+    CMixer recording;
+    CMixer output;
+    const bool recordingOpened = recording.OpenLine(&m_window, true, MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE);
+    const bool outputOpened = output.OpenLine(&m_window, false, MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE);
+    recording.DumpMixer(true);
+    const bool noSwitches = recording.MicrophoneSwitches().empty();
+
+    Pactl({"load-module", "module-remap-source", "source_name=microphone", "master=micfeed.monitor",
+           "source_properties=device.description=Microphone"});
+    Pactl({"unload-module", module});
+    EXPECT_FALSE(recordingOpened);
+    EXPECT_FALSE(outputOpened);
+    EXPECT_TRUE(noSwitches);
+    EXPECT_TRUE(ReadLog().contains("Linea SRC_MICROPHONE non trovata"));
+}
+
+// A server of the test's own, so that hanging or ending it harms no other test.
+class COwnServer {
+public:
+    COwnServer()
+    {
+        m_previous = qgetenv("PULSE_SERVER");
+        m_previousFolder = qgetenv("SONVELLE_SOUND_DIR");
+        qputenv("SONVELLE_SOUND_DIR", Folder().toUtf8());
+        m_started = QProcess::execute("bash", {SONVELLE_SOUND_SERVER_SCRIPT, "start"}) == 0;
+        qputenv("PULSE_SERVER", "unix:" + Folder().toUtf8() + "/native");
+    }
+    ~COwnServer()
+    {
+        ::kill(Pid(), SIGCONT);
+        QProcess::execute("bash", {SONVELLE_SOUND_SERVER_SCRIPT, "stop"});
+        qputenv("PULSE_SERVER", m_previous);
+        qputenv("SONVELLE_SOUND_DIR", m_previousFolder);
+    }
+    bool Started() const { return m_started; }
+    pid_t Pid() const
+    {
+        QFile file(Folder() + "/pid");
+        return file.open(QIODevice::ReadOnly) ? static_cast<pid_t>(file.readAll().trimmed().toInt()) : 0;
+    }
+
+private:
+    QString Folder() const { return m_dir.path() + "/server"; }
+    QTemporaryDir m_dir;
+    QByteArray m_previous;
+    QByteArray m_previousFolder;
+    bool m_started = false;
+};
+
+// A server that stops answering, or ends, costs a call at most the mixer's
+// bound; the calls fail with their log lines.
+TEST_F(Mixer, AServerThatHangsOrGoesAwayFailsEveryCallWithinTheBound)
+{
+    enum class Fault { Hung, Gone };
+    for (Fault fault : {Fault::Hung, Fault::Gone}) {
+        SCOPED_TRACE(fault == Fault::Hung ? "hung" : "gone");
+        COwnServer server;
+        ASSERT_TRUE(server.Started());
+        ASSERT_GT(server.Pid(), 0);
+        CMixer speakers;
+        ASSERT_TRUE(speakers.OpenLine(&m_window, false, MIXERLINE_COMPONENTTYPE_DST_SPEAKERS));
+        ::kill(server.Pid(), fault == Fault::Hung ? SIGSTOP : SIGKILL);
+        QElapsedTimer timer;
+        timer.start();
+        std::uint32_t volume = 0;
+        EXPECT_FALSE(speakers.GetCurrentVolume(volume));
+        EXPECT_FALSE(speakers.SetVolume(1000));
+        EXPECT_LT(timer.elapsed(), 2500) << "two calls, each bounded";
+    }
+    EXPECT_TRUE(ReadLog().contains("GetCurrentVolume fallita"));
+    EXPECT_TRUE(ReadLog().contains("SetVolume fallita"));
+
+    // A socket that accepts but never speaks the protocol.
+    QTemporaryDir dir;
+    const QByteArray path = dir.path().toUtf8() + "/native";
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.constData(), sizeof(address.sun_path) - 1);
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::listen(silent, 4), 0);
+    const QByteArray previous = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", "unix:" + path);
+    QElapsedTimer timer;
+    timer.start();
+    CMixer mixer;
+    const bool opened = mixer.OpenLine(&m_window, false, MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
+    qputenv("PULSE_SERVER", previous);
+    ::close(silent);
+    EXPECT_FALSE(opened);
+    EXPECT_LT(timer.elapsed(), 2000);
+}
+
+}  // namespace
+}  // namespace sonvelle

@@ -1,0 +1,182 @@
+#include "store/RecordingEntry.h"
+#include "store/RecordingList.h"
+#include "store/RecordingProtection.h"
+#include "support/SoundFiles.h"
+#include "support/TestFolders.h"
+#include "tests/store/StoreFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+
+using namespace sonvelle;
+using namespace sonvelle::testing;
+
+namespace {
+
+QByteArray Xor(QByteArray bytes, const QByteArray& key, qsizetype from)
+{
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(bytes[i] ^ key[(from + i) % key.size()]);
+    return bytes;
+}
+
+// A real recording: a tagged 32 kbit/s tone, longer than one 500,000-byte chunk.
+class Protection : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        static test::CTestFolders source;
+        const QString mp3 = test::MakeToneMp3(source.WorkDir(), "tone", 140);
+        ASSERT_FALSE(mp3.isEmpty());
+        s_audio = ReadBytes(mp3);
+        ASSERT_GT(s_audio.size(), 500000);
+        s_tag = TagBytes(FullFrames("Call 7", "notes", "Desk", false));
+    }
+    void SetUp() override { Reset(); }
+    void TearDown() override { SetProtectionStepHookForTesting({}); }
+
+    void Reset(const QByteArray& content = {})
+    {
+        WriteBytes(Path(), content.isEmpty() ? s_tag + s_audio : content);
+        QFile::remove(Folder() + "Call 7.snx");
+        m_entry.m_strFolder = Folder();
+        m_entry.m_strName = "Call 7";
+        m_entry.m_dwTagSize = std::uint32_t(s_tag.size());
+        m_entry.m_bProtected = !content.isEmpty();
+        m_entry.SetState(kStateSaved);
+    }
+    QString Folder() const { return m_dirs.WorkDir(); }
+    QString Path() const { return Folder() + "Call 7.mp3"; }
+    QStringList Files() const { return QDir(Folder()).entryList(QDir::Files, QDir::Name); }
+
+    static inline QByteArray s_audio;
+    static inline QByteArray s_tag;
+    test::CTestFolders m_dirs;
+    CRecordingEntry m_entry;
+};
+
+}  // namespace
+
+TEST_F(Protection, TheFileLayoutAndTheWayBackForShortAndLongKeyWords)
+{
+    const struct {
+        QString key;
+        QString wrong;  // the right length, one character off
+        int blockLength;
+    } cases[] = {{"secret", "secreT", 9}, {"twelve chars", "twelve charz", 16}, {"caffè-€uro", "caffe-€uro", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key.toStdString());
+        Reset();
+        m_entry.m_strKeyWord = c.key;
+        ASSERT_TRUE(Protect(m_entry));
+        EXPECT_TRUE(m_entry.m_bProtected);
+        EXPECT_EQ(m_entry.GetState(), kStateTagPending);
+        const QByteArray key = KeyWordBytes(c.key);
+        const QByteArray block = QByteArray::number(key.size()) + "*" + key + "*";
+        if (c.blockLength) {
+            EXPECT_EQ(block.size(), c.blockLength);
+        }
+        const QByteArray stored = ReadBytes(Path());
+        ASSERT_EQ(stored.size(), s_tag.size() + block.size() + s_audio.size());
+        EXPECT_EQ(stored.left(s_tag.size()), s_tag);
+        // One key stream from the check block to the end, across every chunk border.
+        EXPECT_EQ(Xor(stored.mid(s_tag.size()), key, 0), block + s_audio);
+        EXPECT_EQ(Files(), QStringList{"Call 7.mp3"});
+
+        m_entry.m_strKeyWord = c.wrong;
+        EXPECT_FALSE(Unprotect(m_entry, true));
+        EXPECT_FALSE(Unprotect(m_entry, false));
+        EXPECT_EQ(ReadBytes(Path()), stored);
+        EXPECT_TRUE(m_entry.m_bProtected);
+        EXPECT_EQ(Files(), QStringList{"Call 7.mp3"});
+
+        m_entry.m_strKeyWord = c.key;
+        ASSERT_TRUE(Unprotect(m_entry, true));
+        EXPECT_EQ(ReadBytes(Path()), stored);
+        EXPECT_EQ(ReadBytes(WorkingCopyPath(m_entry)), s_audio);
+        EXPECT_EQ(QFile::permissions(WorkingCopyPath(m_entry)), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        EXPECT_TRUE(m_entry.m_bProtected);
+
+        ASSERT_TRUE(Unprotect(m_entry, false));
+        EXPECT_FALSE(m_entry.m_bProtected);
+        EXPECT_EQ(ReadBytes(Path()), s_audio);
+        ASSERT_TRUE(CRecordingList::WriteEntryTags(m_entry));
+        const QByteArray fresh = ReadBytes(Path());
+        EXPECT_EQ(fresh.mid(fresh.size() - s_audio.size()), s_audio);
+        EXPECT_TRUE(fresh.startsWith("ID3"));
+        EXPECT_EQ(Files(), QStringList{"Call 7.mp3"});
+    }
+    EXPECT_TRUE(test::DecodeMp3(Path()).ok);
+}
+
+// A process killed anywhere between two steps leaves the old or the new file
+// under the recording's name, never neither and never a mix.
+TEST_F(Protection, AKillBetweenAnyTwoStepsLeavesTheOldOrTheNewFile)
+{
+    m_entry.m_strKeyWord = "secret";
+    ASSERT_TRUE(Protect(m_entry));
+    const QByteArray protectedBytes = ReadBytes(Path());
+    const QByteArray clearBytes = s_tag + s_audio;
+    const ProtectionStep steps[] = {ProtectionStep::CopyCreated, ProtectionStep::CopyHalfWritten, ProtectionStep::CopyWritten,
+                                    ProtectionStep::CopyFlushed, ProtectionStep::Renamed};
+    for (const bool protecting : {true, false}) {
+        for (const ProtectionStep step : steps) {
+            SCOPED_TRACE(::testing::Message() << (protecting ? "protect" : "unprotect") << " step " << int(step));
+            Reset(protecting ? QByteArray() : protectedBytes);
+            m_entry.m_strKeyWord = "secret";
+            SetProtectionStepHookForTesting([step](ProtectionStep now) { return now != step; });
+            EXPECT_FALSE(protecting ? Protect(m_entry) : Unprotect(m_entry, false));
+            const QByteArray now = ReadBytes(Path());
+            const QByteArray before = protecting ? clearBytes : protectedBytes;
+            const QByteArray after = protecting ? protectedBytes : s_audio;
+            EXPECT_TRUE(now == (step == ProtectionStep::Renamed ? after : before));
+        }
+    }
+}
+
+TEST_F(Protection, TheCheckBlockReaderRefusesWhatItDidNotWrite)
+{
+    const QByteArray key = "secret";
+    const struct {
+        const char* name;
+        QByteArray clear;
+        qint64 expected;
+    } cases[] = {
+        {"exact", "6*secret*", 9},
+        {"leading zero", "06*secret*", 10},
+        {"audio follows", "6*secret*\xff\xfb", 9},
+        {"cut short", "6*secret", -1},
+        {"no closing star", "6*secretX", -1},
+        {"wrong length", "7*secret*", -1},
+        {"sign in the length", "+6*secret*", -1},
+        {"five digits before the star", "00006*secret*", -1},
+        {"no length", "*secret*", -1},
+        {"empty", "", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CheckBlockLength(Xor(c.clear, key, 0), key), c.expected);
+    }
+    EXPECT_EQ(CheckBlockLength(Xor("6*secret*", key, 0), QByteArray()), -1);
+}
+
+TEST_F(Protection, FileErrorsFailWithoutTouchingTheRecording)
+{
+    m_entry.m_strKeyWord = "secret";
+    m_entry.m_dwTagSize = std::uint32_t(s_tag.size() + s_audio.size() + 1);  // a tag size past the end
+    EXPECT_FALSE(Protect(m_entry));
+    EXPECT_FALSE(Unprotect(m_entry, true));
+    EXPECT_EQ(ReadBytes(Path()), s_tag + s_audio);
+
+    Reset();
+    m_entry.m_strKeyWord = "secret";
+    m_entry.SetState(kStateRecording);
+    EXPECT_FALSE(Protect(m_entry));
+
+    Reset();
+    m_entry.m_strKeyWord = "secret";
+    QFile::remove(Path());
+    EXPECT_FALSE(Protect(m_entry));
+    EXPECT_TRUE(Files().isEmpty());
+}
