@@ -151,6 +151,8 @@ void CMainDlg::ApplyOptions()
         // The writer keeps handing segments over one by one: the single file is put together here.
         m_engine->SetCaptureSettings(s.SilenceSeconds(), s.OneFileMode(), s.ActivationThreshold());
 
+        // A later visit to the options replaces what an earlier one left waiting.
+        m_deferredWorkFolder.clear();
         if (folderChanges) {
             if (IsManualRecording(m_control->State())) {
                 WriteLog(QStringLiteral("Cambio cartella di lavoro rinviato alla fine della registrazione: ") + newFolder);
