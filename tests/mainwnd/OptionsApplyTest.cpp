@@ -113,22 +113,27 @@ protected:
     std::unique_ptr<CMainDlg> dlg;
 };
 
-TEST_F(OptionsApply, CancelAfterRecreateIndexKeepsTheNewIndexAndStillApplies)
+// The index is made again at once, Cancel or not; under a running recording it
+// waits, for a reload would drop the recording's own entry.
+TEST_F(OptionsApply, RecreateIndexActsAtOnceUnlessARecordingRunsAndCancelStillApplies)
 {
-    const QString index = first.Path() + "Index.txt";
-    ASSERT_TRUE(QFile::exists(index));
-    // A second name for the old index keeps its inode from being reused by the new one.
-    ASSERT_EQ(::link(QFile::encodeName(index).constData(), QFile::encodeName(first.Path() + "old.idx").constData()), 0);
-    Store(ESetting::Operatore, "Op");
-    CSheetAnswerer user([](COpzionePropertySheet& sheet, CDlgImpostazioniAvanzate& advanced) {
-        qobject_cast<QPushButton*>(advanced.Control(IDC_OPT_REINDEX))->click();
-        sheet.PressCancel();
-    });
-    RunOptions(user);
-    EXPECT_TRUE(QFile::exists(index));
-    EXPECT_NE(Inode(index), Inode(first.Path() + "old.idx")) << "the index was not made again";
-    EXPECT_EQ(Names().size(), 2);
-    EXPECT_TRUE(dlg->windowTitle().endsWith("(Op)")) << dlg->windowTitle().toStdString();
+    const QString index = first.Path() + "Index.txt", old = first.Path() + "old.idx";
+    for (bool recording : {true, false}) {
+        // A second name for the old index keeps its inode from being reused by the new one.
+        QFile::remove(old);
+        ASSERT_EQ(::link(QFile::encodeName(index).constData(), QFile::encodeName(old).constData()), 0);
+        Store(ESetting::Operatore, recording ? "Op1" : "Op2");
+        dlg->RecordingControl().SetState(recording ? RecorderState::Recording : RecorderState::Idle);
+        CSheetAnswerer user([](COpzionePropertySheet& sheet, CDlgImpostazioniAvanzate& advanced) {
+            qobject_cast<QPushButton*>(advanced.Control(IDC_OPT_REINDEX))->click();
+            sheet.PressCancel();
+        });
+        RunOptions(user);
+        EXPECT_TRUE(QFile::exists(index));
+        EXPECT_EQ(Inode(index) == Inode(old), recording) << "index made again: " << !recording;
+        EXPECT_EQ(Names().size(), 2);
+        EXPECT_TRUE(dlg->windowTitle().endsWith(recording ? "(Op1)" : "(Op2)")) << dlg->windowTitle().toStdString();
+    }
 }
 
 TEST_F(OptionsApply, AChangedWorkFolderIsLoadedAlsoWhenOnlyTheCaseDiffers)
