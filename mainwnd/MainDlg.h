@@ -15,8 +15,10 @@
 #include <QStringList>
 
 #include <chrono>
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -140,6 +142,12 @@ public:
     CAppSettings& AppSettings() { return m_appSettings; }
     CSettingsStore& SettingsStore() { return *m_settingsStore; }
 
+    // Options: the microphone's switch controls the mixer reported at start-up,
+    // and the second half of the Options command: re-reads the settings and
+    // applies what changed, the work folder last.
+    std::vector<std::uint32_t>& MixerSwitches() { return m_mixerSwitches; }
+    void ApplyOptions();
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -223,6 +231,10 @@ private:
     void OnOnlinePage();
     void OnTrayNotify(WPARAM id, LPARAM mouseMessage);
     void OnBalloonTimer();
+    // Options (MainDlgOptions.cpp).
+    void ChangeWorkFolder(const QString& folder);
+    void ApplyDeferredWorkFolder();
+    void RecreateIndexNow();
     // Protection and delete helpers.
     QStringList SelectedNames() const;  // the selected rows' names, in list order
     void StopPlayingRecording(const CRecordingEntry& entry);
@@ -280,6 +292,9 @@ private:
     // Import and send by e-mail.
     IImportFileChooser* m_importChooser = nullptr;
     CMailSender* m_mailSender = nullptr;  // a child of the window
+    // Options: a work folder that waits for the manual recording made in the old one.
+    std::vector<std::uint32_t> m_mixerSwitches;
+    QString m_deferredWorkFolder;
 };
 
 }  // namespace sonvelle

@@ -24,10 +24,18 @@ namespace sonvelle {
 // Recording control ---------------------------------------------------------
 
 void CMainDlg::OnRecord() { m_control->OnRecord(); }
-void CMainDlg::OnStop() { m_control->OnStop(); }
+void CMainDlg::OnStop()
+{
+    m_control->OnStop();
+    ApplyDeferredWorkFolder();
+}
 void CMainDlg::OnStopPlaying() { m_control->OnStopPlaying(); }
 void CMainDlg::OnPause() { m_control->OnPause(); }
-void CMainDlg::OnAutoRecording() { m_control->OnAutoRecording(); }
+void CMainDlg::OnAutoRecording()
+{
+    m_control->OnAutoRecording();
+    ApplyDeferredWorkFolder();
+}
 void CMainDlg::OnVoiceDetected() { m_control->OnVoiceDetected(); }
 
 void CMainDlg::OnRecordingFileReady(CMessage& message)
@@ -108,7 +116,6 @@ void CMainDlg::OnListClick(int /*row*/) {}
 
 // Options, help, notification area ---------------------------------------------
 
-void CMainDlg::OnOptions() {}
 void CMainDlg::OnHelp() {}
 void CMainDlg::OnOnlinePage() {}
 void CMainDlg::OnTrayNotify(WPARAM /*id*/, LPARAM /*mouseMessage*/) {}

@@ -1,9 +1,14 @@
 // Renders the main window offscreen over a work folder and writes it as a
-// PNG, so the window can be reviewed without a desktop. Run by
-// scripts/screenshot; with an audio file it first fills the folder with a few
-// demo recordings.
+// PNG, so the window can be reviewed without a desktop; then the options
+// sheet on each of its pages, beside it (OUT-options-general.png,
+// OUT-options-advanced.png). Run by scripts/screenshot; with an audio file it
+// first fills the folder with a few demo recordings.
 
 #include "mainwnd/MainDlg.h"
+#include "options/CDlgImpostazioniAvanzate.h"
+#include "options/CDlgSetImpostazioni.h"
+#include "options/COpzionePropertySheet.h"
+#include "platform/Prompt.h"
 #include "platform/Registry.h"
 #include "platform/ProgramFolder.h"
 #include "store/OleDateTime.h"
@@ -62,6 +67,49 @@ bool WriteDemo(const QString& folder, const QByteArray& audio)
     return true;
 }
 
+class CToolCatalogue : public IOptionsCatalogue {
+public:
+    bool UsesIndexFile() const override { return true; }
+    void RecreateIndex() override {}
+};
+
+bool Save(QWidget& widget, const QString& out, QTextStream& err)
+{
+    QApplication::processEvents();
+    const QPixmap shot = widget.grab();
+    if (shot.isNull() || !shot.save(out, "PNG")) {
+        err << "cannot write " << out << "\n";
+        return false;
+    }
+    err << "wrote " << out << " (" << shot.width() << "x" << shot.height() << ")\n";
+    return true;
+}
+
+// The sheet as the Options command shows it; a message a page would show goes to stderr.
+bool SaveOptionsSheet(const QString& out, const QString& programFolder, QTextStream& err)
+{
+    CScriptedPrompt prompt;
+    SetPrompt(&prompt);
+    CDlgSetImpostazioni general;
+    CDlgImpostazioniAvanzate advanced;
+    CToolCatalogue catalogue;
+    advanced.SetContext(programFolder, &catalogue);
+    COpzionePropertySheet sheet(general, advanced);
+    sheet.Begin();
+    sheet.show();
+    QString base = out;
+    if (base.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        base.chop(4);
+    bool ok = Save(sheet, base + QStringLiteral("-options-general.png"), err);
+    sheet.ShowPage(1);
+    ok = Save(sheet, base + QStringLiteral("-options-advanced.png"), err) && ok;
+    for (const auto& shown : prompt.ShownSoFar())
+        err << "the sheet said: " << shown.text << "\n";
+    sheet.PressCancel();
+    SetPrompt(nullptr);
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -98,12 +146,7 @@ int main(int argc, char** argv)
     dlg.AppSettings().SogliaAttivazioneRegAuto = QStringLiteral("15000");
     dlg.InitialiseWindowOnly();
     dlg.show();
-    QApplication::processEvents();
-    const QPixmap shot = dlg.grab();
-    if (shot.isNull() || !shot.save(out, "PNG")) {
-        err << "cannot write " << out << "\n";
+    if (!Save(dlg, out, err))
         return 1;
-    }
-    err << "wrote " << out << " (" << shot.width() << "x" << shot.height() << ")\n";
-    return 0;
+    return SaveOptionsSheet(out, ProgramFolder(), err) ? 0 : 1;
 }

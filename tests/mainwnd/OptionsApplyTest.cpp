@@ -1,0 +1,195 @@
+// The Options command on the real window, offscreen: the sheet is answered as
+// a person would, then the window applies what the settings hold.
+
+#include "app/AppSettings.h"
+#include "audio/WriteSoundFile.h"
+#include "mainwnd/MainDlg.h"
+#include "mainwnd/MainDlgIds.h"
+#include "mainwnd/RecordingControl.h"
+#include "mainwnd/RecordingEngine.h"
+#include "options/CDlgImpostazioniAvanzate.h"
+#include "options/COpzionePropertySheet.h"
+#include "options/OptionsPageIds.h"
+#include "options/OptionsRegistry.h"
+#include "platform/Message.h"
+#include "platform/Prompt.h"
+
+#include "WorkFolderFixture.h"
+#include "support/EventWait.h"
+#include "support/TestFolders.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace sonvelle;
+using namespace sonvelle::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Answers the next options sheet with `act`, which ends with OK or Cancel.
+class CSheetAnswerer : public QObject {
+public:
+    explicit CSheetAnswerer(std::function<void(COpzionePropertySheet&, CDlgImpostazioniAvanzate&)> act)
+        : m_act(std::move(act))
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto* sheet = qobject_cast<COpzionePropertySheet*>(QApplication::activeModalWidget());
+            if (!sheet || answered)
+                return;
+            answered = true;
+            sheet->ShowPage(1);
+            m_act(*sheet, *sheet->findChild<CDlgImpostazioniAvanzate*>());
+        });
+        m_timer.start(20);
+    }
+    bool answered = false;
+
+private:
+    std::function<void(COpzionePropertySheet&, CDlgImpostazioniAvanzate&)> m_act;
+    QTimer m_timer;
+};
+
+ino_t Inode(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+class OptionsApply : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetPrompt(&prompt);
+        first.Add({"Morning call", COleDateTime(2024, 3, 1, 9, 0, 0), 2});
+        first.Add({"Evening call", COleDateTime(2024, 3, 1, 19, 0, 0), 2});
+        CRegKey key;
+        ASSERT_TRUE(key.Create(Hive::CurrentUser, SettingsKeyPath()));
+        Store(ESetting::WorkDir, first.Path());
+        Store(ESetting::RegAutoSalvaUnicoFile, "0");
+        dlg = std::make_unique<CMainDlg>();
+        dlg->AppSettings().WorkDir = first.Path();
+        dlg->AppSettings().RegAutoSalvaUnicoFile = "0";
+        dlg->InitialiseWindowOnly();
+        dlg->RecordingEngine().CreateWorkerThreads();
+        dlg->RecordingControl().SetSleepForTesting([](int) {});
+    }
+    void TearDown() override
+    {
+        dlg.reset();
+        SetPrompt(nullptr);
+    }
+    static void Store(ESetting setting, const QString& text)
+    {
+        COptionsKey key;
+        ASSERT_TRUE(key.Open());
+        key.Write(setting, text);
+    }
+    void RunOptions(CSheetAnswerer& answerer)
+    {
+        PostMessageTo(dlg.get(), WM_COMMAND, IDC_OPTIONS);
+        EXPECT_TRUE(test::WaitUntil([&] { return answerer.answered && !QApplication::activeModalWidget(); }, 10s));
+    }
+    QStringList Names()
+    {
+        QStringList names;
+        for (int row = 0; row < dlg->CallLog().Model().Count(); ++row)
+            names << dlg->CallLog().Model().Row(row).text[COL_NAME];
+        return names;
+    }
+    int Restarts() { return test::ReadLog().count("Registrazione automatica riavviata"); }
+
+    CScriptedPrompt prompt;
+    WorkFolder first;
+    std::unique_ptr<CMainDlg> dlg;
+};
+
+// The index is made again at once, Cancel or not; under a running recording it
+// waits, for a reload would drop the recording's own entry.
+TEST_F(OptionsApply, RecreateIndexActsAtOnceUnlessARecordingRunsAndCancelStillApplies)
+{
+    const QString index = first.Path() + "Index.txt", old = first.Path() + "old.idx";
+    for (bool recording : {true, false}) {
+        // A second name for the old index keeps its inode from being reused by the new one.
+        QFile::remove(old);
+        ASSERT_EQ(::link(QFile::encodeName(index).constData(), QFile::encodeName(old).constData()), 0);
+        Store(ESetting::Operatore, recording ? "Op1" : "Op2");
+        dlg->RecordingControl().SetState(recording ? RecorderState::Recording : RecorderState::Idle);
+        CSheetAnswerer user([](COpzionePropertySheet& sheet, CDlgImpostazioniAvanzate& advanced) {
+            qobject_cast<QPushButton*>(advanced.Control(IDC_OPT_REINDEX))->click();
+            sheet.PressCancel();
+        });
+        RunOptions(user);
+        EXPECT_TRUE(QFile::exists(index));
+        EXPECT_EQ(Inode(index) == Inode(old), recording) << "index made again: " << !recording;
+        EXPECT_EQ(Names().size(), 2);
+        EXPECT_TRUE(dlg->windowTitle().endsWith(recording ? "(Op1)" : "(Op2)")) << dlg->windowTitle().toStdString();
+    }
+}
+
+TEST_F(OptionsApply, AChangedWorkFolderIsLoadedAlsoWhenOnlyTheCaseDiffers)
+{
+    QTemporaryDir root;
+    for (const QString& sub : {QString("Rec"), QString("rec")})
+        ASSERT_TRUE(QDir(root.path()).mkpath(sub));
+    const QString upper = root.path() + "/Rec/", lower = root.path() + "/rec/";
+    QFile::copy(first.Path() + "Morning call.mp3", upper + "Upper.mp3");
+    QFile::copy(first.Path() + "Evening call.mp3", lower + "Lower.mp3");
+    struct Case {
+        QString typed;
+        QString folder;
+        QStringList names;
+    } cases[] = {{upper, upper, {"Upper"}}, {lower + "//", lower, {"Lower"}}, {upper, upper, {"Upper"}}};
+    for (const Case& c : cases) {
+        CSheetAnswerer user([&](COpzionePropertySheet& sheet, CDlgImpostazioniAvanzate& advanced) {
+            qobject_cast<QLineEdit*>(advanced.Control(IDC_OPT_WORK_FOLDER))->setText(c.typed);
+            EXPECT_TRUE(sheet.PressOK());
+        });
+        RunOptions(user);
+        EXPECT_EQ(dlg->AppSettings().WorkDir, c.folder);
+        EXPECT_EQ(dlg->RecordingEngine().Writer()->WorkFolder(), c.folder);
+        EXPECT_EQ(Names(), c.names) << c.typed.toStdString();
+    }
+}
+
+TEST_F(OptionsApply, AutoRecordingRestartsOnceForANewModeOrFolderAndNeverWhenOff)
+{
+    const QString other = first.Path() + "other/";
+    QDir().mkpath(other);
+    struct Case {
+        bool autoOn, newMode, newFolder;
+        int restarts;
+    } cases[] = {{true, true, false, 1}, {true, true, true, 1}, {true, false, true, 1}, {true, false, false, 0},
+                 {false, true, true, 0}};
+    for (const Case& c : cases) {
+        const int before = Restarts();
+        if (c.autoOn != IsAutoRecordingOn(dlg->RecordingControl().State())) {
+            PostMessageTo(dlg.get(), WM_COMMAND, IDC_AUTO_RECORD);
+            QApplication::processEvents();
+        }
+        ASSERT_EQ(IsAutoRecordingOn(dlg->RecordingControl().State()), c.autoOn);
+        const QString modeBefore = dlg->AppSettings().RegAutoSalvaUnicoFile;
+        const QString mode = c.newMode ? (modeBefore == "1" ? "0" : "1") : modeBefore;
+        const QString folderBefore = dlg->AppSettings().WorkDir;
+        const QString folder = c.newFolder ? (folderBefore == other ? first.Path() : other) : folderBefore;
+        Store(ESetting::RegAutoSalvaUnicoFile, mode);
+        Store(ESetting::WorkDir, folder);
+        dlg->ApplyOptions();
+        EXPECT_EQ(Restarts() - before, c.restarts);
+        EXPECT_EQ(IsAutoRecordingOn(dlg->RecordingControl().State()), c.autoOn);
+        // Switched off, the mode is read again when auto-recording next starts.
+        EXPECT_EQ(dlg->AppSettings().RegAutoSalvaUnicoFile, c.autoOn ? mode : modeBefore);
+        EXPECT_EQ(dlg->AppSettings().WorkDir, folder);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,221 @@
+// A work folder changed in the options while a real recording runs (the
+// file-fed microphone, the real threads and encoder), the new folder on
+// another file system: the recording is neither lost nor split nor left
+// unlisted, and the list then shows the new folder.
+
+#include "audio/FileWaveInput.h"
+#include "audio/RecordSound.h"
+#include "mainwnd/CallLogModel.h"
+#include "mainwnd/MainDlg.h"
+#include "mainwnd/MainDlgIds.h"
+#include "mainwnd/RecordingControl.h"
+#include "mainwnd/RecordingEngine.h"
+#include "options/OptionsRegistry.h"
+#include "platform/Clock.h"
+#include "platform/Message.h"
+#include "platform/Prompt.h"
+#include "store/RecordingList.h"
+#include "storeui/SaveRecordingDlg.h"
+
+#include "support/EventWait.h"
+#include "support/SoundFiles.h"
+#include "support/TestFolders.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+
+using namespace sonvelle;
+using namespace sonvelle::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kThreshold = 2000;
+constexpr double kPace = 5.0;
+
+// Names each save dialog in turn, as a user would.
+class CNamingUser : public QObject {
+public:
+    explicit CNamingUser(QStringList names) : m_names(std::move(names))
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto* dialog = qobject_cast<CSaveRecordingDlg*>(QApplication::activeModalWidget());
+            if (!dialog || dialog == m_last || m_names.isEmpty())
+                return;
+            m_last = dialog;
+            dialog->NameField()->setText(m_names.takeFirst());
+            dialog->ConfirmButton()->click();
+        });
+        m_timer.start(30);
+    }
+    bool Done() const { return m_names.isEmpty(); }
+
+private:
+    QStringList m_names;
+    QTimer m_timer;
+    QPointer<CSaveRecordingDlg> m_last;
+};
+
+class WorkFolderChangeWhileRecording : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folders.IsValid());
+        QDir().mkpath(work);
+        QDir().mkpath(other);
+        // Another file system: every move into it is a copy.
+        ASSERT_EQ(::mount("tmpfs", QFile::encodeName(other).constData(), "tmpfs", 0, "size=32m"), 0)
+            << "tests run as root to mount a tmpfs";
+        mounted = true;
+        SetPrompt(&prompt);
+        CRegKey key;
+        ASSERT_TRUE(key.Create(Hive::CurrentUser, SettingsKeyPath()));
+        dlg = std::make_unique<CMainDlg>();
+        CAppSettings& s = dlg->AppSettings();
+        s.WorkDir = work;
+        s.TempoAttesaRegAuto = "3";
+        s.SogliaAttivazioneRegAuto = QString::number(kThreshold);
+        s.RegAutoSalvaUnicoFile = "1";
+        s.AntiBump = false;
+        for (auto [setting, text] : {std::pair{ESetting::WorkDir, work}, {ESetting::TempoAttesaRegAuto, s.TempoAttesaRegAuto},
+                                     {ESetting::SogliaAttivazioneRegAuto, s.SogliaAttivazioneRegAuto},
+                                     {ESetting::RegAutoSalvaUnicoFile, s.RegAutoSalvaUnicoFile},
+                                     {ESetting::AntiBump, QString("0")}})
+            Store(setting, text);
+        dlg->InitialiseWindowOnly();
+        dlg->show();
+    }
+    void TearDown() override
+    {
+        dlg.reset();
+        SetSystemClock(nullptr);
+        SetPrompt(nullptr);
+        if (mounted)
+            ::umount2(QFile::encodeName(other).constData(), MNT_DETACH);
+    }
+    static void Store(ESetting setting, const QString& text)
+    {
+        COptionsKey key;
+        ASSERT_TRUE(key.Open());
+        key.Write(setting, text);
+    }
+    // The scene on the file-fed microphone: silence, then each speech followed by silence.
+    void Feed(const std::vector<std::vector<short>>& speeches)
+    {
+        std::vector<short> scene = Tone(2 * 32000, 0, 0);
+        for (const auto& speech : speeches) {
+            scene.insert(scene.end(), speech.begin(), speech.end());
+            const auto gap = Tone(8 * 32000, 0, 0);
+            scene.insert(scene.end(), gap.begin(), gap.end());
+        }
+        const QString path = folders.Path("program/scene.wav");
+        ASSERT_TRUE(WriteWav(path, scene));
+        source = std::make_shared<CFileFedSource>(path, kPace);
+        ASSERT_TRUE(source->Valid());
+        sceneSamples = scene.size();
+        SetSystemClock(source.get());
+        dlg->RecordingEngine().CreateWorkerThreads();
+        auto feed = source;
+        dlg->RecordingEngine().Capture()->SetWaveInputFactory([feed] { return std::make_unique<CFileWaveInput>(feed); });
+        dlg->RecordingEngine().StartWorkerThreads(SONVELLE_ENCODER_DIR, work);
+    }
+    void Click(int id)
+    {
+        PostMessageTo(dlg.get(), WM_COMMAND, static_cast<WPARAM>(id));
+        QApplication::processEvents();
+    }
+    RecorderState State() { return dlg->RecordingControl().State(); }
+    void ChangeFolderInOptions()
+    {
+        Store(ESetting::WorkDir, other);
+        dlg->ApplyOptions();
+    }
+    // Audio left under a working name: nobody would ever list it.
+    static QStringList Leftovers(const QString& folder)
+    {
+        QStringList names;
+        for (const QFileInfo& f : QDir(folder).entryInfoList({"*.snx", "*.dtm", "*.tmp", "SEG_*", "AUTO_*", ".*.mp3.*"},
+                                                             QDir::Files | QDir::Hidden))
+            if (f.size() > 0)
+                names << f.fileName();
+        return names;
+    }
+    static bool Indexed(const QString& folder, const QString& name)
+    {
+        CRecordingList reader;
+        return reader.Load(folder) && reader.FindByName(name) != nullptr;
+    }
+    QString FirstListed() { return dlg->CallLog().Model().Count() ? dlg->CallLog().Model().Row(0).text[COL_NAME] : QString(); }
+
+    CTestFolders folders;
+    const QString work = folders.WorkDir();
+    const QString other = folders.Path("elsewhere/");
+    bool mounted = false;
+    CScriptedPrompt prompt;
+    std::shared_ptr<CFileFedSource> source;
+    std::size_t sceneSamples = 0;
+    std::unique_ptr<CMainDlg> dlg;
+};
+
+TEST_F(WorkFolderChangeWhileRecording, AManualRecordingEndsWholeWhereItStartedThenTheFolderChanges)
+{
+    const auto speech = ReadWav(MakeSpeech(folders.Path("program"), "This call started in the first folder and ends there.")).samples;
+    Feed({speech});
+    CNamingUser user({"Started here"});
+    Click(IDC_RECORD);
+    ASSERT_EQ(State(), RecorderState::Recording);
+    ASSERT_TRUE(WaitUntil([&] { return source->Position() > 3 * 32000; }, 10s));
+    ChangeFolderInOptions();
+    EXPECT_EQ(State(), RecorderState::Recording) << "the options ended the recording";
+    ASSERT_TRUE(WaitUntil([&] { return source->Position() >= sceneSamples; }, 20s));
+    Click(IDC_STOP);
+    ASSERT_TRUE(WaitUntil([&] { return user.Done() && State() == RecorderState::Idle; }, 10s));
+
+    const double fed = double(sceneSamples) / 32000;
+    const Pcm kept = DecodeMp3(work + "Started here.mp3");
+    EXPECT_NEAR(kept.Seconds(), fed, 1.5);
+    EXPECT_GT(Rms(kept.samples), 300.0);
+    EXPECT_TRUE(Indexed(work, "Started here")) << "not listed where it lies";
+    EXPECT_EQ(dlg->AppSettings().WorkDir, other);
+    EXPECT_EQ(dlg->CallLog().Model().Count(), 0);
+    EXPECT_EQ(Leftovers(work), QStringList{});
+}
+
+TEST_F(WorkFolderChangeWhileRecording, OneFileAutoRecordingIsFinishedWholeAndGoesOnInTheNewFolder)
+{
+    const auto first = ReadWav(MakeSpeech(folders.Path("program"), "Good morning, the first call of the day.")).samples;
+    const auto second = ReadWav(MakeSpeech(folders.Path("program"), "And this one belongs to the new folder.")).samples;
+    Feed({first, second});
+    CNamingUser user({"Before the change", "After the change"});
+    Click(IDC_AUTO_RECORD);
+    ASSERT_EQ(State(), RecorderState::Listening);
+    // The first speech is in the single file, the second not yet begun.
+    const std::uint64_t secondStarts = 2 * 32000 + first.size() + 8 * 32000;
+    ASSERT_TRUE(WaitUntil([&] { return source->Position() > secondStarts - 2 * 32000; }, 30s));
+    ASSERT_EQ(State(), RecorderState::Listening);
+    ChangeFolderInOptions();
+    EXPECT_EQ(State(), RecorderState::Listening);
+    ASSERT_TRUE(WaitUntil([&] { return source->Position() >= sceneSamples; }, 30s));
+    ASSERT_TRUE(WaitUntil([&] { return State() == RecorderState::Listening; }, 10s));
+    Click(IDC_AUTO_RECORD);
+    ASSERT_TRUE(WaitUntil([&] { return user.Done() && State() == RecorderState::Idle; }, 10s));
+
+    const double firstKept = LoudSeconds(first, kThreshold) + 3, secondKept = LoudSeconds(second, kThreshold) + 3;
+    EXPECT_NEAR(DecodeMp3(work + "Before the change.mp3").Seconds(), firstKept, 1.5);
+    EXPECT_NEAR(DecodeMp3(other + "After the change.mp3").Seconds(), secondKept, 1.5);
+    EXPECT_TRUE(Indexed(work, "Before the change"));
+    EXPECT_EQ(dlg->CallLog().Model().Count(), 1);
+    EXPECT_EQ(FirstListed(), "After the change");
+    EXPECT_EQ(Leftovers(work), QStringList{});
+    EXPECT_EQ(Leftovers(other), QStringList{});
+}
+
+}  // namespace
