@@ -116,8 +116,7 @@ void CMainDlg::OnSend() {}
 // Options, help, notification area ---------------------------------------------
 
 void CMainDlg::OnOptions() {}
-void CMainDlg::OnHelp() {}
-void CMainDlg::OnOnlinePage() {}
+// Help and the on-line page: MainDlgHelp.cpp.
 void CMainDlg::OnTrayNotify(WPARAM /*id*/, LPARAM /*mouseMessage*/) {}
 void CMainDlg::OnBalloonTimer() { KillTimer(TIMER_BALLOON_CLOSE); }
 void CMainDlg::OnMinimizeRequested() { m_startupHost->HideToTray(); }
