@@ -88,3 +88,10 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/package)
 include(CPack)
+
+# The package built, validated, unpacked and run as an unprivileged user.
+if(SONVELLE_TESTS AND TARGET sonvelle)
+  add_test(NAME InstalledProgram
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/InstalledProgramTest.sh ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
+  set_tests_properties(InstalledProgram PROPERTIES TIMEOUT 300)
+endif()

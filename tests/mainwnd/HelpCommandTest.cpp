@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace sonvelle {
@@ -94,8 +95,9 @@ TEST_F(HelpCommands, GuideOpensWhenPresentAndIsToldMissingOtherwise)
     QFile page(Program("html/Start.htm"));
     ASSERT_TRUE(page.open(QIODevice::WriteOnly));
     page.close();
-    for (auto open : {&HelpCommands::Button, &HelpCommands::Menu}) {
-        (this->*open)(open == &HelpCommands::Button ? IDC_HELP : ID_HELP_CONTENTS);
+    const std::function<void()> opens[] = {[&] { Button(IDC_HELP); }, [&] { Menu(ID_HELP_CONTENTS); }};
+    for (const auto& open : opens) {
+        open();
         EXPECT_TRUE(prompt.ShownSoFar().empty());
         ASSERT_EQ(desktop.opened.size(), 1);
         EXPECT_EQ(desktop.opened[0], QUrl::fromLocalFile(Program("html/Start.htm")));

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Start-up of the installed program, from exec to its window shown on a private
+# X display, with 10,000 recordings in the work folder: with their index, and
+# with none (every tag read). The package comes from the build folder and is
+# unpacked into a scratch root; an unprivileged user runs it. Prints figures,
+# asserts nothing. The page cache is warm: the first start is not counted.
+#   bench/install/ColdStartBench.sh <build folder> [runs]
+set -euo pipefail
+build=$(cd "$1" && pwd)
+runs=${2:-5}
+count=10000
+source=$(cd "$(dirname "$0")/../.." && pwd)
+uid=65534
+[ "$(id -u)" -eq 0 ] || { echo "run as root: the program is started as another user" >&2; exit 2; }
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/sonvelle-startbench.XXXXXXXX")
+chmod 0755 "$scratch"
+user=$scratch/user
+home=$user/home
+xvfb_pid=
+program_pid=
+sound_started=no
+cleanup() {
+  if [ -n "$program_pid" ]; then kill -KILL "$program_pid" 2>/dev/null || true; fi
+  if [ "$sound_started" = yes ]; then as_user env SONVELLE_SOUND_DIR="$user/sound" bash "$scratch/sound-server" stop || true; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+as_user() {
+  setpriv --reuid=$uid --regid=$uid --clear-groups \
+    env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 XDG_RUNTIME_DIR="$user/run" "$@"
+}
+
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$(ls -t "$build"/package/sonvelle_*.deb | head -n 1)
+dpkg -x "$deb" "$scratch/root"
+mkdir -p "$home" "$user/run"
+cp "$source/scripts/sound-server" "$scratch/sound-server"
+chmod 0644 "$scratch/sound-server"
+chown -R $uid:$uid "$user"
+chmod 0700 "$user" "$user/run"
+exports=$(as_user env SONVELLE_SOUND_DIR="$user/sound" bash "$scratch/sound-server" start)
+sound_started=yes
+pulse=$(sed -n 's/.*PULSE_SERVER=\([^ ]*\).*/\1/p' <<<"$exports")
+
+display=:$(( 200 + RANDOM % 500 ))
+Xvfb "$display" -ac -nolisten tcp -screen 0 1280x1024x24 >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 1 100); do xwininfo -display "$display" -root >/dev/null 2>&1 && break; sleep 0.1; done
+
+caption="Orsolan Sonvelle"
+recordings=$home/.local/share/Sonvelle/Recordings
+# Milliseconds from exec to the main window mapped.
+start_ms() {
+  local begin end
+  begin=$(date +%s%N)
+  as_user env DISPLAY="$display" PULSE_SERVER="$pulse" QT_QPA_PLATFORM=xcb "$scratch/root/usr/bin/sonvelle" \
+    >/dev/null 2>&1 &
+  program_pid=$!
+  until xwininfo -display "$display" -name "$caption" 2>/dev/null | grep -q IsViewable; do
+    kill -0 "$program_pid" 2>/dev/null || { echo "the program ended before its window showed" >&2; exit 1; }
+  done
+  end=$(date +%s%N)
+  echo $(( (end - begin) / 1000000 ))
+}
+# The close writes the index.
+stop() {
+  kill -TERM "$program_pid"
+  wait "$program_pid" || true
+  program_pid=
+}
+# median and minimum of the arguments
+summary() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { printf "median %d ms, min %d ms (%d runs)", v[int((NR + 1) / 2)], v[1], NR }'; }
+
+start_ms >/dev/null  # the first start makes the settings and the default work folder
+stop
+empty=()
+for _ in $(seq 1 "$runs"); do empty+=("$(start_ms)"); stop; done
+echo "empty work folder:                $(summary "${empty[@]}")"
+
+"$build/bin/bench_make_recordings" "$recordings" "$count"
+chown -R $uid:$uid "$recordings"
+rm -f "$recordings/Index.txt"
+start_ms >/dev/null
+stop
+without=()
+for _ in $(seq 1 "$runs"); do
+  rm -f "$recordings/Index.txt"
+  without+=("$(start_ms)")
+  stop
+done
+with=()
+for _ in $(seq 1 "$runs"); do
+  [ -s "$recordings/Index.txt" ] || { echo "no index after the close" >&2; exit 1; }
+  with+=("$(start_ms)")
+  stop
+done
+echo "$count recordings with the index: $(summary "${with[@]}")   (goal: under 500 ms)"
+echo "$count recordings, no index:      $(summary "${without[@]}")"
