@@ -64,6 +64,9 @@ install(DIRECTORY ${SONVELLE_ICON_DIR}/ DESTINATION share/icons/hicolor)
 install(FILES ${SONVELLE_MANPAGE} DESTINATION share/man/man1)
 install(FILES ${SONVELLE_PACKAGING_DIR}/copyright ${SONVELLE_CHANGELOG} DESTINATION share/doc/sonvelle)
 
+# Packing takes what is built (scripts/package builds first): it never
+# rebuilds the whole tree, tests included, on its own.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME sonvelle)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

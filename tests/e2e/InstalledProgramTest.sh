@@ -44,7 +44,7 @@ for path in ./usr/lib/sonvelle/sonvelle ./usr/lib/sonvelle/encodermp3.so ./usr/l
   grep -qxF "$path" "$scratch/contents" || fail "the package lacks $path"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libqt6gui6 libqt6core6 libpulse0 libpulse-simple0 libmpg123-0 libsndfile1 \
+for package in libqt6widgets6 libqt6gui6 libqt6core6 libpulse0 libmpg123-0 libsndfile1 \
                libgstreamer1.0-0 libmp3lame0 gstreamer1.0-plugins-good xdg-utils; do
   grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
@@ -53,7 +53,7 @@ echo "== validators"
 dpkg -x "$deb" "$scratch/root"
 desktop-file-validate "$scratch/root/usr/share/applications/$id.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$scratch/root/usr/share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
-lintian --allow-root --no-tag-display-limit "$deb" > "$scratch/lintian" 2>&1 || true
+lintian --allow-root --tag-display-limit 0 "$deb" > "$scratch/lintian" 2>&1 || true
 cat "$scratch/lintian"
 if grep -q '^E:' "$scratch/lintian"; then fail "lintian reports errors"; fi
 
@@ -84,8 +84,10 @@ wait_for() {
 alive() { kill -0 "$program_pid" 2>/dev/null; }
 ended() { ! alive; }
 start_program() {
-  as_user env PULSE_SERVER="$pulse" QT_QPA_PLATFORM=offscreen SONVELLE_WAVE_INPUT="$scratch/microphone.wav" \
-    SONVELLE_WAVE_INPUT_SPEED=4 "$scratch/root/usr/bin/sonvelle" > "$scratch/program.out" 2>&1 &
+  # exec: the background job is the program itself, so that signals reach it.
+  (exec setpriv --reuid=$uid --regid=$uid --clear-groups \
+    env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 XDG_RUNTIME_DIR="$user/run" env PULSE_SERVER="$pulse" QT_QPA_PLATFORM=offscreen SONVELLE_WAVE_INPUT="$scratch/microphone.wav" \
+    SONVELLE_WAVE_INPUT_SPEED=4 "$scratch/root/usr/bin/sonvelle" > "$scratch/program.out" 2>&1) &
   program_pid=$!
 }
 stop_program() {
@@ -139,10 +141,11 @@ digest=$(sha256sum < "$kept")
 chmod 0500 "$readonly_work"
 settings=$home/.config/Software/Orsolan/Sonvelle.conf
 [ -f "$settings" ] || fail "no settings at $settings"
-sed -i "s|^WorkDir=.*|WorkDir=$readonly_work/|" "$settings"
-grep -qxF "WorkDir=$readonly_work/" "$settings" || fail "cannot point the settings at $readonly_work"
+as_user sed -i "s|^WorkDir\t.*|WorkDir\t$readonly_work/|" "$settings"
+grep -qxF "WorkDir	$readonly_work/" "$settings" || fail "cannot point the settings at $readonly_work"
 start_program
-wait_for 30 grep -q "Impossibile creare" "$data/SN.log" || fail "the failed recording left no trace in the log"
+# The writer cannot make its file: the user is told the recording is cut short.
+wait_for 30 grep -q "Errore di scrittura" "$data/SN.log" || fail "the failed recording was not noticed"
 alive || fail "the program ended by itself: $(cat "$scratch/program.out")"
 stop_program
 [ "$(sha256sum < "$kept")" = "$digest" ] || fail "the stored recording changed"
