@@ -51,18 +51,20 @@ for _ in $(seq 1 100); do xwininfo -display "$display" -root >/dev/null 2>&1 && 
 
 caption="Orsolan Sonvelle"
 recordings=$home/.local/share/Sonvelle/Recordings
-# Milliseconds from exec to the main window mapped.
-start_ms() {
+# Milliseconds from exec to the main window mapped, into $ms.
+ms=0
+start() {
   local begin end
   begin=$(date +%s%N)
-  as_user env DISPLAY="$display" PULSE_SERVER="$pulse" QT_QPA_PLATFORM=xcb "$scratch/root/usr/bin/sonvelle" \
-    >/dev/null 2>&1 &
+  (exec setpriv --reuid=$uid --regid=$uid --clear-groups env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 \
+    XDG_RUNTIME_DIR="$user/run" DISPLAY="$display" PULSE_SERVER="$pulse" QT_QPA_PLATFORM=xcb \
+    "$scratch/root/usr/bin/sonvelle" >/dev/null 2>&1) &
   program_pid=$!
   until xwininfo -display "$display" -name "$caption" 2>/dev/null | grep -q IsViewable; do
     kill -0 "$program_pid" 2>/dev/null || { echo "the program ended before its window showed" >&2; exit 1; }
   done
   end=$(date +%s%N)
-  echo $(( (end - begin) / 1000000 ))
+  ms=$(( (end - begin) / 1000000 ))
 }
 # The close writes the index.
 stop() {
@@ -73,27 +75,29 @@ stop() {
 # median and minimum of the arguments
 summary() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { printf "median %d ms, min %d ms (%d runs)", v[int((NR + 1) / 2)], v[1], NR }'; }
 
-start_ms >/dev/null  # the first start makes the settings and the default work folder
+start  # the first start makes the settings and the default work folder
 stop
 empty=()
-for _ in $(seq 1 "$runs"); do empty+=("$(start_ms)"); stop; done
+for _ in $(seq 1 "$runs"); do start; empty+=("$ms"); stop; done
 echo "empty work folder:                $(summary "${empty[@]}")"
 
 "$build/bin/bench_make_recordings" "$recordings" "$count"
 chown -R $uid:$uid "$recordings"
 rm -f "$recordings/Index.txt"
-start_ms >/dev/null
+start
 stop
 without=()
 for _ in $(seq 1 "$runs"); do
   rm -f "$recordings/Index.txt"
-  without+=("$(start_ms)")
+  start
+  without+=("$ms")
   stop
 done
 with=()
 for _ in $(seq 1 "$runs"); do
   [ -s "$recordings/Index.txt" ] || { echo "no index after the close" >&2; exit 1; }
-  with+=("$(start_ms)")
+  start
+  with+=("$ms")
   stop
 done
 echo "$count recordings with the index: $(summary "${with[@]}")   (goal: under 500 ms)"

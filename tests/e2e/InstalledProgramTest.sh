@@ -27,10 +27,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-as_user() {
-  setpriv --reuid=$uid --regid=$uid --clear-groups \
-    env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 XDG_RUNTIME_DIR="$user/run" "$@"
-}
+user_env=(HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 XDG_RUNTIME_DIR="$user/run"
+          XDG_DATA_HOME="$user/data" XDG_CONFIG_HOME="$user/config")
+as_user() { setpriv --reuid=$uid --regid=$uid --clear-groups env -i "${user_env[@]}" "$@"; }
 
 echo "== the package"
 (cd "$build" && cpack -G DEB >/dev/null)
@@ -58,7 +57,7 @@ cat "$scratch/lintian"
 if grep -q '^E:' "$scratch/lintian"; then fail "lintian reports errors"; fi
 
 echo "== the installed program, run by an unprivileged user with an empty home"
-mkdir -p "$home" "$user/run" "$user/readonly"
+mkdir -p "$home" "$user/run" "$user/data" "$user/config" "$user/readonly"
 cp "$source/scripts/sound-server" "$scratch/sound-server"
 # One second of quiet, four of a loud voice, eighteen of quiet: one call.
 sox -n -r 32000 -b 16 -c 1 "$scratch/microphone.wav" synth 4 sine 440 vol 0.7 pad 1 18
@@ -70,7 +69,7 @@ pulse=$(sed -n 's/.*PULSE_SERVER=\([^ ]*\).*/\1/p' <<<"$sound_exports")
 program_folder=$scratch/root/usr/lib/sonvelle
 (cd "$program_folder" && find . | sort) > "$scratch/program-before"
 
-data=$home/.local/share/Sonvelle
+data=$user/data/Sonvelle
 recordings=$data/Recordings
 # wait_for <seconds> <command...>: polls until the command succeeds.
 wait_for() {
@@ -85,9 +84,8 @@ alive() { kill -0 "$program_pid" 2>/dev/null; }
 ended() { ! alive; }
 start_program() {
   # exec: the background job is the program itself, so that signals reach it.
-  (exec setpriv --reuid=$uid --regid=$uid --clear-groups \
-    env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 XDG_RUNTIME_DIR="$user/run" env PULSE_SERVER="$pulse" QT_QPA_PLATFORM=offscreen SONVELLE_WAVE_INPUT="$scratch/microphone.wav" \
-    SONVELLE_WAVE_INPUT_SPEED=4 "$scratch/root/usr/bin/sonvelle" > "$scratch/program.out" 2>&1) &
+  (exec setpriv --reuid=$uid --regid=$uid --clear-groups env -i "${user_env[@]}" PULSE_SERVER="$pulse" \
+    QT_QPA_PLATFORM=offscreen SONVELLE_WAVE_INPUT="$scratch/microphone.wav" SONVELLE_WAVE_INPUT_SPEED=4 "$scratch/root/usr/bin/sonvelle" > "$scratch/program.out" 2>&1) &
   program_pid=$!
 }
 stop_program() {
@@ -139,7 +137,7 @@ cp -p "$call" "$readonly_work/"
 kept=$readonly_work/$(basename "$call")
 digest=$(sha256sum < "$kept")
 chmod 0500 "$readonly_work"
-settings=$home/.config/Software/Orsolan/Sonvelle.conf
+settings=$user/config/Software/Orsolan/Sonvelle.conf
 [ -f "$settings" ] || fail "no settings at $settings"
 as_user sed -i "s|^WorkDir\t.*|WorkDir\t$readonly_work/|" "$settings"
 grep -qxF "WorkDir	$readonly_work/" "$settings" || fail "cannot point the settings at $readonly_work"
