@@ -6,8 +6,8 @@
 # the user's to write; a second run gets a work folder it cannot write either.
 #   InstalledProgramTest.sh <build folder> <source folder>
 set -euo pipefail
-build=$1
-source=$2
+build=$(cd "$1" && pwd)
+source=$(cd "$2" && pwd)
 id=example.orsolan.sonvelle
 uid=65534
 
@@ -47,6 +47,10 @@ for package in libqt6widgets6 libqt6gui6 libqt6core6 libpulse0 libmpg123-0 libsn
                libgstreamer1.0-0 libmp3lame0 gstreamer1.0-plugins-good xdg-utils; do
   grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
+
+# Every dependency names a package apt can install here.
+apt-get install --simulate --no-install-recommends "$deb" > "$scratch/apt" 2>&1 ||
+  fail "apt-get cannot install the package: $(cat "$scratch/apt")"
 
 echo "== validators"
 dpkg -x "$deb" "$scratch/root"
