@@ -66,11 +66,13 @@ start() {
   end=$(date +%s%N)
   ms=$(( (end - begin) / 1000000 ))
 }
-# The close writes the index.
+# The close writes the index. The log tells how long the list took to load, into $list_ms.
+list_ms=0
 stop() {
   kill -TERM "$program_pid"
   wait "$program_pid" || true
   program_pid=
+  list_ms=$(sed -n 's/^Tempo Carica Lista = \([0-9]*\).*/\1/p' "$home/.local/share/Sonvelle/SN.log" | tail -n 1)
 }
 # median and minimum of the arguments
 summary() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { printf "median %d ms, min %d ms (%d runs)", v[int((NR + 1) / 2)], v[1], NR }'; }
@@ -86,19 +88,24 @@ chown -R $uid:$uid "$recordings"
 rm -f "$recordings/Index.txt"
 start
 stop
-without=()
+without=() without_list=()
 for _ in $(seq 1 "$runs"); do
   rm -f "$recordings/Index.txt"
   start
   without+=("$ms")
   stop
+  without_list+=("$list_ms")
 done
-with=()
+with=() with_list=()
 for _ in $(seq 1 "$runs"); do
   [ -s "$recordings/Index.txt" ] || { echo "no index after the close" >&2; exit 1; }
   start
   with+=("$ms")
   stop
+  with_list+=("$list_ms")
 done
 echo "$count recordings with the index: $(summary "${with[@]}")   (goal: under 500 ms)"
+echo "   of which loading the list:     $(summary "${with_list[@]}")"
 echo "$count recordings, no index:      $(summary "${without[@]}")"
+echo "   of which loading the list:     $(summary "${without_list[@]}")"
+echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) processors"
