@@ -56,14 +56,16 @@ echo "== validators"
 dpkg -x "$deb" "$scratch/root"
 desktop-file-validate "$scratch/root/usr/share/applications/$id.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$scratch/root/usr/share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
-lintian --allow-root --tag-display-limit 0 "$deb" > "$scratch/lintian" 2>&1 || true
+status=0
+lintian --allow-root --tag-display-limit 0 "$deb" > "$scratch/lintian" 2>&1 || status=$?
 cat "$scratch/lintian"
+[ $status -le 1 ] || fail "lintian did not run (status $status)"
 if grep -q '^E:' "$scratch/lintian"; then fail "lintian reports errors"; fi
 
 echo "== the installed program, run by an unprivileged user with an empty home"
 mkdir -p "$home" "$user/run" "$user/data" "$user/config" "$user/readonly"
 cp "$source/scripts/sound-server" "$scratch/sound-server"
-# One second of quiet, four of a loud voice, eighteen of quiet: one call.
+# One second of quiet, four of a loud tone standing for a voice, eighteen of quiet: one call.
 sox -n -r 32000 -b 16 -c 1 "$scratch/microphone.wav" synth 4 sine 440 vol 0.7 pad 1 18
 chmod 0644 "$scratch/microphone.wav" "$scratch/sound-server"
 chown -R $uid:$uid "$user"
