@@ -44,7 +44,7 @@ for path in ./usr/lib/sonvelle/sonvelle ./usr/lib/sonvelle/encodermp3.so ./usr/l
 done
 depends=$(dpkg-deb -f "$deb" Depends)
 for package in libqt6widgets6 libqt6gui6 libqt6core6 libpulse0 libmpg123-0 libsndfile1 \
-               libgstreamer1.0-0 libmp3lame0 gstreamer1.0-plugins-good xdg-utils; do
+               libgstreamer1.0-0 libmp3lame0 gstreamer1.0-plugins-base gstreamer1.0-plugins-good xdg-utils; do
   grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 
