@@ -116,8 +116,7 @@ void CMainDlg::OnListClick(int /*row*/) {}
 
 // Options, help, notification area ---------------------------------------------
 
-void CMainDlg::OnHelp() {}
-void CMainDlg::OnOnlinePage() {}
+// Options: MainDlgOptions.cpp. Help and the on-line page: MainDlgHelp.cpp.
 void CMainDlg::OnTrayNotify(WPARAM /*id*/, LPARAM /*mouseMessage*/) {}
 void CMainDlg::OnBalloonTimer() { KillTimer(TIMER_BALLOON_CLOSE); }
 void CMainDlg::OnMinimizeRequested() { m_startupHost->HideToTray(); }
