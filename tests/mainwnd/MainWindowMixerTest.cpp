@@ -16,7 +16,6 @@
 #include "support/TestFolders.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QSlider>
 
 #include <gtest/gtest.h>
@@ -110,7 +109,6 @@ TEST_F(MainWindowMixer, StartSetsTheMicrophoneAndTheSliderFollowsTheSpeakers)
         Pactl({"set-sink-volume", "speakers", QString::number(kUserSpeakers)});
         Pactl({"set-source-volume", "microphone", QString::number(kUserMicrophone)});
     }
-    EXPECT_TRUE(test::ReadLog().contains(QRegularExpression("Destination #\\d+ = Speakers, Tipo=4")));
 }
 
 TEST_F(MainWindowMixer, EveryWayOfEndingGivesTheUsersVolumesBack)
