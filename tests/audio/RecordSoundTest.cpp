@@ -409,19 +409,6 @@ TEST_F(Capture, VoiceActivationEndsSegmentsWithHandOverCloseCreateAndKeepsSixBuf
     EXPECT_EQ(script->opens, 2);
 }
 
-TEST_F(Capture, ABumpIsHandedOverForDiscarding)
-{
-    StartThreads();
-    StartListening(1000, 15);
-    for (int i = 0; i < 14; ++i)
-        DeliverAndSettle(5000);  // about half a second
-    for (int i = 0; i < 60 && writer->Count(WM_WRITER_HAND_OVER) == 0; ++i)
-        DeliverAndSettle(100);
-    ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_HAND_OVER) == 1; }));
-    for (const auto& m : writer->Seen())
-        EXPECT_TRUE(m.message != WM_WRITER_HAND_OVER || m.wParam == 1u);
-}
-
 TEST_F(Capture, WaitingForVoiceRefreshesTheDeviceEveryFifteenMinutes)
 {
     StartThreads();
