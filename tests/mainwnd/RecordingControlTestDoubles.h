@@ -126,7 +126,7 @@ public:
         if (select)
             selected = &entry;
     }
-    void UpdateRow(CRecordingEntry& entry) override { ++rowUpdates[&entry]; }
+    void UpdateRow(CRecordingEntry&) override {}
     void RemoveRowAndEntry(CRecordingEntry& entry) override
     {
         rows.erase(std::remove(rows.begin(), rows.end(), &entry), rows.end());
@@ -203,7 +203,6 @@ public:
     std::uint32_t speakerVolume = 40000, sliderPosition = 40000;
     bool sliderEnabled = true;
     std::vector<CRecordingEntry*> rows;
-    std::map<CRecordingEntry*, int> rowUpdates;
     std::vector<CRecordingEntry*> notPlayingRows;
     CRecordingEntry* selected = nullptr;
     bool inTray = false;
