@@ -6,11 +6,11 @@
 #include "support/EventWait.h"
 #include "support/Pactl.h"
 #include "support/PostedMessages.h"
+#include "support/PrivateSoundServer.h"
 #include "support/SoundFiles.h"
 #include "support/TestFolders.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 
 #include <QTemporaryDir>
 
@@ -169,52 +169,24 @@ TEST_F(Mixer, WithoutAMicrophoneSourceTheMicrophoneLinesAreNotFound)
     EXPECT_TRUE(ReadLog().contains("Linea SRC_MICROPHONE non trovata"));
 }
 
-// A server of the test's own, so that hanging or ending it harms no other test.
-class COwnServer {
-public:
-    COwnServer()
-    {
-        m_previous = qgetenv("PULSE_SERVER");
-        m_previousFolder = qgetenv("SONVELLE_SOUND_DIR");
-        qputenv("SONVELLE_SOUND_DIR", Folder().toUtf8());
-        m_started = QProcess::execute("bash", {SONVELLE_SOUND_SERVER_SCRIPT, "start"}) == 0;
-        qputenv("PULSE_SERVER", "unix:" + Folder().toUtf8() + "/native");
-    }
-    ~COwnServer()
-    {
-        ::kill(Pid(), SIGCONT);
-        QProcess::execute("bash", {SONVELLE_SOUND_SERVER_SCRIPT, "stop"});
-        qputenv("PULSE_SERVER", m_previous);
-        qputenv("SONVELLE_SOUND_DIR", m_previousFolder);
-    }
-    bool Started() const { return m_started; }
-    pid_t Pid() const
-    {
-        QFile file(Folder() + "/pid");
-        return file.open(QIODevice::ReadOnly) ? static_cast<pid_t>(file.readAll().trimmed().toInt()) : 0;
-    }
-
-private:
-    QString Folder() const { return m_dir.path() + "/server"; }
-    QTemporaryDir m_dir;
-    QByteArray m_previous;
-    QByteArray m_previousFolder;
-    bool m_started = false;
-};
-
 // A server that stops answering, or ends, costs a call at most the mixer's
-// bound; the calls fail with their log lines.
+// bound, and the calls fail.
 TEST_F(Mixer, AServerThatHangsOrGoesAwayFailsEveryCallWithinTheBound)
 {
     enum class Fault { Hung, Gone };
     for (Fault fault : {Fault::Hung, Fault::Gone}) {
         SCOPED_TRACE(fault == Fault::Hung ? "hung" : "gone");
-        COwnServer server;
-        ASSERT_TRUE(server.Started());
-        ASSERT_GT(server.Pid(), 0);
+        // A PulseAudio server of the test's own, whose process can be stopped or ended.
+        const QByteArray kind = qgetenv("SONVELLE_SOUND_SERVER_KIND");
+        qunsetenv("SONVELLE_SOUND_SERVER_KIND");
+        test::CPrivateSoundServer server;
+        qputenv("SONVELLE_SOUND_SERVER_KIND", kind);
+        ASSERT_TRUE(server.Start());
+        const pid_t pid = static_cast<pid_t>(server.Pid());
+        ASSERT_GT(pid, 0);
         CMixer speakers;
         ASSERT_TRUE(speakers.OpenLine(&m_window, false, MIXERLINE_COMPONENTTYPE_DST_SPEAKERS));
-        ::kill(server.Pid(), fault == Fault::Hung ? SIGSTOP : SIGKILL);
+        ::kill(pid, fault == Fault::Hung ? SIGSTOP : SIGKILL);
         QElapsedTimer timer;
         timer.start();
         std::uint32_t volume = 0;
@@ -223,6 +195,7 @@ TEST_F(Mixer, AServerThatHangsOrGoesAwayFailsEveryCallWithinTheBound)
         CMixer late;
         EXPECT_FALSE(late.OpenLine(&m_window, false, MIXERLINE_COMPONENTTYPE_DST_SPEAKERS));
         EXPECT_LT(timer.elapsed(), 4500) << "three calls, each bounded by about a second";
+        ::kill(pid, SIGCONT);
     }
 }
 
