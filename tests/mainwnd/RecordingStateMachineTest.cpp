@@ -223,24 +223,16 @@ TEST_F(RecordingTransitions, EndingARecordingStoresItUnderTheChosenName)
     }
 }
 
-// While listening and playing, the auto-recording button ends auto-recording
-// and keeps the play; Stop from anywhere else only ends the play.
-TEST_F(RecordingTransitions, StopWhileListeningAndPlayingDependsOnWhoAsked)
+// While listening and playing, Stop from anywhere but the auto-recording
+// button (RecordingControlFaults) only ends the play.
+TEST_F(RecordingTransitions, StopWhileListeningAndPlayingEndsOnlyThePlay)
 {
-    StartPlaying(S::ListeningWhilePlaying);
-    window.SetFocusTo(IDC_AUTO_RECORD);
-    control.OnAutoRecording();
-    EXPECT_EQ(control.State(), S::Playing);
-    EXPECT_EQ(rig.player.stops, 0);
-    EXPECT_EQ(rig.engine.commands.back(), "stop");
-
-    RecordingRig r;
-    r.control.SetState(S::ListeningWhilePlaying);
-    r.window.SetFocusTo(IDC_STOP);
-    r.control.OnStop();
-    EXPECT_EQ(r.control.State(), S::Listening);
-    EXPECT_EQ(r.player.stops, 1);
-    EXPECT_TRUE(r.engine.commands.empty());
+    control.SetState(S::ListeningWhilePlaying);
+    window.SetFocusTo(IDC_STOP);
+    control.OnStop();
+    EXPECT_EQ(control.State(), S::Listening);
+    EXPECT_EQ(rig.player.stops, 1);
+    EXPECT_TRUE(rig.engine.commands.empty());
 }
 
 TEST_F(RecordingTransitions, VoiceDetectedStartsAnAutomaticRecording)
