@@ -39,6 +39,7 @@ protected:
         Pactl({"set-source-mute", "microphone", "0"});
     }
 
+    test::CServerVolumesKept m_volumes;
     test::CTestFolders m_folders;
     test::CMainWindowStub m_window;
 };

@@ -68,6 +68,7 @@ protected:
     }
     QSlider* Slider() const { return qobject_cast<QSlider*>(m_dlg->Control(IDC_VOLUME)); }
 
+    test::CServerVolumesKept m_volumes;
     test::CTestFolders m_folders;
     CScriptedPrompt m_prompt;
     std::unique_ptr<CMainDlg> m_dlg;
