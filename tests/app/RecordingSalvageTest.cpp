@@ -3,6 +3,7 @@
 // back by mpg123 and mp3val, and by our own catalogue.
 
 #include "platform/Prompt.h"
+#include "support/SoundFiles.h"
 #include "support/TestFolders.h"
 #include "RecordingHost.h"
 
@@ -12,21 +13,12 @@
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 using namespace sonvelle;
 
 namespace {
-
-QByteArray Tool(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(60000);
-    return p.readAllStandardOutput() + p.readAllStandardError();
-}
 
 class SalvageTest : public ::testing::Test {
 protected:
@@ -39,8 +31,8 @@ protected:
         m_sequence.SetSoundCardProbe([] { return true; });
         // Ten seconds of a tone at the program's format, frames only.
         const QString wav = Path("tone.wav"), mp3 = Path("tone.mp3");
-        Tool("sox", {"-n", "-r", "32000", "-c", "1", "-b", "16", wav, "synth", "10", "sine", "440"});
-        Tool("lame", {"--quiet", "-t", "-b", "32", "-m", "m", "--resample", "32", wav, mp3});
+        test::RunTool("sox", {"-n", "-r", "32000", "-c", "1", "-b", "16", wav, "synth", "10", "sine", "440"});
+        test::RunTool("lame", {"--quiet", "-t", "-b", "32", "-m", "m", "--resample", "32", wav, mp3});
         QFile f(mp3);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         tenSeconds = f.readAll();
@@ -109,10 +101,9 @@ TEST_F(SalvageTest, LeftoversBecomeTaggedListedRecordingsBeforeCaptureStarts)
             COleDateTime::FromQDateTime(QDateTime::currentDateTime().addSecs(-60 * e.minutesAgo)).Value() -
             e.seconds / 86400;
         EXPECT_NEAR(entry->m_dtDate.Value(), expectedStart, 5.0 / 86400);
-        const QString findings = QString::fromUtf8(Tool("mp3val", {path}));
-        EXPECT_FALSE(findings.contains("truncated")) << findings.toStdString();
-        EXPECT_FALSE(findings.contains("garbage")) << findings.toStdString();
-        EXPECT_TRUE(Tool("mpg123", {"-q", "-t", path}).isEmpty());
+        const QString findings = test::Mp3valFindings(path).join('\n');
+        EXPECT_FALSE(findings.contains("truncated") || findings.contains("garbage")) << findings.toStdString();
+        EXPECT_TRUE(test::DecodeMp3(path).ok);
         EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
     }
 

@@ -162,7 +162,6 @@ TEST_P(SoundPlayerPlayback, WindStepsJumpWhilePlayingAndOnlyComputeOtherwise)
     ASSERT_TRUE(player.Play(Media().longMp3, nullptr, Alternative()));
     // 65.9 s: a fortieth is below the minimum step.
     EXPECT_EQ(player.FastForward(10000, false), 13000u);
-    EXPECT_EQ(player.Rewind(2000, false), 1u);
     EXPECT_LT(Position(player), 5000u) << "a step without apply moved the playback";
 
     EXPECT_EQ(player.FastForward(20000, true), 23000u);
@@ -190,7 +189,7 @@ TEST_P(SoundPlayerPlayback, MeasuresWholeSecondsWithoutDisturbingPlayback)
     EXPECT_LT(Position(player), Length(player));
 }
 
-TEST_P(SoundPlayerPlayback, BadFilesAreLoggedFailuresAndStayUntouched)
+TEST_P(SoundPlayerPlayback, BadFilesFailAndStayUntouched)
 {
     const QString missing = Media().dir.filePath("gone.mp3");
     QFile garbageFile(Media().garbage);
@@ -204,12 +203,6 @@ TEST_P(SoundPlayerPlayback, BadFilesAreLoggedFailuresAndStayUntouched)
         EXPECT_FALSE(player.Play(bad, nullptr, Alternative()));
         player.Stop();
     }
-    const QString log = ReadLog();
-    const QStringList lines = Alternative() ? QStringList{"Errore mpGraph->RenderFile: ",
-                                                          "Errore CalcolaDurata - pGraph->RenderFile: "}
-                                            : QStringList{"Errore Send string Open", "Errore CalcolaDurata"};
-    for (const QString& line : lines)
-        EXPECT_TRUE(log.contains(line)) << line.toStdString() << "\n" << log.toStdString();
     ASSERT_TRUE(garbageFile.open(QIODevice::ReadOnly));
     EXPECT_EQ(garbageFile.readAll(), garbageBefore);
     EXPECT_FALSE(QFileInfo::exists(missing));
@@ -229,7 +222,7 @@ TEST_P(SoundPlayerPlayback, AFileRemovedWhilePlayingNeitherHangsNorCrashes)
     EXPECT_EQ(Position(player), 0u);
 }
 
-TEST_P(SoundPlayerPlayback, AServerThatGoesAwayEndsPlaybackWithALoggedFailure)
+TEST_P(SoundPlayerPlayback, AServerThatGoesAwayEndsPlayback)
 {
     CPrivateSoundServer server;
     ASSERT_TRUE(server.Start());
@@ -238,7 +231,6 @@ TEST_P(SoundPlayerPlayback, AServerThatGoesAwayEndsPlaybackWithALoggedFailure)
     ASSERT_TRUE(WaitUntil([&] { return Position(onIt) > 0; }, 4s));
     server.Stop();
     EXPECT_TRUE(WaitForEnd(onIt, 5s)) << "the window would never see the end of play";
-    EXPECT_TRUE(ReadLog().contains("Errore durante la riproduzione"));
     // Nothing answers now: the next play fails at once.
     onIt.Stop();
     EXPECT_FALSE(onIt.Play(Media().shortMp3, nullptr, Alternative()));

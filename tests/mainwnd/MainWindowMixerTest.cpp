@@ -16,7 +16,6 @@
 #include "support/TestFolders.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QSlider>
 
 #include <gtest/gtest.h>
@@ -69,6 +68,7 @@ protected:
     }
     QSlider* Slider() const { return qobject_cast<QSlider*>(m_dlg->Control(IDC_VOLUME)); }
 
+    test::CServerVolumesKept m_volumes;
     test::CTestFolders m_folders;
     CScriptedPrompt m_prompt;
     std::unique_ptr<CMainDlg> m_dlg;
@@ -110,7 +110,6 @@ TEST_F(MainWindowMixer, StartSetsTheMicrophoneAndTheSliderFollowsTheSpeakers)
         Pactl({"set-sink-volume", "speakers", QString::number(kUserSpeakers)});
         Pactl({"set-source-volume", "microphone", QString::number(kUserMicrophone)});
     }
-    EXPECT_TRUE(test::ReadLog().contains(QRegularExpression("Destination #\\d+ = Speakers, Tipo=4")));
 }
 
 TEST_F(MainWindowMixer, EveryWayOfEndingGivesTheUsersVolumesBack)

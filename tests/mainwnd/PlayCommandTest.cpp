@@ -4,6 +4,7 @@
 #include "mainwnd/PlayCommand.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompt.h"
+#include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
 
 #include "support/SoundFiles.h"
@@ -20,8 +21,6 @@ namespace {
 
 using S = RecorderState;
 
-using test::ReadLog;
-
 class CWindowDouble : public IPlayCommandWindow {
 public:
     S state = S::Idle;
@@ -29,8 +28,6 @@ public:
     std::optional<CPlayableRecording> selected;
     std::optional<CPlayableRecording> playing;
     bool indexInUse = false;
-    bool unlockAnswer = false;
-    bool useDefaultUnlock = true;
     bool alternative = false;
     CSoundPlayer* player = nullptr;
     std::vector<std::string> calls;
@@ -59,11 +56,6 @@ public:
     void SetPlayingRecording(const CPlayableRecording& r) override { playing = r; }
     bool IndexInUse() const override { return indexInUse; }
     void UpdateIndexEntry(const CPlayableRecording&) override { calls.push_back("index"); }
-    bool UnlockProtectedRecording(const CPlayableRecording& r) override
-    {
-        calls.push_back("key word");
-        return useDefaultUnlock ? IPlayCommandWindow::UnlockProtectedRecording(r) : unlockAnswer;
-    }
     void SetPositionBarRange(int seconds) override { barRange = seconds; }
     void EnablePlayingControls() override { calls.push_back("controls"); }
     void RestartPlayTimer() override { calls.push_back("timer"); }
@@ -139,10 +131,6 @@ TEST_F(PlayCommand, IdleAndListeningStatesStartPlaying)
     EXPECT_EQ(window.calls.front(), "stop playing");
     EXPECT_EQ(window.state, S::Playing);
     EXPECT_TRUE(Playing());
-
-    const QString log = ReadLog();
-    EXPECT_TRUE(log.contains(QStringLiteral("Comando Play del file\r\nImpostazione timer play\r\nComando play\r\n")))
-        << log.toStdString();
     EXPECT_TRUE(prompt.ShownSoFar().empty());
 }
 
@@ -171,30 +159,6 @@ TEST_F(PlayCommand, NothingPlaysWhileRecordingOrWithoutAPlayableSelection)
     EXPECT_EQ(window.calls, std::vector<std::string>{"stop playing"});
 }
 
-TEST_F(PlayCommand, ProtectedRecordingsNeedTheKeyWordAndPlayTheirDecipheredCopy)
-{
-    window.selected->isProtected = true;
-    window.indexInUse = true;
-    // Until the key-word dialog exists the hook refuses: nothing plays enciphered.
-    EXPECT_FALSE(RunPlayCommand(window, player));
-    EXPECT_EQ(window.state, S::Idle);
-    EXPECT_FALSE(Playing());
-    EXPECT_EQ(window.calls, (std::vector<std::string>{"index", "key word"}));
-    EXPECT_TRUE(ReadLog().contains(QStringLiteral("Aggiornamento elemento lista-indice\r\nRegistrazione protetta\r\n")));
-
-    // With the key word given, the ".snx" copy plays, never the ".mp3".
-    window.useDefaultUnlock = false;
-    window.unlockAnswer = true;
-    EXPECT_EQ(PlayablePath(*window.selected), media->path() + QStringLiteral("/Call one.snx"));
-    ASSERT_TRUE(QFile::copy(tone, media->path() + QStringLiteral("/Call one.snx")));
-    QFile::rename(tone, tone + QStringLiteral(".hidden"));
-    const bool started = RunPlayCommand(window, player);
-    QFile::rename(tone + QStringLiteral(".hidden"), tone);
-    QFile::remove(media->path() + QStringLiteral("/Call one.snx"));
-    EXPECT_TRUE(started);
-    EXPECT_EQ(window.state, S::Playing);
-}
-
 TEST_F(PlayCommand, AFileThatCannotPlayShowsText92AndStopsPlaying)
 {
     for (bool alternative : {false, true}) {
@@ -206,11 +170,8 @@ TEST_F(PlayCommand, AFileThatCannotPlayShowsText92AndStopsPlaying)
         EXPECT_EQ(window.state, S::Idle);
         EXPECT_EQ(window.calls.back(), "stop playing");
         ASSERT_EQ(prompt.ShownSoFar().size(), 1u);
-        EXPECT_EQ(prompt.ShownSoFar()[0].text,
-                  QStringLiteral("Could not file associated to the recording. It is recommended to restart the program."));
-        EXPECT_EQ(prompt.ShownSoFar()[0].icon, PromptIcon::Stop);
+        EXPECT_EQ(prompt.ShownSoFar()[0].text, LoadText(IDS_RECORDING_FILE_MISSING));
     }
-    EXPECT_TRUE(ReadLog().contains(QStringLiteral("Errore durante il comando play")));
 }
 
 TEST_F(PlayCommand, APausedPlayResumesWhereItWasWhateverIsSelected)

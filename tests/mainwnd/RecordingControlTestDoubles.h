@@ -57,10 +57,8 @@ public:
     }
     CRecordingEntry* FirstInState(int state) override
     {
-        for (auto& e : entries)
-            if (e->GetState() == state)
-                return e.get();
-        return nullptr;
+        auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e->GetState() == state; });
+        return it == entries.end() ? nullptr : it->get();
     }
     bool Contains(const CRecordingEntry* entry) const override
     {
@@ -76,10 +74,8 @@ public:
     }
     CRecordingEntry* Find(const QString& name)
     {
-        for (auto& e : entries)
-            if (e->m_strName == name)
-                return e.get();
-        return nullptr;
+        auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e->m_strName == name; });
+        return it == entries.end() ? nullptr : it->get();
     }
 
     std::vector<std::unique_ptr<CRecordingEntry>> entries;
@@ -105,36 +101,32 @@ public:
 
     void ShowAutoRecordingOn() override { autoButtonOn = true; }
     void UpdateRecordButtons() override { autoButtonOn = control && IsAutoRecordingOn(control->State()); }
-    void UpdateListDependentControls() override { ++listDependentUpdates; }
+    void UpdateListDependentControls() override {}
     int ListItemCount() const override { return static_cast<int>(rows.size()); }
-
     void ShowRecordingStarted() override {}
     void ShowRecordingTime(std::int64_t seconds) override { recordingSeconds = seconds; }
     void ShowPlayingTime(std::int64_t seconds) override { playingSeconds = seconds; }
-    void ShowPlayingIdle() override { playLabel = ""; playingSeconds = -1; }
-    void ShowPaused() override { playLabel = "PAUSE"; }
-
-    void EnablePositionBar(bool enable) override { positionBarEnabled = enable; }
+    void ShowPlayingIdle() override { playingSeconds = -1; }
+    void ShowPaused() override {}
+    void EnablePositionBar(bool) override {}
     void SetPositionBar(int seconds) override { positionBar = seconds; }
     int PositionBarRange() const override { return positionBarRange; }
-
     void SetLevel(int peak) override { level = peak; }
     void SetLevelAtRest() override { level = 0; }
-    void SetThresholdMark(int threshold) override { thresholdMark = threshold; }
+    void SetThresholdMark(int) override {}
 
     std::uint32_t SpeakerVolume() override { return speakerVolume; }
     void SetSpeakerVolume(std::uint32_t volume) override { speakerVolume = volume; }
     bool IsVolumeSliderEnabled() const override { return sliderEnabled; }
     void EnableVolumeSlider(bool enable) override { sliderEnabled = enable; }
     void SetVolumeSlider(std::uint32_t position) override { sliderPosition = position; }
-
     void InsertRowAtTop(CRecordingEntry& entry, bool select) override
     {
         rows.insert(rows.begin(), &entry);
         if (select)
             selected = &entry;
     }
-    void UpdateRow(CRecordingEntry& entry) override { ++rowUpdates[&entry]; }
+    void UpdateRow(CRecordingEntry&) override {}
     void RemoveRowAndEntry(CRecordingEntry& entry) override
     {
         rows.erase(std::remove(rows.begin(), rows.end(), &entry), rows.end());
@@ -143,14 +135,11 @@ public:
         m_catalogue.Remove(&entry);
     }
     void ShowRowNotPlaying(CRecordingEntry& entry) override { notPlayingRows.push_back(&entry); }
-
     CRecordingEntry* SelectedRecording() const override { return selected; }
     void SaveTypedNameAndNotes() override {}
     void ShowNameAndNotes(CRecordingEntry&) override {}
-
     bool IsInTray() const override { return inTray; }
-    void SetTrayIcon(int iconId, const QString&) override { trayIcon = iconId; }
-
+    void SetTrayIcon(int, const QString&) override {}
     bool ShowSaveDialog(CRecordingEntry& entry, const QString& file) override
     {
         dialogFiles.push_back(file);
@@ -209,29 +198,18 @@ public:
     int focus = 0;
     std::map<int, std::pair<int, std::uint32_t>> timers;  // id → period, next due
     bool autoButtonOn = false;
-    int listDependentUpdates = 0;
-    std::int64_t recordingSeconds = -1;
-    std::int64_t playingSeconds = -1;
-    std::string playLabel;
-    bool positionBarEnabled = true;
-    int positionBar = -1;
-    int positionBarRange = 100;
-    int level = -1;
-    int thresholdMark = -1;
-    std::uint32_t speakerVolume = 40000;
+    std::int64_t recordingSeconds = -1, playingSeconds = -1;
+    int positionBar = -1, positionBarRange = 100, level = -1;
+    std::uint32_t speakerVolume = 40000, sliderPosition = 40000;
     bool sliderEnabled = true;
-    std::uint32_t sliderPosition = 40000;
     std::vector<CRecordingEntry*> rows;
-    std::map<CRecordingEntry*, int> rowUpdates;
     std::vector<CRecordingEntry*> notPlayingRows;
     CRecordingEntry* selected = nullptr;
     bool inTray = false;
-    int trayIcon = 0;
     std::vector<QString> dialogFiles;
     std::vector<QString> saveAnswers;  // a name confirms, an empty text cancels
     std::function<void(CRecordingEntry&, const QString&)> onSaveDialog;
-    int playCommands = 0;
-    int reloads = 0;
+    int playCommands = 0, reloads = 0;
 
 private:
     CFakeCatalogue& m_catalogue;
@@ -247,11 +225,7 @@ public:
     void Stop() override { ++stops; }
     bool Pause() override { ++pauses; return true; }
     bool Seek(std::uint32_t positionMs) override { seeks.push_back(positionMs); return true; }
-    void GetStatus(std::uint32_t& lengthMs, std::uint32_t& positionMs) override
-    {
-        lengthMs = length;
-        positionMs = position;
-    }
+    void GetStatus(std::uint32_t& lengthMs, std::uint32_t& positionMs) override { lengthMs = length, positionMs = position; }
     std::uint32_t FastForward(std::uint32_t positionMs, bool apply) override
     {
         steps.push_back({true, positionMs, apply});
@@ -275,13 +249,10 @@ public:
     };
     std::vector<std::pair<QString, std::uint32_t>> played;
     bool playSucceeds = true;
-    int stops = 0;
-    int pauses = 0;
+    int stops = 0, pauses = 0;
     std::vector<std::uint32_t> seeks;
     std::vector<Step> steps;
-    std::uint32_t stepResult = 0;
-    std::uint32_t length = 0;
-    std::uint32_t position = 0;
+    std::uint32_t stepResult = 0, length = 0, position = 0;
     std::int64_t measuredSeconds = 0;
 };
 
@@ -298,32 +269,26 @@ public:
     void DisableVoiceActivation() override { commands.push_back("voice off"); }
     void SetCaptureSettings(int silence, bool oneFile, int threshold) override
     {
-        silenceSeconds = silence;
-        captureOneFile = oneFile;
-        captureThreshold = threshold;
+        silenceSeconds = silence, captureOneFile = oneFile, captureThreshold = threshold;
     }
     void SetCaptureThreshold(int threshold) override { captureThreshold = threshold; }
     void SetWriterOneFile(bool oneFile) override { writerOneFile = oneFile; }
-    void GiveWriterMainWindow() override { ++writerWindowGiven; }
+    void GiveWriterMainWindow() override {}
 
     std::vector<std::string> commands;
     std::function<void()> onStop;
-    int silenceSeconds = -1;
-    bool captureOneFile = false;
-    bool writerOneFile = false;
-    int captureThreshold = -1;
-    int writerWindowGiven = 0;
+    int silenceSeconds = -1, captureThreshold = -1;
+    bool captureOneFile = false, writerOneFile = false;
 };
 
 class CFakeSettings : public IRecordingSettings {
 public:
     RecordingSettings Current() const override { return values; }
     void ReloadAutoRecordingValues() override { ++reloads; }
-    void SaveThreshold(int threshold) override { values.threshold = threshold; savedThreshold = threshold; }
+    void SaveThreshold(int threshold) override { values.threshold = savedThreshold = threshold; }
 
     RecordingSettings values;
-    int reloads = 0;
-    int savedThreshold = -1;
+    int reloads = 0, savedThreshold = -1;
 };
 
 // Everything wired together over a fresh work folder and a manual clock.

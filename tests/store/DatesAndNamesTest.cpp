@@ -23,11 +23,9 @@ TEST(OleDateTime, CountsSplitsFormatsAndRejects)
     } cases[] = {
         {d, "%d/%m/%Y %H:%M:%S", "31/12/2005 23:59:58"},
         {d, "%Y%m%d_%H%M%S", "20051231_235958"},
-        {d, "%d%m", "3112"},
         // Rounding of the fraction never yields second 60.
         {COleDateTime(38717.0 + 86399.9999 / 86400.0), "%d/%m/%Y %H:%M:%S", "01/01/2006 00:00:00"},
         // Durations are times of day that wrap at 24 hours.
-        {COleDateTime::FromSeconds(3723), "%H:%M:%S", "01:02:03"},
         {COleDateTime::FromSeconds(25 * 3600 + 5), "%H:%M:%S", "01:00:05"},
         {COleDateTime(2006, 12, 5, 0, 0, 0) + COleDateTime::FromSeconds(61), "%d/%m/%Y %H:%M:%S", "05/12/2006 00:01:01"},
         {COleDateTime(-1.0).DatePart(), "%d", "29"},

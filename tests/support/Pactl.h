@@ -27,4 +27,31 @@ inline std::uint32_t PactlVolume(const QString& kind, const QString& device)
     return match.hasMatch() ? match.captured(1).toUInt() : 0xFFFFFFFFu;
 }
 
+// Puts the speakers' and the microphone's volumes back as they were: a quiet
+// microphone left by a mixer test silences the recordings of the suites after it.
+class CServerVolumesKept {
+public:
+    CServerVolumesKept()
+        : m_speakers(PactlVolume(QStringLiteral("sink"), QStringLiteral("speakers"))),
+          m_microphone(PactlVolume(QStringLiteral("source"), QStringLiteral("microphone")))
+    {
+    }
+    ~CServerVolumesKept()
+    {
+        Restore(QStringLiteral("sink"), QStringLiteral("speakers"), m_speakers);
+        Restore(QStringLiteral("source"), QStringLiteral("microphone"), m_microphone);
+    }
+    CServerVolumesKept(const CServerVolumesKept&) = delete;
+    CServerVolumesKept& operator=(const CServerVolumesKept&) = delete;
+
+private:
+    static void Restore(const QString& kind, const QString& device, std::uint32_t volume)
+    {
+        if (volume != 0xFFFFFFFFu)
+            Pactl({QStringLiteral("set-%1-volume").arg(kind), device, QString::number(volume)});
+    }
+    std::uint32_t m_speakers;
+    std::uint32_t m_microphone;
+};
+
 }  // namespace sonvelle::test
