@@ -19,6 +19,7 @@
 #include <memory>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -37,6 +38,7 @@ class CPositionBar;
 class CAppRecordingSettings;
 class CCallLogCatalogue;
 class CMainWindowStartupHost;
+class CMainWindowTray;
 class CPlayCommandWindow;
 class CRecordingControl;
 class CRecordingEngine;
@@ -140,12 +142,18 @@ public:
     CAppSettings& AppSettings() { return m_appSettings; }
     CSettingsStore& SettingsStore() { return *m_settingsStore; }
 
+    // The notification area: the icon, its menu and balloon (MainDlgTray.cpp).
+    CMainWindowTray& Tray();
+    void HideIntoNotificationArea();
+    void ShowFromNotificationArea();
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void reject() override;
 
@@ -223,6 +231,10 @@ private:
     void OnOnlinePage();
     void OnTrayNotify(WPARAM id, LPARAM mouseMessage);
     void OnBalloonTimer();
+    void OnTrayCommand(int id);
+    // Keyboard use and accessible names (MainDlgKeyboard.cpp).
+    void SetupKeyboardAndNames();
+    bool HandleWindKey(const QKeyEvent& key);
     // Protection and delete helpers.
     QStringList SelectedNames() const;  // the selected rows' names, in list order
     void StopPlayingRecording(const CRecordingEntry& entry);
@@ -280,6 +292,7 @@ private:
     // Import and send by e-mail.
     IImportFileChooser* m_importChooser = nullptr;
     CMailSender* m_mailSender = nullptr;  // a child of the window
+    CMainWindowTray* m_tray = nullptr;    // a child of the window, made at first use
 };
 
 }  // namespace sonvelle

@@ -113,8 +113,6 @@ void CMainDlg::OnJoin() {}
 void CMainDlg::OnOptions() {}
 void CMainDlg::OnHelp() {}
 void CMainDlg::OnOnlinePage() {}
-void CMainDlg::OnTrayNotify(WPARAM /*id*/, LPARAM /*mouseMessage*/) {}
-void CMainDlg::OnBalloonTimer() { KillTimer(TIMER_BALLOON_CLOSE); }
-void CMainDlg::OnMinimizeRequested() { m_startupHost->HideToTray(); }
+// Notification area: MainDlgTray.cpp.
 
 }  // namespace sonvelle
