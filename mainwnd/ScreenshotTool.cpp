@@ -4,6 +4,11 @@
 // demo recordings.
 
 #include "mainwnd/MainDlg.h"
+#include "mainwnd/MainWindowTray.h"
+#include "mainwnd/RecordingControl.h"
+#include "resources/StringTable.h"
+#include "resources/art/Art.h"
+#include "skin/CBalloonWnd.h"
 #include "platform/Registry.h"
 #include "platform/ProgramFolder.h"
 #include "store/OleDateTime.h"
@@ -13,6 +18,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
+#include <QPainter>
 #include <QPixmap>
 #include <QTextStream>
 
@@ -62,6 +69,31 @@ bool WriteDemo(const QString& folder, const QByteArray& audio)
     return true;
 }
 
+// The tray menu in a recording state and the balloon, beside the window's picture.
+bool WriteTrayPictures(CMainDlg& dlg, const QString& out)
+{
+    const QString stem = out.endsWith(QStringLiteral(".png")) ? out.chopped(4) : out;
+    dlg.RecordingControl().SetState(RecorderState::Listening);
+    QMenu& menu = dlg.Tray().PreparedMenu();
+    menu.popup(QPoint(0, 0));
+    QApplication::processEvents();
+    const bool menuSaved = menu.grab().save(stem + QStringLiteral("-traymenu.png"), "PNG");
+    menu.hide();
+    dlg.RecordingControl().SetState(RecorderState::Idle);
+
+    CBalloonWnd balloon;
+    balloon.Show(QPoint(0, 0), LoadText(IDS_TRAY_RESTORE_TIP));
+    QApplication::processEvents();
+    // What the desktop shows: the shape only, on a grey desktop.
+    QPixmap shot(balloon.size());
+    shot.fill(QColor(96, 96, 96));
+    QPainter p(&shot);
+    p.setClipRegion(balloon.Shape().isEmpty() ? QRegion(balloon.rect()) : balloon.Shape());
+    p.drawPixmap(0, 0, balloon.grab());
+    p.end();
+    return menuSaved && shot.save(stem + QStringLiteral("-balloon.png"), "PNG");
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -105,5 +137,9 @@ int main(int argc, char** argv)
         return 1;
     }
     err << "wrote " << out << " (" << shot.width() << "x" << shot.height() << ")\n";
+    if (qEnvironmentVariableIsSet("SONVELLE_SCREENSHOT_TRAY") && !WriteTrayPictures(dlg, out)) {
+        err << "cannot write the tray menu and balloon pictures\n";
+        return 1;
+    }
     return 0;
 }
