@@ -19,7 +19,10 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QElapsedTimer>
 #include <QPainter>
+#include <QScreen>
+#include <QSystemTrayIcon>
 #include <QPixmap>
 #include <QTextStream>
 
@@ -94,6 +97,25 @@ bool WriteTrayPictures(CMainDlg& dlg, const QString& out)
     return menuSaved && shot.save(stem + QStringLiteral("-balloon.png"), "PNG");
 }
 
+// On a real display with a notification area: the whole screen with the icon
+// and the balloon pointing at it.
+bool WriteDesktopPicture(CMainDlg& dlg, const QString& out)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!QSystemTrayIcon::isSystemTrayAvailable() && waited.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    dlg.Tray().GoToNotificationArea();
+    // The host embeds the icon asynchronously; let it settle before the balloon is placed again.
+    for (waited.restart(); waited.elapsed() < 1000;)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    dlg.Tray().GoToNotificationArea();
+    for (waited.restart(); waited.elapsed() < 500;)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    const QString stem = out.endsWith(QStringLiteral(".png")) ? out.chopped(4) : out;
+    return QGuiApplication::primaryScreen()->grabWindow(0).save(stem + QStringLiteral("-desktop.png"), "PNG");
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -139,6 +161,10 @@ int main(int argc, char** argv)
     err << "wrote " << out << " (" << shot.width() << "x" << shot.height() << ")\n";
     if (qEnvironmentVariableIsSet("SONVELLE_SCREENSHOT_TRAY") && !WriteTrayPictures(dlg, out)) {
         err << "cannot write the tray menu and balloon pictures\n";
+        return 1;
+    }
+    if (qEnvironmentVariableIsSet("SONVELLE_SCREENSHOT_DESKTOP") && !WriteDesktopPicture(dlg, out)) {
+        err << "cannot write the desktop picture\n";
         return 1;
     }
     return 0;
