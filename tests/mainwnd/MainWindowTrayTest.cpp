@@ -48,15 +48,26 @@ protected:
     std::unique_ptr<CMainDlg> dlg;
 };
 
-TEST_F(TrayWindow, MinimisingHidesBehindTheIconAndAClickBringsItBack)
+TEST_F(TrayWindow, MinimisingHidesBehindTheIconThatFollowsVoiceRecordingsAndAClickBringsItBack)
 {
+    CRecordingWindowAdapter& window = dlg->RecordingWindow();
+    window.SetTrayIcon(kIconTrayAutoRecording, QString());
+    EXPECT_FALSE(dlg->Tray().IsIconVisible()) << "a shown window has no icon to change";
+
+    dlg->RecordingControl().SetState(RecorderState::Listening);
     Minimise();
     CMainWindowTray& tray = dlg->Tray();
-    EXPECT_EQ(tray.IconId(), kIconTrayIdle);
+    EXPECT_TRUE(window.IsInTray());
+    EXPECT_EQ(tray.IconId(), kIconTrayListening);
     ASSERT_NE(tray.Balloon(), nullptr);
     EXPECT_TRUE(tray.Balloon()->isVisible());
     EXPECT_EQ(tray.Balloon()->Text(), LoadText(IDS_TRAY_RESTORE_TIP));
     EXPECT_TRUE(dlg->IsTimerRunning(TIMER_BALLOON_CLOSE));
+    // A voice starts a recording, then its file arrives.
+    window.SetTrayIcon(kIconTrayAutoRecording, QString());
+    EXPECT_EQ(tray.IconId(), kIconTrayAutoRecording);
+    window.SetTrayIcon(kIconTrayListening, QString());
+    EXPECT_EQ(tray.IconId(), kIconTrayListening);
 
     // While the save dialog is open a click only closes the balloon.
     dlg->RecordingControl().SetSaveDialogOpenForTesting(true);
@@ -70,24 +81,7 @@ TEST_F(TrayWindow, MinimisingHidesBehindTheIconAndAClickBringsItBack)
     ASSERT_TRUE(WaitUntil([this] { return dlg->isVisible(); }));
     EXPECT_FALSE(dlg->isMinimized());
     EXPECT_FALSE(tray.IsIconVisible());
-    EXPECT_FALSE(tray.IsInNotificationArea());
-}
-
-TEST_F(TrayWindow, VoiceRecordingChangesTheIconOnlyWhileInTheNotificationArea)
-{
-    CRecordingWindowAdapter& window = dlg->RecordingWindow();
     EXPECT_FALSE(window.IsInTray());
-    window.SetTrayIcon(kIconTrayAutoRecording, QString());
-    EXPECT_FALSE(dlg->Tray().IsIconVisible()) << "a shown window has no icon to change";
-
-    dlg->RecordingControl().SetState(RecorderState::Listening);
-    Minimise();
-    EXPECT_TRUE(window.IsInTray());
-    EXPECT_EQ(dlg->Tray().IconId(), kIconTrayListening);
-    window.SetTrayIcon(kIconTrayAutoRecording, QString());
-    EXPECT_EQ(dlg->Tray().IconId(), kIconTrayAutoRecording);
-    window.SetTrayIcon(kIconTrayListening, QString());
-    EXPECT_EQ(dlg->Tray().IconId(), kIconTrayListening);
 }
 
 TEST_F(TrayWindow, MenuFollowsTheRecordingState)
