@@ -31,6 +31,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QEventLoop>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -128,7 +129,15 @@ int CMainDlg::exec()
 {
     if (!m_bInitialised)
         OnInitDialog();
-    return QDialog::exec();
+    // Not QDialog::exec(): its loop ends whenever the window is hidden, and hiding
+    // into the notification area must not end the program; only the close does.
+    QEventLoop loop;
+    m_runLoop = &loop;
+    show();
+    if (!m_bCloseDone)
+        loop.exec(QEventLoop::DialogExec);
+    m_runLoop = nullptr;
+    return result();
 }
 
 // ---------------------------------------------------------------------------
@@ -732,6 +741,8 @@ void CMainDlg::closeEvent(QCloseEvent* event)
         OnClose();
     event->accept();
     QDialog::done(0);
+    if (m_runLoop)
+        m_runLoop->exit();
 }
 
 void CMainDlg::changeEvent(QEvent* event)

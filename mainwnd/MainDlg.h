@@ -19,6 +19,7 @@
 #include <memory>
 
 class QAction;
+class QEventLoop;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -293,6 +294,7 @@ private:
     IImportFileChooser* m_importChooser = nullptr;
     CMailSender* m_mailSender = nullptr;  // a child of the window
     CMainWindowTray* m_tray = nullptr;    // a child of the window, made at first use
+    QEventLoop* m_runLoop = nullptr;      // exec()'s loop, ended by the close only
 };
 
 }  // namespace sonvelle

@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -116,17 +117,24 @@ TEST_F(TrayWindow, MenuFollowsTheRecordingState)
     dlg->RecordingControl().SetState(RecorderState::Idle);
 }
 
-TEST_F(TrayWindow, ExitFromTheMenuRunsTheCloseSequence)
+TEST_F(TrayWindow, StartedInTheTrayTheWindowRunsHiddenUntilExit)
 {
-    Minimise();
+    dlg = std::make_unique<CMainDlg>();
+    dlg->AppSettings().WorkDir = work.path();
+    dlg->InitialiseWindowOnly();
+    dlg->Tray().GoToNotificationArea();  // as the start-up setting does, before exec() shows the window
     QSignalSpy finished(dlg.get(), &QDialog::finished);
-    PostMessageTo(dlg.get(), WM_COMMAND, ID_TRAY_EXIT);
-    ASSERT_TRUE(WaitUntil([&] { return finished.count() == 1; }));
-    EXPECT_FALSE(dlg->Tray().IsIconVisible()) << "the icon outlived the window";
-    // A dismissed menu posts command 0: nothing happens.
-    PostMessageTo(dlg.get(), WM_COMMAND, 0);
-    QCoreApplication::processEvents();
+    bool hiddenWhileRunning = false;
+    QTimer::singleShot(0, dlg.get(), [&] {
+        hiddenWhileRunning = WaitUntil([&] { return !dlg->isVisible() && dlg->Tray().IsIconVisible(); });
+        // A dismissed menu posts command 0, which does nothing; then Exit.
+        PostMessageTo(dlg.get(), WM_COMMAND, 0);
+        PostMessageTo(dlg.get(), WM_COMMAND, ID_TRAY_EXIT);
+    });
+    dlg->exec();
+    EXPECT_TRUE(hiddenWhileRunning) << "shown by exec() and left on screen, or exec() ended by the hiding";
     EXPECT_EQ(finished.count(), 1);
+    EXPECT_FALSE(dlg->Tray().IsIconVisible()) << "the icon outlived the window";
 }
 
 }  // namespace
