@@ -17,6 +17,7 @@
 #include "mainwnd/RecordingEngine.h"
 #include "mainwnd/RecordingWindowAdapter.h"
 #include "mainwnd/SpeakerLine.h"
+#include "mainwnd/TrayMenuRules.h"
 #include "store/RecordingInfoEditor.h"
 #include "storeui/RecordingInfoFields.h"
 #include "storeui/SaveProgressDlg.h"
@@ -30,6 +31,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QEventLoop>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -127,7 +129,15 @@ int CMainDlg::exec()
 {
     if (!m_bInitialised)
         OnInitDialog();
-    return QDialog::exec();
+    // Not QDialog::exec(): its loop ends whenever the window is hidden, and hiding
+    // into the notification area must not end the program; only the close does.
+    QEventLoop loop;
+    m_runLoop = &loop;
+    show();
+    if (!m_bCloseDone)
+        loop.exec(QEventLoop::DialogExec);
+    m_runLoop = nullptr;
+    return result();
 }
 
 // ---------------------------------------------------------------------------
@@ -317,6 +327,7 @@ void CMainDlg::SetupControls()
     m_nameLabel->setText(LoadText(IDS_LABEL_NAME));
     m_notesLabel->setText(LoadText(IDS_LABEL_NOTES));
     PlaceControls();
+    SetupKeyboardAndNames();
 }
 
 void CMainDlg::ApplyFontsAndColours()
@@ -592,6 +603,10 @@ void CMainDlg::OnMessage(CMessage& message)
 
 void CMainDlg::OnCommand(int id)
 {
+    if (IsTrayCommand(id)) {
+        OnTrayCommand(id);
+        return;
+    }
     switch (id) {
     case IDC_RECORD: OnRecord(); break;
     case IDC_STOP: OnStop(); break;
@@ -692,7 +707,7 @@ bool CMainDlg::eventFilter(QObject* watched, QEvent* event)
         // Line breaks are typed into the notes, not taken as "play".
         const bool enterInNotes = watched == m_notesEdit &&
                                   (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
-        if (!enterInNotes && HandleKey(key->key(), modified))
+        if (!enterInNotes && (HandleWindKey(*key) || HandleKey(key->key(), modified)))
             return true;
         if (watched == m_list)
             OnListKeyDown(key->key());
@@ -708,7 +723,7 @@ bool CMainDlg::eventFilter(QObject* watched, QEvent* event)
 void CMainDlg::keyPressEvent(QKeyEvent* event)
 {
     const bool modified = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (HandleKey(event->key(), modified)) {
+    if (HandleWindKey(*event) || HandleKey(event->key(), modified)) {
         event->accept();
         return;
     }
@@ -726,6 +741,8 @@ void CMainDlg::closeEvent(QCloseEvent* event)
         OnClose();
     event->accept();
     QDialog::done(0);
+    if (m_runLoop)
+        m_runLoop->exit();
 }
 
 void CMainDlg::changeEvent(QEvent* event)

@@ -21,6 +21,8 @@
 #include <vector>
 
 class QAction;
+class QEventLoop;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -39,6 +41,7 @@ class CPositionBar;
 class CAppRecordingSettings;
 class CCallLogCatalogue;
 class CMainWindowStartupHost;
+class CMainWindowTray;
 class CPlayCommandWindow;
 class CRecordingControl;
 class CRecordingEngine;
@@ -147,6 +150,10 @@ public:
     // applies what changed, the work folder last.
     std::vector<std::uint32_t>& MixerSwitches() { return m_mixerSwitches; }
     void ApplyOptions();
+    // The notification area: the icon, its menu and balloon (MainDlgTray.cpp).
+    CMainWindowTray& Tray();
+    void HideIntoNotificationArea();
+    void ShowFromNotificationArea();
 
 protected:
     bool event(QEvent* event) override;
@@ -154,6 +161,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void reject() override;
 
@@ -235,6 +243,10 @@ private:
     void ChangeWorkFolder(const QString& folder);
     void ApplyDeferredWorkFolder();
     void RecreateIndexNow();
+    void OnTrayCommand(int id);
+    // Keyboard use and accessible names (MainDlgKeyboard.cpp).
+    void SetupKeyboardAndNames();
+    bool HandleWindKey(const QKeyEvent& key);
     // Protection and delete helpers.
     QStringList SelectedNames() const;  // the selected rows' names, in list order
     void StopPlayingRecording(const CRecordingEntry& entry);
@@ -295,6 +307,8 @@ private:
     // Options: a work folder that waits for the manual recording made in the old one.
     std::vector<std::uint32_t> m_mixerSwitches;
     QString m_deferredWorkFolder;
+    CMainWindowTray* m_tray = nullptr;    // a child of the window, made at first use
+    QEventLoop* m_runLoop = nullptr;      // exec()'s loop, ended by the close only
 };
 
 }  // namespace sonvelle

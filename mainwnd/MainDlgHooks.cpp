@@ -117,8 +117,6 @@ void CMainDlg::OnListClick(int /*row*/) {}
 // Options, help, notification area ---------------------------------------------
 
 // Options: MainDlgOptions.cpp. Help and the on-line page: MainDlgHelp.cpp.
-void CMainDlg::OnTrayNotify(WPARAM /*id*/, LPARAM /*mouseMessage*/) {}
-void CMainDlg::OnBalloonTimer() { KillTimer(TIMER_BALLOON_CLOSE); }
-void CMainDlg::OnMinimizeRequested() { m_startupHost->HideToTray(); }
+// Notification area: MainDlgTray.cpp.
 
 }  // namespace sonvelle

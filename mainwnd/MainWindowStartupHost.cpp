@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "app/StartupSequence.h"
 #include "mainwnd/MainDlg.h"
+#include "mainwnd/MainWindowTray.h"
 #include "mainwnd/RecordingControl.h"
 #include "mainwnd/RecordingEngine.h"
 #include "platform/Message.h"
@@ -151,6 +152,17 @@ void CMainWindowStartupHost::SaveCatalogueIndex()
 void CMainWindowStartupHost::ClearPlayState()
 {
     m_window.CallLog().SetPlayingName(QString());
+}
+
+void CMainWindowStartupHost::HideToTray()
+{
+    m_window.Tray().GoToNotificationArea();
+}
+
+void CMainWindowStartupHost::RemoveTrayIcon()
+{
+    m_window.Tray().CloseBalloon();
+    m_window.Tray().RemoveIcon();
 }
 
 void CMainWindowStartupHost::DeleteFindDialog()

@@ -43,9 +43,8 @@ public:
     void DeleteFindDialog() override;
     void ImportAfterRealignment(const QString& fallbackFolder) override;
 
-    // Notification area: hooks until that part exists.
-    void HideToTray() override {}
-    void RemoveTrayIcon() override {}
+    void HideToTray() override;
+    void RemoveTrayIcon() override;
 
     void LogMixerLines() override;
     void SetupMixer(const CAppSettings& settings, bool firstStart) override;

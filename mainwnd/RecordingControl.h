@@ -66,6 +66,7 @@ public:
 
     CRecordingEntry* CurrentRecording() const { return m_current; }
     bool IsSaveDialogOpen() const { return m_saveDialogOpen; }
+    void SetSaveDialogOpenForTesting(bool open) { m_saveDialogOpen = open; }
     std::size_t PendingCount() const { return m_pending.size(); }
 
     // An entry leaves the catalogue elsewhere: no reference to it is kept.

@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "mainwnd/MainDlg.h"
+#include "mainwnd/MainWindowTray.h"
 #include "mainwnd/MainDlgIds.h"
 #include "mainwnd/RecordingSaveStep.h"
 #include "mainwnd/SpeakerLine.h"
@@ -284,10 +285,13 @@ void CRecordingWindowAdapter::ShowNameAndNotes(CRecordingEntry& entry)
 
 bool CRecordingWindowAdapter::IsInTray() const
 {
-    return false;
+    return m_window.Tray().IsInNotificationArea();
 }
 
-void CRecordingWindowAdapter::SetTrayIcon(int /*iconId*/, const QString& /*tip*/) {}
+void CRecordingWindowAdapter::SetTrayIcon(int iconId, const QString& /*tip*/)
+{
+    m_window.Tray().SetIcon(iconId);
+}
 
 bool CRecordingWindowAdapter::ShowSaveDialog(CRecordingEntry& entry, const QString& file)
 {

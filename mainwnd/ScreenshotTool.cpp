@@ -9,6 +9,11 @@
 #include "options/CDlgSetImpostazioni.h"
 #include "options/COpzionePropertySheet.h"
 #include "platform/Prompt.h"
+#include "mainwnd/MainWindowTray.h"
+#include "mainwnd/RecordingControl.h"
+#include "resources/StringTable.h"
+#include "resources/art/Art.h"
+#include "skin/CBalloonWnd.h"
 #include "platform/Registry.h"
 #include "platform/ProgramFolder.h"
 #include "store/OleDateTime.h"
@@ -18,6 +23,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QScreen>
+#include <QSystemTrayIcon>
 #include <QPixmap>
 #include <QTextStream>
 
@@ -110,6 +120,50 @@ bool SaveOptionsSheet(const QString& out, const QString& programFolder, QTextStr
     return ok;
 }
 
+// The tray menu in a recording state and the balloon, beside the window's picture.
+bool WriteTrayPictures(CMainDlg& dlg, const QString& out)
+{
+    const QString stem = out.endsWith(QStringLiteral(".png")) ? out.chopped(4) : out;
+    dlg.RecordingControl().SetState(RecorderState::Listening);
+    QMenu& menu = dlg.Tray().PreparedMenu();
+    menu.popup(QPoint(0, 0));
+    QApplication::processEvents();
+    const bool menuSaved = menu.grab().save(stem + QStringLiteral("-traymenu.png"), "PNG");
+    menu.hide();
+    dlg.RecordingControl().SetState(RecorderState::Idle);
+
+    CBalloonWnd balloon;
+    balloon.Show(QPoint(0, 0), LoadText(IDS_TRAY_RESTORE_TIP));
+    QApplication::processEvents();
+    // What the desktop shows: the shape only, on a grey desktop.
+    QPixmap shot(balloon.size());
+    shot.fill(QColor(96, 96, 96));
+    QPainter p(&shot);
+    p.setClipRegion(balloon.Shape().isEmpty() ? QRegion(balloon.rect()) : balloon.Shape());
+    p.drawPixmap(0, 0, balloon.grab());
+    p.end();
+    return menuSaved && shot.save(stem + QStringLiteral("-balloon.png"), "PNG");
+}
+
+// On a real display with a notification area: the whole screen with the icon
+// and the balloon pointing at it.
+bool WriteDesktopPicture(CMainDlg& dlg, const QString& out)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!QSystemTrayIcon::isSystemTrayAvailable() && waited.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    dlg.Tray().GoToNotificationArea();
+    // The host embeds the icon asynchronously; let it settle before the balloon is placed again.
+    for (waited.restart(); waited.elapsed() < 1000;)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    dlg.Tray().GoToNotificationArea();
+    for (waited.restart(); waited.elapsed() < 500;)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    const QString stem = out.endsWith(QStringLiteral(".png")) ? out.chopped(4) : out;
+    return QGuiApplication::primaryScreen()->grabWindow(0).save(stem + QStringLiteral("-desktop.png"), "PNG");
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -148,5 +202,13 @@ int main(int argc, char** argv)
     dlg.show();
     if (!Save(dlg, out, err))
         return 1;
+    if (qEnvironmentVariableIsSet("SONVELLE_SCREENSHOT_TRAY") && !WriteTrayPictures(dlg, out)) {
+        err << "cannot write the tray menu and balloon pictures\n";
+        return 1;
+    }
+    if (qEnvironmentVariableIsSet("SONVELLE_SCREENSHOT_DESKTOP") && !WriteDesktopPicture(dlg, out)) {
+        err << "cannot write the desktop picture\n";
+        return 1;
+    }
     return SaveOptionsSheet(out, ProgramFolder(), err) ? 0 : 1;
 }

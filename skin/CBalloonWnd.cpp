@@ -17,7 +17,7 @@ CBalloonWnd::CBalloonWnd(QWidget* parent)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     const QImage bitmap = LoadBitmapImage(QString::fromLatin1(kBalloonBitmap));
-    m_bitmap = QPixmap::fromImage(bitmap);
+    m_bitmap = LoadBitmapResource(QString::fromLatin1(kBalloonBitmap));
     resize(bitmap.size());
     if (auto region = BitmapToRegion(bitmap, kSurroundKey, true)) {
         m_region = *region;
@@ -38,7 +38,7 @@ CBalloonWnd::~CBalloonWnd() = default;
 void CBalloonWnd::Show(const QPoint& topLeft, const QString& text)
 {
     m_text = text;
-    setGeometry(QRect(topLeft, m_bitmap.size()));
+    setGeometry(QRect(topLeft, m_bitmap.deviceIndependentSize().toSize()));
     m_close->setGeometry(width() - 25, 5, 17, 17);
     show();
     update();

@@ -48,7 +48,7 @@ void CSkinButton::SetBitmap(const QPixmap& all)
 QSize CSkinButton::sizeHint() const
 {
     const QPixmap& up = m_images[static_cast<int>(ButtonImage::Up)];
-    return up.isNull() ? QSize(m_nMargin, m_nMargin) : up.size() + QSize(m_nMargin, m_nMargin);
+    return up.isNull() ? QSize(m_nMargin, m_nMargin) : up.deviceIndependentSize().toSize() + QSize(m_nMargin, m_nMargin);
 }
 
 void CSkinButton::SizeToContent()

@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QtMath>
 
+#include <algorithm>
 #include <functional>
 
 namespace sonvelle {
@@ -36,9 +37,14 @@ const QColor kDisplayGreen(0, 102, 0);
 
 enum class State { Up, Down, Focus, Disabled };
 
+// Pixels per drawing unit: 1 for the images callers measure and cut regions
+// from, the screen's ratio for the pixmaps the windows draw, so they stay sharp.
+thread_local qreal t_scale = 1.0;
+
 QImage Blank(int w, int h, const QColor& fill = kKeyWhite)
 {
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img(qRound(w * t_scale), qRound(h * t_scale), QImage::Format_RGB32);
+    img.setDevicePixelRatio(t_scale);
     img.fill(fill);
     return img;
 }
@@ -757,16 +763,39 @@ QImage LoadBitmapImage(int id)
     return Cached(QStringLiteral("#%1").arg(id), [&] { return GenerateNumbered(id); });
 }
 
+namespace {
+
+qreal ScreenScale()
+{
+    const auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    return app ? std::max<qreal>(1.0, app->devicePixelRatio()) : 1.0;
+}
+
+// The same picture drawn at the screen's ratio; its logical size stays the image's.
+QPixmap AtScreenScale(const QString& key, const std::function<QImage()>& make)
+{
+    const qreal scale = ScreenScale();
+    const QImage img = Cached(QStringLiteral("%1@%2").arg(key).arg(scale), [&] {
+        const qreal saved = t_scale;
+        t_scale = scale;
+        QImage drawn = make();
+        t_scale = saved;
+        return drawn;
+    });
+    return img.isNull() ? QPixmap() : QPixmap::fromImage(img);
+}
+
+}  // namespace
+
 QPixmap LoadBitmapResource(const QString& name)
 {
-    const QImage img = LoadBitmapImage(name);
-    return img.isNull() ? QPixmap() : QPixmap::fromImage(img);
+    const QString key = name.toUpper();
+    return AtScreenScale(key, [&] { return Generate(key); });
 }
 
 QPixmap LoadBitmapResource(int id)
 {
-    const QImage img = LoadBitmapImage(id);
-    return img.isNull() ? QPixmap() : QPixmap::fromImage(img);
+    return AtScreenScale(QStringLiteral("#%1").arg(id), [&] { return GenerateNumbered(id); });
 }
 
 QImage LoadIconImage(int id, int size)
@@ -797,7 +826,7 @@ QIcon LoadIconResource(int id)
     if (LoadIconImage(id, 16).isNull())
         return {};
     QIcon icon;
-    for (int size : {16, 22, 32, 48, 64})
+    for (int size : {16, 22, 24, 32, 44, 48, 64, 96, 128})
         icon.addPixmap(QPixmap::fromImage(LoadIconImage(id, size)));
     return icon;
 }
