@@ -322,7 +322,7 @@ TEST_F(Capture, ALostDeviceHandsTheSegmentOverTellsTheWindowOnceAndListeningResu
     StartListening(1000, 5);
     for (int i = 0; i < 10; ++i)
         DeliverAndSettle(5000);  // a call is being recorded
-    ASSERT_EQ(writer->Count(WM_WRITER_DATA), 10);
+    ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_DATA) == 10; }));
     script->openResult = 0x55;  // the server is gone: nothing opens
     LoseDevice();
     WaitRecording(false);
