@@ -83,6 +83,7 @@ TEST(RecordingControlFaults, CatalogueClearedEndsAPausedPlayAndKeepsNoEntry)
     EXPECT_EQ(r.window.notPlayingRows, std::vector<CRecordingEntry*>{played});
     r.catalogue.entries.clear();
     r.window.rows.clear();
+    r.window.selected = nullptr;
 
     EXPECT_EQ(r.control.PlayingRecording(), nullptr);
     EXPECT_FALSE(r.control.IsPlayingOrPaused());
