@@ -256,6 +256,7 @@ TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongSt
     Post(WM_REC_STOP);
     ASSERT_TRUE(WaitUntil([&] { return ReadLog().count("RecordSound: OnStopRecording") == 3; }));
 
+    ASSERT_TRUE(WaitUntil([&] { return writer->Seen().size() >= 21u; }));
     const auto seen = writer->Seen();
     ASSERT_EQ(seen.size(), 21u);  // no create: capture started before the writer was known
     EXPECT_EQ(seen.back().message, WM_WRITER_CLOSE_FILE);
