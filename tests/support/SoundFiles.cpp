@@ -76,6 +76,31 @@ QStringList Mp3valFindings(const QString& path)
     return findings;
 }
 
+QStringList Mp3valFindingsBehindTag(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("ERROR: cannot read ") + path};
+    const QByteArray bytes = file.readAll();
+    qsizetype start = 0;
+    if (bytes.startsWith("ID3") && bytes.size() >= 10) {
+        for (int i = 6; i < 10; ++i)
+            start = (start << 7) | (static_cast<unsigned char>(bytes[i]) & 0x7f);
+        // The first frame sync at or after where the size field points.
+        while (start + 1 < bytes.size() &&
+               !(static_cast<unsigned char>(bytes[start]) == 0xff && (static_cast<unsigned char>(bytes[start + 1]) & 0xe0) == 0xe0))
+            ++start;
+    }
+    const QString audioOnly = path + QStringLiteral(".frames");
+    QFile out(audioOnly);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes.mid(start)) != bytes.size() - start)
+        return {QStringLiteral("ERROR: cannot write ") + audioOnly};
+    out.close();
+    const QStringList findings = Mp3valFindings(audioOnly);
+    QFile::remove(audioOnly);
+    return findings;
+}
+
 QString ProbeStream(const QString& path)
 {
     return ToolOutput(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "a:0", "-show_entries",

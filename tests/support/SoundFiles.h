@@ -29,6 +29,10 @@ Pcm DecodeMp3(const QString& path);
 
 // What mp3val finds wrong, one finding a line ("no tags" is no fault in an untagged segment).
 QStringList Mp3valFindings(const QString& path);
+// The same for the frames behind an ID3v2 tag, given to mp3val without the tag: our
+// tag's size counts its own header, and mp3val, starting ten bytes into the first
+// frame, can resynchronise on a false frame and report faults the audio has not.
+QStringList Mp3valFindingsBehindTag(const QString& path);
 // "rate,channels,bit rate" of the first audio stream as ffprobe reads it.
 QString ProbeStream(const QString& path);
 
