@@ -1,7 +1,7 @@
 // Faults that once lost or damaged recordings: a click that needed a second
-// one, a paused play left out at close or at a catalogue reload, the single
-// file split by a rename or written into someone else's file, and a store
-// failure that dropped the recording running meanwhile.
+// one, a paused play left out at close, the single file split by a rename or
+// written into someone else's file, and a store failure that dropped the
+// recording running meanwhile.
 
 #include "RecordingControlTestDoubles.h"
 
@@ -30,8 +30,6 @@ TEST(RecordingControlFaults, AutoRecordingCommandEndsAutoRecordingAtTheFirstClic
         r.PlayStored(c.playing, 7300);
         if (c.pause)
             r.control.OnPause();
-        // A mouse click leaves the focus where it was.
-        r.window.SetFocusTo(IDC_CALL_LOG);
         r.control.OnAutoRecording();
         EXPECT_EQ(r.control.State(), c.after);
         EXPECT_EQ(r.engine.commands.back(), "stop");
@@ -70,29 +68,6 @@ TEST(RecordingControlFaults, CloseWhileAPlayIsPausedStillEndsAndOffersTheRecordi
         EXPECT_EQ(r.window.dialogFiles.size(), 1u) << "the recording was never offered for saving";
         EXPECT_EQ(ReadBytes(r.folder + "Kept.mp3"), "audio");
     }
-}
-
-TEST(RecordingControlFaults, CatalogueClearedEndsAPausedPlayAndKeepsNoEntry)
-{
-    Rig r;
-    r.control.OnAutoRecording();
-    CRecordingEntry* played = r.PlayStored(S::ListeningWhilePlaying, 7300);
-    r.control.OnPause();
-
-    r.control.OnCatalogueCleared();
-    EXPECT_EQ(r.window.notPlayingRows, std::vector<CRecordingEntry*>{played});
-    r.catalogue.entries.clear();
-    r.window.rows.clear();
-    r.window.selected = nullptr;
-
-    EXPECT_EQ(r.control.PlayingRecording(), nullptr);
-    EXPECT_FALSE(r.control.IsPlayingOrPaused());
-    EXPECT_EQ(r.player.stops, 1);
-    // Stop and Pause afterwards touch no entry and no play.
-    r.control.OnStop();
-    r.control.OnPause();
-    EXPECT_EQ(r.player.stops, 1);
-    EXPECT_EQ(r.window.playCommands, 1);
 }
 
 TEST(RecordingControlFaults, RenamingTheGrowingSingleFileInPlaceKeepsItWhole)
@@ -141,17 +116,24 @@ TEST(RecordingControlFaults, SingleFileNeverGrowsInsideAFileItDidNotMake)
     EXPECT_EQ(ReadBytes(r.folder + "Unlisted.mp3"), "theirs");
 }
 
-TEST(RecordingControlFaults, StoreFailureKeepsTheRecordingRunningMeanwhile)
+// An occupied name is retried, then reported; nothing is put over the other
+// file, and the recording running meanwhile is neither dropped nor unlisted.
+TEST(RecordingControlFaults, StoreFailureReplacesNothingAndKeepsTheRecordingRunningMeanwhile)
 {
     Rig r;
     r.control.OnAutoRecording();
     CRecordingEntry* failed = r.Segment(3000);
     CRecordingEntry* running = r.Segment(2000);
-    WriteBytes(r.folder + failed->m_strName + ".mp3", "someone else's");
+    const QString target = r.folder + failed->m_strName + ".mp3";
+    WriteBytes(target, "someone else's");
     const QString handed = r.HandOver("first", 1);
     r.control.OnRecordingFileReady(handed, false);
 
-    EXPECT_EQ(r.prompt.ShownSoFar().size(), 1u);
+    EXPECT_EQ(ReadBytes(target), "someone else's");
+    EXPECT_EQ(ReadBytes(handed), "first");
+    EXPECT_EQ(r.sleeps.size(), 10u) << "ten attempts";
+    ASSERT_EQ(r.prompt.ShownSoFar().size(), 1u);
+    EXPECT_TRUE(r.prompt.ShownSoFar()[0].text.endsWith("(" + handed + ")"));
     EXPECT_FALSE(r.catalogue.Contains(failed));
     ASSERT_TRUE(r.catalogue.Contains(running)) << "the list was rebuilt under the running recording";
     EXPECT_EQ(r.control.State(), S::AutoRecording);
@@ -160,6 +142,14 @@ TEST(RecordingControlFaults, StoreFailureKeepsTheRecordingRunningMeanwhile)
     r.control.OnRecordingFileReady(r.HandOver("second", 2), false);
     EXPECT_EQ(ReadBytes(r.folder + name + ".mp3"), "second");
     EXPECT_EQ(running->GetState(), kStateTagPending);
+    EXPECT_EQ(r.control.State(), S::Listening);
+
+    // A handed-over file gone behind the program's back is reported by its name.
+    r.Segment(3000);
+    r.control.OnRecordingFileReady(r.folder + "TEMvanished.snx", false);
+    ASSERT_EQ(r.prompt.ShownSoFar().size(), 2u);
+    EXPECT_TRUE(r.prompt.ShownSoFar()[1].text.contains("TEMvanished.snx"));
+    EXPECT_EQ(r.control.State(), S::Listening);
 }
 
 }  // namespace

@@ -67,17 +67,6 @@ public:
     void SaveIndex() override { ++indexSaves; }
     QString WorkFolder() const override { return m_folder; }
 
-    void Remove(CRecordingEntry* entry)
-    {
-        entries.erase(std::remove_if(entries.begin(), entries.end(), [&](const auto& e) { return e.get() == entry; }),
-                      entries.end());
-    }
-    CRecordingEntry* Find(const QString& name)
-    {
-        auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e->m_strName == name; });
-        return it == entries.end() ? nullptr : it->get();
-    }
-
     std::vector<std::unique_ptr<CRecordingEntry>> entries;
     int indexSaves = 0;
 
@@ -91,7 +80,7 @@ public:
     explicit CFakeWindow(CFakeCatalogue& catalogue) : m_catalogue(catalogue) {}
 
     void EnableControl(int id, bool enable) override { enabled[id] = enable; }
-    void SetFocusTo(int id) override { focus = id; }
+    void SetFocusTo(int) override {}
 
     void StartTimer(int id, int periodMs) override
     {
@@ -111,8 +100,8 @@ public:
     void EnablePositionBar(bool) override {}
     void SetPositionBar(int seconds) override { positionBar = seconds; }
     int PositionBarRange() const override { return positionBarRange; }
-    void SetLevel(int peak) override { level = peak; }
-    void SetLevelAtRest() override { level = 0; }
+    void SetLevel(int) override {}
+    void SetLevelAtRest() override {}
     void SetThresholdMark(int) override {}
 
     std::uint32_t SpeakerVolume() override { return speakerVolume; }
@@ -129,16 +118,16 @@ public:
     void UpdateRow(CRecordingEntry&) override {}
     void RemoveRowAndEntry(CRecordingEntry& entry) override
     {
-        rows.erase(std::remove(rows.begin(), rows.end(), &entry), rows.end());
+        std::erase(rows, &entry);
         if (selected == &entry)
             selected = rows.empty() ? nullptr : rows.front();
-        m_catalogue.Remove(&entry);
+        std::erase_if(m_catalogue.entries, [&](const auto& e) { return e.get() == &entry; });
     }
     void ShowRowNotPlaying(CRecordingEntry& entry) override { notPlayingRows.push_back(&entry); }
     CRecordingEntry* SelectedRecording() const override { return selected; }
     void SaveTypedNameAndNotes() override {}
     void ShowNameAndNotes(CRecordingEntry&) override {}
-    bool IsInTray() const override { return inTray; }
+    bool IsInTray() const override { return false; }
     void SetTrayIcon(int, const QString&) override {}
     bool ShowSaveDialog(CRecordingEntry& entry, const QString& file) override
     {
@@ -195,17 +184,15 @@ public:
 
     CRecordingControl* control = nullptr;
     std::map<int, bool> enabled;
-    int focus = 0;
     std::map<int, std::pair<int, std::uint32_t>> timers;  // id → period, next due
     bool autoButtonOn = false;
     std::int64_t recordingSeconds = -1, playingSeconds = -1;
-    int positionBar = -1, positionBarRange = 100, level = -1;
+    int positionBar = -1, positionBarRange = 100;
     std::uint32_t speakerVolume = 40000, sliderPosition = 40000;
     bool sliderEnabled = true;
     std::vector<CRecordingEntry*> rows;
     std::vector<CRecordingEntry*> notPlayingRows;
     CRecordingEntry* selected = nullptr;
-    bool inTray = false;
     std::vector<QString> dialogFiles;
     std::vector<QString> saveAnswers;  // a name confirms, an empty text cancels
     std::function<void(CRecordingEntry&, const QString&)> onSaveDialog;
@@ -284,11 +271,11 @@ public:
 class CFakeSettings : public IRecordingSettings {
 public:
     RecordingSettings Current() const override { return values; }
-    void ReloadAutoRecordingValues() override { ++reloads; }
-    void SaveThreshold(int threshold) override { values.threshold = savedThreshold = threshold; }
+    void ReloadAutoRecordingValues() override {}
+    void SaveThreshold(int threshold) override { savedThreshold = threshold; }
 
     RecordingSettings values;
-    int reloads = 0, savedThreshold = -1;
+    int savedThreshold = -1;
 };
 
 // Everything wired together over a fresh work folder and a manual clock.
@@ -317,7 +304,6 @@ struct RecordingRig {
         WriteBytes(path, audio);
         return path;
     }
-    CRecordingEntry* Entry(const QString& name) { return catalogue.Find(name); }
     // A stored recording of 60 s in the list, selected, playing in the given state.
     CRecordingEntry* PlayStored(RecorderState state, std::uint32_t positionMs = 0)
     {

@@ -52,32 +52,6 @@ TEST_F(RecordingSeparateFiles, FileOvertakenByTheNextVoiceNoticeGoesToTheOlderRe
     EXPECT_EQ(window.rows, (std::vector<CRecordingEntry*>{second, first}));
 }
 
-TEST_F(RecordingSeparateFiles, OccupiedNameIsRetriedTenTimesThenReportedAndNothingIsReplaced)
-{
-    CRecordingEntry* entry = Segment(3000);
-    const QString target = rig.folder + entry->m_strName + ".mp3";
-    WriteBytes(target, "someone else's recording");
-    const QString handed = rig.HandOver("new audio", 1);
-    control.OnRecordingFileReady(handed, false);
-
-    EXPECT_EQ(ReadBytes(target), "someone else's recording");
-    EXPECT_EQ(ReadBytes(handed), "new audio");
-    // 600 ms after switching on, then nine pauses between the ten attempts.
-    EXPECT_EQ(rig.sleeps, (std::vector<int>{600, 500, 500, 500, 500, 500, 500, 500, 500, 500}));
-    ASSERT_EQ(rig.prompt.ShownSoFar().size(), 1u);
-    EXPECT_TRUE(rig.prompt.ShownSoFar()[0].text.endsWith("(" + handed + ")"));
-    EXPECT_EQ(window.reloads, 1);
-    EXPECT_EQ(control.CurrentRecording(), nullptr);
-    EXPECT_EQ(control.State(), S::Listening);
-
-    // A handed-over file gone behind the program's back is reported by its name.
-    Segment(3000);
-    control.OnRecordingFileReady(rig.folder + "TEMvanished.snx", false);
-    ASSERT_EQ(rig.prompt.ShownSoFar().size(), 2u);
-    EXPECT_TRUE(rig.prompt.ShownSoFar()[1].text.contains("TEMvanished.snx"));
-    EXPECT_EQ(control.State(), S::Listening);
-}
-
 TEST_F(RecordingSeparateFiles, WithConfirmationTheSaveDialogNamesEachRecording)
 {
     rig.settings.values.askConfirmation = true;
@@ -105,7 +79,6 @@ TEST_F(RecordingSeparateFiles, FileArrivingAfterAutoRecordingWasSwitchedOffIsSto
     Segment(3000);
     window.saveAnswers = {"Switched off"};
     rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), ""); };
-    window.SetFocusTo(IDC_AUTO_RECORD);
     control.OnAutoRecording();
     ASSERT_EQ(control.State(), S::Idle);
 
@@ -136,7 +109,6 @@ TEST_F(RecordingSeparateFiles, FileArrivingWhileTheSaveDialogIsOpenLeavesThatRec
         control.OnRecordingFileReady(late, false);
     };
     rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "tail"); };
-    window.SetFocusTo(IDC_AUTO_RECORD);
     control.OnAutoRecording();
 
     ASSERT_TRUE(rig.catalogue.Contains(running));
@@ -148,7 +120,6 @@ TEST_F(RecordingSeparateFiles, FileArrivingWhileTheSaveDialogIsOpenLeavesThatRec
 
 TEST_F(RecordingSeparateFiles, ManualRecordingStartedRightAfterIsNotTakenByALateFile)
 {
-    window.SetFocusTo(IDC_AUTO_RECORD);
     control.OnAutoRecording();
     control.OnRecord();
     CRecordingEntry* manual = control.CurrentRecording();
@@ -170,8 +141,15 @@ protected:
         WriteBytes(rig.TempFile(), audio);
         return rig.TempFile();
     }
+    void SwitchOff(const QString& answer)
+    {
+        window.saveAnswers = {answer};
+        control.OnAutoRecording();
+    }
 };
 
+// Segments in the writer's file, under a name of their own, and the one
+// running at switch-off all end up in the single file, in order.
 TEST_F(RecordingOneFile, SegmentsGrowOneRecordingWhoseLengthIsTheirSum)
 {
     CRecordingEntry* single = Segment(20000);
@@ -184,38 +162,21 @@ TEST_F(RecordingOneFile, SegmentsGrowOneRecordingWhoseLengthIsTheirSum)
     rig.clock.Advance(60000);
     EXPECT_EQ(Segment(17000), single);
     EXPECT_EQ(window.rows.size(), 1u);
-    // A segment handed over under a name of its own is taken in and removed.
     const QString handed = rig.HandOver("BBB", 2);
     control.OnRecordingFileReady(handed, false);
     EXPECT_FALSE(QFile::exists(handed));
 
-    EXPECT_EQ(single->m_dtDuration.SecondsOfDay(), 37);
-    EXPECT_EQ(ReadBytes(single->FilePath()), "AAAABBB");
-
-    window.saveAnswers = {"All of the day"};
-    window.SetFocusTo(IDC_AUTO_RECORD);
-    control.OnAutoRecording();
+    Segment(5000);
+    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "+CC"); };
+    SwitchOff("All of the day");
     ASSERT_EQ(window.dialogFiles.size(), 1u);
     EXPECT_FALSE(window.dialogFiles[0].isEmpty());
-    EXPECT_EQ(ReadBytes(rig.folder + "All of the day.mp3"), "AAAABBB");
+    EXPECT_EQ(ReadBytes(rig.folder + "All of the day.mp3"), "AAAABBB+CC");
+    EXPECT_EQ(single->m_dtDuration.SecondsOfDay(), 42);
     EXPECT_EQ(control.State(), S::Idle);
 }
 
-TEST_F(RecordingOneFile, RunningSegmentIsAddedWhenAutoRecordingIsSwitchedOff)
-{
-    CRecordingEntry* single = Segment(10000);
-    control.OnRecordingFileReady(HandOverInPlace("first"), false);
-    WriteBytes(rig.TempFile(), "");
-    Segment(5000);
-    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "+second"); };
-    window.saveAnswers = {"Day"};
-    window.SetFocusTo(IDC_AUTO_RECORD);
-    control.OnAutoRecording();
-    EXPECT_EQ(ReadBytes(rig.folder + "Day.mp3"), "first+second");
-    EXPECT_EQ(single->m_dtDuration.SecondsOfDay(), 15);
-}
-
-TEST_F(RecordingOneFile, DiscardedBumpLeavesTheRecordingAndItsLength)
+TEST_F(RecordingOneFile, DiscardedBumpsLeaveTheRecordingAndItsLength)
 {
     CRecordingEntry* single = Segment(10000);
     control.OnRecordingFileReady(HandOverInPlace("speech"), false);
@@ -228,29 +189,26 @@ TEST_F(RecordingOneFile, DiscardedBumpLeavesTheRecordingAndItsLength)
     // The next segment goes on in the same recording, and switching off still saves it.
     EXPECT_EQ(Segment(4000), single);
     control.OnRecordingFileReady(HandOverInPlace("+more"), false);
-    window.saveAnswers = {"Kept after bump"};
-    window.SetFocusTo(IDC_AUTO_RECORD);
-    control.OnAutoRecording();
+    SwitchOff("Kept after bump");
     EXPECT_EQ(ReadBytes(rig.folder + "Kept after bump.mp3"), "speech+more");
-}
 
-TEST_F(RecordingOneFile, OnlyBumpsLeaveNothingToSave)
-{
-    CRecordingEntry* single = Segment(2100);
-    control.OnRecordingFileReady(HandOverInPlace("click"), true);
-    window.SetFocusTo(IDC_AUTO_RECORD);
-    control.OnAutoRecording();
-    EXPECT_TRUE(window.dialogFiles.empty());
-    EXPECT_FALSE(rig.catalogue.Contains(single));
+    // Only bumps: nothing to save.
+    RecordingRig r;
+    r.settings.values.oneFile = true;
+    r.control.OnAutoRecording();
+    CRecordingEntry* bump = r.Segment(2100);
+    WriteBytes(r.TempFile(), "click");
+    r.control.OnRecordingFileReady(r.TempFile(), true);
+    r.control.OnAutoRecording();
+    EXPECT_TRUE(r.window.dialogFiles.empty());
+    EXPECT_FALSE(r.catalogue.Contains(bump));
 }
 
 TEST_F(RecordingOneFile, CancelledSaveDialogDeletesTheSingleFile)
 {
     Segment(3000);
     control.OnRecordingFileReady(HandOverInPlace("unwanted"), false);
-    window.saveAnswers = {""};
-    window.SetFocusTo(IDC_AUTO_RECORD);
-    control.OnAutoRecording();
+    SwitchOff("");
     ASSERT_EQ(window.dialogFiles.size(), 1u);
     EXPECT_FALSE(QFile::exists(window.dialogFiles[0]));
     EXPECT_TRUE(rig.catalogue.entries.empty());
