@@ -1,12 +1,10 @@
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/MainDlgIds.h"
-#include "RecordingControlTestDoubles.h"
 #include "WorkFolderFixture.h"
 
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"
 
-#include <QAbstractItemModel>
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>

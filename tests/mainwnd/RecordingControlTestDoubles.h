@@ -156,7 +156,6 @@ public:
     void Play() override { ++playCommands; }
     void ReloadCatalogueAndList() override
     {
-        ++reloads;
         rows.clear();
         selected = nullptr;
         m_catalogue.entries.clear();
@@ -196,7 +195,7 @@ public:
     std::vector<QString> dialogFiles;
     std::vector<QString> saveAnswers;  // a name confirms, an empty text cancels
     std::function<void(CRecordingEntry&, const QString&)> onSaveDialog;
-    int playCommands = 0, reloads = 0;
+    int playCommands = 0;
 
 private:
     CFakeCatalogue& m_catalogue;

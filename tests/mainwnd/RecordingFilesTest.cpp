@@ -20,34 +20,24 @@ protected:
     CRecordingEntry* Segment(std::uint32_t lengthMs) { return rig.Segment(lengthMs); }
 };
 
-TEST_F(RecordingSeparateFiles, FinishedFileIsMovedUnderTheRecordingsName)
-{
-    CRecordingEntry* entry = Segment(21500);
-    const QString name = entry->m_strName;
-    const QString handed = rig.HandOver("segment one", 1);
-    control.OnRecordingFileReady(handed, false);
-
-    EXPECT_FALSE(QFile::exists(handed));
-    EXPECT_EQ(ReadBytes(rig.folder + name + ".mp3"), "segment one");
-    EXPECT_EQ(entry->GetState(), kStateTagPending);
-    EXPECT_EQ(entry->m_dtDuration.SecondsOfDay(), 22);  // 21.5 s rounded
-    EXPECT_EQ(rig.catalogue.indexSaves, 1);
-    EXPECT_EQ(control.State(), S::Listening);
-    EXPECT_EQ(rig.sleeps.size(), 1u) << "no retry when the name is free";
-}
-
-TEST_F(RecordingSeparateFiles, FileOvertakenByTheNextVoiceNoticeGoesToTheOlderRecording)
+// A file may be overtaken by the next voice notice: it still goes to the older recording.
+TEST_F(RecordingSeparateFiles, FinishedFilesAreMovedUnderTheirRecordingsNames)
 {
     CRecordingEntry* first = Segment(5000);
     CRecordingEntry* second = Segment(3000);
-    control.OnRecordingFileReady(rig.HandOver("first", 1), false);
+    const QString handed = rig.HandOver("first", 1);
+    control.OnRecordingFileReady(handed, false);
+    EXPECT_FALSE(QFile::exists(handed));
     EXPECT_EQ(ReadBytes(first->FilePath()), "first");
-    // The newer recording still runs.
+    EXPECT_EQ(first->GetState(), kStateTagPending);
+    EXPECT_EQ(rig.catalogue.indexSaves, 1);
+    EXPECT_EQ(rig.sleeps.size(), 1u) << "no retry when the name is free";
     EXPECT_EQ(control.State(), S::AutoRecording);
-    rig.clock.Advance(4000);
+
+    rig.clock.Advance(4500);
     control.OnRecordingFileReady(rig.HandOver("second", 2), false);
     EXPECT_EQ(ReadBytes(second->FilePath()), "second");
-    EXPECT_EQ(second->m_dtDuration.SecondsOfDay(), 7);
+    EXPECT_EQ(second->m_dtDuration.SecondsOfDay(), 8);  // 7.5 s rounded
     EXPECT_EQ(control.State(), S::Listening);
     EXPECT_EQ(window.rows, (std::vector<CRecordingEntry*>{second, first}));
 }
