@@ -44,11 +44,7 @@ public:
     CRecordingEntry* CreateRecording(const QString& operatorName) override
     {
         auto entry = std::make_unique<CRecordingEntry>();
-        QString name;
-        do {
-            name = QStringLiteral("Recording %1").arg(m_counter++);
-        } while (QFile::exists(m_folder + name + ".mp3"));
-        entry->m_strName = name;
+        entry->m_strName = QStringLiteral("Recording %1").arg(m_counter++);
         entry->m_strFolder = m_folder;
         entry->m_strOperator = operatorName;
         entry->SetState(kStateRecording);
@@ -57,12 +53,12 @@ public:
     }
     CRecordingEntry* FirstInState(int state) override
     {
-        auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e->GetState() == state; });
+        auto it = std::ranges::find_if(entries, [&](const auto& e) { return e->GetState() == state; });
         return it == entries.end() ? nullptr : it->get();
     }
     bool Contains(const CRecordingEntry* entry) const override
     {
-        return std::any_of(entries.begin(), entries.end(), [&](const auto& e) { return e.get() == entry; });
+        return std::ranges::any_of(entries, [&](const auto& e) { return e.get() == entry; });
     }
     void SaveIndex() override { ++indexSaves; }
     QString WorkFolder() const override { return m_folder; }

@@ -15,20 +15,16 @@ protected:
     CFakeWindow& window = rig.window;
 };
 
-TEST_F(RecordingTransitions, RecordStartsAManualRecordingAfterStoppingAnyPlay)
+TEST_F(RecordingTransitions, RecordStartsAManualRecordingAfterStoppingThePlay)
 {
-    for (bool playing : {false, true}) {
-        RecordingRig r;
-        if (playing)
-            r.PlayStored(S::Playing);
-        r.control.OnRecord();
-        EXPECT_EQ(r.control.State(), S::Recording) << playing;
-        EXPECT_EQ(r.control.CurrentRecording(), r.catalogue.entries.back().get());
-        EXPECT_EQ(r.window.rows.front(), r.control.CurrentRecording());
-        EXPECT_EQ(r.engine.commands, (std::vector<std::string>{"voice off", "start"}));
-        EXPECT_EQ(r.player.stops, playing ? 1 : 0);
-        EXPECT_EQ(r.window.notPlayingRows.size(), playing ? 1u : 0u);
-    }
+    CRecordingEntry* played = rig.PlayStored(S::Playing);
+    control.OnRecord();
+    EXPECT_EQ(control.State(), S::Recording);
+    EXPECT_EQ(control.CurrentRecording(), rig.catalogue.entries.back().get());
+    EXPECT_EQ(window.rows.front(), control.CurrentRecording());
+    EXPECT_EQ(rig.engine.commands, (std::vector<std::string>{"voice off", "start"}));
+    EXPECT_EQ(rig.player.stops, 1);
+    EXPECT_EQ(window.notPlayingRows, std::vector<CRecordingEntry*>{played});
 }
 
 // Commands and notices that arrive in a state where they mean nothing.
@@ -63,23 +59,21 @@ TEST_F(RecordingTransitions, PauseAndStopPlayingFromEachPlayingState)
     const std::pair<S, S> rows[] = {
         {S::Playing, S::Idle}, {S::ListeningWhilePlaying, S::Listening}, {S::AutoRecordingWhilePlaying, S::AutoRecording}};
     for (auto [from, to] : rows) {
-        RecordingRig paused;
-        paused.player.position = 7300;
-        paused.control.SetState(from);
-        paused.control.OnPause();
-        EXPECT_EQ(paused.control.State(), to) << from;
-        EXPECT_EQ(paused.control.PausedPosition(), 7300u) << from;
-        EXPECT_EQ(paused.player.pauses, 1) << from;
+        SCOPED_TRACE(from);
+        RecordingRig r;
+        r.control.SetState(from);
+        r.control.OnStopPlaying();
+        EXPECT_EQ(r.control.State(), to);
+        r.control.SetState(from);
+        r.player.position = 7300;
+        r.control.OnPause();
+        EXPECT_EQ(r.control.State(), to);
+        EXPECT_EQ(r.control.PausedPosition(), 7300u);
         // Stop from the pause forgets the position.
-        paused.control.OnStopPlaying();
-        EXPECT_EQ(paused.control.PausedPosition(), 0u) << from;
-        EXPECT_EQ(paused.player.stops, 1) << from;
-
-        RecordingRig stopped;
-        stopped.control.SetState(from);
-        stopped.control.OnStopPlaying();
-        EXPECT_EQ(stopped.control.State(), to) << from;
-        EXPECT_EQ(stopped.player.stops, 1) << from;
+        r.control.OnStopPlaying();
+        EXPECT_EQ(r.control.PausedPosition(), 0u);
+        EXPECT_EQ(r.player.pauses, 1);
+        EXPECT_EQ(r.player.stops, 2);
     }
     // Pause with nothing playing resumes through Play.
     control.OnPause();
@@ -149,15 +143,10 @@ TEST_F(RecordingTransitions, VoiceStartsAnAutomaticRecordingAndItsFileReturnsToL
     EXPECT_EQ(rig.catalogue.entries[0]->GetState(), kStateRecording);
     EXPECT_EQ(window.rows.front(), rig.catalogue.entries[0].get());
 
-    for (auto [from, to] : {std::pair{S::AutoRecording, S::Listening},
-                            std::pair{S::AutoRecordingWhilePlaying, S::ListeningWhilePlaying}}) {
-        RecordingRig f;
-        f.control.OnAutoRecording();
-        f.control.OnVoiceDetected();
-        f.control.SetState(from);
-        f.control.OnRecordingFileReady(f.HandOver("a", 1), false);
-        EXPECT_EQ(f.control.State(), to);
-    }
+    // Back to listening after the file (RecordingSeparateFiles), still playing if it was.
+    control.SetState(S::AutoRecordingWhilePlaying);
+    control.OnRecordingFileReady(rig.HandOver("a", 1), false);
+    EXPECT_EQ(control.State(), S::ListeningWhilePlaying);
 }
 
 // Every way a running recording ends asks for its name and stores the audio;
