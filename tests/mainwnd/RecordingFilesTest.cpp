@@ -1,9 +1,8 @@
-// Finished automatic recordings on disk: stored under their names, discarded,
-// confirmed, grown into one file, and never lost or put over another file.
+// Finished recordings on disk: stored under their names, discarded, confirmed,
+// grown into one file, and never lost or put over another file; then the
+// faults that once did lose or damage them.
 
 #include "RecordingControlTestDoubles.h"
-
-#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -203,6 +202,143 @@ TEST_F(RecordingOneFile, CancelledSaveDialogDeletesTheSingleFile)
     EXPECT_FALSE(QFile::exists(window.dialogFiles[0]));
     EXPECT_TRUE(rig.catalogue.entries.empty());
     EXPECT_EQ(QDir(rig.folder).entryList({"*.mp3", "*.snx"}, QDir::Files), QStringList{});
+}
+
+// Faults that once lost or damaged recordings: a click that needed a second
+// one, a paused play left out at close, the single file split by a rename or
+// written into someone else's file, and a store failure that dropped the
+// recording running meanwhile.
+TEST(RecordingControlFaults, AutoRecordingCommandEndsAutoRecordingAtTheFirstClickWhilePlayingOrPaused)
+{
+    struct Case {
+        S playing;
+        bool pause;
+        S after;
+    } const cases[] = {
+        {S::ListeningWhilePlaying, false, S::Playing},
+        {S::AutoRecordingWhilePlaying, false, S::Playing},
+        {S::ListeningWhilePlaying, true, S::Idle},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.playing << (c.pause ? " paused" : ""));
+        RecordingRig r;
+        r.control.OnAutoRecording();
+        r.PlayStored(c.playing, 7300);
+        if (c.pause)
+            r.control.OnPause();
+        r.control.OnAutoRecording();
+        EXPECT_EQ(r.control.State(), c.after);
+        EXPECT_EQ(r.engine.commands.back(), "stop");
+        EXPECT_EQ(r.player.stops, 0) << "the play was ended instead";
+    }
+}
+
+TEST(RecordingControlFaults, CloseWhileAPlayIsPausedStillEndsAndOffersTheRecording)
+{
+    enum class Kind { Manual, SeparateFiles, OneFile };
+    for (Kind kind : {Kind::Manual, Kind::SeparateFiles, Kind::OneFile}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        RecordingRig r;
+        r.settings.values.oneFile = kind == Kind::OneFile;
+        r.settings.values.askConfirmation = true;
+        r.window.saveAnswers = {"Kept"};
+        r.engine.onStop = [&] { WriteBytes(r.TempFile(), "audio"); };
+        if (kind == Kind::Manual) {
+            r.control.OnRecord();
+            r.PlayStored(S::RecordingWhilePlaying, 7300);
+        } else {
+            r.control.OnAutoRecording();
+            if (kind == Kind::OneFile)
+                r.SegmentFile("audio");
+            else
+                r.Segment(3000);
+            r.PlayStored(kind == Kind::OneFile ? S::ListeningWhilePlaying : S::AutoRecordingWhilePlaying, 7300);
+        }
+        r.control.OnPause();
+        ASSERT_FALSE(IsPlaying(r.control.State()));
+
+        r.control.EndManualRecording();
+        r.control.EndAutoRecording();
+        EXPECT_EQ(r.control.State(), S::Idle);
+        EXPECT_EQ(r.control.PausedPosition(), 0u);
+        EXPECT_EQ(r.window.dialogFiles.size(), 1u) << "the recording was never offered for saving";
+        EXPECT_EQ(ReadBytes(r.folder + "Kept.mp3"), "audio");
+    }
+}
+
+TEST(RecordingControlFaults, RenamingTheGrowingSingleFileInPlaceKeepsItWhole)
+{
+    for (bool moreAfterRename : {true, false}) {
+        SCOPED_TRACE(moreAfterRename ? "a segment after the rename" : "switched off after the rename");
+        RecordingRig r;
+        r.settings.values.oneFile = true;
+        r.control.OnAutoRecording();
+        r.SegmentFile("one");
+        CRecordingEntry* single = r.control.CurrentRecording();
+        ASSERT_NE(single, nullptr);
+        // The list's in-place rename moves the file and renames the entry.
+        const QString oldPath = single->FilePath();
+        ASSERT_TRUE(QFile::rename(oldPath, r.folder + "Renamed.mp3"));
+        single->m_strName = "Renamed";
+        if (moreAfterRename)
+            r.SegmentFile("two");
+        EXPECT_FALSE(QFile::exists(oldPath)) << "a second piece grew under the old name";
+
+        r.window.saveAnswers = {"Kept"};
+        r.control.EndAutoRecording();
+        EXPECT_EQ(ReadBytes(r.folder + "Kept.mp3"), moreAfterRename ? "onetwo" : "one");
+        EXPECT_EQ(QDir(r.folder).entryList({"*.mp3", "*.snx"}, QDir::Files), QStringList{"Kept.mp3"});
+    }
+}
+
+TEST_F(RecordingOneFile, SingleFileNeverGrowsInsideAFileItDidNotMake)
+{
+    WriteBytes(rig.folder + "Unlisted.mp3", "theirs");
+    CRecordingEntry* single = Segment(3000);
+    // Renamed through the name field before its first segment arrived.
+    single->m_strName = "Unlisted";
+    control.OnRecordingFileReady(HandOverInPlace("mine"), false);
+    rig.SegmentFile("+more");
+    EXPECT_EQ(ReadBytes(rig.folder + "Unlisted.mp3"), "theirs");
+    EXPECT_EQ(single->m_dwSize, 9u);
+
+    SwitchOff("Mine");
+    EXPECT_EQ(ReadBytes(rig.folder + "Mine.mp3"), "mine+more");
+    EXPECT_EQ(ReadBytes(rig.folder + "Unlisted.mp3"), "theirs");
+}
+
+// An occupied name is retried, then reported; nothing is put over the other
+// file, and the recording running meanwhile is neither dropped nor unlisted.
+TEST_F(RecordingSeparateFiles, StoreFailureReplacesNothingAndKeepsTheRecordingRunningMeanwhile)
+{
+    CRecordingEntry* failed = Segment(3000);
+    CRecordingEntry* running = Segment(2000);
+    const QString target = rig.folder + failed->m_strName + ".mp3";
+    WriteBytes(target, "someone else's");
+    const QString handed = rig.HandOver("first", 1);
+    control.OnRecordingFileReady(handed, false);
+
+    EXPECT_EQ(ReadBytes(target), "someone else's");
+    EXPECT_EQ(ReadBytes(handed), "first");
+    EXPECT_EQ(rig.sleeps.size(), 10u) << "ten attempts";
+    ASSERT_EQ(rig.prompt.ShownSoFar().size(), 1u);
+    EXPECT_TRUE(rig.prompt.ShownSoFar()[0].text.endsWith("(" + handed + ")"));
+    EXPECT_FALSE(rig.catalogue.Contains(failed));
+    ASSERT_TRUE(rig.catalogue.Contains(running)) << "the list was rebuilt under the running recording";
+    EXPECT_EQ(control.State(), S::AutoRecording);
+
+    const QString name = running->m_strName;
+    control.OnRecordingFileReady(rig.HandOver("second", 2), false);
+    EXPECT_EQ(ReadBytes(rig.folder + name + ".mp3"), "second");
+    EXPECT_EQ(running->GetState(), kStateTagPending);
+    EXPECT_EQ(control.State(), S::Listening);
+
+    // A handed-over file gone behind the program's back is reported by its name.
+    Segment(3000);
+    control.OnRecordingFileReady(rig.folder + "TEMvanished.snx", false);
+    ASSERT_EQ(rig.prompt.ShownSoFar().size(), 2u);
+    EXPECT_TRUE(rig.prompt.ShownSoFar()[1].text.contains("TEMvanished.snx"));
+    EXPECT_EQ(control.State(), S::Listening);
 }
 
 }  // namespace
