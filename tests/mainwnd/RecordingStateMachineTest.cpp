@@ -106,13 +106,16 @@ TEST_F(RecordingTransitions, StopPlayingRemovesTheWorkingCopyOfAProtectedRecordi
     EXPECT_TRUE(QFile::exists(played->FilePath()));
 }
 
-TEST_F(RecordingTransitions, AutoRecordingOnFromIdleAndFromPlaying)
+// Switched on during a play, listening leaves the play alone until a voice comes.
+TEST_F(RecordingTransitions, AutoRecordingListensAndTheVoiceStartsARecordingThatEndsThePlay)
 {
     rig.settings.values.silenceSeconds = 15;
     rig.settings.values.threshold = 9000;
     rig.settings.values.oneFile = true;
+    rig.PlayStored(S::Playing);
     control.OnAutoRecording();
-    EXPECT_EQ(control.State(), S::Listening);
+    EXPECT_EQ(control.State(), S::ListeningWhilePlaying);
+    EXPECT_EQ(rig.player.stops, 0);
     EXPECT_EQ(rig.engine.silenceSeconds, 15);
     EXPECT_EQ(rig.engine.captureThreshold, 9000);
     EXPECT_TRUE(rig.engine.captureOneFile);
@@ -123,30 +126,22 @@ TEST_F(RecordingTransitions, AutoRecordingOnFromIdleAndFromPlaying)
     EXPECT_EQ(rig.settings.savedThreshold, 4321);
     EXPECT_EQ(rig.engine.captureThreshold, 4321);
 
-    RecordingRig r;
-    r.control.SetState(S::Playing);
-    r.control.OnAutoRecording();
-    EXPECT_EQ(r.control.State(), S::ListeningWhilePlaying);
-    EXPECT_EQ(r.player.stops, 0);
-}
-
-TEST_F(RecordingTransitions, VoiceStartsAnAutomaticRecordingAndItsFileReturnsToListening)
-{
-    // Listening while playing: the voice stops the play.
-    control.OnAutoRecording();
-    control.SetState(S::ListeningWhilePlaying);
     control.OnVoiceDetected();
     EXPECT_EQ(control.State(), S::AutoRecording);
     EXPECT_EQ(rig.player.stops, 1);
     EXPECT_FALSE(window.enabled[IDC_PLAY]);
-    ASSERT_EQ(rig.catalogue.entries.size(), 1u);
-    EXPECT_EQ(rig.catalogue.entries[0]->GetState(), kStateRecording);
-    EXPECT_EQ(window.rows.front(), rig.catalogue.entries[0].get());
+    CRecordingEntry* recording = control.CurrentRecording();
+    ASSERT_NE(recording, nullptr);
+    EXPECT_EQ(recording->GetState(), kStateOneFileAuto);
+    EXPECT_EQ(window.rows.front(), recording);
 
     // Back to listening after the file (RecordingSeparateFiles), still playing if it was.
-    control.SetState(S::AutoRecordingWhilePlaying);
-    control.OnRecordingFileReady(rig.HandOver("a", 1), false);
-    EXPECT_EQ(control.State(), S::ListeningWhilePlaying);
+    RecordingRig r;
+    r.control.OnAutoRecording();
+    r.control.OnVoiceDetected();
+    r.control.SetState(S::AutoRecordingWhilePlaying);
+    r.control.OnRecordingFileReady(r.HandOver("a", 1), false);
+    EXPECT_EQ(r.control.State(), S::ListeningWhilePlaying);
 }
 
 // Every way a running recording ends asks for its name and stores the audio;
