@@ -293,10 +293,12 @@ TEST_F(RecordingTimers, WarningAfterItsDelayAndAtEveryInterval)
     }
 }
 
-// No warning while only listening; when one plays the speakers open just for it.
+// No warning while only listening; when one plays the speakers open just for
+// it, and close again when it cannot play (the message is the window's).
 TEST_F(RecordingTimers, SpeakersAreMutedWhileListeningAndOpenOnlyForTheWarning)
 {
     rig.settings.values.warningSound = true;
+    rig.settings.values.warningEvery = true;
     rig.warning.length = 800;
     control.OnAutoRecording();
     EXPECT_EQ(window.speakerVolume, 0u);
@@ -315,25 +317,16 @@ TEST_F(RecordingTimers, SpeakersAreMutedWhileListeningAndOpenOnlyForTheWarning)
     window.RunFor(rig.clock, 1000);
     EXPECT_EQ(window.speakerVolume, 0u);
 
-    control.OnAutoRecording();
-    EXPECT_EQ(window.speakerVolume, 40000u);
-    EXPECT_TRUE(window.sliderEnabled);
-    EXPECT_EQ(window.sliderPosition, 40000u);
-}
-
-// The message itself is the window's (RecordingWindowFaults).
-TEST_F(RecordingTimers, UnplayableWarningClosesTheSpeakersAgainAndRecordingGoesOn)
-{
-    rig.settings.values.warningSound = true;
-    rig.settings.values.warningAfter = false;
-    rig.settings.values.warningEvery = true;
     rig.warning.playSucceeds = false;
-    control.OnAutoRecording();
-    control.OnVoiceDetected();
     window.RunFor(rig.clock, 20000);
     EXPECT_EQ(rig.prompt.ShownSoFar().size(), 2u);
     EXPECT_EQ(window.speakerVolume, 0u);
     EXPECT_EQ(control.State(), S::AutoRecording);
+
+    control.OnAutoRecording();
+    EXPECT_EQ(window.speakerVolume, 40000u);
+    EXPECT_TRUE(window.sliderEnabled);
+    EXPECT_EQ(window.sliderPosition, 40000u);
 }
 
 }  // namespace
