@@ -130,15 +130,14 @@ public:
         dialogFiles.push_back(file);
         if (onSaveDialog)
             onSaveDialog(entry, file);
-        if (saveAnswers.empty() || saveAnswers.front().isEmpty()) {
-            if (!saveAnswers.empty())
-                saveAnswers.erase(saveAnswers.begin());
+        const QString name = saveAnswers.empty() ? QString() : saveAnswers.front();
+        if (!saveAnswers.empty())
+            saveAnswers.erase(saveAnswers.begin());
+        if (name.isEmpty()) {
             entry.m_strKeyWord = "**del**";
             return false;
         }
         // As the dialog confirms: the audio renamed to the chosen name, never over another file.
-        const QString name = saveAnswers.front();
-        saveAnswers.erase(saveAnswers.begin());
         const QString folder = m_catalogue.WorkFolder();
         const QString from = file.isEmpty() ? entry.m_strFolder + LoadText(IDS_TEMP_RECORDING_FILE) : file;
         entry.SetState(kStateTagPending);
@@ -163,13 +162,10 @@ public:
         for (std::uint32_t t = 0; t < ms; t += step) {
             clock.Advance(step);
             const std::uint32_t now = clock.NowMs();
-            std::vector<int> due;
-            for (auto& [id, timer] : timers)
-                if (static_cast<std::int32_t>(now - timer.second) >= 0)
-                    due.push_back(id);
-            for (int id : due) {
+            // Over a copy: a handler may start or kill timers.
+            for (const auto& [id, timer] : std::map(timers)) {
                 auto it = timers.find(id);
-                if (it == timers.end())
+                if (it == timers.end() || static_cast<std::int32_t>(now - it->second.second) < 0)
                     continue;
                 it->second.second = now + static_cast<std::uint32_t>(it->second.first);
                 control->OnTimer(id);
