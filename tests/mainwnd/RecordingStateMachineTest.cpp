@@ -94,18 +94,6 @@ TEST_F(RecordingTransitions, PauseAndStopPlayingFromEachPlayingState)
     EXPECT_TRUE(r.engine.commands.empty());
 }
 
-TEST_F(RecordingTransitions, StopPlayingRemovesTheWorkingCopyOfAProtectedRecording)
-{
-    CRecordingEntry* played = rig.PlayStored(S::Playing);
-    played->m_bProtected = true;
-    const QString copy = rig.folder + played->m_strName + ".snx";
-    WriteBytes(copy, "deciphered");
-    WriteBytes(played->FilePath(), "enciphered");
-    control.OnStopPlaying();
-    EXPECT_FALSE(QFile::exists(copy));
-    EXPECT_TRUE(QFile::exists(played->FilePath()));
-}
-
 // Switched on during a play, listening leaves the play alone until a voice comes.
 TEST_F(RecordingTransitions, AutoRecordingListensAndTheVoiceStartsARecordingThatEndsThePlay)
 {
