@@ -263,10 +263,9 @@ class CFakeSettings : public IRecordingSettings {
 public:
     RecordingSettings Current() const override { return values; }
     void ReloadAutoRecordingValues() override {}
-    void SaveThreshold(int threshold) override { savedThreshold = threshold; }
+    void SaveThreshold(int) override {}
 
     RecordingSettings values;
-    int savedThreshold = -1;
 };
 
 // Everything wired together over a fresh work folder and a manual clock.
