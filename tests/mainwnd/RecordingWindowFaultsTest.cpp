@@ -10,13 +10,12 @@
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
-#include "store/RecordingList.h"
 #include "WorkFolderFixture.h"
+#include "support/TagBytes.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QTest>
-#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -114,15 +113,9 @@ TEST_F(RecordingWindowFaults, MessagesDuringRecordingNeitherHoldTheHandlerNorPil
     // The finished file cannot be stored while the next voice notice is already on its way.
     CRecordingEntry* failed = Control().CurrentRecording();
     ASSERT_NE(failed, nullptr);
-    QFile occupied(folder.Path() + failed->m_strName + ".mp3");
-    ASSERT_TRUE(occupied.open(QIODevice::WriteOnly));
-    occupied.write("someone else's");
-    occupied.close();
+    ASSERT_TRUE(test::WriteBytes(folder.Path() + failed->m_strName + ".mp3", "someone else's"));
     const QString handed = folder.Path() + "TEM1.snx";
-    QFile file(handed);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("audio");
-    file.close();
+    ASSERT_TRUE(test::WriteBytes(handed, "audio"));
     PostMessageTo(dlg.get(), WM_VOICE_DETECTED);
     Control().OnRecordingFileReady(handed, false);
 
