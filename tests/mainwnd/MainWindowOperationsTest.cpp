@@ -1,17 +1,14 @@
 // Find, import and send by e-mail through the real window. Stand-ins only for
 // the person at the file dialog and for the user's mail program.
 
-#include "mainwnd/MainDlg.h"
-#include "mainwnd/MainDlgIds.h"
 #include "operations/FindDlg.h"
 #include "operations/ImportRecordings.h"
-#include "platform/Prompt.h"
 #include "resources/StringTable.h"
 #include "store/Id3Tag.h"
 #include "support/EventWait.h"
 #include "support/SoundFiles.h"
 #include "support/TagBytes.h"
-#include "WorkFolderFixture.h"
+#include "WindowFixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -44,31 +41,21 @@ std::pair<QByteArray, QString> AudioAndNotes(const QString& path)
     return {ReadAll(path).mid(tagged ? tag.TagSize() : 0), notes.GetText()};
 }
 
-class Operations : public ::testing::Test, public IImportFileChooser {
+class Operations : public testing::WindowFixture, public IImportFileChooser {
 protected:
     void SetUp() override
     {
-        SetPrompt(&prompt);
+        WindowFixture::SetUp();
         folder.Add({"Zahnarzt", COleDateTime(2024, 1, 1, 17, 30, 0), 1});
         folder.Add({"Budget", COleDateTime(2024, 1, 2, 9, 5, 0), 1, "ask the ÄRZTE first"});
         folder.Add({"Ärzte Termin", COleDateTime(2024, 1, 3, 9, 0, 0), 1});
-        dlg = std::make_unique<CMainDlg>();
-        dlg->AppSettings().WorkDir = folder.Path();
-        dlg->InitialiseWindowOnly();
+        OpenWindow();
         dlg->SetImportChooser(this);
     }
-    void TearDown() override { SetPrompt(nullptr); }
     QStringList ChooseFiles(QWidget*, const QString&, const QString& startFolder) override
     {
         startFolders << startFolder;
         return chosen;
-    }
-    QStringList Shown() const
-    {
-        QStringList texts;
-        for (const auto& shown : prompt.ShownSoFar())
-            texts << shown.text;
-        return texts;
     }
     QString Source(const QString& name, const QByteArray& bytes)
     {
@@ -83,14 +70,10 @@ protected:
         chosen = files;
         dlg->MenuCommand(ID_FILE_IMPORT)->trigger();
     }
-    CRecordingEntry* Entry(const QString& name) { return dlg->CallLog().Catalogue().FindByName(name); }
 
-    CScriptedPrompt prompt;
-    testing::WorkFolder folder;
     QTemporaryDir sources;
     int sourceCount = 0;
     QStringList chosen, startFolders;
-    std::unique_ptr<CMainDlg> dlg;
 };
 
 TEST_F(Operations, FindFollowsDisplayOrderNotesCaseAndTheOneTimeWrap)
@@ -110,7 +93,7 @@ TEST_F(Operations, FindFollowsDisplayOrderNotesCaseAndTheOneTimeWrap)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        SetUp();
+        OpenWindow();
         if (c.sortColumn >= 0)
             dlg->CallLog().OnColumnClick(c.sortColumn);  // oldest first
         dlg->MenuCommand(ID_TOOLS_FIND)->trigger();
@@ -267,7 +250,6 @@ TEST_F(Operations, SendHandsPrivateLastingCopiesToTheMailProgram)
     Entry("Zahnarzt")->SetState(kStateRecording);
     dlg->MenuCommand(ID_TOOLS_SEND)->trigger();
     EXPECT_EQ(prompt.ShownSoFar().back().text, LoadText(IDS_IN_USE_SEND));
-    EXPECT_EQ(prompt.ShownSoFar().back().icon, PromptIcon::Stop);
 
     dlg.reset();
     for (const QString& copy : copies)
