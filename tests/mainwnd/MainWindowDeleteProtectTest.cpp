@@ -12,7 +12,8 @@
 #include "store/RecordingEntry.h"
 #include "store/RecordingList.h"
 #include "storeui/KeyWordDialogs.h"
-#include "WindowFixture.h"
+#include "support/TagBytes.h"
+#include "WorkFolderFixture.h"
 
 #include <QDir>
 #include <QItemSelectionModel>
@@ -29,12 +30,6 @@ namespace sonvelle {
 namespace {
 
 using testing::WorkFolder;
-
-QByteArray Bytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // The stand-in for the person: types the next word into every field of whichever key word dialog comes, until it closes.
 void Typist(QStringList words)
@@ -134,7 +129,7 @@ TEST_F(DeleteAndProtect, AProtectedRecordingPlaysFromItsWorkingCopyAndComesBackI
     EXPECT_EQ(TakeShown(), QStringList{LoadText(IDS_KEYWORD_ASTERISK)});
     EXPECT_TRUE(Entry("Call 3")->m_bProtected);
     EXPECT_EQ(Protected("Call 3"), "Si");
-    const QByteArray stored = Bytes(folder.Path() + "Call 3.mp3");
+    const QByteArray stored = test::ReadBytes(folder.Path() + "Call 3.mp3");
     EXPECT_NE(stored.right(audio.size()), audio);
 
     // Playing asks for the key word (a wrong one first) and plays the deciphered copy.
@@ -143,8 +138,8 @@ TEST_F(DeleteAndProtect, AProtectedRecordingPlaysFromItsWorkingCopyAndComesBackI
     EXPECT_EQ(TakeShown(), QStringList{LoadText(IDS_KEYWORD_WRONG)});
     EXPECT_EQ(dlg->RecordingControl().State(), RecorderState::Playing);
     EXPECT_TRUE(Playing());
-    EXPECT_EQ(Bytes(folder.Path() + "Call 3.snx"), audio);
-    EXPECT_EQ(Bytes(folder.Path() + "Call 3.mp3"), stored);
+    EXPECT_EQ(test::ReadBytes(folder.Path() + "Call 3.snx"), audio);
+    EXPECT_EQ(test::ReadBytes(folder.Path() + "Call 3.mp3"), stored);
     dlg->RecordingControl().OnStopPlaying();
     EXPECT_TRUE(WorkingCopies().isEmpty());
 
@@ -169,7 +164,7 @@ TEST_F(DeleteAndProtect, AProtectedRecordingPlaysFromItsWorkingCopyAndComesBackI
     Typist({"shared key"});
     dlg->ProtectSelected();
     for (const QString name : {"Call 1", "Call 2"})
-        EXPECT_NE(Bytes(folder.Path() + name + ".mp3").right(audio.size()), audio) << name.toStdString();
+        EXPECT_NE(test::ReadBytes(folder.Path() + name + ".mp3").right(audio.size()), audio) << name.toStdString();
     EXPECT_TRUE(Shown().isEmpty());
 }
 

@@ -16,6 +16,7 @@
 #include "support/TestFolders.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QSlider>
 
 #include <gtest/gtest.h>
@@ -99,9 +100,14 @@ TEST_F(MainWindowMixer, StartSetsTheMicrophoneAndTheSliderFollowsTheSpeakers)
         EXPECT_EQ(Pactl({"get-default-source"}), c.defaultSource);
         EXPECT_TRUE(m_prompt.ShownSoFar().empty());
 
+        // The microphone's change comes first and must not move the speakers' slider.
         EXPECT_EQ(Slider()->maximum(), 65536);
+        QSignalSpy moves(Slider(), &QSlider::valueChanged);
+        Pactl({"set-source-volume", "microphone", "5000"});
         Pactl({"set-sink-volume", "speakers", "30000"});
         EXPECT_TRUE(test::WaitUntil([&] { return Slider()->value() == 30000; }, 1s));
+        for (const QList<QVariant>& move : moves)
+            EXPECT_EQ(move.at(0).toInt(), 30000);
 
         m_dlg->close();
         EXPECT_EQ(PactlVolume("sink", "speakers"), kUserSpeakers);

@@ -8,7 +8,7 @@
 #include "support/EventWait.h"
 #include "support/SoundFiles.h"
 #include "support/TagBytes.h"
-#include "WindowFixture.h"
+#include "WorkFolderFixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -24,12 +24,6 @@ namespace {
 using testing::ToneMp3;
 const QString kNothing = QStringLiteral("<nothing>");
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The audio after the tag, and the notes, as the store reads the file.
 std::pair<QByteArray, QString> AudioAndNotes(const QString& path)
 {
@@ -38,7 +32,7 @@ std::pair<QByteArray, QString> AudioAndNotes(const QString& path)
     const bool tagged = tag.Open(path) && tag.Read() == 1;
     if (tagged)
         tag.GetFrame("COMM", notes);
-    return {ReadAll(path).mid(tagged ? tag.TagSize() : 0), notes.GetText()};
+    return {test::ReadBytes(path).mid(tagged ? tag.TagSize() : 0), notes.GetText()};
 }
 
 class Operations : public testing::WindowFixture, public IImportFileChooser {
@@ -143,7 +137,7 @@ TEST_F(Operations, ImportNeverReplacesAndGoesLastChosenFirst)
         EXPECT_EQ(AudioAndNotes(Entry(name)->FilePath()).first, audio) << name;
         EXPECT_EQ(QFile::permissions(Entry(name)->FilePath()) & 0x0077, 0) << name;
     }
-    EXPECT_EQ(ReadAll(folder.Path() + "Outside.mp3"), "not listed, not ours");
+    EXPECT_EQ(test::ReadBytes(folder.Path() + "Outside.mp3"), "not listed, not ours");
     EXPECT_EQ(dlg->CallLog().Model().Count(), 10);
     EXPECT_EQ(dlg->CallLog().SelectedName(), QStringLiteral("zahnarzt(1)"));
     EXPECT_FALSE(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden).join('|').contains('.' + QString("mp3.")))
@@ -200,14 +194,14 @@ TEST_F(Operations, SendHandsPrivateLastingCopiesToTheMailProgram)
         QStringList args;
         test::WaitUntil([&] {
             for (const QFileInfo& call : QDir(bin.path()).entryInfoList({"call.*"})) {
-                args = QString::fromUtf8(ReadAll(call.filePath())).split(QChar(0), Qt::SkipEmptyParts);
+                args = QString::fromUtf8(test::ReadBytes(call.filePath())).split(QChar(0), Qt::SkipEmptyParts);
                 QFile::remove(call.filePath());
             }
             return !args.isEmpty() || !Shown().filter(LoadText(IDS_MAIL_FAILED)).isEmpty();
         }, std::chrono::seconds(5));
         return args;
     };
-    const QByteArray budgetFile = ReadAll(Entry("Budget")->FilePath());
+    const QByteArray budgetFile = test::ReadBytes(Entry("Budget")->FilePath());
     Entry("Budget")->m_strNotes = QStringLiteral("edited, unsaved");  // the body tells these, the copy the file's
     const QString budgetBody = FormatText(IDS_MAIL_BODY, "Budget", "02/01/2024", "09:05");
     struct Case {
@@ -235,7 +229,7 @@ TEST_F(Operations, SendHandsPrivateLastingCopiesToTheMailProgram)
         EXPECT_EQ((QFile::permissions(args[5]) | QFile::permissions(QFileInfo(args[5]).path())) & 0x0077, 0);
         copies << args[5];
     }
-    EXPECT_EQ(ReadAll(Entry("Budget")->FilePath()), budgetFile);
+    EXPECT_EQ(test::ReadBytes(Entry("Budget")->FilePath()), budgetFile);
     for (const QString& copy : copies)
         EXPECT_TRUE(QFile::exists(copy)) << "each send its own copy, kept while the mail program may read it";
 

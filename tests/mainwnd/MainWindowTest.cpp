@@ -1,14 +1,14 @@
 // The main window: which controls its rules enable in each recorder state,
-// what its list and displays show, and how it reacts to keys, the mixer and
-// its skinned controls.
+// what its list and displays show, and how it reacts to keys, its skinned
+// controls and a desktop without a notification area.
 
-#include "audio/Mixer.h"
 #include "mainwnd/CallLogFormat.h"
 #include "mainwnd/ControlRules.h"
 #include "mainwnd/KeyboardTable.h"
+#include "mainwnd/MainWindowTray.h"
 #include "mainwnd/RecordingControl.h"
-#include "mainwnd/SpeakerLine.h"
-#include "WindowFixture.h"
+#include "support/EventWait.h"
+#include "WorkFolderFixture.h"
 
 #include "platform/Message.h"
 #include "resources/StringTable.h"
@@ -20,7 +20,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QSlider>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTreeView>
 
@@ -33,29 +33,18 @@ namespace {
 
 using S = RecorderState;
 
-TEST(MainWindowRules, RecordButtonsInEveryReachableState)
+TEST(MainWindowRules, ButtonsFollowTheStateTheListAndTheSoundCard)
 {
-    struct Row {
-        S state;
-        bool autoImages, recordEnabled, disableStop;
-    };
-    // Listening keeps Stop (it switches auto-recording off); only idle disables it.
-    const Row rows[] = {{S::Idle, false, true, true}, {S::Playing, false, true, false},
-                        {S::ListeningWhilePlaying, true, false, false}};
-    for (const Row& row : rows) {
-        const RecordButtonsLook look = RecordButtonsFor(row.state, true);
-        EXPECT_EQ(look.autoRecordingImages, row.autoImages) << static_cast<int>(row.state);
-        EXPECT_EQ(look.recordEnabled, row.recordEnabled) << static_cast<int>(row.state);
-        EXPECT_EQ(look.disableStop, row.disableStop) << static_cast<int>(row.state);
-        EXPECT_TRUE(look.autoRecordingEnabled);
-        // Without a sound card recording stays off whatever the state.
-        const RecordButtonsLook noCard = RecordButtonsFor(row.state, false);
-        EXPECT_FALSE(noCard.recordEnabled || noCard.autoRecordingEnabled) << static_cast<int>(row.state);
+    // Listening keeps Stop (it switches auto-recording off); a play leaves Record on.
+    const RecordButtonsLook listening = RecordButtonsFor(S::ListeningWhilePlaying, true);
+    EXPECT_TRUE(listening.autoRecordingImages && !listening.recordEnabled && !listening.disableStop);
+    const RecordButtonsLook playing = RecordButtonsFor(S::Playing, true);
+    EXPECT_TRUE(playing.recordEnabled && playing.autoRecordingEnabled && !playing.disableStop);
+    for (S state : {S::Idle, S::Playing}) {
+        const RecordButtonsLook noCard = RecordButtonsFor(state, false);
+        EXPECT_FALSE(noCard.recordEnabled || noCard.autoRecordingEnabled) << static_cast<int>(state);
     }
-}
 
-TEST(MainWindowRules, ListDependentControls)
-{
     // Play only when nothing records, and never without a sound card.
     ListControlsNow now;
     now.itemCount = 3;
@@ -91,10 +80,9 @@ TEST(MainWindowRules, KeysAndListTexts)
         EXPECT_EQ(FormatListSize(bytes), QString::fromLatin1(text)) << text;
     EXPECT_EQ(NotesForList(QStringLiteral("a\nb\rc")), QStringLiteral("a  b  c"));
 
-    // Playing and in use outrank protection; the call-log rows check the plain images.
+    // Playing and in use outrank protection.
     EXPECT_EQ(CallLogImageFor(true, 0, true), IMAGE_PLAYING);
     EXPECT_EQ(CallLogImageFor(false, 2, true), IMAGE_IN_USE);
-    EXPECT_EQ(CallLogImageFor(false, 3, false), IMAGE_IN_USE);
 
     // The time displays count total minutes: a day does not wrap, a negative time shows zero.
     EXPECT_EQ(SplitElapsed(25 * 3600).minutes, QStringLiteral("1500"));
@@ -135,10 +123,20 @@ TEST_F(MainWindow, ListControlsFollowTheListAndNoSend)
     EXPECT_FALSE(Enabled(IDC_SEND));
 }
 
-TEST_F(MainWindow, EscOnlyClosesFindAndF5Rescans)
+TEST_F(MainWindow, KeyboardOpensOnTheListEscOnlyClosesFindAndF5Rescans)
 {
     OpenWindow();
     dlg->show();
+    ASSERT_TRUE(test::WaitUntil([this] { return dlg->focusWidget() != nullptr; }));
+    EXPECT_EQ(dlg->focusWidget(), List());
+    // Space on whatever has the focus must not switch auto-recording.
+    QTest::keyClick(dlg->focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(dlg->RecordingControl().State(), S::Idle);
+    for (CSkinButton* button : dlg->findChildren<CSkinButton*>()) {
+        EXPECT_FALSE(button->accessibleName().isEmpty()) << button->objectName().toStdString();
+        EXPECT_FALSE(button->toolTip().isEmpty()) << button->objectName().toStdString();
+    }
+
     QTest::keyClick(dlg.get(), Qt::Key_Escape);
     QApplication::processEvents();
     EXPECT_TRUE(dlg->isVisible());
@@ -153,6 +151,26 @@ TEST_F(MainWindow, EscOnlyClosesFindAndF5Rescans)
     QTest::keyClick(List(), Qt::Key_F5);
     EXPECT_EQ(List()->model()->rowCount(), 1);
     EXPECT_TRUE(Enabled(IDC_PLAY));
+}
+
+// The offscreen display has no notification area.
+TEST_F(MainWindow, WithoutANotificationAreaMinimisingAndStartingInTheTrayOnlyMinimise)
+{
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+    for (bool fromStartup : {false, true}) {
+        SCOPED_TRACE(fromStartup ? "start-up" : "minimise");
+        OpenWindow();
+        if (fromStartup)
+            dlg->Tray().GoToNotificationArea();  // as the start-up setting does, before the window is shown
+        dlg->show();
+        if (!fromStartup)
+            dlg->setWindowState(dlg->windowState() | Qt::WindowMinimized);
+        ASSERT_TRUE(test::WaitUntil([this] { return dlg->isMinimized(); }));
+        QApplication::processEvents();
+        EXPECT_TRUE(dlg->isVisible()) << "a hidden window with no icon cannot be found again";
+        EXPECT_FALSE(dlg->Tray().IsInNotificationArea() || dlg->Tray().IsIconVisible());
+        EXPECT_EQ(dlg->Tray().Balloon(), nullptr);
+    }
 }
 
 TEST_F(MainWindow, DisplaysAndRecordButtonsFollowTheRecordingControl)
@@ -207,42 +225,6 @@ TEST_F(MainWindow, SkinnedControlsReachTheRecordingControl)
     emit forward->repeated(IDC_FAST_FORWARD);
     QApplication::processEvents();
     EXPECT_TRUE(List()->hasFocus());
-}
-
-// The real speakers are driven in MainWindowMixerTest; this line tells apart its own control.
-class FakeSpeakers : public ISpeakerLine {
-public:
-    std::uint32_t Minimum() const override { return 0; }
-    std::uint32_t Maximum() const override { return 65535; }
-    bool GetVolume(std::uint32_t& v) const override { v = volume; return true; }
-    bool SetVolume(std::uint32_t v) override { volume = v; ++sets; return true; }
-    bool IsOwnVolumeControl(std::uintptr_t mixer, std::intptr_t control) const override { return mixer == 7 && control == 42; }
-    std::uint32_t volume = 30000;
-    int sets = 0;
-};
-
-TEST_F(MainWindow, VolumeSliderFollowsOnlyItsOwnMixerControl)
-{
-    OpenWindow();
-    FakeSpeakers speakers;
-    dlg->SetSpeakerLine(&speakers);
-    auto* slider = qobject_cast<QSlider*>(dlg->Control(IDC_VOLUME));
-    EXPECT_EQ(slider->maximum(), 65535);
-    EXPECT_EQ(slider->value(), 30000);
-
-    speakers.volume = 12000;
-    PostMessageTo(dlg.get(), MM_MIXM_CONTROL_CHANGE, 7, 99);
-    QApplication::processEvents();
-    EXPECT_EQ(slider->value(), 30000) << "another control of the mixer";
-    PostMessageTo(dlg.get(), MM_MIXM_CONTROL_CHANGE, 7, 42);
-    QApplication::processEvents();
-    EXPECT_EQ(slider->value(), 12000);
-    EXPECT_EQ(speakers.sets, 0) << "following the mixer does not write back to it";
-
-    slider->setValue(500);
-    emit slider->sliderReleased();
-    EXPECT_EQ(speakers.volume, 500u);
-    dlg->SetSpeakerLine(nullptr);
 }
 
 TEST_F(MainWindow, EditsStopAt260AndExitIsPosted)

@@ -3,8 +3,6 @@
 
 #include "app/AppSettings.h"
 #include "audio/WriteSoundFile.h"
-#include "mainwnd/MainDlg.h"
-#include "mainwnd/MainDlgIds.h"
 #include "mainwnd/RecordingControl.h"
 #include "mainwnd/RecordingEngine.h"
 #include "options/CDlgImpostazioniAvanzate.h"
@@ -12,7 +10,6 @@
 #include "options/OptionsPageIds.h"
 #include "options/OptionsRegistry.h"
 #include "platform/Message.h"
-#include "platform/Prompt.h"
 
 #include "WorkFolderFixture.h"
 #include "support/EventWait.h"
@@ -65,28 +62,20 @@ ino_t Inode(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
-class OptionsApply : public ::testing::Test {
+class OptionsApply : public WindowFixture {
 protected:
     void SetUp() override
     {
-        SetPrompt(&prompt);
-        first.Add({"Morning call", COleDateTime(2024, 3, 1, 9, 0, 0), 2});
-        first.Add({"Evening call", COleDateTime(2024, 3, 1, 19, 0, 0), 2});
+        WindowFixture::SetUp();
+        folder.Add({"Morning call", COleDateTime(2024, 3, 1, 9, 0, 0), 2});
+        folder.Add({"Evening call", COleDateTime(2024, 3, 1, 19, 0, 0), 2});
         CRegKey key;
         ASSERT_TRUE(key.Create(Hive::CurrentUser, SettingsKeyPath()));
-        Store(ESetting::WorkDir, first.Path());
+        Store(ESetting::WorkDir, folder.Path());
         Store(ESetting::RegAutoSalvaUnicoFile, "0");
-        dlg = std::make_unique<CMainDlg>();
-        dlg->AppSettings().WorkDir = first.Path();
-        dlg->AppSettings().RegAutoSalvaUnicoFile = "0";
-        dlg->InitialiseWindowOnly();
+        OpenWindow([](CAppSettings& s) { s.RegAutoSalvaUnicoFile = "0"; });
         dlg->RecordingEngine().CreateWorkerThreads();
         dlg->RecordingControl().SetSleepForTesting([](int) {});
-    }
-    void TearDown() override
-    {
-        dlg.reset();
-        SetPrompt(nullptr);
     }
     static void Store(ESetting setting, const QString& text)
     {
@@ -99,25 +88,14 @@ protected:
         PostMessageTo(dlg.get(), WM_COMMAND, IDC_OPTIONS);
         EXPECT_TRUE(test::WaitUntil([&] { return answerer.answered && !QApplication::activeModalWidget(); }, 10s));
     }
-    QStringList Names()
-    {
-        QStringList names;
-        for (int row = 0; row < dlg->CallLog().Model().Count(); ++row)
-            names << dlg->CallLog().Model().Row(row).text[COL_NAME];
-        return names;
-    }
     int Restarts() { return test::ReadLog().count("Registrazione automatica riavviata"); }
-
-    CScriptedPrompt prompt;
-    WorkFolder first;
-    std::unique_ptr<CMainDlg> dlg;
 };
 
 // The index is made again at once, Cancel or not; under a running recording it
 // waits, for a reload would drop the recording's own entry.
 TEST_F(OptionsApply, RecreateIndexActsAtOnceUnlessARecordingRunsAndCancelStillApplies)
 {
-    const QString index = first.Path() + "Index.txt", old = first.Path() + "old.idx";
+    const QString index = folder.Path() + "Index.txt", old = folder.Path() + "old.idx";
     for (bool recording : {true, false}) {
         // A second name for the old index keeps its inode from being reused by the new one.
         QFile::remove(old);
@@ -142,8 +120,8 @@ TEST_F(OptionsApply, AChangedWorkFolderIsLoadedAlsoWhenOnlyTheCaseDiffers)
     for (const QString& sub : {QString("Rec"), QString("rec")})
         ASSERT_TRUE(QDir(root.path()).mkpath(sub));
     const QString upper = root.path() + "/Rec/", lower = root.path() + "/rec/";
-    QFile::copy(first.Path() + "Morning call.mp3", upper + "Upper.mp3");
-    QFile::copy(first.Path() + "Evening call.mp3", lower + "Lower.mp3");
+    QFile::copy(folder.Path() + "Morning call.mp3", upper + "Upper.mp3");
+    QFile::copy(folder.Path() + "Evening call.mp3", lower + "Lower.mp3");
     struct Case {
         QString typed;
         QString folder;
@@ -163,7 +141,7 @@ TEST_F(OptionsApply, AChangedWorkFolderIsLoadedAlsoWhenOnlyTheCaseDiffers)
 
 TEST_F(OptionsApply, AutoRecordingRestartsOnceForANewModeOrFolderAndNeverWhenOff)
 {
-    const QString other = first.Path() + "other/";
+    const QString other = folder.Path() + "other/";
     QDir().mkpath(other);
     struct Case {
         bool autoOn, newMode, newFolder;
@@ -180,15 +158,15 @@ TEST_F(OptionsApply, AutoRecordingRestartsOnceForANewModeOrFolderAndNeverWhenOff
         const QString modeBefore = dlg->AppSettings().RegAutoSalvaUnicoFile;
         const QString mode = c.newMode ? (modeBefore == "1" ? "0" : "1") : modeBefore;
         const QString folderBefore = dlg->AppSettings().WorkDir;
-        const QString folder = c.newFolder ? (folderBefore == other ? first.Path() : other) : folderBefore;
+        const QString work = c.newFolder ? (folderBefore == other ? folder.Path() : other) : folderBefore;
         Store(ESetting::RegAutoSalvaUnicoFile, mode);
-        Store(ESetting::WorkDir, folder);
+        Store(ESetting::WorkDir, work);
         dlg->ApplyOptions();
         EXPECT_EQ(Restarts() - before, c.restarts);
         EXPECT_EQ(IsAutoRecordingOn(dlg->RecordingControl().State()), c.autoOn);
         // Switched off, the mode is read again when auto-recording next starts.
         EXPECT_EQ(dlg->AppSettings().RegAutoSalvaUnicoFile, c.autoOn ? mode : modeBefore);
-        EXPECT_EQ(dlg->AppSettings().WorkDir, folder);
+        EXPECT_EQ(dlg->AppSettings().WorkDir, work);
     }
 }
 
