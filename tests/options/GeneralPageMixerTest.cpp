@@ -6,11 +6,11 @@
 #include "audio/Mixer.h"
 
 #include "SheetFixture.h"
+#include "support/Pactl.h"
 #include "support/SoundFiles.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QSlider>
 
 using namespace sonvelle;
@@ -18,15 +18,9 @@ using namespace sonvelle::test;
 
 namespace {
 
-QString Pactl(const QStringList& arguments)
-{
-    return ToolOutput(QStringLiteral("pactl"), arguments).trimmed();
-}
-
 int MicrophoneVolume()
 {
-    const auto m = QRegularExpression(":\\s*(\\d+)\\s*/").match(Pactl({"get-source-volume", "microphone"}));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
+    return static_cast<int>(PactlVolume("source", "microphone"));
 }
 
 class GeneralPageOnServer : public SheetFixture {
