@@ -75,9 +75,8 @@ TEST(MainWindowRules, KeysAndListTexts)
     // Rounded, never wrapped at a day; sizes round up and do not overflow.
     EXPECT_EQ(FormatListDuration(59.6 / 86400), "01:00");
     EXPECT_EQ(FormatListDuration(25 * 3600 / 86400.0), "1500:00");
-    const std::pair<std::uint32_t, const char*> sizes[] = {{1024, "1 KB"}, {1025, "2 KB"}, {0xFFFFFFFFu, "4194304 KB"}};
-    for (auto [bytes, text] : sizes)
-        EXPECT_EQ(FormatListSize(bytes), QString::fromLatin1(text)) << text;
+    EXPECT_EQ(FormatListSize(1025), "2 KB");
+    EXPECT_EQ(FormatListSize(0xFFFFFFFFu), "4194304 KB");
     EXPECT_EQ(NotesForList(QStringLiteral("a\nb\rc")), QStringLiteral("a  b  c"));
 
     // Playing and in use outrank protection.
