@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,29 +33,6 @@ using namespace sonvelle::testing;
 using namespace std::chrono_literals;
 
 namespace {
-
-// Answers the next options sheet with `act`, which ends with OK or Cancel.
-class CSheetAnswerer : public QObject {
-public:
-    explicit CSheetAnswerer(std::function<void(COpzionePropertySheet&, CDlgImpostazioniAvanzate&)> act)
-        : m_act(std::move(act))
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto* sheet = qobject_cast<COpzionePropertySheet*>(QApplication::activeModalWidget());
-            if (!sheet || answered)
-                return;
-            answered = true;
-            sheet->ShowPage(1);
-            m_act(*sheet, *sheet->findChild<CDlgImpostazioniAvanzate*>());
-        });
-        m_timer.start(20);
-    }
-    bool answered = false;
-
-private:
-    std::function<void(COpzionePropertySheet&, CDlgImpostazioniAvanzate&)> m_act;
-    QTimer m_timer;
-};
 
 ino_t Inode(const QString& path)
 {
@@ -83,10 +61,21 @@ protected:
         ASSERT_TRUE(key.Open());
         key.Write(setting, text);
     }
-    void RunOptions(CSheetAnswerer& answerer)
+    // The Options command, its sheet answered by `act` (which ends with OK or Cancel) as a person would.
+    void RunOptions(const std::function<void(COpzionePropertySheet&, CDlgImpostazioniAvanzate&)>& act)
     {
+        bool answered = false;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto* sheet = qobject_cast<COpzionePropertySheet*>(QApplication::activeModalWidget());
+            if (!sheet || std::exchange(answered, true))
+                return;
+            sheet->ShowPage(1);
+            act(*sheet, *sheet->findChild<CDlgImpostazioniAvanzate*>());
+        });
+        timer.start(20);
         PostMessageTo(dlg.get(), WM_COMMAND, IDC_OPTIONS);
-        EXPECT_TRUE(test::WaitUntil([&] { return answerer.answered && !QApplication::activeModalWidget(); }, 10s));
+        EXPECT_TRUE(test::WaitUntil([&] { return answered && !QApplication::activeModalWidget(); }, 10s));
     }
     int Restarts() { return test::ReadLog().count("Registrazione automatica riavviata"); }
 };
@@ -102,11 +91,10 @@ TEST_F(OptionsApply, RecreateIndexActsAtOnceUnlessARecordingRunsAndCancelStillAp
         ASSERT_EQ(::link(QFile::encodeName(index).constData(), QFile::encodeName(old).constData()), 0);
         Store(ESetting::Operatore, recording ? "Op1" : "Op2");
         dlg->RecordingControl().SetState(recording ? RecorderState::Recording : RecorderState::Idle);
-        CSheetAnswerer user([](COpzionePropertySheet& sheet, CDlgImpostazioniAvanzate& advanced) {
+        RunOptions([](COpzionePropertySheet& sheet, CDlgImpostazioniAvanzate& advanced) {
             qobject_cast<QPushButton*>(advanced.Control(IDC_OPT_REINDEX))->click();
             sheet.PressCancel();
         });
-        RunOptions(user);
         EXPECT_TRUE(QFile::exists(index));
         EXPECT_EQ(Inode(index) == Inode(old), recording) << "index made again: " << !recording;
         EXPECT_EQ(Names().size(), 2);
@@ -128,11 +116,10 @@ TEST_F(OptionsApply, AChangedWorkFolderIsLoadedAlsoWhenOnlyTheCaseDiffers)
         QStringList names;
     } cases[] = {{upper, upper, {"Upper"}}, {lower + "//", lower, {"Lower"}}, {upper, upper, {"Upper"}}};
     for (const Case& c : cases) {
-        CSheetAnswerer user([&](COpzionePropertySheet& sheet, CDlgImpostazioniAvanzate& advanced) {
+        RunOptions([&](COpzionePropertySheet& sheet, CDlgImpostazioniAvanzate& advanced) {
             qobject_cast<QLineEdit*>(advanced.Control(IDC_OPT_WORK_FOLDER))->setText(c.typed);
             EXPECT_TRUE(sheet.PressOK());
         });
-        RunOptions(user);
         EXPECT_EQ(dlg->AppSettings().WorkDir, c.folder);
         EXPECT_EQ(dlg->RecordingEngine().Writer()->WorkFolder(), c.folder);
         EXPECT_EQ(Names(), c.names) << c.typed.toStdString();
