@@ -113,6 +113,7 @@ protected:
         return f.fileName();
     }
 
+    CServerVolumesKept volumes;  // opening the page sets the microphone; later suites record from it
     CTestFolders folders;
     CScriptedPrompt prompt;
     CAnsweringChooser chooser;
