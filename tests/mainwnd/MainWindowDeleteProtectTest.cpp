@@ -9,8 +9,6 @@
 #include "mainwnd/RecordingEngine.h"
 #include "mainwnd/RecordingWindowAdapter.h"
 #include "resources/StringTable.h"
-#include "store/RecordingEntry.h"
-#include "store/RecordingList.h"
 #include "storeui/KeyWordDialogs.h"
 #include "support/TagBytes.h"
 #include "WorkFolderFixture.h"
@@ -21,10 +19,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace sonvelle {
 namespace {
