@@ -70,7 +70,10 @@ protected:
             List()->selectionModel()->select(Model().index(Model().FindByNameIgnoringCase(name), 0),
                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
-    QString Protected(const QString& name) { return Model().Row(Model().FindByNameIgnoringCase(name)).text[COL_PROTECTED]; }
+    QString Protected(const QString& name)
+    {
+        return Model().Row(Model().FindByNameIgnoringCase(name)).text[COL_PROTECTED];
+    }
     bool Playing()
     {
         std::uint32_t length = 0, position = 0;

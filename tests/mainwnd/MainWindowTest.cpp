@@ -279,7 +279,8 @@ protected:
     }
     QString Program(const QString& name) const { return m_program.filePath(name); }
     // What the command showed and what it opened.
-    std::pair<QStringList, QList<QUrl>> Run(const std::function<void()>& command)
+    using Outcome = std::pair<QStringList, QList<QUrl>>;
+    Outcome Run(const std::function<void()>& command)
     {
         desktop.opened.clear();
         prompt.Clear();
@@ -287,11 +288,8 @@ protected:
         QApplication::processEvents();
         return {Shown(), desktop.opened};
     }
-    std::pair<QStringList, QList<QUrl>> Menu(int id) { return Run([&] { dlg->MenuCommand(id)->trigger(); }); }
-    std::pair<QStringList, QList<QUrl>> Button(int id)
-    {
-        return Run([&] { qobject_cast<QAbstractButton*>(dlg->Control(id))->click(); });
-    }
+    Outcome Menu(int id) { return Run([&] { dlg->MenuCommand(id)->trigger(); }); }
+    Outcome Button(int id) { return Run([&] { qobject_cast<QAbstractButton*>(dlg->Control(id))->click(); }); }
 
     CUrlRecorder desktop;
 
@@ -302,21 +300,21 @@ private:
 
 TEST_F(HelpCommands, GuideOpensWhenPresentAndIsToldMissingOtherwise)
 {
-    const std::pair<QStringList, QList<QUrl>> missing{{LoadText(IDS_HELP_MISSING)}, {}};
+    const Outcome missing{{LoadText(IDS_HELP_MISSING)}, {}};
     EXPECT_EQ(Button(IDC_HELP), missing);
     ASSERT_TRUE(QDir().mkpath(Program("html/Start.htm")));
     EXPECT_EQ(Menu(ID_HELP_CONTENTS), missing) << "a folder is not a guide";
 
     ASSERT_TRUE(QDir(Program("html")).rmdir("Start.htm"));
     ASSERT_TRUE(test::WriteBytes(Program("html/Start.htm"), {}));
-    const std::pair<QStringList, QList<QUrl>> opened{{}, {QUrl::fromLocalFile(Program("html/Start.htm"))}};
+    const Outcome opened{{}, {QUrl::fromLocalFile(Program("html/Start.htm"))}};
     EXPECT_EQ(Button(IDC_HELP), opened);
     EXPECT_EQ(Menu(ID_HELP_CONTENTS), opened);
 }
 
 TEST_F(HelpCommands, OnlinePageOpensTheMakersAddress)
 {
-    EXPECT_EQ(Menu(ID_HELP_ONLINE), (std::pair<QStringList, QList<QUrl>>{{}, {QUrl(LoadText(IDS_ONLINE_URL))}}));
+    EXPECT_EQ(Menu(ID_HELP_ONLINE), (Outcome{{}, {QUrl(LoadText(IDS_ONLINE_URL))}}));
     EXPECT_TRUE(QFile::exists(Program("Orsolan.htm")));
 }
 
