@@ -23,22 +23,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <utility>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace sonvelle;
 using namespace sonvelle::testing;
 using namespace std::chrono_literals;
 
 namespace {
-
-ino_t Inode(const QString& path)
-{
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
-}
 
 class OptionsApply : public WindowFixture {
 protected:
@@ -84,19 +77,19 @@ protected:
 // waits, for a reload would drop the recording's own entry.
 TEST_F(OptionsApply, RecreateIndexActsAtOnceUnlessARecordingRunsAndCancelStillApplies)
 {
-    const QString index = folder.Path() + "Index.txt", old = folder.Path() + "old.idx";
+    const std::filesystem::path index = (folder.Path() + "Index.txt").toStdString(), old = index.string() + ".old";
     for (bool recording : {true, false}) {
         // A second name for the old index keeps its inode from being reused by the new one.
-        QFile::remove(old);
-        ASSERT_EQ(::link(QFile::encodeName(index).constData(), QFile::encodeName(old).constData()), 0);
+        std::filesystem::remove(old);
+        std::filesystem::create_hard_link(index, old);
         Store(ESetting::Operatore, recording ? "Op1" : "Op2");
         dlg->RecordingControl().SetState(recording ? RecorderState::Recording : RecorderState::Idle);
         RunOptions([](COpzionePropertySheet& sheet, CDlgImpostazioniAvanzate& advanced) {
             qobject_cast<QPushButton*>(advanced.Control(IDC_OPT_REINDEX))->click();
             sheet.PressCancel();
         });
-        EXPECT_TRUE(QFile::exists(index));
-        EXPECT_EQ(Inode(index) == Inode(old), recording) << "index made again: " << !recording;
+        ASSERT_TRUE(std::filesystem::exists(index));
+        EXPECT_EQ(std::filesystem::equivalent(index, old), recording) << "index made again: " << !recording;
         EXPECT_EQ(Names().size(), 2);
         EXPECT_TRUE(dlg->windowTitle().endsWith(recording ? "(Op1)" : "(Op2)")) << dlg->windowTitle().toStdString();
     }
