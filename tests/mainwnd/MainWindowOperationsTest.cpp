@@ -1,11 +1,8 @@
 // Find, import and send by e-mail through the real window. Stand-ins only for
 // the person at the file dialog and for the user's mail program.
 
-#include "mainwnd/MainDlg.h"
-#include "mainwnd/MainDlgIds.h"
 #include "operations/FindDlg.h"
 #include "operations/ImportRecordings.h"
-#include "platform/Prompt.h"
 #include "resources/StringTable.h"
 #include "store/Id3Tag.h"
 #include "support/EventWait.h"
@@ -27,12 +24,6 @@ namespace {
 using testing::ToneMp3;
 const QString kNothing = QStringLiteral("<nothing>");
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The audio after the tag, and the notes, as the store reads the file.
 std::pair<QByteArray, QString> AudioAndNotes(const QString& path)
 {
@@ -41,34 +32,24 @@ std::pair<QByteArray, QString> AudioAndNotes(const QString& path)
     const bool tagged = tag.Open(path) && tag.Read() == 1;
     if (tagged)
         tag.GetFrame("COMM", notes);
-    return {ReadAll(path).mid(tagged ? tag.TagSize() : 0), notes.GetText()};
+    return {test::ReadBytes(path).mid(tagged ? tag.TagSize() : 0), notes.GetText()};
 }
 
-class Operations : public ::testing::Test, public IImportFileChooser {
+class Operations : public testing::WindowFixture, public IImportFileChooser {
 protected:
     void SetUp() override
     {
-        SetPrompt(&prompt);
+        WindowFixture::SetUp();
         folder.Add({"Zahnarzt", COleDateTime(2024, 1, 1, 17, 30, 0), 1});
         folder.Add({"Budget", COleDateTime(2024, 1, 2, 9, 5, 0), 1, "ask the ÄRZTE first"});
         folder.Add({"Ärzte Termin", COleDateTime(2024, 1, 3, 9, 0, 0), 1});
-        dlg = std::make_unique<CMainDlg>();
-        dlg->AppSettings().WorkDir = folder.Path();
-        dlg->InitialiseWindowOnly();
+        OpenWindow();
         dlg->SetImportChooser(this);
     }
-    void TearDown() override { SetPrompt(nullptr); }
     QStringList ChooseFiles(QWidget*, const QString&, const QString& startFolder) override
     {
         startFolders << startFolder;
         return chosen;
-    }
-    QStringList Shown() const
-    {
-        QStringList texts;
-        for (const auto& shown : prompt.ShownSoFar())
-            texts << shown.text;
-        return texts;
     }
     QString Source(const QString& name, const QByteArray& bytes)
     {
@@ -83,14 +64,10 @@ protected:
         chosen = files;
         dlg->MenuCommand(ID_FILE_IMPORT)->trigger();
     }
-    CRecordingEntry* Entry(const QString& name) { return dlg->CallLog().Catalogue().FindByName(name); }
 
-    CScriptedPrompt prompt;
-    testing::WorkFolder folder;
     QTemporaryDir sources;
     int sourceCount = 0;
     QStringList chosen, startFolders;
-    std::unique_ptr<CMainDlg> dlg;
 };
 
 TEST_F(Operations, FindFollowsDisplayOrderNotesCaseAndTheOneTimeWrap)
@@ -110,7 +87,7 @@ TEST_F(Operations, FindFollowsDisplayOrderNotesCaseAndTheOneTimeWrap)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        SetUp();
+        OpenWindow();
         if (c.sortColumn >= 0)
             dlg->CallLog().OnColumnClick(c.sortColumn);  // oldest first
         dlg->MenuCommand(ID_TOOLS_FIND)->trigger();
@@ -160,7 +137,7 @@ TEST_F(Operations, ImportNeverReplacesAndGoesLastChosenFirst)
         EXPECT_EQ(AudioAndNotes(Entry(name)->FilePath()).first, audio) << name;
         EXPECT_EQ(QFile::permissions(Entry(name)->FilePath()) & 0x0077, 0) << name;
     }
-    EXPECT_EQ(ReadAll(folder.Path() + "Outside.mp3"), "not listed, not ours");
+    EXPECT_EQ(test::ReadBytes(folder.Path() + "Outside.mp3"), "not listed, not ours");
     EXPECT_EQ(dlg->CallLog().Model().Count(), 10);
     EXPECT_EQ(dlg->CallLog().SelectedName(), QStringLiteral("zahnarzt(1)"));
     EXPECT_FALSE(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden).join('|').contains('.' + QString("mp3.")))
@@ -217,14 +194,14 @@ TEST_F(Operations, SendHandsPrivateLastingCopiesToTheMailProgram)
         QStringList args;
         test::WaitUntil([&] {
             for (const QFileInfo& call : QDir(bin.path()).entryInfoList({"call.*"})) {
-                args = QString::fromUtf8(ReadAll(call.filePath())).split(QChar(0), Qt::SkipEmptyParts);
+                args = QString::fromUtf8(test::ReadBytes(call.filePath())).split(QChar(0), Qt::SkipEmptyParts);
                 QFile::remove(call.filePath());
             }
             return !args.isEmpty() || !Shown().filter(LoadText(IDS_MAIL_FAILED)).isEmpty();
         }, std::chrono::seconds(5));
         return args;
     };
-    const QByteArray budgetFile = ReadAll(Entry("Budget")->FilePath());
+    const QByteArray budgetFile = test::ReadBytes(Entry("Budget")->FilePath());
     Entry("Budget")->m_strNotes = QStringLiteral("edited, unsaved");  // the body tells these, the copy the file's
     const QString budgetBody = FormatText(IDS_MAIL_BODY, "Budget", "02/01/2024", "09:05");
     struct Case {
@@ -252,7 +229,7 @@ TEST_F(Operations, SendHandsPrivateLastingCopiesToTheMailProgram)
         EXPECT_EQ((QFile::permissions(args[5]) | QFile::permissions(QFileInfo(args[5]).path())) & 0x0077, 0);
         copies << args[5];
     }
-    EXPECT_EQ(ReadAll(Entry("Budget")->FilePath()), budgetFile);
+    EXPECT_EQ(test::ReadBytes(Entry("Budget")->FilePath()), budgetFile);
     for (const QString& copy : copies)
         EXPECT_TRUE(QFile::exists(copy)) << "each send its own copy, kept while the mail program may read it";
 
@@ -267,7 +244,6 @@ TEST_F(Operations, SendHandsPrivateLastingCopiesToTheMailProgram)
     Entry("Zahnarzt")->SetState(kStateRecording);
     dlg->MenuCommand(ID_TOOLS_SEND)->trigger();
     EXPECT_EQ(prompt.ShownSoFar().back().text, LoadText(IDS_IN_USE_SEND));
-    EXPECT_EQ(prompt.ShownSoFar().back().icon, PromptIcon::Stop);
 
     dlg.reset();
     for (const QString& copy : copies)

@@ -1,15 +1,15 @@
 // The main window: which controls its rules enable in each recorder state,
-// what its list and displays show, and how it reacts to keys, the mixer and
-// its skinned controls.
+// what its list and displays show, and how it reacts to keys, its skinned
+// controls and a desktop without a notification area; Help and the maker's page.
 
-#include "audio/Mixer.h"
 #include "mainwnd/CallLogFormat.h"
 #include "mainwnd/ControlRules.h"
 #include "mainwnd/KeyboardTable.h"
-#include "mainwnd/MainDlg.h"
-#include "mainwnd/MainDlgIds.h"
+#include "mainwnd/MainWindowTray.h"
 #include "mainwnd/RecordingControl.h"
-#include "mainwnd/SpeakerLine.h"
+#include "platform/ProgramFolder.h"
+#include "support/EventWait.h"
+#include "support/TagBytes.h"
 #include "WorkFolderFixture.h"
 
 #include "platform/Message.h"
@@ -18,13 +18,17 @@
 #include "skin/CLevelMeter.h"
 #include "skin/CSkinButton.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QSlider>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTreeView>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -34,31 +38,19 @@ namespace sonvelle {
 namespace {
 
 using S = RecorderState;
-using testing::WorkFolder;
 
-TEST(MainWindowRules, RecordButtonsInEveryReachableState)
+TEST(MainWindowRules, ButtonsFollowTheStateTheListAndTheSoundCard)
 {
-    struct Row {
-        S state;
-        bool autoImages, recordEnabled, disableStop;
-    };
-    // Listening keeps Stop (it switches auto-recording off); only idle disables it.
-    const Row rows[] = {{S::Idle, false, true, true}, {S::Playing, false, true, false},
-                        {S::ListeningWhilePlaying, true, false, false}};
-    for (const Row& row : rows) {
-        const RecordButtonsLook look = RecordButtonsFor(row.state, true);
-        EXPECT_EQ(look.autoRecordingImages, row.autoImages) << static_cast<int>(row.state);
-        EXPECT_EQ(look.recordEnabled, row.recordEnabled) << static_cast<int>(row.state);
-        EXPECT_EQ(look.disableStop, row.disableStop) << static_cast<int>(row.state);
-        EXPECT_TRUE(look.autoRecordingEnabled);
-        // Without a sound card recording stays off whatever the state.
-        const RecordButtonsLook noCard = RecordButtonsFor(row.state, false);
-        EXPECT_FALSE(noCard.recordEnabled || noCard.autoRecordingEnabled) << static_cast<int>(row.state);
+    // Listening keeps Stop (it switches auto-recording off); a play leaves Record on.
+    const RecordButtonsLook listening = RecordButtonsFor(S::ListeningWhilePlaying, true);
+    EXPECT_TRUE(listening.autoRecordingImages && !listening.recordEnabled && !listening.disableStop);
+    const RecordButtonsLook playing = RecordButtonsFor(S::Playing, true);
+    EXPECT_TRUE(playing.recordEnabled && playing.autoRecordingEnabled && !playing.disableStop);
+    for (S state : {S::Idle, S::Playing}) {
+        const RecordButtonsLook noCard = RecordButtonsFor(state, false);
+        EXPECT_FALSE(noCard.recordEnabled || noCard.autoRecordingEnabled) << static_cast<int>(state);
     }
-}
 
-TEST(MainWindowRules, ListDependentControls)
-{
     // Play only when nothing records, and never without a sound card.
     ListControlsNow now;
     now.itemCount = 3;
@@ -83,27 +75,19 @@ TEST(MainWindowRules, ListDependentControls)
 TEST(MainWindowRules, KeysAndListTexts)
 {
     // Esc and F5 are driven through the window below.
-    const std::tuple<int, bool, KeyAction> keys[] = {{Qt::Key_Enter, false, KeyAction::PlaySelected},
-                                                     {Qt::Key_F1, false, KeyAction::Swallow},
-                                                     {Qt::Key_F5, true, KeyAction::PassOn}};
-    for (auto [key, modified, action] : keys)
-        EXPECT_EQ(KeyActionFor(key, modified), action) << key << " " << modified;
+    EXPECT_EQ(KeyActionFor(Qt::Key_Enter, false), KeyAction::PlaySelected);
+    EXPECT_EQ(KeyActionFor(Qt::Key_F5, true), KeyAction::PassOn);
 
-    const double day = 86400.0;
-    const std::pair<double, const char*> durations[] = {
-        {59.6 / day, "01:00"}, {25 * 3600 / day, "1500:00"}, {-1.0, "--:--"}};
-    for (auto [days, text] : durations)
-        EXPECT_EQ(FormatListDuration(days), QString::fromLatin1(text)) << text;
-    const std::pair<std::uint32_t, const char*> sizes[] = {
-        {1024, "1 KB"}, {1025, "2 KB"}, {0xFFFFFFFFu, "4194304 KB"}};
-    for (auto [bytes, text] : sizes)
-        EXPECT_EQ(FormatListSize(bytes), QString::fromLatin1(text)) << text;
+    // Rounded, never wrapped at a day; sizes round up and do not overflow.
+    EXPECT_EQ(FormatListDuration(59.6 / 86400), "01:00");
+    EXPECT_EQ(FormatListDuration(25 * 3600 / 86400.0), "1500:00");
+    EXPECT_EQ(FormatListSize(1025), "2 KB");
+    EXPECT_EQ(FormatListSize(0xFFFFFFFFu), "4194304 KB");
     EXPECT_EQ(NotesForList(QStringLiteral("a\nb\rc")), QStringLiteral("a  b  c"));
 
-    // Playing and in use outrank protection; the call-log rows check the plain images.
+    // Playing and in use outrank protection.
     EXPECT_EQ(CallLogImageFor(true, 0, true), IMAGE_PLAYING);
     EXPECT_EQ(CallLogImageFor(false, 2, true), IMAGE_IN_USE);
-    EXPECT_EQ(CallLogImageFor(false, 3, false), IMAGE_IN_USE);
 
     // The time displays count total minutes: a day does not wrap, a negative time shows zero.
     EXPECT_EQ(SplitElapsed(25 * 3600).minutes, QStringLiteral("1500"));
@@ -114,27 +98,16 @@ TEST(MainWindowRules, KeysAndListTexts)
 
 constexpr int kToolsItems[] = {ID_TOOLS_FIND, ID_TOOLS_DELETE, ID_TOOLS_SEND, ID_TOOLS_PROTECT, ID_TOOLS_JOIN};
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public testing::WindowFixture {
 protected:
-    void Start()
-    {
-        dlg = std::make_unique<CMainDlg>();
-        dlg->AppSettings().WorkDir = folder.Path();
-        dlg->AppSettings().Operatore = QStringLiteral("Desk 2");
-        dlg->InitialiseWindowOnly();
-    }
-
     CColorStatic* Static(int id) const { return qobject_cast<CColorStatic*>(dlg->Control(id)); }
     bool Enabled(int id) const { return dlg->Control(id)->isEnabled(); }
     QTreeView* List() const { return qobject_cast<QTreeView*>(dlg->Control(IDC_CALL_LOG)); }
-
-    WorkFolder folder;
-    std::unique_ptr<CMainDlg> dlg;
 };
 
 TEST_F(MainWindow, ListControlsFollowTheListAndNoSend)
 {
-    Start();
+    OpenWindow([](CAppSettings& s) { s.Operatore = QStringLiteral("Desk 2"); });
     EXPECT_EQ(dlg->windowTitle(), LoadText(IDS_WINDOW_CAPTION) + " (Desk 2)");
     for (int id : {IDC_PLAY, IDC_FIND, IDC_DELETE, IDC_SEND, IDC_NAME_EDIT, IDC_NOTES_EDIT, IDC_SAVE})
         EXPECT_FALSE(Enabled(id)) << id;
@@ -150,18 +123,25 @@ TEST_F(MainWindow, ListControlsFollowTheListAndNoSend)
         EXPECT_TRUE(dlg->MenuCommand(id)->isEnabled()) << id;
     EXPECT_FALSE(Enabled(IDC_SAVE)) << "nothing edited yet";
 
-    dlg = std::make_unique<CMainDlg>();
-    dlg->AppSettings().WorkDir = folder.Path();
-    dlg->AppSettings().NoSend = true;
-    dlg->InitialiseWindowOnly();
+    OpenWindow([](CAppSettings& s) { s.NoSend = true; });
     EXPECT_TRUE(Enabled(IDC_DELETE));
     EXPECT_FALSE(Enabled(IDC_SEND));
 }
 
-TEST_F(MainWindow, EscOnlyClosesFindAndF5Rescans)
+TEST_F(MainWindow, KeyboardOpensOnTheListEscOnlyClosesFindAndF5Rescans)
 {
-    Start();
+    OpenWindow();
     dlg->show();
+    ASSERT_TRUE(test::WaitUntil([this] { return dlg->focusWidget() != nullptr; }));
+    EXPECT_EQ(dlg->focusWidget(), List());
+    // Space on whatever has the focus must not switch auto-recording.
+    QTest::keyClick(dlg->focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(dlg->RecordingControl().State(), S::Idle);
+    for (CSkinButton* button : dlg->findChildren<CSkinButton*>()) {
+        EXPECT_FALSE(button->accessibleName().isEmpty()) << button->objectName().toStdString();
+        EXPECT_FALSE(button->toolTip().isEmpty()) << button->objectName().toStdString();
+    }
+
     QTest::keyClick(dlg.get(), Qt::Key_Escape);
     QApplication::processEvents();
     EXPECT_TRUE(dlg->isVisible());
@@ -178,9 +158,29 @@ TEST_F(MainWindow, EscOnlyClosesFindAndF5Rescans)
     EXPECT_TRUE(Enabled(IDC_PLAY));
 }
 
+// The offscreen display has no notification area.
+TEST_F(MainWindow, WithoutANotificationAreaMinimisingAndStartingInTheTrayOnlyMinimise)
+{
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+    for (bool fromStartup : {false, true}) {
+        SCOPED_TRACE(fromStartup ? "start-up" : "minimise");
+        OpenWindow();
+        if (fromStartup)
+            dlg->Tray().GoToNotificationArea();  // as the start-up setting does, before the window is shown
+        dlg->show();
+        if (!fromStartup)
+            dlg->setWindowState(dlg->windowState() | Qt::WindowMinimized);
+        ASSERT_TRUE(test::WaitUntil([this] { return dlg->isMinimized(); }));
+        QApplication::processEvents();
+        EXPECT_TRUE(dlg->isVisible()) << "a hidden window with no icon cannot be found again";
+        EXPECT_FALSE(dlg->Tray().IsInNotificationArea() || dlg->Tray().IsIconVisible());
+        EXPECT_EQ(dlg->Tray().Balloon(), nullptr);
+    }
+}
+
 TEST_F(MainWindow, DisplaysAndRecordButtonsFollowTheRecordingControl)
 {
-    Start();
+    OpenWindow();
     dlg->ShowRecordingTime(std::chrono::minutes(75) + std::chrono::seconds(4));
     EXPECT_EQ(Static(IDC_REC_MINUTES)->Caption() + Static(IDC_REC_SECONDS)->Caption(), QStringLiteral("7504"));
     dlg->ShowPlayingTime(std::chrono::seconds(61));
@@ -210,10 +210,9 @@ TEST_F(MainWindow, DisplaysAndRecordButtonsFollowTheRecordingControl)
 
 TEST_F(MainWindow, SkinnedControlsReachTheRecordingControl)
 {
-    Start();
+    OpenWindow();
     auto* forward = qobject_cast<CSkinButton*>(dlg->Control(IDC_FAST_FORWARD));
     EXPECT_TRUE(forward->IsAutoRepeat());
-    EXPECT_TRUE(qobject_cast<CSkinButton*>(dlg->Control(IDC_FAST_REWIND))->IsAutoRepeat());
 
     // A threshold dropped on the meter is stored, after the meter's own mouse event.
     auto* meter = qobject_cast<CLevelMeter*>(dlg->Control(IDC_LEVEL_METER));
@@ -233,48 +232,10 @@ TEST_F(MainWindow, SkinnedControlsReachTheRecordingControl)
     EXPECT_TRUE(List()->hasFocus());
 }
 
-class FakeSpeakers : public ISpeakerLine {
-public:
-    std::uint32_t Minimum() const override { return 0; }
-    std::uint32_t Maximum() const override { return 65535; }
-    bool GetVolume(std::uint32_t& v) const override { v = volume; return true; }
-    bool SetVolume(std::uint32_t v) override { volume = v; ++sets; return true; }
-    bool IsOwnVolumeControl(std::uintptr_t mixer, std::intptr_t control) const override
-    {
-        return mixer == 7 && control == 42;
-    }
-    std::uint32_t volume = 30000;
-    int sets = 0;
-};
-
-TEST_F(MainWindow, VolumeSliderFollowsOnlyItsOwnMixerControl)
-{
-    Start();
-    FakeSpeakers speakers;
-    dlg->SetSpeakerLine(&speakers);
-    auto* slider = qobject_cast<QSlider*>(dlg->Control(IDC_VOLUME));
-    EXPECT_EQ(slider->maximum(), 65535);
-    EXPECT_EQ(slider->value(), 30000);
-
-    speakers.volume = 12000;
-    PostMessageTo(dlg.get(), MM_MIXM_CONTROL_CHANGE, 7, 99);
-    QApplication::processEvents();
-    EXPECT_EQ(slider->value(), 30000) << "another control of the mixer";
-    PostMessageTo(dlg.get(), MM_MIXM_CONTROL_CHANGE, 7, 42);
-    QApplication::processEvents();
-    EXPECT_EQ(slider->value(), 12000);
-    EXPECT_EQ(speakers.sets, 0) << "following the mixer does not write back to it";
-
-    slider->setValue(500);
-    emit slider->sliderReleased();
-    EXPECT_EQ(speakers.volume, 500u);
-    dlg->SetSpeakerLine(nullptr);
-}
-
 TEST_F(MainWindow, EditsStopAt260AndExitIsPosted)
 {
     folder.Add({"First", COleDateTime(2024, 1, 1, 10, 0, 0), 30});
-    Start();
+    OpenWindow();
     auto* notes = qobject_cast<QPlainTextEdit*>(dlg->Control(IDC_NOTES_EDIT));
     notes->setPlainText(QString(300, QLatin1Char('n')));
     EXPECT_EQ(notes->toPlainText().size(), 260);
@@ -287,5 +248,77 @@ TEST_F(MainWindow, EditsStopAt260AndExitIsPosted)
     EXPECT_FALSE(dlg->isVisible());
 }
 
+// Help and the maker's page reach the desktop's handlers (stood in for here);
+// a missing guide is told, never opened.
+// What the desktop was asked to open.
+class CUrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened.append(url); }
+};
+
+class HelpCommands : public testing::WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        m_previousFolder = ProgramFolder();
+        SetProgramFolderForTesting(m_program.path());
+        for (const char* scheme : {"file", "http", "https"})
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &desktop, "Open");
+        OpenWindow();
+    }
+    void TearDown() override
+    {
+        WindowFixture::TearDown();
+        for (const char* scheme : {"file", "http", "https"})
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+        SetProgramFolderForTesting(m_previousFolder);
+    }
+    QString Program(const QString& name) const { return m_program.filePath(name); }
+    // What the command showed and what it opened.
+    using Outcome = std::pair<QStringList, QList<QUrl>>;
+    Outcome Run(const std::function<void()>& command)
+    {
+        desktop.opened.clear();
+        prompt.Clear();
+        command();
+        QApplication::processEvents();
+        return {Shown(), desktop.opened};
+    }
+    Outcome Menu(int id) { return Run([&] { dlg->MenuCommand(id)->trigger(); }); }
+    Outcome Button(int id) { return Run([&] { qobject_cast<QAbstractButton*>(dlg->Control(id))->click(); }); }
+
+    CUrlRecorder desktop;
+
+private:
+    QTemporaryDir m_program;
+    QString m_previousFolder;
+};
+
+TEST_F(HelpCommands, GuideOpensWhenPresentAndIsToldMissingOtherwise)
+{
+    const Outcome missing{{LoadText(IDS_HELP_MISSING)}, {}};
+    EXPECT_EQ(Button(IDC_HELP), missing);
+    ASSERT_TRUE(QDir().mkpath(Program("html/Start.htm")));
+    EXPECT_EQ(Menu(ID_HELP_CONTENTS), missing) << "a folder is not a guide";
+
+    ASSERT_TRUE(QDir(Program("html")).rmdir("Start.htm"));
+    ASSERT_TRUE(test::WriteBytes(Program("html/Start.htm"), {}));
+    const Outcome opened{{}, {QUrl::fromLocalFile(Program("html/Start.htm"))}};
+    EXPECT_EQ(Button(IDC_HELP), opened);
+    EXPECT_EQ(Menu(ID_HELP_CONTENTS), opened);
+}
+
+TEST_F(HelpCommands, OnlinePageOpensTheMakersAddress)
+{
+    EXPECT_EQ(Menu(ID_HELP_ONLINE), (Outcome{{}, {QUrl(LoadText(IDS_ONLINE_URL))}}));
+    EXPECT_TRUE(QFile::exists(Program("Orsolan.htm")));
+}
+
 }  // namespace
 }  // namespace sonvelle
+
+#include "MainWindowTest.moc"

@@ -3,8 +3,6 @@
 
 #include "app/AppSettings.h"
 #include "audio/WriteSoundFile.h"
-#include "mainwnd/MainDlg.h"
-#include "mainwnd/MainDlgIds.h"
 #include "mainwnd/RecordingControl.h"
 #include "mainwnd/RecordingEngine.h"
 #include "options/CDlgImpostazioniAvanzate.h"
@@ -12,7 +10,6 @@
 #include "options/OptionsPageIds.h"
 #include "options/OptionsRegistry.h"
 #include "platform/Message.h"
-#include "platform/Prompt.h"
 
 #include "WorkFolderFixture.h"
 #include "support/EventWait.h"
@@ -26,9 +23,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <utility>
 
 using namespace sonvelle;
 using namespace sonvelle::testing;
@@ -36,57 +33,20 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Answers the next options sheet with `act`, which ends with OK or Cancel.
-class CSheetAnswerer : public QObject {
-public:
-    explicit CSheetAnswerer(std::function<void(COpzionePropertySheet&, CDlgImpostazioniAvanzate&)> act)
-        : m_act(std::move(act))
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto* sheet = qobject_cast<COpzionePropertySheet*>(QApplication::activeModalWidget());
-            if (!sheet || answered)
-                return;
-            answered = true;
-            sheet->ShowPage(1);
-            m_act(*sheet, *sheet->findChild<CDlgImpostazioniAvanzate*>());
-        });
-        m_timer.start(20);
-    }
-    bool answered = false;
-
-private:
-    std::function<void(COpzionePropertySheet&, CDlgImpostazioniAvanzate&)> m_act;
-    QTimer m_timer;
-};
-
-ino_t Inode(const QString& path)
-{
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
-}
-
-class OptionsApply : public ::testing::Test {
+class OptionsApply : public WindowFixture {
 protected:
     void SetUp() override
     {
-        SetPrompt(&prompt);
-        first.Add({"Morning call", COleDateTime(2024, 3, 1, 9, 0, 0), 2});
-        first.Add({"Evening call", COleDateTime(2024, 3, 1, 19, 0, 0), 2});
+        WindowFixture::SetUp();
+        folder.Add({"Morning call", COleDateTime(2024, 3, 1, 9, 0, 0), 2});
+        folder.Add({"Evening call", COleDateTime(2024, 3, 1, 19, 0, 0), 2});
         CRegKey key;
         ASSERT_TRUE(key.Create(Hive::CurrentUser, SettingsKeyPath()));
-        Store(ESetting::WorkDir, first.Path());
+        Store(ESetting::WorkDir, folder.Path());
         Store(ESetting::RegAutoSalvaUnicoFile, "0");
-        dlg = std::make_unique<CMainDlg>();
-        dlg->AppSettings().WorkDir = first.Path();
-        dlg->AppSettings().RegAutoSalvaUnicoFile = "0";
-        dlg->InitialiseWindowOnly();
+        OpenWindow([](CAppSettings& s) { s.RegAutoSalvaUnicoFile = "0"; });
         dlg->RecordingEngine().CreateWorkerThreads();
         dlg->RecordingControl().SetSleepForTesting([](int) {});
-    }
-    void TearDown() override
-    {
-        dlg.reset();
-        SetPrompt(nullptr);
     }
     static void Store(ESetting setting, const QString& text)
     {
@@ -94,43 +54,42 @@ protected:
         ASSERT_TRUE(key.Open());
         key.Write(setting, text);
     }
-    void RunOptions(CSheetAnswerer& answerer)
+    // The Options command, its sheet answered by `act` (which ends with OK or Cancel) as a person would.
+    void RunOptions(const std::function<void(COpzionePropertySheet&, CDlgImpostazioniAvanzate&)>& act)
     {
+        bool answered = false;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto* sheet = qobject_cast<COpzionePropertySheet*>(QApplication::activeModalWidget());
+            if (!sheet || std::exchange(answered, true))
+                return;
+            sheet->ShowPage(1);
+            act(*sheet, *sheet->findChild<CDlgImpostazioniAvanzate*>());
+        });
+        timer.start(20);
         PostMessageTo(dlg.get(), WM_COMMAND, IDC_OPTIONS);
-        EXPECT_TRUE(test::WaitUntil([&] { return answerer.answered && !QApplication::activeModalWidget(); }, 10s));
-    }
-    QStringList Names()
-    {
-        QStringList names;
-        for (int row = 0; row < dlg->CallLog().Model().Count(); ++row)
-            names << dlg->CallLog().Model().Row(row).text[COL_NAME];
-        return names;
+        EXPECT_TRUE(test::WaitUntil([&] { return answered && !QApplication::activeModalWidget(); }, 10s));
     }
     int Restarts() { return test::ReadLog().count("Registrazione automatica riavviata"); }
-
-    CScriptedPrompt prompt;
-    WorkFolder first;
-    std::unique_ptr<CMainDlg> dlg;
 };
 
 // The index is made again at once, Cancel or not; under a running recording it
 // waits, for a reload would drop the recording's own entry.
 TEST_F(OptionsApply, RecreateIndexActsAtOnceUnlessARecordingRunsAndCancelStillApplies)
 {
-    const QString index = first.Path() + "Index.txt", old = first.Path() + "old.idx";
+    const std::filesystem::path index = (folder.Path() + "Index.txt").toStdString(), old = index.string() + ".old";
     for (bool recording : {true, false}) {
         // A second name for the old index keeps its inode from being reused by the new one.
-        QFile::remove(old);
-        ASSERT_EQ(::link(QFile::encodeName(index).constData(), QFile::encodeName(old).constData()), 0);
+        std::filesystem::remove(old);
+        std::filesystem::create_hard_link(index, old);
         Store(ESetting::Operatore, recording ? "Op1" : "Op2");
         dlg->RecordingControl().SetState(recording ? RecorderState::Recording : RecorderState::Idle);
-        CSheetAnswerer user([](COpzionePropertySheet& sheet, CDlgImpostazioniAvanzate& advanced) {
+        RunOptions([](COpzionePropertySheet& sheet, CDlgImpostazioniAvanzate& advanced) {
             qobject_cast<QPushButton*>(advanced.Control(IDC_OPT_REINDEX))->click();
             sheet.PressCancel();
         });
-        RunOptions(user);
-        EXPECT_TRUE(QFile::exists(index));
-        EXPECT_EQ(Inode(index) == Inode(old), recording) << "index made again: " << !recording;
+        ASSERT_TRUE(std::filesystem::exists(index));
+        EXPECT_EQ(std::filesystem::equivalent(index, old), recording) << "index made again: " << !recording;
         EXPECT_EQ(Names().size(), 2);
         EXPECT_TRUE(dlg->windowTitle().endsWith(recording ? "(Op1)" : "(Op2)")) << dlg->windowTitle().toStdString();
     }
@@ -142,19 +101,18 @@ TEST_F(OptionsApply, AChangedWorkFolderIsLoadedAlsoWhenOnlyTheCaseDiffers)
     for (const QString& sub : {QString("Rec"), QString("rec")})
         ASSERT_TRUE(QDir(root.path()).mkpath(sub));
     const QString upper = root.path() + "/Rec/", lower = root.path() + "/rec/";
-    QFile::copy(first.Path() + "Morning call.mp3", upper + "Upper.mp3");
-    QFile::copy(first.Path() + "Evening call.mp3", lower + "Lower.mp3");
+    QFile::copy(folder.Path() + "Morning call.mp3", upper + "Upper.mp3");
+    QFile::copy(folder.Path() + "Evening call.mp3", lower + "Lower.mp3");
     struct Case {
         QString typed;
         QString folder;
         QStringList names;
     } cases[] = {{upper, upper, {"Upper"}}, {lower + "//", lower, {"Lower"}}, {upper, upper, {"Upper"}}};
     for (const Case& c : cases) {
-        CSheetAnswerer user([&](COpzionePropertySheet& sheet, CDlgImpostazioniAvanzate& advanced) {
+        RunOptions([&](COpzionePropertySheet& sheet, CDlgImpostazioniAvanzate& advanced) {
             qobject_cast<QLineEdit*>(advanced.Control(IDC_OPT_WORK_FOLDER))->setText(c.typed);
             EXPECT_TRUE(sheet.PressOK());
         });
-        RunOptions(user);
         EXPECT_EQ(dlg->AppSettings().WorkDir, c.folder);
         EXPECT_EQ(dlg->RecordingEngine().Writer()->WorkFolder(), c.folder);
         EXPECT_EQ(Names(), c.names) << c.typed.toStdString();
@@ -163,7 +121,7 @@ TEST_F(OptionsApply, AChangedWorkFolderIsLoadedAlsoWhenOnlyTheCaseDiffers)
 
 TEST_F(OptionsApply, AutoRecordingRestartsOnceForANewModeOrFolderAndNeverWhenOff)
 {
-    const QString other = first.Path() + "other/";
+    const QString other = folder.Path() + "other/";
     QDir().mkpath(other);
     struct Case {
         bool autoOn, newMode, newFolder;
@@ -180,15 +138,15 @@ TEST_F(OptionsApply, AutoRecordingRestartsOnceForANewModeOrFolderAndNeverWhenOff
         const QString modeBefore = dlg->AppSettings().RegAutoSalvaUnicoFile;
         const QString mode = c.newMode ? (modeBefore == "1" ? "0" : "1") : modeBefore;
         const QString folderBefore = dlg->AppSettings().WorkDir;
-        const QString folder = c.newFolder ? (folderBefore == other ? first.Path() : other) : folderBefore;
+        const QString work = c.newFolder ? (folderBefore == other ? folder.Path() : other) : folderBefore;
         Store(ESetting::RegAutoSalvaUnicoFile, mode);
-        Store(ESetting::WorkDir, folder);
+        Store(ESetting::WorkDir, work);
         dlg->ApplyOptions();
         EXPECT_EQ(Restarts() - before, c.restarts);
         EXPECT_EQ(IsAutoRecordingOn(dlg->RecordingControl().State()), c.autoOn);
         // Switched off, the mode is read again when auto-recording next starts.
         EXPECT_EQ(dlg->AppSettings().RegAutoSalvaUnicoFile, c.autoOn ? mode : modeBefore);
-        EXPECT_EQ(dlg->AppSettings().WorkDir, folder);
+        EXPECT_EQ(dlg->AppSettings().WorkDir, work);
     }
 }
 

@@ -1,7 +1,10 @@
 #pragma once
-// A work folder of real recordings: MP3 audio made by the lame tool, tags
-// written by the store, as the program finds them on disk.
+// A work folder of real recordings (MP3 audio made by the lame tool, tags
+// written by the store), and the real main window over one, its message boxes recorded.
 
+#include "mainwnd/MainDlg.h"
+#include "mainwnd/MainDlgIds.h"
+#include "platform/Prompt.h"
 #include "store/OleDateTime.h"
 #include "store/RecordingEntry.h"
 #include "store/RecordingList.h"
@@ -13,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <utility>
 
 namespace sonvelle::testing {
@@ -65,6 +70,50 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+class WindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override { SetPrompt(&prompt); }
+    void TearDown() override
+    {
+        dlg.reset();
+        SetPrompt(nullptr);
+    }
+    // `adjust` sees the settings before the window reads them.
+    void OpenWindow(const std::function<void(CAppSettings&)>& adjust = {})
+    {
+        dlg = std::make_unique<CMainDlg>();
+        dlg->AppSettings().WorkDir = folder.Path();
+        if (adjust)
+            adjust(dlg->AppSettings());
+        dlg->InitialiseWindowOnly();
+    }
+    QStringList Shown() const
+    {
+        QStringList texts;
+        for (const auto& shown : prompt.ShownSoFar())
+            texts << shown.text;
+        return texts;
+    }
+    QStringList TakeShown()
+    {
+        const QStringList texts = Shown();
+        prompt.Clear();
+        return texts;
+    }
+    QStringList Names() const
+    {
+        QStringList names;
+        for (int row = 0; row < dlg->CallLog().Model().Count(); ++row)
+            names << dlg->CallLog().Model().Row(row).text[COL_NAME];
+        return names;
+    }
+    CRecordingEntry* Entry(const QString& name) const { return dlg->CallLog().Catalogue().FindByName(name); }
+
+    WorkFolder folder;
+    CScriptedPrompt prompt;
+    std::unique_ptr<CMainDlg> dlg;
 };
 
 }  // namespace sonvelle::testing
