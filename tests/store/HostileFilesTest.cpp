@@ -113,25 +113,6 @@ TEST_F(Hostile, FilesTheStoreMakesAreTheOwnersOnly)
     EXPECT_FALSE(QFileInfo::exists(m_folder + "tagTemporary.dtm"));
 }
 
-TEST_F(Hostile, NotesLongerThanTheIndexFieldSurviveARestartAndARewrite)
-{
-    const QString notes = QString(150, 'n') + QString(100, QChar(0xe9)) + " end";  // 354 bytes of UTF-8
-    MakeRecording(m_folder, "Long", notes.toUtf8(), QByteArray(270, 'o'));
-    for (int run = 0; run < 2; ++run) {
-        CRecordingList list;
-        ASSERT_TRUE(list.Load(m_folder));
-        CRecordingEntry* e = list.GetAt(0);
-        EXPECT_EQ(e->m_strNotes, notes) << "run " << run;
-        EXPECT_EQ(e->m_strOperator, QString(270, 'o'));
-        e->SetState(kStateTagPending);
-        ASSERT_TRUE(list.SavePending());
-    }
-    CId3Tag tag;
-    ASSERT_TRUE(tag.Open(m_folder + "Long.mp3"));
-    ASSERT_EQ(tag.Read(), 1);
-    EXPECT_EQ(tag.FindFrame("COMM")->GetText(), notes);
-}
-
 TEST_F(Hostile, UnlistableNamesAreSkippedAndNoRecordAbsorbsAnother)
 {
     MakeRecording(m_folder, "A");
