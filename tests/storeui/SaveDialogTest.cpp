@@ -75,11 +75,15 @@ TEST_F(SaveDialog, RefusedNamesKeepItOpenAndReplaceNothingThenOtherCaseSaves)
     WriteFile("Recording 2.mp3", "kept");
     SetName("Recording 2");
     QTest::keyClick(m_dialog.NameField(), Qt::Key_Return);
+    SetName("RECORDING 2");
+    QTest::keyClick(m_dialog.NameField(), Qt::Key_Return);
     SetName("tagTemporary");
     QTest::mouseClick(m_dialog.ConfirmButton(), Qt::LeftButton);
-    EXPECT_EQ(ShownTexts(), (QStringList{LoadText(IDS_NAME_EXISTS), LoadText(IDS_NAME_RESERVED)}));
+    EXPECT_EQ(ShownTexts(), (QStringList{LoadText(IDS_NAME_EXISTS), LoadText(IDS_NAME_EXISTS), LoadText(IDS_NAME_RESERVED)}));
     EXPECT_TRUE(m_dialog.isVisible());
     EXPECT_EQ(m_entry.m_strName, "Recording 3");
+    EXPECT_EQ(ReadFile("Recording 2.mp3"), "kept");
+    EXPECT_EQ(ReadFile("tmp_nome_reg.dtm"), m_audio);
 
     SetName("TAGTEMPORARY  ");
     m_dialog.NotesField()->setPlainText("  call back");
@@ -183,8 +187,6 @@ TEST_F(SaveProgress, WindowStandsAtHalfTheParentAndIsShownOnlyForMoreThanTwoTags
     EXPECT_FALSE(window->isModal());  // the main window goes on while tags are written
     EXPECT_EQ(window->pos(), QPoint(300, 200));
     progress.End();
-    EXPECT_EQ(progress.Window(), nullptr);
-    progress.End();  // twice is harmless
 
     CRecordingList list;
     ASSERT_TRUE(list.Load(m_folder));
