@@ -105,8 +105,6 @@ TEST_F(SaveDialog, CancelAndCloseMarkTheRecordingDiscarded)
     EXPECT_EQ(ReadFile("tmp_nome_reg.dtm"), m_audio);
 
     CRecordingEntry other;
-    other.m_strFolder = m_folder;
-    other.m_strName = "Recording 4";
     CSaveRecordingDlg closed;
     closed.Setup(&other, m_folder, false);
     closed.show();
@@ -162,52 +160,39 @@ public:
     using CSaveProgress::CSaveProgress;
     void End() override
     {
-        if (Window()) {
-            m_seen = {Window()->Bar()->minimum(), Window()->Bar()->maximum(), Window()->Bar()->value()};
-            m_wasVisible = Window()->isVisible();
+        if (CSaveProgressDlg* w = Window()) {
+            ++m_windows;
+            m_seen = {w->Bar()->maximum(), w->Bar()->value(), w->x(), w->y(), w->isVisible(), w->isModal()};
         }
         CSaveProgress::End();
     }
+    int m_windows = 0;
     std::vector<int> m_seen;
-    bool m_wasVisible = false;
 };
 
-class SaveProgress : public WorkFolderTest { };
+using SaveProgress = WorkFolderTest;
 
 TEST_F(SaveProgress, WindowStandsAtHalfTheParentAndIsShownOnlyForMoreThanTwoTags)
 {
     QWidget main;
     main.resize(600, 400);
     main.show();
-    CSaveProgress progress(&main);
-    progress.Begin(5);
-    CSaveProgressDlg* window = progress.Window();
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_FALSE(window->isModal());  // the main window goes on while tags are written
-    EXPECT_EQ(window->pos(), QPoint(300, 200));
-    progress.End();
-
     CRecordingList list;
     ASSERT_TRUE(list.Load(m_folder));
     std::vector<CRecordingEntry*> entries;
     for (int i = 0; i < 4; ++i) {
-        CRecordingEntry* entry = list.CreateEntry();
-        WriteFile(entry->m_strName + ".mp3", "\xFF\xFB\x50\xC4 audio");
-        entries.push_back(entry);
+        entries.push_back(list.CreateEntry());
+        WriteFile(entries.back()->m_strName + ".mp3", "\xFF\xFB\x50\xC4 audio");
     }
     CObservedProgress observed(&main);
-
-    entries[0]->SetState(kStateTagPending);
-    entries[1]->SetState(kStateTagPending);
-    EXPECT_TRUE(list.SavePending(&observed));
-    EXPECT_TRUE(observed.m_seen.empty());
-
-    for (int i = 0; i < 3; ++i)
-        entries[static_cast<std::size_t>(i)]->SetState(kStateTagPending);
-    EXPECT_TRUE(list.SavePending(&observed));
-    EXPECT_TRUE(observed.m_wasVisible);
-    EXPECT_EQ(observed.m_seen, (std::vector<int>{0, 4, 3}));
+    for (std::size_t pending : {2u, 3u}) {
+        for (std::size_t i = 0; i < pending; ++i)
+            entries[i]->SetState(kStateTagPending);
+        EXPECT_TRUE(list.SavePending(&observed));
+    }
+    EXPECT_EQ(observed.m_windows, 1);
+    // Not modal: the main window goes on while tags are written.
+    EXPECT_EQ(observed.m_seen, (std::vector<int>{4, 3, 300, 200, true, false}));
     EXPECT_EQ(observed.Window(), nullptr);
 }
 
