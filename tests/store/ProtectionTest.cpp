@@ -72,7 +72,7 @@ TEST_F(Protection, TheWayBackForShortLongAndMultiByteKeyWords)
         EXPECT_TRUE(m_entry.m_bProtected && m_entry.GetState() == kStateTagPending);
         const QByteArray stored = ReadBytes(Path());
         EXPECT_EQ(stored.left(s_tag.size()), s_tag);
-        // Files protected before must stay readable: one key stream from the check block on, across every chunk border.
+        // Files protected before must stay readable: one key stream from the check block on, across chunk borders.
         const qsizetype checkBlock = stored.size() - s_tag.size() - s_audio.size();
         EXPECT_EQ(Xor(stored.right(s_audio.size()), KeyWordBytes(c.key), checkBlock), s_audio);
 
