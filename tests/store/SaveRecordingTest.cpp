@@ -1,6 +1,5 @@
 #include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
-#include "store/RecordingNameField.h"
 #include "store/RecordingSave.h"
 #include "tests/store/WorkFolderTest.h"
 
@@ -11,30 +10,6 @@ namespace sonvelle {
 namespace {
 
 using testing::WorkFolderTest;
-
-TEST(SaveNameField, TakesBackWhatANameMayNotHold)
-{
-    // Keystrokes and the plain length limit are driven through the dialog (SaveDialogTest).
-    const QString folder = "/home/desk/";                         // 11 bytes: 249 more fit
-    const QString emoji = QString::fromUtf8("\xF0\x9F\x93\x9E");  // 4 bytes, 2 code units
-    const struct {
-        QString typed;
-        QString shown;
-        bool confirm;
-    } cases[] = {
-        {"ab?cd", "ab", true},  // pasted: cut from the end until clean
-        {"  Call 3 ", "Call 3 ", true},  // trailing blanks go only at confirm
-        {QString(125, QChar(0xE8)), QString(124, QChar(0xE8)), true},  // bytes count, never split
-        {QString(248, 'x') + emoji, QString(248, 'x'), true},
-    };
-    for (const auto& c : cases) {
-        const FilteredName filtered = FilterSaveDialogName(c.typed, folder);
-        EXPECT_EQ(filtered.text, c.shown) << c.typed.toStdString();
-        EXPECT_TRUE(filtered.changed) << c.typed.toStdString();
-        EXPECT_EQ(filtered.confirmEnabled, c.confirm) << c.typed.toStdString();
-    }
-    EXPECT_FALSE(FilterSaveDialogName(QString(249, 'x'), folder).changed);
-}
 
 class SaveConfirm : public WorkFolderTest {
 protected:

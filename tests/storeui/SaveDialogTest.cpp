@@ -58,8 +58,25 @@ TEST_F(SaveDialog, OpensWithTheRecordingFiltersEachKeystrokeAndReportsMissingAud
     EXPECT_EQ(m_dialog.NameField()->text(), "ab");
     EXPECT_EQ(m_dialog.NameField()->cursorPosition(), 2);
     EXPECT_TRUE(m_dialog.ConfirmButton()->isEnabled());
-    m_dialog.NameField()->setText(QString(300, 'x'));
-    EXPECT_EQ(m_dialog.NameField()->text().size() + m_folder.toUtf8().size(), 260);
+    // Pasted text is cut from the end until clean, counting bytes and never inside a character.
+    m_dialog.NameField()->setText("ab?cd");
+    EXPECT_EQ(m_dialog.NameField()->text(), "ab");
+    const int room = 260 - int(m_folder.toUtf8().size());
+    const QString phone = QString::fromUtf8("\xF0\x9F\x93\x9E");  // 4 bytes, 2 code units
+    const struct {
+        QString pasted;
+        int bytesShown;
+    } pastes[] = {
+        {QString(300, 'x'), room},
+        {QString(1 - room % 2, 'x') + QString(300, QChar(0xE8)), room - 1},  // an odd byte left: half an è
+        {QString(room - 42, 'x') + phone.repeated(20), room - 2},           // two bytes left: half a phone
+    };
+    for (const auto& p : pastes) {
+        m_dialog.NameField()->setText(p.pasted);
+        const QString shown = m_dialog.NameField()->text();
+        EXPECT_EQ(shown.toUtf8().size(), p.bytesShown);
+        EXPECT_TRUE(shown.isValidUtf16() && p.pasted.startsWith(shown));
+    }
 
     // Playing audio that is gone says so and plays nothing.
     ASSERT_TRUE(QFile::remove(PathOf("tmp_nome_reg.dtm")));
