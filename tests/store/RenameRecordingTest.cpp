@@ -256,26 +256,7 @@ TEST_F(RenameFocusQuestion, RefusedPendingSaveLeavesNoStaleCopies)
 
 using RenameInPlace = RenameFixture;
 
-TEST_F(RenameInPlace, NewNameReachesFileTagIndexAndFields)
-{
-    Select("Call 2");
-    m_editor.OnBeginLabelEdit("Call 2");
-    EXPECT_TRUE(m_editor.OnEndLabelEdit("Supplier"));
-    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
-    EXPECT_EQ(m_view.FieldText(InfoField::Name), "Supplier");
-    EXPECT_FALSE(m_view.m_saveEnabled);
-    EXPECT_EQ(AudioOf("Supplier.mp3"), Audio("Call 2"));
-    EXPECT_EQ(TagText("Supplier.mp3", "TIT2"), "Supplier");
-    // Only the case of its own name changes: no other recording stands in the way.
-    m_editor.OnBeginLabelEdit("Call 1");
-    EXPECT_TRUE(m_editor.OnEndLabelEdit("CALL 1"));
-    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
-    EXPECT_EQ(
-        ReloadedNamesAndNotes(), (std::map<QString, QString>{{"CALL 1", "first call"}, {"Supplier", "second call"}}));
-    EXPECT_EQ(FilesInFolder(), (QStringList{"CALL 1.mp3", "Index.txt", "Supplier.mp3"}));
-}
-
-TEST_F(RenameInPlace, RefusalsKeepTheOldName)
+TEST_F(RenameInPlace, RefusalsKeepTheOldNameAndANewOneReachesFileTagIndexAndField)
 {
     ASSERT_TRUE(QDir(m_folder).mkdir("sub"));
     ASSERT_TRUE(QDir(m_folder).mkdir("Taken.mp3"));
@@ -304,6 +285,20 @@ TEST_F(RenameInPlace, RefusalsKeepTheOldName)
     m_editor.OnBeginLabelEdit("Call 2");
     EXPECT_FALSE(m_editor.OnEndLabelEdit(QString()));
     EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+
+    Select("Call 2");
+    m_editor.OnBeginLabelEdit("Call 2");
+    EXPECT_TRUE(m_editor.OnEndLabelEdit("Supplier"));
+    EXPECT_EQ(m_view.FieldText(InfoField::Name), "Supplier");
+    EXPECT_EQ(AudioOf("Supplier.mp3"), Audio("Call 2"));
+    EXPECT_EQ(TagText("Supplier.mp3", "TIT2"), "Supplier");
+    // Only the case of its own name changes: no other recording stands in the way.
+    m_editor.OnBeginLabelEdit("Call 1");
+    EXPECT_TRUE(m_editor.OnEndLabelEdit("CALL 1"));
+    EXPECT_TRUE(m_prompt.ShownSoFar().empty());
+    EXPECT_EQ(ReloadedNamesAndNotes(),
+              (std::map<QString, QString>{{"CALL 1", "first call"}, {"Outsider", ""}, {"Supplier", "second call"}}));
+    EXPECT_EQ(FilesInFolder(), (QStringList{"CALL 1.mp3", "Index.txt", "Outsider.mp3", "Supplier.mp3"}));
 }
 
 }  // namespace
