@@ -84,7 +84,7 @@ TEST_F(Hostile, CompactionUnderAStrictUmaskListsEachRecordingOnce)
 
     // 11 records without files: the index is rewritten, under a umask that leaves the owner read-only.
     EXPECT_EQ(AsNobody({"list", m_folder}, "277"), QStringList{"R00||0|05/12/2006 10:11:12|"});
-    EXPECT_EQ(ReadBytes(m_folder + "Index.txt").size(), 538);
+    EXPECT_EQ(ReadBytes(m_folder + "Index.txt").size(), CIndexFile::kBaseRecord);
     EXPECT_EQ(ModeOf(m_folder + "Index.txt"), 0600u);
 }
 
@@ -132,7 +132,7 @@ TEST_F(Hostile, UnlistableNamesAreSkippedAndNoRecordAbsorbsAnother)
             EXPECT_TRUE(QFileInfo::exists(e->FilePath())) << e->m_strName.toStdString();
         }
         // One record each, never appended again.
-        EXPECT_EQ(ReadBytes(m_folder + "Index.txt").size(), 3 * 538);
+        EXPECT_EQ(ReadBytes(m_folder + "Index.txt").size(), 3 * CIndexFile::kBaseRecord);
     }
     ::unlink(badName.constData());  // a name the temporary folder's clean-up cannot spell
 }
@@ -149,7 +149,7 @@ TEST_F(Hostile, OlderIndexWithAMarkerNamedRecordKeepsBothRecords)
     ASSERT_TRUE(index.ReadRecord(first) && index.ReadRecord(second));
     EXPECT_EQ(first.m_strOperator, "");
     EXPECT_EQ(second.m_strName, "<operatore>x");
-    EXPECT_EQ(second.m_dwIndexOffset, 538u);
+    EXPECT_EQ(second.m_dwIndexOffset, quint32(CIndexFile::kBaseRecord));
 }
 
 TEST_F(Hostile, TagsOfOtherProgramsKeepTheAudioExactThroughARewrite)
