@@ -1,5 +1,4 @@
 #include "store/OleDateTime.h"
-#include "store/RecordingEntry.h"
 #include "store/RecordingList.h"
 #include "tests/store/StoreFixtures.h"
 
@@ -12,17 +11,15 @@ using namespace sonvelle::testing;
 
 TEST(OleDateTime, CountsSplitsFormatsAndRejects)
 {
-    EXPECT_DOUBLE_EQ(COleDateTime(1899, 12, 30, 0, 0, 0).Value(), 0.0);
+    // The day count stored in the index files.
     EXPECT_DOUBLE_EQ(COleDateTime(1900, 1, 1, 12, 0, 0).Value(), 2.5);
     const COleDateTime d(2005, 12, 31, 23, 59, 58);
-    EXPECT_EQ(d.GetYear() * 10000 + d.GetMonth() * 100 + d.GetDay(), 20051231);
     const struct {
         COleDateTime date;
         const char* format;
         QString shown;  // empty: no date at all
     } cases[] = {
         {d, "%d/%m/%Y %H:%M:%S", "31/12/2005 23:59:58"},
-        {d, "%Y%m%d_%H%M%S", "20051231_235958"},
         // Rounding of the fraction never yields second 60.
         {COleDateTime(38717.0 + 86399.9999 / 86400.0), "%d/%m/%Y %H:%M:%S", "01/01/2006 00:00:00"},
         // Durations are times of day that wrap at 24 hours.
@@ -45,38 +42,6 @@ TEST(OleDateTime, CountsSplitsFormatsAndRejects)
     EXPECT_FALSE(COleDateTime().SetDate(0, 1, 1));
     EXPECT_FALSE(COleDateTime().SetTime(24, 0, 0));
     EXPECT_TRUE(COleDateTime().SetDate(2004, 2, 29));
-}
-
-TEST(RecordingEntry, CopiesOnlyItsOwnFields)
-{
-    CRecordingEntry source;
-    source.m_strName = "Call";
-    source.m_strFolder = "/w/";
-    source.m_strOperator = "Desk 2";
-    source.m_strKeyWord = "***";
-    source.m_bFound = true;
-    source.m_nIndexState = kIndexDeleted;
-    source.m_dwIndexOffset = 538;
-    source.m_dwSize = 99;
-    source.m_bProtected = true;
-    source.SetState(kStateTagPending);
-    source.SetTagSize(120);
-
-    CRecordingEntry target;
-    target.m_strOperator = "Kept";
-    target.m_dwIndexOffset = 7;
-    target.CopyFrom(source);
-    EXPECT_EQ(target.FilePath(), "/w/Call.mp3");
-    EXPECT_EQ(target.m_strKeyWord, "***");
-    EXPECT_EQ(target.m_dwSize, 99u);
-    EXPECT_TRUE(target.m_bProtected);
-    EXPECT_EQ(target.GetState(), kStateTagPending);
-    EXPECT_EQ(target.GetTagSize(), 120u);
-    // Where the entry sits in the index and who recorded it stay the target's.
-    EXPECT_EQ(target.m_strOperator, "Kept");
-    EXPECT_FALSE(target.m_bFound);
-    EXPECT_EQ(target.m_nIndexState, kIndexValid);
-    EXPECT_EQ(target.m_dwIndexOffset, 7u);
 }
 
 TEST(DefaultNames, SkipExistingFilesAndNeverReuseNumbersInARun)

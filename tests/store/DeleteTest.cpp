@@ -1,27 +1,11 @@
 #include "store/RecordingDeleter.h"
 #include "store/RecordingList.h"
-#include "support/TestFolders.h"
-#include "tests/store/StoreFixtures.h"
-
-#include <gtest/gtest.h>
+#include "tests/store/WorkFolderTest.h"
 
 #include <QUrl>
 
 using namespace sonvelle;
 using namespace sonvelle::testing;
-
-namespace {
-
-QStringList Names(const CRecordingList& list)
-{
-    QStringList names;
-    for (const auto& e : list.Entries())
-        names << e->m_strName;
-    names.sort();
-    return names;
-}
-
-}  // namespace
 
 // The trash of a home of the test's own, whose data folder does not exist yet.
 TEST(DeleteToTrash, WhatWasTrashedOrWasGoneLeavesTheCatalogueWhatCouldNotGoStays)
@@ -49,7 +33,7 @@ TEST(DeleteToTrash, WhatWasTrashedOrWasGoneLeavesTheCatalogueWhatCouldNotGoStays
     const DeleteOutcome outcome = DeleteRecordings(list, {"Call 1", "Call 2", "Call 3"}, true, refuseCall3);
     EXPECT_EQ(outcome.removed, (QStringList{"Call 1", "Call 2"}));
     EXPECT_EQ(outcome.kept, QStringList{"Call 3"});
-    EXPECT_EQ(Names(list), (QStringList{"Call 3", "Call 7"}));
+    EXPECT_EQ(NamesOf(list), (QStringList{"Call 3", "Call 7"}));
     EXPECT_TRUE(QFile::exists(folder + "Call 3.mp3"));
     const QString trash = dirs.Path("home/.local/share/Trash/");
     EXPECT_TRUE(QFile::exists(trash + "files/Call 1.mp3"));
@@ -67,5 +51,5 @@ TEST(DeleteToTrash, WhatWasTrashedOrWasGoneLeavesTheCatalogueWhatCouldNotGoStays
     list.Clear();
     CRecordingList reloaded;
     ASSERT_TRUE(reloaded.Load(folder));
-    EXPECT_EQ(Names(reloaded), (QStringList{"Call 3", "Call 7"}));
+    EXPECT_EQ(NamesOf(reloaded), (QStringList{"Call 3", "Call 7"}));
 }

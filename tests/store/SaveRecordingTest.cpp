@@ -1,6 +1,5 @@
 #include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
-#include "store/RecordingNameField.h"
 #include "store/RecordingSave.h"
 #include "tests/store/WorkFolderTest.h"
 
@@ -11,31 +10,6 @@ namespace sonvelle {
 namespace {
 
 using testing::WorkFolderTest;
-
-TEST(SaveNameField, TakesBackWhatANameMayNotHold)
-{
-    // Keystrokes and the plain length limit are driven through the dialog (SaveDialogTest).
-    const QString folder = "/home/desk/";                         // 11 bytes: 249 more fit
-    const QString emoji = QString::fromUtf8("\xF0\x9F\x93\x9E");  // 4 bytes, 2 code units
-    const struct {
-        QString typed;
-        QString shown;
-        bool confirm;
-    } cases[] = {
-        {"ab?cd", "ab", true},  // pasted: cut from the end until clean
-        {"  Call 3 ", "Call 3 ", true},  // trailing blanks go only at confirm
-        {QString(400, 'x'), QString(249, 'x'), true},
-        {QString(125, QChar(0xE8)), QString(124, QChar(0xE8)), true},  // bytes count, never split
-        {QString(248, 'x') + emoji, QString(248, 'x'), true},
-    };
-    for (const auto& c : cases) {
-        const FilteredName filtered = FilterSaveDialogName(c.typed, folder);
-        EXPECT_EQ(filtered.text, c.shown) << c.typed.toStdString();
-        EXPECT_TRUE(filtered.changed) << c.typed.toStdString();
-        EXPECT_EQ(filtered.confirmEnabled, c.confirm) << c.typed.toStdString();
-    }
-    EXPECT_FALSE(FilterSaveDialogName(QString(249, 'x'), folder).changed);
-}
 
 class SaveConfirm : public WorkFolderTest {
 protected:
@@ -72,18 +46,6 @@ TEST_F(SaveConfirm, SavedEntryTakesFolderNameAndTrimmedTexts)
     // The given file moved; the default one, not given, is untouched.
     EXPECT_EQ(FilesInFolder(), (QStringList{"Call from Anna.mp3", "tmp_nome_reg.dtm"}));
     EXPECT_EQ(ReadFile("Call from Anna.mp3"), m_audio);
-}
-
-TEST_F(SaveConfirm, ExistingRecordingIsNeverReplacedInAnyCase)
-{
-    WriteFile("Monday call.mp3", "older recording");
-    for (const char* name : {"Monday call", "MONDAY CALL"})
-        EXPECT_FALSE(Confirm(QString::fromLatin1(name), "notes"));
-    EXPECT_EQ(ShownTexts(), QStringList(2, LoadText(IDS_NAME_EXISTS)));
-    EXPECT_EQ(ReadFile("Monday call.mp3"), "older recording");
-    EXPECT_EQ(ReadFile("tmp_nome_reg.dtm"), m_audio);
-    EXPECT_EQ(m_entry.m_strNotes, "");
-    EXPECT_TRUE(Confirm("Monday call 2"));
 }
 
 TEST_F(SaveConfirm, FailuresNameTheirCause)

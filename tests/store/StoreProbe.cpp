@@ -1,8 +1,6 @@
-// Runs one catalogue action and prints what the catalogue then holds, so that
-// a test can run it as another user:
-//   store_probe HOME list FOLDER
-//   store_probe HOME save FOLDER NAME NOTES
-// One line per recording: name|notes|protected|date|operator.
+// Runs one catalogue action as whichever user starts it, then prints one line
+// per recording: name|notes|protected|date|operator.
+//   store_probe HOME list FOLDER  |  store_probe HOME save FOLDER NAME NOTES
 #include "platform/ProgramFolder.h"
 #include "store/RecordingList.h"
 

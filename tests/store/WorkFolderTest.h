@@ -1,8 +1,11 @@
 #pragma once
-// A work folder, program folder and settings of the test's own, and a scripted
-// prompt installed for the test's lifetime.
+// Helpers of the store's tests that need the store and the test support
+// library: a work folder with a scripted prompt, the catalogue's names, and
+// tags as an independent reader sees them.
 
 #include "platform/Prompt.h"
+#include "store/RecordingList.h"
+#include "support/SoundFiles.h"
 #include "support/TestFolders.h"
 #include "tests/store/StoreFixtures.h"
 
@@ -10,6 +13,29 @@
 
 namespace sonvelle::testing {
 
+inline QStringList NamesOf(const CRecordingList& list, bool sorted = true)
+{
+    QStringList names;
+    for (const auto& e : list.Entries())
+        names << e->m_strName;
+    if (sorted)
+        names.sort();
+    return names;
+}
+
+// Every frame as mutagen reads it, "ID=text", without its v2.4 translation.
+inline QStringList TagAsReadElsewhere(const QString& path)
+{
+    return test::ToolOutput("/usr/bin/python3", {"-c",
+                                                 "import sys; from mutagen.id3 import ID3\n"
+                                                 "for f in ID3(sys.argv[1], translate=False).values():\n"
+                                                 "    print(f.FrameID + '=' + str(f))",
+                                                 path})
+        .split('\n', Qt::SkipEmptyParts);
+}
+
+// A work folder, program folder and settings of the test's own, and a scripted
+// prompt installed for the test's lifetime.
 class WorkFolderTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -27,7 +53,6 @@ protected:
     QByteArray ReadFile(const QString& fileName) const { return ReadBytes(PathOf(fileName)); }
     bool Exists(const QString& fileName) const { return QFile::exists(PathOf(fileName)); }
     QStringList FilesInFolder() const { return QDir(m_folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
-    // Texts shown so far, in order.
     QStringList ShownTexts() const
     {
         QStringList texts;

@@ -58,8 +58,25 @@ TEST_F(SaveDialog, OpensWithTheRecordingFiltersEachKeystrokeAndReportsMissingAud
     EXPECT_EQ(m_dialog.NameField()->text(), "ab");
     EXPECT_EQ(m_dialog.NameField()->cursorPosition(), 2);
     EXPECT_TRUE(m_dialog.ConfirmButton()->isEnabled());
-    m_dialog.NameField()->setText(QString(300, 'x'));
-    EXPECT_EQ(m_dialog.NameField()->text().size() + m_folder.toUtf8().size(), 260);
+    // Pasted text is cut from the end until clean, counting bytes and never inside a character.
+    m_dialog.NameField()->setText("ab?cd");
+    EXPECT_EQ(m_dialog.NameField()->text(), "ab");
+    const int room = 260 - int(m_folder.toUtf8().size());
+    const QString phone = QString::fromUtf8("\xF0\x9F\x93\x9E");  // 4 bytes, 2 code units
+    const struct {
+        QString pasted;
+        int bytesShown;
+    } pastes[] = {
+        {QString(300, 'x'), room},
+        {QString(1 - room % 2, 'x') + QString(300, QChar(0xE8)), room - 1},  // an odd byte left: half an è
+        {QString(room - 42, 'x') + phone.repeated(20), room - 2},           // two bytes left: half a phone
+    };
+    for (const auto& p : pastes) {
+        m_dialog.NameField()->setText(p.pasted);
+        const QString shown = m_dialog.NameField()->text();
+        EXPECT_EQ(shown.toUtf8().size(), p.bytesShown);
+        EXPECT_TRUE(shown.isValidUtf16() && p.pasted.startsWith(shown));
+    }
 
     // Playing audio that is gone says so and plays nothing.
     ASSERT_TRUE(QFile::remove(PathOf("tmp_nome_reg.dtm")));
@@ -75,11 +92,15 @@ TEST_F(SaveDialog, RefusedNamesKeepItOpenAndReplaceNothingThenOtherCaseSaves)
     WriteFile("Recording 2.mp3", "kept");
     SetName("Recording 2");
     QTest::keyClick(m_dialog.NameField(), Qt::Key_Return);
+    SetName("RECORDING 2");
+    QTest::keyClick(m_dialog.NameField(), Qt::Key_Return);
     SetName("tagTemporary");
     QTest::mouseClick(m_dialog.ConfirmButton(), Qt::LeftButton);
-    EXPECT_EQ(ShownTexts(), (QStringList{LoadText(IDS_NAME_EXISTS), LoadText(IDS_NAME_RESERVED)}));
+    EXPECT_EQ(ShownTexts(), (QStringList{LoadText(IDS_NAME_EXISTS), LoadText(IDS_NAME_EXISTS), LoadText(IDS_NAME_RESERVED)}));
     EXPECT_TRUE(m_dialog.isVisible());
     EXPECT_EQ(m_entry.m_strName, "Recording 3");
+    EXPECT_EQ(ReadFile("Recording 2.mp3"), "kept");
+    EXPECT_EQ(ReadFile("tmp_nome_reg.dtm"), m_audio);
 
     SetName("TAGTEMPORARY  ");
     m_dialog.NotesField()->setPlainText("  call back");
@@ -101,8 +122,6 @@ TEST_F(SaveDialog, CancelAndCloseMarkTheRecordingDiscarded)
     EXPECT_EQ(ReadFile("tmp_nome_reg.dtm"), m_audio);
 
     CRecordingEntry other;
-    other.m_strFolder = m_folder;
-    other.m_strName = "Recording 4";
     CSaveRecordingDlg closed;
     closed.Setup(&other, m_folder, false);
     closed.show();
@@ -158,54 +177,39 @@ public:
     using CSaveProgress::CSaveProgress;
     void End() override
     {
-        if (Window()) {
-            m_seen = {Window()->Bar()->minimum(), Window()->Bar()->maximum(), Window()->Bar()->value()};
-            m_wasVisible = Window()->isVisible();
+        if (CSaveProgressDlg* w = Window()) {
+            ++m_windows;
+            m_seen = {w->Bar()->maximum(), w->Bar()->value(), w->x(), w->y(), w->isVisible(), w->isModal()};
         }
         CSaveProgress::End();
     }
+    int m_windows = 0;
     std::vector<int> m_seen;
-    bool m_wasVisible = false;
 };
 
-class SaveProgress : public WorkFolderTest { };
+using SaveProgress = WorkFolderTest;
 
 TEST_F(SaveProgress, WindowStandsAtHalfTheParentAndIsShownOnlyForMoreThanTwoTags)
 {
     QWidget main;
     main.resize(600, 400);
     main.show();
-    CSaveProgress progress(&main);
-    progress.Begin(5);
-    CSaveProgressDlg* window = progress.Window();
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_FALSE(window->isModal());  // the main window goes on while tags are written
-    EXPECT_EQ(window->pos(), QPoint(300, 200));
-    progress.End();
-    EXPECT_EQ(progress.Window(), nullptr);
-    progress.End();  // twice is harmless
-
     CRecordingList list;
     ASSERT_TRUE(list.Load(m_folder));
     std::vector<CRecordingEntry*> entries;
     for (int i = 0; i < 4; ++i) {
-        CRecordingEntry* entry = list.CreateEntry();
-        WriteFile(entry->m_strName + ".mp3", "\xFF\xFB\x50\xC4 audio");
-        entries.push_back(entry);
+        entries.push_back(list.CreateEntry());
+        WriteFile(entries.back()->m_strName + ".mp3", "\xFF\xFB\x50\xC4 audio");
     }
     CObservedProgress observed(&main);
-
-    entries[0]->SetState(kStateTagPending);
-    entries[1]->SetState(kStateTagPending);
-    EXPECT_TRUE(list.SavePending(&observed));
-    EXPECT_TRUE(observed.m_seen.empty());
-
-    for (int i = 0; i < 3; ++i)
-        entries[static_cast<std::size_t>(i)]->SetState(kStateTagPending);
-    EXPECT_TRUE(list.SavePending(&observed));
-    EXPECT_TRUE(observed.m_wasVisible);
-    EXPECT_EQ(observed.m_seen, (std::vector<int>{0, 4, 3}));
+    for (std::size_t pending : {2u, 3u}) {
+        for (std::size_t i = 0; i < pending; ++i)
+            entries[i]->SetState(kStateTagPending);
+        EXPECT_TRUE(list.SavePending(&observed));
+    }
+    EXPECT_EQ(observed.m_windows, 1);
+    // Not modal: the main window goes on while tags are written.
+    EXPECT_EQ(observed.m_seen, (std::vector<int>{4, 3, 300, 200, true, false}));
     EXPECT_EQ(observed.Window(), nullptr);
 }
 
