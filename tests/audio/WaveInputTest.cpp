@@ -3,7 +3,6 @@
 
 #include "audio/FileWaveInput.h"
 #include "audio/WaveInput.h"
-#include "platform/Clock.h"
 #include "platform/Messages.h"
 
 #include "support/EventWait.h"
@@ -122,35 +121,10 @@ TEST(FileFedMicrophone, RefusesWhatItCannotPlay)
     ASSERT_TRUE(WriteWav(dir.filePath("mic44.wav"), std::vector<short>(4410, 5), 44100));
     CFileFedSource wrongRate(dir.filePath("mic44.wav"), 1.0);
     EXPECT_FALSE(wrongRate.Valid());
-    EXPECT_TRUE(wrongRate.Error().contains("32000"));
-    auto missing = std::make_shared<CFileFedSource>(dir.filePath("none.wav"), 1.0);
-    EXPECT_FALSE(missing->Valid());
-    CFileWaveInput input(missing);
+    CFileWaveInput input(std::make_shared<CFileFedSource>(dir.filePath("none.wav"), 1.0));
     CBufferSink sink;
-    const int error = input.Open(&sink, WaveFormat{});
-    EXPECT_NE(error, 0);
-    EXPECT_FALSE(input.ErrorText(error).isEmpty());
+    EXPECT_NE(input.Open(&sink, WaveFormat{}), 0);
     EXPECT_NE(input.Start(), 0);
-}
-
-TEST(FileFedMicrophone, TheEnvironmentChoosesTheFileAndItsSpeed)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("env.wav");
-    ASSERT_TRUE(WriteWav(path, std::vector<short>(32000, 100)));
-    qputenv("SONVELLE_WAVE_INPUT", path.toUtf8());
-    qputenv("SONVELLE_WAVE_INPUT_SPEED", "8");
-    auto device = CreateDefaultWaveInput();
-    const auto source = CFileFedSource::FromEnvironment();
-    qunsetenv("SONVELLE_WAVE_INPUT");
-    qunsetenv("SONVELLE_WAVE_INPUT_SPEED");
-    SetSystemClock(nullptr);  // the source had become the process clock
-    EXPECT_NE(dynamic_cast<CFileWaveInput*>(device.get()), nullptr);
-    EXPECT_TRUE(source->Valid());
-    EXPECT_EQ(source->Speed(), 8.0);
-    EXPECT_EQ(source->Samples(), 32000u);
-    // Without the variable: the sound server's default source.
-    EXPECT_EQ(dynamic_cast<CFileWaveInput*>(CreateDefaultWaveInput().get()), nullptr);
 }
 
 }  // namespace
