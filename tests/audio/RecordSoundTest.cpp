@@ -201,13 +201,15 @@ protected:
         script->current->queue.Fill(reinterpret_cast<const char*>(samples.data()), kBufferBytes);
         return true;
     }
-    // Delivers, then waits until the capture thread has put a buffer back.
-    void DeliverAndSettle(std::int16_t peak, std::uint32_t advanceMs = 36)
+    // Delivers buffers one at a time, each after the capture thread has put the last one back.
+    void DeliverAndSettle(std::int16_t peak, int buffers = 1, std::uint32_t advanceMs = 36)
     {
-        clock.Advance(advanceMs);
-        ASSERT_TRUE(WaitUntil([&] { return Queued() == CRecordSound::kBufferCount; }));
-        ASSERT_TRUE(Deliver(peak));
-        ASSERT_TRUE(WaitUntil([&] { return Queued() == CRecordSound::kBufferCount; }));
+        for (int i = 0; i < buffers; ++i) {
+            clock.Advance(advanceMs);
+            ASSERT_TRUE(WaitUntil([&] { return Queued() == CRecordSound::kBufferCount; }));
+            ASSERT_TRUE(Deliver(peak));
+            ASSERT_TRUE(WaitUntil([&] { return Queued() == CRecordSound::kBufferCount; }));
+        }
     }
     void Post(unsigned message, WPARAM w = 0, LPARAM l = 0) { capture->PostThreadMessage(message, w, l); }
     void WaitRecording(bool on)
@@ -235,13 +237,11 @@ TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongSt
     Post(WM_REC_START);  // already recording
     WaitRecording(true);
     // Before the writer is known, buffers are recycled without a report.
-    for (int i = 0; i < 8; ++i)
-        DeliverAndSettle(20000);
+    DeliverAndSettle(20000, 8);
     EXPECT_TRUE(window.received.empty());
     EXPECT_TRUE(writer->Seen().empty());
     Post(WM_REC_SET_WRITER, 0, reinterpret_cast<LPARAM>(writer.get()));
-    for (int i = 0; i < 20; ++i)
-        DeliverAndSettle(3000);
+    DeliverAndSettle(3000, 20);
     Post(WM_REC_STOP);
     WaitRecording(false);
     // The reset handed six buffers back; a further stop lets the thread see them all.
@@ -347,12 +347,10 @@ TEST_F(Capture, VoiceActivationEndsSegmentsWithHandOverCloseCreateAndKeepsSixBuf
     StartListening(1000, 1);
     DeliverAndSettle(100);   // waiting: dropped
     DeliverAndSettle(5000);  // segment starts
-    for (int i = 0; i < 28; ++i)
-        DeliverAndSettle(100);  // the 28th, 1008 ms after the voice, ends it
+    DeliverAndSettle(100, 28);  // the 28th, 1008 ms after the voice, ends it
     ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_CREATE_FILE) == 2; }));
     // The reset's buffers come back to a restarted device that already holds six.
-    for (int i = 0; i < 10; ++i)
-        DeliverAndSettle(100);
+    DeliverAndSettle(100, 10);
 
     const auto numbers = writer->Numbers();
     std::vector<unsigned> tail(numbers.end() - 3, numbers.end());
@@ -368,9 +366,9 @@ TEST_F(Capture, WaitingForVoiceRefreshesTheDeviceEveryFifteenMinutes)
 {
     StartThreads();
     StartListening(30000, 10);
-    DeliverAndSettle(100, CRecordSound::kDeviceRefreshMs - 1);
+    DeliverAndSettle(100, 1, CRecordSound::kDeviceRefreshMs - 1);
     EXPECT_EQ(script->opens, 1);
-    DeliverAndSettle(100, 1);
+    DeliverAndSettle(100, 1, 1);
     ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_CREATE_FILE) == 2; }));
     EXPECT_EQ(script->opens, 2);
 }
@@ -383,8 +381,7 @@ TEST_F(Capture, ShutdownRightAfterASegmentEndLosesNoBufferAndHangsNoThread)
     writer->SetFolders(SONVELLE_ENCODER_DIR, work.path());
     writer->mainWindow = &window;
     StartListening(1000, 0);
-    for (int i = 0; i < 30; ++i)
-        DeliverAndSettle(5000);
+    DeliverAndSettle(5000, 30);
     // The quiet buffer ends the segment; the close follows before the writer has caught up.
     clock.Advance(36);
     ASSERT_TRUE(Deliver(100));
@@ -402,41 +399,28 @@ TEST_F(Capture, ShutdownRightAfterASegmentEndLosesNoBufferAndHangsNoThread)
     EXPECT_FALSE(log.contains("Attesa oltre il timeout"));
 }
 
-TEST_F(Capture, TheSampleLogKeepsOneWavCopyPerRecordingWithTheFixedHeader)
+TEST_F(Capture, TheSampleLogKeepsOneWavCopyOfTheLatestRecording)
 {
     QFile marker(LogFilePath("LogCampionamenti.log"));
     ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
     marker.close();
-    StartThreads();
-    Post(WM_REC_START);
-    WaitRecording(true);
-    DeliverAndSettle(3000);
-    Post(WM_REC_STOP);
-    WaitRecording(false);
-
     const QDir folder(QFileInfo(LogFilePath()).absolutePath());
-    // The copy is completed right after the writer is told to close.
-    ASSERT_TRUE(WaitUntil([&] { return ReadLog("LogCampionamenti.log").contains("Fine fase campionamenti"); }));
-    QStringList wavs = folder.entryList({"WavLogRec_*.wav"});
-    ASSERT_EQ(wavs.size(), 1);
-    ASSERT_TRUE(WaitUntil([&] { return QFileInfo(folder.filePath(wavs[0])).size() == kBufferBytes; }));
-    QFile wav(folder.filePath(wavs[0]));
-    ASSERT_TRUE(wav.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(wav.read(4) == "RIFF");
-
-    // A second recording replaces the first copy.
-    QFile::rename(folder.filePath(wavs[0]), folder.filePath("WavLogRec_19990101_000000.wav"));
-    Post(WM_REC_START);
-    WaitRecording(true);
-    DeliverAndSettle(3000);
-    DeliverAndSettle(3000);
-    Post(WM_REC_STOP);
-    WaitRecording(false);
-    ASSERT_TRUE(WaitUntil([&] { return ReadLog("LogCampionamenti.log").count("Fine fase campionamenti") == 2; }));
-    wavs = folder.entryList({"WavLogRec_*.wav"});
-    ASSERT_EQ(wavs.size(), 1);
-    EXPECT_NE(wavs[0], "WavLogRec_19990101_000000.wav");
-    EXPECT_TRUE(WaitUntil([&] { return QFileInfo(folder.filePath(wavs[0])).size() == 2 * kBufferBytes; }));
+    StartThreads();
+    for (int buffers : {1, 2}) {
+        Post(WM_REC_START);
+        WaitRecording(true);
+        DeliverAndSettle(3000, buffers);
+        Post(WM_REC_STOP);
+        WaitRecording(false);
+        // The copy is completed right after the writer is told to close.
+        ASSERT_TRUE(WaitUntil([&] { return ReadLog("LogCampionamenti.log").count("Fine fase campionamenti") == buffers; }));
+        const QStringList wavs = folder.entryList({"WavLogRec_*.wav"});
+        ASSERT_EQ(wavs.size(), 1);
+        EXPECT_NE(wavs[0], "WavLogRec_19990101_000000.wav");
+        EXPECT_TRUE(WaitUntil([&] { return QFileInfo(folder.filePath(wavs[0])).size() == buffers * kBufferBytes; }));
+        // Renamed so that a copy made in the same second still shows it was replaced.
+        QFile::rename(folder.filePath(wavs[0]), folder.filePath("WavLogRec_19990101_000000.wav"));
+    }
 }
 
 }  // namespace
