@@ -270,20 +270,17 @@ TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongSt
 TEST_F(Capture, AStartWithoutADeviceIsReportedOnceDropsTheStaleFileAndCapturesWhenOneAnswers)
 {
     QTemporaryDir work;
-    const QString stale = work.path() + "/tmp_nome_reg.dtm";
-    QFile old(stale);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("audio of a recording that was not kept");
-    old.close();
+    QFile stale(work.path() + "/tmp_nome_reg.dtm");
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly) && stale.write("audio of a recording that was not kept") > 0);
+    stale.close();
     script->openResult = 0x20;
     StartThreads();
     writer->SetFolders(SONVELLE_ENCODER_DIR, work.path() + "/");
     Post(WM_REC_START);
-    ASSERT_TRUE(WaitUntil([&] { return ReadLog().contains("WAVEIN:20:scripted failure"); }));
     ASSERT_TRUE(WaitUntil([&] { return window.Count(WM_CAPTURE_STATE) == 1; }));
     EXPECT_EQ(CaptureStates(), (std::vector<WPARAM>{kCaptureUnavailable}));
     EXPECT_EQ(window.Only(WM_CAPTURE_STATE)[0].lParam, 0x20);
-    EXPECT_FALSE(QFile::exists(stale));
+    EXPECT_FALSE(stale.exists());
     // Tried again about every second, told only once.
     ASSERT_TRUE(WaitUntil([&] { return script->opens >= 3; }, std::chrono::seconds(5)));
     EXPECT_EQ(window.Count(WM_CAPTURE_STATE), 1);
@@ -317,11 +314,10 @@ TEST_F(Capture, AStalledDeviceCountsAsLostEachTimeAndADeviceThatCannotStopIsFree
     WaitRecording(true);
     DeliverAndSettle(3000);
     // Nothing more arrives: a manual recording ends as at a stop, for the window to store and restart.
-    ASSERT_TRUE(WaitUntil([&] { return !capture->IsRecording(); }, std::chrono::seconds(3)));
     ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 2; }, std::chrono::seconds(5)));
+    EXPECT_FALSE(capture->IsRecording());  // the probe found a device but did not record
     EXPECT_EQ(CaptureStates(), (std::vector<WPARAM>{kCaptureLost, kCaptureBack}));
     EXPECT_EQ(writer->Numbers(), (std::vector<unsigned>{WM_WRITER_CREATE_FILE, WM_WRITER_DATA, WM_WRITER_CLOSE_FILE}));
-    EXPECT_FALSE(capture->IsRecording());  // the probe found a device but did not record
     // A second outage is news again.
     Post(WM_REC_START);
     WaitRecording(true);
