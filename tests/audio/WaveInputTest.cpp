@@ -42,7 +42,7 @@ std::int16_t SampleAt(const CWaveBuffer& b, int i)
     return v;
 }
 
-TEST(BufferQueue, FillsInOrderAndAResetReturnsThePartialBuffer)
+TEST(BufferQueue, FillsInOrderAResetReturnsThePartialBufferAndOnlyTheOverflowIsLost)
 {
     CBufferSink sink;
     CBufferQueue queue;
@@ -63,15 +63,11 @@ TEST(BufferQueue, FillsInOrderAndAResetReturnsThePartialBuffer)
     EXPECT_EQ(SampleAt(*sink.buffers[1], 0), 1152);
     EXPECT_EQ(sink.buffers[2]->bytesRecorded, 0u);
     EXPECT_EQ(queue.Size(), 0);
-}
 
-TEST(BufferQueue, SoundWaitsForTheNextBufferAndOnlyTheOverflowIsLost)
-{
-    CBufferSink sink;
-    CBufferQueue queue;
-    queue.SetTarget(&sink, 1);
+    // With no buffer queued, sound waits for the next one up to a limit.
+    sink.buffers.clear();
     std::vector<char> sound(CBufferQueue::kPendingLimit + 1000, 1);
-    queue.Fill(sound.data(), sound.size());  // no buffer queued at all
+    queue.Fill(sound.data(), sound.size());
     EXPECT_EQ(queue.Dropped(), 1000u);
     queue.Add(AllocCaptureBuffer());
     ASSERT_TRUE(WaitUntil([&] { return sink.buffers.size() == 1; }));
@@ -83,7 +79,7 @@ TEST(BufferQueue, SoundWaitsForTheNextBufferAndOnlyTheOverflowIsLost)
     EXPECT_EQ(queue.Size(), 1);
 }
 
-TEST(FileFedMicrophone, PlaysTheFileMixedToMonoAtItsPaceThenSilence)
+TEST(FileFedMicrophone, PlaysTheFileMixedToMonoAtItsPaceThenSilenceAndRefusesWhatItCannotPlay)
 {
     QTemporaryDir dir;
     std::vector<short> frames;
@@ -113,18 +109,13 @@ TEST(FileFedMicrophone, PlaysTheFileMixedToMonoAtItsPaceThenSilence)
     EXPECT_EQ(SampleAt(*sink.buffers[5], 1151), 0);  // past the end: silence
     for (const auto& b : sink.buffers)
         EXPECT_EQ(b->bytesRecorded, 2304u);
-}
 
-TEST(FileFedMicrophone, RefusesWhatItCannotPlay)
-{
-    QTemporaryDir dir;
+    // A file it cannot play: a wrong rate, or none at all, which no device opens on.
     ASSERT_TRUE(WriteWav(dir.filePath("mic44.wav"), std::vector<short>(4410, 5), 44100));
-    CFileFedSource wrongRate(dir.filePath("mic44.wav"), 1.0);
-    EXPECT_FALSE(wrongRate.Valid());
-    CFileWaveInput input(std::make_shared<CFileFedSource>(dir.filePath("none.wav"), 1.0));
-    CBufferSink sink;
-    EXPECT_NE(input.Open(&sink, WaveFormat{}), 0);
-    EXPECT_NE(input.Start(), 0);
+    EXPECT_FALSE(CFileFedSource(dir.filePath("mic44.wav"), 1.0).Valid());
+    CFileWaveInput missing(std::make_shared<CFileFedSource>(dir.filePath("none.wav"), 1.0));
+    EXPECT_NE(missing.Open(&sink, WaveFormat{}), 0);
+    EXPECT_NE(missing.Start(), 0);
 }
 
 }  // namespace
