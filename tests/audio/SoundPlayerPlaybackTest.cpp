@@ -180,17 +180,21 @@ TEST_P(SoundPlayerPlayback, WindStepsJumpWhilePlayingAndOnlyComputeOtherwise)
 
 TEST_P(SoundPlayerPlayback, BadFilesFailUntouchedAndAFileRemovedWhilePlayingNeitherHangsNorCrashes)
 {
+    const QString missing = Media().dir.filePath("gone.mp3");
     QFile garbageFile(Media().garbage);
     ASSERT_TRUE(garbageFile.open(QIODevice::ReadOnly));
     const QByteArray garbageBefore = garbageFile.readAll();
     garbageFile.close();
-    std::chrono::seconds duration{7};
-    EXPECT_FALSE(player.CalcolaDurata(Media().garbage, Alternative(), duration));
-    EXPECT_EQ(duration, 0s);
-    EXPECT_FALSE(player.Play(Media().garbage, nullptr, Alternative()));
-    player.Stop();
+    for (const QString& bad : {missing, Media().garbage}) {
+        std::chrono::seconds duration{7};
+        EXPECT_FALSE(player.CalcolaDurata(bad, Alternative(), duration));
+        EXPECT_EQ(duration, 0s);
+        EXPECT_FALSE(player.Play(bad, nullptr, Alternative()));
+        player.Stop();
+    }
     ASSERT_TRUE(garbageFile.open(QIODevice::ReadOnly));
     EXPECT_EQ(garbageFile.readAll(), garbageBefore);
+    EXPECT_FALSE(QFileInfo::exists(missing));
 
     QTemporaryDir dir;
     const QString copy = dir.filePath("copy.mp3");

@@ -115,9 +115,12 @@ TEST_F(EncoderLibrary, RefusesWhatItCannotHonourAndUnknownHandles)
     std::uint32_t samples = 7, outSize = 7, produced = 99;
     HBE_STREAM stream = 0;
     EXPECT_NE(init(nullptr, &samples, &outSize, &stream), BE_ERR_SUCCESSFUL);
+    EXPECT_NE(init(&cfg, nullptr, &outSize, &stream), BE_ERR_SUCCESSFUL);
+    EXPECT_NE(init(&cfg, &samples, nullptr, &stream), BE_ERR_SUCCESSFUL);
     EXPECT_NE(init(&cfg, &samples, &outSize, nullptr), BE_ERR_SUCCESSFUL);
     const std::function<void(BE_CONFIG&)> unsupported[] = {
-        [](BE_CONFIG& c) { c.byMode = BE_MP3_MODE_STEREO; }, [](BE_CONFIG& c) { c.dwSampleRate = 31999; },
+        [](BE_CONFIG& c) { c.dwConfig = 1; }, [](BE_CONFIG& c) { c.byMode = BE_MP3_MODE_STEREO; },
+        [](BE_CONFIG& c) { c.dwSampleRate = 31999; }, [](BE_CONFIG& c) { c.wBitrate = 33; },
         [](BE_CONFIG& c) { c.wBitrate = 8; }};  // 8 kbit/s: only an MPEG-2 rate
     for (const auto& change : unsupported) {
         BE_CONFIG bad = cfg;
