@@ -31,12 +31,9 @@ struct CMedia {
     QString truncated = dir.filePath("truncated.mp3");
     CMedia()
     {
-        QByteArray noise(20000, '\0');
-        for (int i = 0; i < noise.size(); ++i)
-            noise[i] = static_cast<char>((i * 7919) % 251);
         QFile g(garbage);
         if (g.open(QIODevice::WriteOnly))
-            g.write(noise);
+            g.write(QByteArray(20000, '\x5a'));  // no frame sync anywhere
         QFile whole(shortMp3), cut(truncated);
         if (whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly))
             cut.write(whole.read(whole.size() / 2 + 37));  // cut inside a frame
@@ -126,20 +123,23 @@ TEST_P(SoundPlayerPlayback, PlaysToTheEndThroughAServerStreamAndStopClearsTheSta
     EXPECT_TRUE(WaitUntil([] { return PlaybackStreams() == 0; }, 3s)) << "the stream outlived the stop";
 }
 
-TEST_P(SoundPlayerPlayback, TheWarningWavAndATruncatedRecordingPlayWhatTheyHold)
+TEST_P(SoundPlayerPlayback, TheWarningWavAndATruncatedRecordingPlayWhatTheyHoldAndMeasuringDisturbsNoPlayback)
 {
-    struct Case {
-        QString file;
-        std::chrono::seconds measured;
-    };
-    for (const Case& c : {Case{Media().shortWav, 3s}, Case{Media().truncated, 1s}}) {
+    for (const auto& [file, measured] : {std::pair{Media().shortWav, 3s}, std::pair{Media().truncated, 1s}}) {
         std::chrono::seconds duration{-1};
-        EXPECT_TRUE(player.CalcolaDurata(c.file, Alternative(), duration));
-        EXPECT_EQ(duration, c.measured) << c.file.toStdString();
-        ASSERT_TRUE(player.Play(c.file, nullptr, Alternative())) << c.file.toStdString();
-        EXPECT_TRUE(WaitForEnd(player, 6s)) << c.file.toStdString();
+        EXPECT_TRUE(player.CalcolaDurata(file, Alternative(), duration));
+        EXPECT_EQ(duration, measured) << file.toStdString();
+        ASSERT_TRUE(player.Play(file, nullptr, Alternative())) << file.toStdString();
+        EXPECT_TRUE(WaitForEnd(player, 6s)) << file.toStdString();
         player.Stop();
     }
+    ASSERT_TRUE(player.Play(Media().shortMp3, nullptr, Alternative()));
+    CSoundPlayer measurer;
+    std::chrono::seconds duration{-1};
+    ASSERT_TRUE(measurer.CalcolaDurata(Media().longMp3, Alternative(), duration));
+    EXPECT_EQ(duration, 65s);  // 1:05, not rounded up to 1:06
+    EXPECT_NEAR(Length(player), 3000.0, 120.0) << "measuring another file changed the playback";
+    EXPECT_LT(Position(player), Length(player));
 }
 
 TEST_P(SoundPlayerPlayback, PauseHoldsThePositionAndSeekResumesThere)
@@ -178,18 +178,7 @@ TEST_P(SoundPlayerPlayback, WindStepsJumpWhilePlayingAndOnlyComputeOtherwise)
     EXPECT_FALSE(player.Pause());
 }
 
-TEST_P(SoundPlayerPlayback, MeasuresWholeSecondsWithoutDisturbingPlayback)
-{
-    ASSERT_TRUE(player.Play(Media().shortMp3, nullptr, Alternative()));
-    CSoundPlayer measurer;
-    std::chrono::seconds duration{-1};
-    ASSERT_TRUE(measurer.CalcolaDurata(Media().longMp3, Alternative(), duration));
-    EXPECT_EQ(duration, 65s);  // 1:05, not rounded up to 1:06
-    EXPECT_NEAR(Length(player), 3000.0, 120.0) << "measuring another file changed the playback";
-    EXPECT_LT(Position(player), Length(player));
-}
-
-TEST_P(SoundPlayerPlayback, BadFilesFailAndStayUntouched)
+TEST_P(SoundPlayerPlayback, BadFilesFailUntouchedAndAFileRemovedWhilePlayingNeitherHangsNorCrashes)
 {
     const QString missing = Media().dir.filePath("gone.mp3");
     QFile garbageFile(Media().garbage);
@@ -206,10 +195,7 @@ TEST_P(SoundPlayerPlayback, BadFilesFailAndStayUntouched)
     ASSERT_TRUE(garbageFile.open(QIODevice::ReadOnly));
     EXPECT_EQ(garbageFile.readAll(), garbageBefore);
     EXPECT_FALSE(QFileInfo::exists(missing));
-}
 
-TEST_P(SoundPlayerPlayback, AFileRemovedWhilePlayingNeitherHangsNorCrashes)
-{
     QTemporaryDir dir;
     const QString copy = dir.filePath("copy.mp3");
     ASSERT_TRUE(QFile::copy(Media().shortMp3, copy));
@@ -249,7 +235,6 @@ TEST_F(SoundPlayerTest, OneClassicPlaybackAtATimeAndOnlyItsPlayerEndsIt)
     CSoundPlayer neverPlayed;
     ASSERT_TRUE(player.Play(Media().shortMp3, nullptr, false));
     EXPECT_FALSE(warning.Play(Media().shortMp3, nullptr, false)) << "a second classic playback was opened";
-    EXPECT_TRUE(ReadLog().contains("Errore Send string Open"));
     EXPECT_GT(Length(player), 0u) << "the refused play disturbed the running one";
     // The alternative method has no such limit, and its stop leaves the classic one.
     ASSERT_TRUE(warning.Play(Media().shortMp3, nullptr, true));

