@@ -78,16 +78,12 @@ TEST_F(RegistryTest, ReadLimitCountsUtf8BytesAndTheTerminator)
 {
     CRegKey key;
     ASSERT_TRUE(key.Create(Hive::CurrentUser, kKey));
-    key.WriteText("Two", "15");
-    key.WriteText("Three", "120");
     key.WriteText("Accent", "\u00e9\u00e9");  // four bytes in UTF-8
     key.WriteText("Long259", QString(259, 'a'));
     key.WriteText("Long260", QString(260, 'a'));
-    const std::tuple<const char*, int, bool> reads[] = {{"Two", 3, true},     {"Three", 3, false},
-                                                        {"Accent", 4, false}, {"Accent", 5, true},
-                                                        {"Long259", 260, true}, {"Long260", 260, false}};
-    for (const auto& [name, limit, fits] : reads)
-        EXPECT_EQ(key.ReadText(QString::fromLatin1(name), limit).has_value(), fits) << name << " " << limit;
+    EXPECT_FALSE(key.ReadText("Accent", 4).has_value());
+    EXPECT_TRUE(key.ReadText("Accent", 5).has_value());
+    EXPECT_TRUE(key.ReadText("Long259").has_value());
     EXPECT_FALSE(key.ReadText("Long260").has_value()) << "the default limit is 260 bytes";
 }
 
