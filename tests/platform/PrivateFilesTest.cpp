@@ -99,15 +99,20 @@ TEST_P(PrivateFilesUnderUmask, TheProcessWideSettingCoversFilesMadeElsewhere)
     EXPECT_EQ(Mode(Path("Recordings/sub")), 0700u);
 }
 
+// A runtime folder others can write to would let them hold our lock for us.
 TEST_P(PrivateFilesUnderUmask, TheInstanceLockStaysOutOfSharedFolders)
 {
-    qunsetenv("XDG_RUNTIME_DIR");
-    CSingleInstanceGuard guard(QStringLiteral("privacy-test"));
-    ASSERT_TRUE(guard.Acquire());
-    const QString folder = CSingleInstanceGuard::LockFolder();
-    EXPECT_EQ(folder, Path("cache/Sonvelle/"));
-    EXPECT_EQ(Mode(folder), 0700u);
-    EXPECT_EQ(Mode(guard.LockFilePath()), 0600u);
+    ASSERT_TRUE(QDir().mkpath(Path("runtime")));
+    ASSERT_EQ(chmod(QFile::encodeName(Path("runtime")).constData(), 0777), 0);
+    for (const QString& runtime : {Path("runtime"), QString()}) {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        CSingleInstanceGuard guard(QStringLiteral("privacy-test"));
+        ASSERT_TRUE(guard.Acquire()) << runtime.toStdString();
+        const QString folder = CSingleInstanceGuard::LockFolder();
+        EXPECT_EQ(folder, Path("cache/Sonvelle/"));
+        EXPECT_EQ(Mode(folder), 0700u);
+        EXPECT_EQ(Mode(guard.LockFilePath()), 0600u);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Umasks, PrivateFilesUnderUmask, ::testing::Values(mode_t{0}, mode_t{002}, mode_t{022}));
