@@ -87,7 +87,6 @@ TEST_F(StartupSequenceTest, FirstStartGivesTheThreadsTheWorkFolderAndListsItBefo
     EXPECT_EQ(m_host.startedWith, (QStringList{ProgramDir(), work}));
     // A recording started before the list is loaded would be dropped from it.
     EXPECT_LT(m_host.IndexOf("LoadCatalogueAndFillList " + work), m_host.IndexOf("SwitchAutoRecordingOn"));
-    EXPECT_TRUE(m_host.Called("EnableControl 1013 off"));
     EXPECT_TRUE(m_host.Called("SetupMixer first=1"));
     EXPECT_TRUE(m_prompt.ShownSoFar().empty());
 
