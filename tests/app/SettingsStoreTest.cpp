@@ -71,31 +71,6 @@ TEST_F(SettingsStoreTest, ValuesBeyondTheirLimitCountAsMissing)
     EXPECT_EQ(m_settings.TempoAttesaRegAuto, "25");
 }
 
-TEST_F(SettingsStoreTest, RemovedWorkFolderFallsBackAndRealignsOnceWhenItReturns)
-{
-    const QString calls = Path("calls") + "/";
-    SetValues(Hive::CurrentUser, {{"WorkDir", calls}, {"PrimoLancio", "0"}});
-    EXPECT_EQ(Load().noticeTimer, CSettingsStore::kTimerWorkFolderUnreachable);
-    EXPECT_EQ(m_settings.WorkDir, Recordings());
-    EXPECT_FALSE(QFileInfo::exists(calls)) << "an unmounted folder was made anew";
-    EXPECT_EQ(UserValue("CartellaDaRiallineare"), calls);
-
-    // Still away at the next start: the fallback stays, nothing is shown.
-    CAppSettings second;
-    EXPECT_EQ(Load(second).noticeTimer, 0);
-    EXPECT_EQ(second.WorkDir, Recordings());
-
-    QDir().mkpath(calls);
-    CAppSettings third;
-    const CStartupLoad back = Load(third);
-    EXPECT_EQ(back.noticeTimer, CSettingsStore::kTimerWorkFolderBack);
-    EXPECT_TRUE(back.realignPending);
-    EXPECT_EQ(third.WorkDir, calls);
-    EXPECT_EQ(UserValue("WorkDir"), calls);
-    CAppSettings fourth;
-    EXPECT_EQ(Load(fourth).noticeTimer, 0);
-}
-
 TEST_F(SettingsStoreTest, AWorkFolderThatIsAFileOrEmptyFallsBackWithoutNoticeOrRealignment)
 {
     QFile file(Path("not-a-folder"));

@@ -10,6 +10,7 @@
 #include "support/TestFolders.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -41,6 +42,16 @@ protected:
         ASSERT_TRUE(m_sequence.OnInitDialog());
         m_host.calls.clear();
         QFile::remove(ProgramDir() + "SN.log");
+    }
+    // Another program start on the same folders.
+    static CRecordingHost StartAgain()
+    {
+        CRecordingHost host;
+        CAppSettings settings;
+        CStartupSequence sequence(host, settings);
+        sequence.SetSoundCardProbe([] { return true; });
+        EXPECT_TRUE(sequence.OnInitDialog());
+        return host;
     }
     QString ProgramDir() const { return m_folders.ProgramDir(); }
     void ExpectOnePrompt(const QString& text, PromptIcon icon)
@@ -90,8 +101,7 @@ TEST_F(StartupSequenceTest, FirstStartGivesTheThreadsTheWorkFolderAndListsItBefo
     EXPECT_TRUE(m_host.Called("SetupMixer first=1"));
     EXPECT_TRUE(m_prompt.ShownSoFar().empty());
 
-    EXPECT_TRUE(m_later.OnInitDialog());
-    EXPECT_TRUE(m_laterHost.Called("SetupMixer first=0"));
+    EXPECT_TRUE(StartAgain().Called("SetupMixer first=0"));
 }
 
 TEST_F(StartupSequenceTest, SettingsDecideTraySendAndAutoRecordingAndNoSoundCardKeepsRecordingOff)
@@ -111,25 +121,32 @@ TEST_F(StartupSequenceTest, SettingsDecideTraySendAndAutoRecordingAndNoSoundCard
     EXPECT_TRUE(m_host.Called("LoadCatalogueAndFillList " + ProgramDir() + "Recordings/"));
 }
 
-TEST_F(StartupSequenceTest, UnreachableWorkFolderNoticeAndLaterRealignment)
+TEST_F(StartupSequenceTest, UnreachableWorkFolderFallsBackWithANoticeAndIsRealignedOnceWhenItReturns)
 {
     PutEncoder();
-    const QString calls = m_folders.Path("calls");
-    ASSERT_TRUE(test::WriteSettings({{"WorkDir", calls + "/"}, {"PrimoLancio", "0"}}));
+    const QString calls = m_folders.Path("calls/");
+    const QString fallback = ProgramDir() + "Recordings/";
+    ASSERT_TRUE(test::WriteSettings({{"WorkDir", calls}, {"PrimoLancio", "0"}}));
     EXPECT_TRUE(m_sequence.OnInitDialog());
+    EXPECT_EQ(m_host.startedWith.value(1), fallback);
+    EXPECT_FALSE(QFileInfo::exists(calls)) << "an unmounted folder was made anew";
     EXPECT_TRUE(m_host.Called("StartOneShotTimer 1295 2000"));
     EXPECT_TRUE(m_prompt.ShownSoFar().empty()) << "shown before the timer";
     EXPECT_TRUE(m_sequence.OnTimer(1295));
     ExpectOnePrompt(LoadText(IDS_FOLDER_UNREACHABLE), PromptIcon::Exclamation);
+    EXPECT_TRUE(StartAgain().calls.filter("StartOneShotTimer").isEmpty()) << "still away: told again";
 
     QDir().mkpath(calls);
     m_prompt.Clear();
     EXPECT_TRUE(m_later.OnInitDialog());
     EXPECT_TRUE(m_laterHost.Called("StartOneShotTimer 1298 2000"));
-    EXPECT_EQ(m_laterHost.startedWith.value(1), calls + "/");
+    EXPECT_EQ(m_laterHost.startedWith.value(1), calls);
     EXPECT_TRUE(m_later.OnTimer(1298));
     ExpectOnePrompt(LoadText(IDS_FOLDER_BACK), PromptIcon::Exclamation);
-    EXPECT_EQ(m_laterHost.calls.last(), "ImportAfterRealignment " + ProgramDir() + "Recordings/");
+    EXPECT_EQ(m_laterHost.calls.last(), "ImportAfterRealignment " + fallback);
+    const CRecordingHost after = StartAgain();
+    EXPECT_EQ(after.startedWith.value(1), calls);
+    EXPECT_TRUE(after.calls.filter("StartOneShotTimer").isEmpty()) << "realigned twice";
 }
 
 // A capture thread that ends on its quit request, as the real one does.
