@@ -44,22 +44,6 @@ TEST(SettingsFlags, OnlyALeadingOneIsOn)
     EXPECT_FALSE(IsFlagOn(" 1") || IsFlagOn("") || IsFlagOn("0"));
 }
 
-TEST_F(SettingsStoreTest, FirstStartCreatesTheKeyAndTheWorkFolderAndTheNextStartIsNotFirst)
-{
-    const CStartupLoad load = Load();
-    EXPECT_TRUE(load.keyRead && load.firstStart);
-    EXPECT_EQ(load.noticeTimer, 0);  // the default folder is simply made, no notice
-    EXPECT_TRUE(QFileInfo(Recordings()).isDir());
-    // One stored value, one default and one dump line catch the tables being wired wrongly.
-    EXPECT_EQ(UserValue("WorkDir"), Recordings());
-    EXPECT_TRUE(m_settings.AvviaInAutoReg);
-    EXPECT_TRUE(LogLines().contains("-->WorkDir:" + Recordings()));
-
-    CAppSettings again;
-    EXPECT_FALSE(Load(again).firstStart);
-    EXPECT_TRUE(again.VolumeRegistrazioneStored);
-}
-
 TEST_F(SettingsStoreTest, ValuesBeyondTheirLimitCountAsMissing)
 {
     SetValues(Hive::CurrentUser, {{"SegnaleAcusticoInviaDopoValore", "120"}, {"SogliaAttivazioneRegAuto", "1234567"},

@@ -90,12 +90,15 @@ TEST_F(StartupSequenceTest, WithoutTheEncoderLibraryOneMessageAndACloseWithNothi
     EXPECT_EQ(m_host.calls, (QStringList{"BeginWaitCursor", "EndWaitCursor"}));
 }
 
-TEST_F(StartupSequenceTest, FirstStartGivesTheThreadsTheWorkFolderAndListsItBeforeAutoRecording)
+TEST_F(StartupSequenceTest, FirstStartMakesTheWorkFolderAndListsItBeforeAutoRecordingAndTheNextIsNotFirst)
 {
     PutEncoder();
     EXPECT_TRUE(m_sequence.OnInitDialog());
     const QString work = ProgramDir() + "Recordings/";
+    EXPECT_TRUE(QFileInfo(work).isDir());
     EXPECT_EQ(m_host.startedWith, (QStringList{ProgramDir(), work}));
+    // One dump line and one default (auto-recording on) catch the settings tables being wired wrongly.
+    EXPECT_TRUE(m_folders.LogLines().contains("-->WorkDir:" + work));
     // A recording started before the list is loaded would be dropped from it.
     EXPECT_LT(m_host.IndexOf("LoadCatalogueAndFillList " + work), m_host.IndexOf("SwitchAutoRecordingOn"));
     EXPECT_TRUE(m_host.Called("SetupMixer first=1"));
