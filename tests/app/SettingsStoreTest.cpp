@@ -138,17 +138,25 @@ TEST_F(SettingsStoreTest, AutoRecordingValuesAreReReadAndKeptWhenUnreadable)
     EXPECT_EQ(m_settings.ActivationThreshold(), 12345);
 }
 
-TEST_F(SettingsStoreTest, StartupEntryIsOnExactlyWhileItExistsAndKeepsTheWholePath)
+TEST_F(SettingsStoreTest, StartupEntryHoldsTheWholeProgramPathQuotedAndGoesWhenSwitchedOff)
 {
-    const QString longPath = "/opt/" + QString(300, 'p') + "/sonvelle";
+    const QString entry = Path("user/autostart/SonvelleRecorder.desktop");
+    const QString program = "/opt/my \"odd\" $folder/100%/" + QString(300, 'p');
     EXPECT_FALSE(CSettingsStore::HasStartupEntry());
-    EXPECT_TRUE(CSettingsStore::SetStartupEntry(true, longPath));
+    EXPECT_TRUE(CSettingsStore::SetStartupEntry(true, "/usr/bin/old"));
+    EXPECT_TRUE(CSettingsStore::SetStartupEntry(true, program));
     EXPECT_TRUE(CSettingsStore::HasStartupEntry());
-    QFile f(Path("user/autostart/SonvelleRecorder.desktop"));
+    EXPECT_EQ(QDir(Path("user/autostart")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    QFile f(entry);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.readAll().contains(longPath.toUtf8())) << "a cut path would start nothing";
+    const QByteArray text = f.readAll();
+    EXPECT_TRUE(text.startsWith("[Desktop Entry]\n") && text.contains("\nType=Application\n"));
+    // A cut or loosely quoted path would start nothing, or something else.
+    EXPECT_TRUE(text.contains("Exec=\"/opt/my \\\\\"odd\\\\\" \\\\$folder/100%%/" + QByteArray(300, 'p') + "\"\n"))
+        << text.constData();
     EXPECT_TRUE(CSettingsStore::SetStartupEntry(false, {}));
     EXPECT_FALSE(CSettingsStore::HasStartupEntry());
+    EXPECT_FALSE(QFileInfo::exists(entry));
     EXPECT_TRUE(CSettingsStore::SetStartupEntry(false, {}));
 }
 
