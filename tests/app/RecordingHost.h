@@ -28,9 +28,9 @@ public:
     bool HasLargeFonts() const override { return false; }
     void SetupControls() override { calls << "SetupControls"; }
     void SetWindowIcons() override { calls << "SetWindowIcons"; }
-    void EnableControl(int id, bool enable) override
+    void EnableControl(int id, bool on) override
     {
-        calls << QString("EnableControl %1 %2").arg(id).arg(enable ? "on" : "off");
+        calls << QString("EnableControl %1 %2").arg(id).arg(on ? "on" : "off");
     }
     void SetCaption(const QString& caption) override { calls << "SetCaption " + caption; }
     void PostCloseToSelf() override { calls << "PostCloseToSelf"; }
@@ -54,22 +54,13 @@ public:
     void HideToTray() override { calls << "HideToTray"; }
     void RemoveTrayIcon() override { calls << "RemoveTrayIcon"; }
     void LogMixerLines() override { calls << "LogMixerLines"; }
-    void SetupMixer(const CAppSettings&, bool firstStart) override
-    {
-        calls << QString("SetupMixer first=%1").arg(firstStart ? 1 : 0);
-    }
+    void SetupMixer(const CAppSettings&, bool first) override { calls << "SetupMixer first=" + QString::number(first); }
     void RestoreVolumes() override { calls << "RestoreVolumes"; }
-    void LoadCatalogueAndFillList(const CAppSettings& settings) override
-    {
-        calls << "LoadCatalogueAndFillList " + settings.WorkDir;
-    }
+    void LoadCatalogueAndFillList(const CAppSettings& s) override { calls << "LoadCatalogueAndFillList " + s.WorkDir; }
     void SaveCatalogueIndex() override { calls << "SaveCatalogueIndex"; }
     void ClearPlayState() override { calls << "ClearPlayState"; }
     void DeleteFindDialog() override { calls << "DeleteFindDialog"; }
-    void ImportAfterRealignment(const QString& fallbackFolder) override
-    {
-        calls << "ImportAfterRealignment " + fallbackFolder;
-    }
+    void ImportAfterRealignment(const QString& folder) override { calls << "ImportAfterRealignment " + folder; }
 };
 
 }  // namespace sonvelle

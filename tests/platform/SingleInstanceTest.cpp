@@ -80,16 +80,4 @@ TEST_F(SingleInstanceTest, ASecondProcessEndsWhileTheFirstRunsAndAnEndedOrKilled
     EXPECT_TRUE(here.Acquire());
 }
 
-TEST_F(SingleInstanceTest, TheGuardIsHeldUntilItIsDestroyedAndOnlyForItsName)
-{
-    {
-        CSingleInstanceGuard a;
-        ASSERT_TRUE(a.Acquire());
-        EXPECT_TRUE(a.Acquire());  // asking again keeps it
-        EXPECT_FALSE(CSingleInstanceGuard().Acquire());
-        EXPECT_TRUE(CSingleInstanceGuard(QStringLiteral("another-name")).Acquire());
-    }
-    EXPECT_TRUE(CSingleInstanceGuard().Acquire());
-}
-
 }  // namespace
