@@ -26,11 +26,11 @@ protected:
     {
         SetPrompt(&m_prompt);
         work = m_folders.WorkDir();
-        QFile(ProgramDir() + "encodermp3.so").open(QIODevice::WriteOnly);
+        QFile(m_folders.ProgramDir() + "encodermp3.so").open(QIODevice::WriteOnly);
         ASSERT_TRUE(test::WriteSettings({{"WorkDir", work}, {"PrimoLancio", "0"}, {"AvviaInAutoReg", "1"}}));
         m_sequence.SetSoundCardProbe([] { return true; });
         // Ten seconds of a tone at the program's format, frames only.
-        const QString wav = Path("tone.wav"), mp3 = Path("tone.mp3");
+        const QString wav = m_folders.Path("tone.wav"), mp3 = m_folders.Path("tone.mp3");
         test::RunTool("sox", {"-n", "-r", "32000", "-c", "1", "-b", "16", wav, "synth", "10", "sine", "440"});
         test::RunTool("lame", {"--quiet", "-t", "-b", "32", "-m", "m", "--resample", "32", wav, mp3});
         QFile f(mp3);
@@ -39,8 +39,6 @@ protected:
         ASSERT_GT(tenSeconds.size(), 30000);
     }
     void TearDown() override { SetPrompt(nullptr); }
-    QString Path(const QString& sub) const { return m_folders.Path(sub); }
-    QString ProgramDir() const { return m_folders.ProgramDir(); }
 
     test::CTestFolders m_folders;
     CScriptedPrompt m_prompt;
