@@ -26,11 +26,11 @@ protected:
     {
         SetPrompt(&m_prompt);
         work = m_folders.WorkDir();
-        QFile(ProgramDir() + "encodermp3.so").open(QIODevice::WriteOnly);
+        QFile(m_folders.ProgramDir() + "encodermp3.so").open(QIODevice::WriteOnly);
         ASSERT_TRUE(test::WriteSettings({{"WorkDir", work}, {"PrimoLancio", "0"}, {"AvviaInAutoReg", "1"}}));
         m_sequence.SetSoundCardProbe([] { return true; });
         // Ten seconds of a tone at the program's format, frames only.
-        const QString wav = Path("tone.wav"), mp3 = Path("tone.mp3");
+        const QString wav = m_folders.Path("tone.wav"), mp3 = m_folders.Path("tone.mp3");
         test::RunTool("sox", {"-n", "-r", "32000", "-c", "1", "-b", "16", wav, "synth", "10", "sine", "440"});
         test::RunTool("lame", {"--quiet", "-t", "-b", "32", "-m", "m", "--resample", "32", wav, mp3});
         QFile f(mp3);
@@ -39,8 +39,6 @@ protected:
         ASSERT_GT(tenSeconds.size(), 30000);
     }
     void TearDown() override { SetPrompt(nullptr); }
-    QString Path(const QString& sub) const { return m_folders.Path(sub); }
-    QString ProgramDir() const { return m_folders.ProgramDir(); }
 
     test::CTestFolders m_folders;
     CScriptedPrompt m_prompt;
@@ -112,32 +110,20 @@ TEST_F(SalvageTest, LeftoversBecomeTaggedListedRecordingsBeforeCaptureStarts)
     EXPECT_TRUE(m_sequence.OnTimer(CStartupSequence::kTimerSalvageNotice));
     ASSERT_EQ(m_prompt.ShownSoFar().size(), 1u);
     EXPECT_TRUE(m_prompt.ShownSoFar()[0].text.contains("Recording 1\nRecording 2"));
-
-    // Nothing is left for the next start.
-    CRecordingHost again;
-    CStartupSequence second(again, m_settings);
-    second.SetSoundCardProbe([] { return true; });
-    ASSERT_TRUE(second.OnInitDialog());
-    EXPECT_TRUE(second.SalvagedRecordings().isEmpty());
-    EXPECT_FALSE(again.Called("StartOneShotTimer 1297 2000"));
 }
 
-TEST_F(SalvageTest, FrameRunsSkipACutFrameInFrontAndStopAtTheLastWholeOne)
+// A cut frame in front is skipped, a cut one at the end left out; bytes too few for a header are no frame.
+TEST_F(SalvageTest, FrameRunsHoldOnlyWholeFrames)
 {
     const MpegFrameRun whole = FindMpegFrameRun(tenSeconds);
-    EXPECT_EQ(whole.begin, 0);
-    EXPECT_EQ(whole.end, tenSeconds.size());
     EXPECT_NEAR(whole.seconds, 10, 0.1);
-    const int frame = static_cast<int>(whole.end / whole.frames);  // 144 bytes at 32 kbit/s, 32 kHz
-
+    const int frame = static_cast<int>(whole.end / whole.frames);
     const struct {
         QByteArray data;
         qint64 begin, frames;
     } cases[] = {
-        {tenSeconds.left(3 * frame + 7), 0, 3},
-        {tenSeconds.mid(frame / 2, 3 * frame), frame - frame / 2, 2},
+        {tenSeconds.mid(frame / 2, 3 * frame + 7), frame - frame / 2, 2},
         {QByteArray(3, '\xFF'), 0, 0},
-        {QByteArray(), 0, 0},
         {QByteArray(1000, '\0') + tenSeconds.left(frame), 1000, 1},
     };
     for (const auto& c : cases) {

@@ -40,112 +40,19 @@ protected:
 
 TEST(SettingsFlags, OnlyALeadingOneIsOn)
 {
-    for (const char* on : {"1", "10"})
-        EXPECT_TRUE(IsFlagOn(QString::fromLatin1(on))) << on;
-    for (const char* off : {" 1", "", "0"})
-        EXPECT_FALSE(IsFlagOn(QString::fromLatin1(off))) << off;
+    EXPECT_TRUE(IsFlagOn("10"));
+    EXPECT_FALSE(IsFlagOn(" 1") || IsFlagOn("") || IsFlagOn("0"));
 }
 
-TEST_F(SettingsStoreTest, FirstStartCreatesTheDefaultsAndDumpsThem)
+TEST_F(SettingsStoreTest, ValuesBeyondTheirLimitCountAsMissing)
 {
-    const CStartupLoad load = Load();
-    EXPECT_TRUE(load.keyRead);
-    EXPECT_TRUE(load.firstStart);
-    EXPECT_EQ(load.noticeTimer, 0);  // the default folder is simply made, no notice
-    EXPECT_EQ(load.caption, "Orsolan Sonvelle");
-    EXPECT_FALSE(load.sendDisabled);
-    EXPECT_TRUE(QFileInfo(Recordings()).isDir());
-    // One stored value and one dump line catch the tables being wired wrongly.
-    EXPECT_EQ(UserValue("WorkDir"), Recordings());
-    EXPECT_EQ(UserValue("PrimoLancio"), QString("0"));
-    for (const char* absent : {"Riallinea", "Operatore"})
-        EXPECT_FALSE(UserValue(QString::fromLatin1(absent)).has_value()) << absent;
-    EXPECT_TRUE(LogLines().contains("-->WorkDir:" + Recordings()));
-    EXPECT_TRUE(m_settings.AvviaInAutoReg && m_settings.OneFileMode() && m_settings.SelectMicrophone);
-    EXPECT_FALSE(m_settings.VolumeRegistrazioneStored || m_settings.StartInTray);
-
-    // The second start is not a first start any more, and finds the stored volume.
-    CAppSettings again;
-    EXPECT_FALSE(Load(again).firstStart);
-    EXPECT_TRUE(again.VolumeRegistrazioneStored);
-    EXPECT_EQ(again.VolumeRegistrazione, 32767);
-}
-
-TEST_F(SettingsStoreTest, AnExistingKeyWithoutValuesGivesTheFallbacksAndWritesBackOnlyThree)
-{
-    SetValues(Hive::CurrentUser, {});
-    EXPECT_TRUE(Load().firstStart);
-    EXPECT_EQ(m_settings.TempoAttesaRegAuto, "10");
-    EXPECT_EQ(m_settings.RegAutoSalvaUnicoFile, "0");
-    EXPECT_FALSE(m_settings.AvviaInAutoReg);
-    EXPECT_EQ(UserValue("WorkDir"), Recordings());
-    EXPECT_EQ(UserValue("VolumeRegistrazione"), QString("32767"));
-    EXPECT_EQ(UserValue("PrimoLancio"), QString("0"));
-    for (const char* untouched : {"TempoAttesaRegAuto", "SegnaleAcusticoFile", "AvviaInAutoReg"})
-        EXPECT_FALSE(UserValue(QString::fromLatin1(untouched)).has_value()) << untouched;
-    const QString log = LogLines().join('\n');
-    EXPECT_TRUE(log.contains("-->TempoSilenzio:10") && log.contains("-->AvviaInAutoReg:0"));
-    // Unread warning times have no dump line at all.
-    EXPECT_FALSE(log.contains("-->SegnaleAcusticoDopo:") || log.contains("-->SegnaleAcusticoOgni:"));
-}
-
-TEST_F(SettingsStoreTest, ValuesBeyondTheirLimitCountAsMissingAndStoredOnesAreTakenAsTheyAre)
-{
-    SetValues(Hive::CurrentUser, {{"SegnaleAcusticoInviaDopoValore", "120"}, {"SegnaleAcusticoInviaOgniValore", "7"},
-                                  {"SogliaAttivazioneRegAuto", "1234567"}, {"PlayAlternativo", "1234567890"},
+    SetValues(Hive::CurrentUser, {{"SegnaleAcusticoInviaDopoValore", "120"}, {"SogliaAttivazioneRegAuto", "1234567"},
                                   {"Operatore", QString(260, 'o')}, {"TempoAttesaRegAuto", "25"}});
     Load();
     EXPECT_EQ(m_settings.SegnaleAcusticoInviaDopoValore, 15);
-    EXPECT_EQ(m_settings.SegnaleAcusticoInviaOgniValore, 7);
     EXPECT_EQ(m_settings.SogliaAttivazioneRegAuto, "15000");
-    EXPECT_FALSE(m_settings.PlayAlternativo);
     EXPECT_TRUE(m_settings.Operatore.isEmpty());
-    EXPECT_TRUE(LogLines().contains("-->TempoSilenzio:25"));
-
-    QDir().mkpath(Path("calls"));
-    SetValues(Hive::CurrentUser, {{"WorkDir", Path("calls") + "/"}, {"AvvioTaskBar", "1"}, {"Operatore", "Mario Rossi"},
-                                  {"NoSend", "1"}, {"NoMicSelect", "1"}, {"DisableIndex", "1"},
-                                  {"VolumeRegistrazione", "20000"}, {"PrimoLancio", "0"}, {"SegnaleAcusticoFile", ""}});
-    CAppSettings stored;
-    const CStartupLoad load = Load(stored);
-    EXPECT_FALSE(load.firstStart);
-    EXPECT_TRUE(load.sendDisabled);
-    EXPECT_EQ(load.caption, "Orsolan Sonvelle (Mario Rossi)");
-    EXPECT_EQ(stored.WorkDir, Path("calls") + "/");
-    EXPECT_TRUE(stored.StartInTray && stored.DisableIndex && stored.VolumeRegistrazioneStored);
-    EXPECT_FALSE(stored.SelectMicrophone);
-    EXPECT_EQ(stored.VolumeRegistrazione, 20000);
-    EXPECT_EQ(stored.SegnaleAcusticoFile, "");
-}
-
-TEST_F(SettingsStoreTest, RemovedWorkFolderFallsBackAndRealignsWhenItReturns)
-{
-    const QString calls = Path("calls");
-    SetValues(Hive::CurrentUser, {{"WorkDir", calls + "/"}, {"PrimoLancio", "0"}});
-    const CStartupLoad first = Load();
-    EXPECT_EQ(first.noticeTimer, 1295);
-    EXPECT_FALSE(first.realignPending);
-    EXPECT_EQ(m_settings.WorkDir, Recordings());
-    EXPECT_FALSE(QFileInfo::exists(calls));
-    EXPECT_EQ(UserValue("WorkDir"), Recordings());
-    EXPECT_EQ(UserValue("CartellaDaRiallineare"), calls + "/");
-    EXPECT_EQ(UserValue("Riallinea"), QString("1"));
-
-    // Still away at the next start: the fallback stays, nothing is shown.
-    CAppSettings second;
-    EXPECT_EQ(Load(second).noticeTimer, 0);
-    EXPECT_EQ(second.WorkDir, Recordings());
-
-    QDir().mkpath(calls);
-    CAppSettings third;
-    const CStartupLoad back = Load(third);
-    EXPECT_EQ(back.noticeTimer, 1298);
-    EXPECT_TRUE(back.realignPending);
-    EXPECT_EQ(third.WorkDir, calls + "/");
-    EXPECT_EQ(UserValue("WorkDir"), calls + "/");
-    EXPECT_EQ(UserValue("Riallinea"), QString("0"));
-    CAppSettings fourth;
-    EXPECT_EQ(Load(fourth).noticeTimer, 0);
+    EXPECT_EQ(m_settings.TempoAttesaRegAuto, "25");
 }
 
 TEST_F(SettingsStoreTest, AWorkFolderThatIsAFileOrEmptyFallsBackWithoutNoticeOrRealignment)
@@ -154,30 +61,30 @@ TEST_F(SettingsStoreTest, AWorkFolderThatIsAFileOrEmptyFallsBackWithoutNoticeOrR
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
     // Empty must not become the root folder.
-    for (const QString& stored : {Path("not-a-folder") + "/", QString()}) {
+    for (const QString& stored : {file.fileName() + "/", QString()}) {
         SetValues(Hive::CurrentUser, {{"WorkDir", stored}});
         CAppSettings settings;
         EXPECT_EQ(Load(settings).noticeTimer, 0) << stored.toStdString();
         EXPECT_EQ(settings.WorkDir, Recordings());
-        EXPECT_EQ(UserValue("WorkDir"), Recordings());
-        EXPECT_FALSE(UserValue("Riallinea").has_value() || UserValue("CartellaDaRiallineare").has_value());
+        EXPECT_FALSE(UserValue("Riallinea").has_value());
     }
-    EXPECT_TRUE(QFileInfo(Path("not-a-folder")).isFile());
+    EXPECT_TRUE(QFileInfo(file.fileName()).isFile());
 }
 
-TEST_F(SettingsStoreTest, MigrationCopiesOnlyWhatTheMachineKeyHasOncePerUser)
+TEST_F(SettingsStoreTest, MigrationCopiesOnlyWhatTheMachineKeyHasOnceAndTheCopyGetsNoDefaults)
 {
     CSettingsStore::MigrateFromMachineKey();
     EXPECT_FALSE(CRegKey().Open(Hive::CurrentUser, kKey)) << "a migration from nothing created the key";
-    SetValues(Hive::LocalMachine, {{"TempoAttesaRegAuto", "30"}, {"Operatore", "Centralino"}, {"Unknown", "x"}});
+    SetValues(Hive::LocalMachine, {{"TempoAttesaRegAuto", "30"}, {"Unknown", "x"}});
     CSettingsStore::MigrateFromMachineKey();
     EXPECT_EQ(UserValue("TempoAttesaRegAuto"), QString("30"));
-    EXPECT_EQ(UserValue("Operatore"), QString("Centralino"));
-    EXPECT_FALSE(UserValue("Unknown").has_value() || UserValue("AvviaInAutoReg").has_value());
-    // The user key exists now: no creation defaults, the fallbacks instead.
-    Load();
+    EXPECT_FALSE(UserValue("Unknown").has_value());
+    // The user key exists now: the fallbacks, and no new key's defaults written over it.
+    EXPECT_TRUE(Load().firstStart);
     EXPECT_EQ(m_settings.TempoAttesaRegAuto, "30");
     EXPECT_FALSE(m_settings.AvviaInAutoReg);
+    EXPECT_FALSE(UserValue("AvviaInAutoReg").has_value());
+    EXPECT_EQ(UserValue("WorkDir"), Recordings());
     SetValues(Hive::LocalMachine, {{"TempoAttesaRegAuto", "99"}});
     CSettingsStore::MigrateFromMachineKey();
     EXPECT_EQ(UserValue("TempoAttesaRegAuto"), QString("30"));
@@ -187,13 +94,11 @@ TEST_F(SettingsStoreTest, BrokenOrUnusableKeysGiveTheFallbacksAndAreNeverWritten
 {
     const QString file = CRegKey::KeyFilePath(Hive::CurrentUser, kKey);
     QDir().mkpath(QFileInfo(file).absolutePath());
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("\x00\x01garbage\xff", 11);
-    }
+    QFile garbage(file);
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write("\x00\x01garbage\xff", 11);
+    garbage.close();
     Load();
-    EXPECT_EQ(m_settings.TempoAttesaRegAuto, "10");
     EXPECT_EQ(m_settings.WorkDir, Recordings());
     EXPECT_TRUE(LogLines().value(0).startsWith("Chiave di registro non valida: "));
 
@@ -203,7 +108,7 @@ TEST_F(SettingsStoreTest, BrokenOrUnusableKeysGiveTheFallbacksAndAreNeverWritten
     QFile::remove(ProgramDir() + "SN.log");
     CAppSettings unreadable;
     EXPECT_TRUE(Load(unreadable).firstStart);
-    EXPECT_EQ(unreadable.SogliaAttivazioneRegAuto, "15000");
+    EXPECT_EQ(unreadable.WorkDir, Recordings());
     EXPECT_TRUE(LogLines().value(0).startsWith("Chiave di registro illeggibile: "));
     EXPECT_TRUE(QFileInfo(file).isDir());
 
@@ -214,9 +119,7 @@ TEST_F(SettingsStoreTest, BrokenOrUnusableKeysGiveTheFallbacksAndAreNeverWritten
     blocker.close();
     QFile::remove(ProgramDir() + "SN.log");
     CAppSettings none;
-    const CStartupLoad load = Load(none);
-    EXPECT_FALSE(load.keyRead);
-    EXPECT_EQ(load.caption, "Orsolan Sonvelle");
+    EXPECT_FALSE(Load(none).keyRead);
     EXPECT_TRUE(none.WorkDir.isEmpty());
     EXPECT_TRUE(LogLines().isEmpty());
 }
@@ -225,34 +128,35 @@ TEST_F(SettingsStoreTest, AutoRecordingValuesAreReReadAndKeptWhenUnreadable)
 {
     SetValues(Hive::CurrentUser, {{"TempoAttesaRegAuto", "20"}});
     Load();
-    SetValues(Hive::CurrentUser,
-              {{"TempoAttesaRegAuto", "45"}, {"RegAutoSalvaUnicoFile", "1"}, {"SogliaAttivazioneRegAuto", "9999999"}});
+    SetValues(Hive::CurrentUser, {{"TempoAttesaRegAuto", "45"}, {"SogliaAttivazioneRegAuto", "9999999"}});
     CSettingsStore store(m_settings);
     store.ReloadAutoRecordingValues();
     EXPECT_EQ(m_settings.TempoAttesaRegAuto, "45");
-    EXPECT_EQ(m_settings.RegAutoSalvaUnicoFile, "1");
     EXPECT_EQ(m_settings.SogliaAttivazioneRegAuto, "15000");  // too long: unchanged
     store.SaveThreshold(12345);
     EXPECT_EQ(UserValue("SogliaAttivazioneRegAuto"), QString("12345"));
     EXPECT_EQ(m_settings.ActivationThreshold(), 12345);
-    EXPECT_TRUE(store.WriteValue("Operatore", "Anna"));
-    EXPECT_EQ(UserValue("Operatore"), QString("Anna"));
 }
 
-TEST_F(SettingsStoreTest, StartupEntryIsOnExactlyWhileItExistsAndKeepsTheWholePath)
+TEST_F(SettingsStoreTest, StartupEntryHoldsTheWholeProgramPathQuotedAndGoesWhenSwitchedOff)
 {
+    const QString entry = Path("user/autostart/SonvelleRecorder.desktop");
+    const QString program = "/opt/my \"odd\" $folder/100%/" + QString(300, 'p');
     EXPECT_FALSE(CSettingsStore::HasStartupEntry());
-    const QString longPath = "/opt/" + QString(300, 'p') + "/sonvelle";
     EXPECT_TRUE(CSettingsStore::SetStartupEntry(true, "/usr/bin/old"));
-    EXPECT_TRUE(CSettingsStore::SetStartupEntry(true, longPath));
+    EXPECT_TRUE(CSettingsStore::SetStartupEntry(true, program));
     EXPECT_TRUE(CSettingsStore::HasStartupEntry());
-    QFile f(Path("user/autostart/SonvelleRecorder.desktop"));
+    EXPECT_EQ(QDir(Path("user/autostart")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    QFile f(entry);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.readAll().contains(longPath.toUtf8())) << "a cut path would start nothing";
-    EXPECT_EQ(QDir(Path("user/autostart")).entryList(QDir::Files).size(), 1);
+    const QByteArray text = f.readAll();
+    EXPECT_TRUE(text.startsWith("[Desktop Entry]\n") && text.contains("\nType=Application\n"));
+    // A cut or loosely quoted path would start nothing, or something else.
+    EXPECT_TRUE(text.contains("Exec=\"/opt/my \\\\\"odd\\\\\" \\\\$folder/100%%/" + QByteArray(300, 'p') + "\"\n"))
+        << text.constData();
     EXPECT_TRUE(CSettingsStore::SetStartupEntry(false, {}));
     EXPECT_FALSE(CSettingsStore::HasStartupEntry());
-    EXPECT_FALSE(f.exists());
+    EXPECT_FALSE(QFileInfo::exists(entry));
     EXPECT_TRUE(CSettingsStore::SetStartupEntry(false, {}));
 }
 

@@ -1,9 +1,10 @@
 #include "platform/Clock.h"
 #include "platform/Log.h"
-#include "platform/ProgramFolder.h"
+
+#include "support/TestFolders.h"
 
 #include <QFile>
-#include <QTemporaryDir>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,6 @@
 using namespace sonvelle;
 
 namespace {
-
-QByteArray Contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 TEST(Clock, ElapsedSurvivesTheWrapAndTheSteadyClockComesBack)
 {
@@ -32,25 +27,11 @@ TEST(Clock, ElapsedSurvivesTheWrapAndTheSteadyClockComesBack)
     EXPECT_NE(timeGetSystemTime(), 0x100u);
 }
 
-// An unwritable folder: Log.AFailedWriteIsReportedAndLeavesTheLogUsable.
-TEST(Log, AppendsCrLfLinesPerFileAndIsDeletedAtStart)
+TEST(Log, WholeCrLfLinesPerFileFromAnyThreadAndDeletedAtStart)
 {
-    QTemporaryDir dir;
-    SetProgramFolderForTesting(dir.path());
-    WriteLog("Dump Impostazioni:");
-    WriteLog("-->TempoSilenzio:15");
+    test::CTestFolders folders;
     WriteLog("campione", "LogCampionamenti.log");
-    EXPECT_EQ(Contents(dir.path() + "/SN.log"), "Dump Impostazioni:\r\n-->TempoSilenzio:15\r\n");
-    EXPECT_EQ(Contents(dir.path() + "/LogCampionamenti.log"), "campione\r\n");
-    DeleteLog();
-    EXPECT_FALSE(QFile::exists(dir.path() + "/SN.log"));
-    SetProgramFolderForTesting({});
-}
-
-TEST(Log, LinesFromSeveralThreadsNeverInterleave)
-{
-    QTemporaryDir dir;
-    SetProgramFolderForTesting(dir.path());
+    EXPECT_EQ(test::ReadLog("LogCampionamenti.log"), "campione\r\n");
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([t] {
@@ -59,11 +40,13 @@ TEST(Log, LinesFromSeveralThreadsNeverInterleave)
         });
     for (auto& th : threads)
         th.join();
-    const auto lines = Contents(dir.path() + "/SN.log").split('\n');
-    EXPECT_EQ(lines.size(), 801);  // 800 lines and the empty tail
+    const QStringList lines = test::ReadLog().split("\r\n");
+    ASSERT_EQ(lines.size(), 801);  // 800 lines and the empty tail
+    const QRegularExpression whole("^thread \\d line \\d+$");
     for (int i = 0; i < 800; ++i)
-        EXPECT_TRUE(lines[i].startsWith("thread ") && lines[i].endsWith('\r')) << lines[i].constData();
-    SetProgramFolderForTesting({});
+        EXPECT_TRUE(whole.match(lines[i]).hasMatch()) << lines[i].toStdString();
+    DeleteLog();
+    EXPECT_FALSE(QFile::exists(folders.ProgramDir() + "SN.log"));
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #include "platform/CloseSignals.h"
-#include "platform/Prompt.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include "support/EventWait.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -11,25 +10,17 @@
 namespace sonvelle {
 namespace {
 
-std::vector<int> ReceiveFor(CCloseSignals& closeSignals, int signalNumber)
-{
-    std::vector<int> received;
-    QObject::connect(&closeSignals, &CCloseSignals::closeRequested, [&received](int n) { received.push_back(n); });
-    raise(signalNumber);
-    QElapsedTimer timer;
-    timer.start();
-    while (received.empty() && timer.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return received;
-}
-
 TEST(CloseSignals, EachEndingSignalBecomesACloseRequestInsteadOfAnEnd)
 {
-    ASSERT_NE(QCoreApplication::instance(), nullptr);
+    test::EnsureCoreApplication();
     for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
         CCloseSignals closeSignals;
         ASSERT_TRUE(closeSignals.IsListening());
-        EXPECT_EQ(ReceiveFor(closeSignals, signalNumber), std::vector<int>{signalNumber}) << signalNumber;
+        std::vector<int> received;
+        QObject::connect(&closeSignals, &CCloseSignals::closeRequested, [&received](int n) { received.push_back(n); });
+        raise(signalNumber);
+        test::WaitUntil([&received] { return !received.empty(); });
+        EXPECT_EQ(received, std::vector<int>{signalNumber}) << signalNumber;
     }
 }
 
@@ -46,21 +37,6 @@ TEST(CloseSignals, OneListenerAtATimeAndTheDefaultActionComesBack)
     EXPECT_EQ(current.sa_handler, SIG_DFL);
     CCloseSignals again;
     EXPECT_TRUE(again.IsListening());
-}
-
-TEST(Unattended, NobodyIsAskedOnceTheSessionEnds)
-{
-    CScriptedPrompt scripted;
-    SetPrompt(&scripted);
-    EXPECT_TRUE(CanAskUser());
-    SetUnattended();
-    EXPECT_FALSE(CanAskUser());
-    // Never a yes given on the user's behalf, and nothing waits for an answer.
-    EXPECT_EQ(MessageBox("Save?", PromptIcon::Question, PromptButtons::YesNo), PromptResult::No);
-    EXPECT_EQ(MessageBox("Go on?", PromptIcon::Question, PromptButtons::OkCancel), PromptResult::Cancel);
-    EXPECT_TRUE(scripted.ShownSoFar().empty());
-    SetUnattended(false);
-    SetPrompt(nullptr);
 }
 
 }  // namespace

@@ -54,6 +54,10 @@ protected:
 
 TEST_P(PrivateFilesUnderUmask, LogsSettingsAndAutostartAreTheOwnersOnly)
 {
+    QFile wider(Path("SN.log"));  // left by an older run
+    ASSERT_TRUE(wider.open(QIODevice::WriteOnly));
+    wider.close();
+    ASSERT_EQ(chmod(QFile::encodeName(Path("SN.log")).constData(), 0644), 0);
     ASSERT_TRUE(WriteLog("Dump Impostazioni:"));
     ASSERT_TRUE(WriteLog("campione", "LogCampionamenti.log"));
     EXPECT_EQ(Mode(Path("SN.log")), 0600u);
@@ -70,16 +74,6 @@ TEST_P(PrivateFilesUnderUmask, LogsSettingsAndAutostartAreTheOwnersOnly)
     ASSERT_TRUE(WriteAutostartEntry(QStringLiteral("SonvelleRecorder"), QStringLiteral("/opt/sonvelle/sonvelle")));
     EXPECT_EQ(Mode(AutostartFilePath(QStringLiteral("SonvelleRecorder"))), 0600u);
     EXPECT_EQ(Mode(Path("config/autostart")), 0700u);
-}
-
-TEST_P(PrivateFilesUnderUmask, AWiderLogOfOursIsNarrowed)
-{
-    QFile old(Path("SN.log"));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.close();
-    ASSERT_EQ(chmod(QFile::encodeName(Path("SN.log")).constData(), 0644), 0);
-    ASSERT_TRUE(WriteLog("again"));
-    EXPECT_EQ(Mode(Path("SN.log")), 0600u);
 }
 
 TEST_P(PrivateFilesUnderUmask, MadeFoldersAreOwnerOnlyAndExistingOnesUntouched)
@@ -105,15 +99,20 @@ TEST_P(PrivateFilesUnderUmask, TheProcessWideSettingCoversFilesMadeElsewhere)
     EXPECT_EQ(Mode(Path("Recordings/sub")), 0700u);
 }
 
+// A runtime folder others can write to would let them hold our lock for us.
 TEST_P(PrivateFilesUnderUmask, TheInstanceLockStaysOutOfSharedFolders)
 {
-    qunsetenv("XDG_RUNTIME_DIR");
-    CSingleInstanceGuard guard(QStringLiteral("privacy-test"));
-    ASSERT_TRUE(guard.Acquire());
-    const QString folder = CSingleInstanceGuard::LockFolder();
-    EXPECT_EQ(folder, Path("cache/Sonvelle/"));
-    EXPECT_EQ(Mode(folder), 0700u);
-    EXPECT_EQ(Mode(guard.LockFilePath()), 0600u);
+    ASSERT_TRUE(QDir().mkpath(Path("runtime")));
+    ASSERT_EQ(chmod(QFile::encodeName(Path("runtime")).constData(), 0777), 0);
+    for (const QString& runtime : {Path("runtime"), QString()}) {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        CSingleInstanceGuard guard(QStringLiteral("privacy-test"));
+        ASSERT_TRUE(guard.Acquire()) << runtime.toStdString();
+        const QString folder = CSingleInstanceGuard::LockFolder();
+        EXPECT_EQ(folder, Path("cache/Sonvelle/"));
+        EXPECT_EQ(Mode(folder), 0700u);
+        EXPECT_EQ(Mode(guard.LockFilePath()), 0600u);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Umasks, PrivateFilesUnderUmask, ::testing::Values(mode_t{0}, mode_t{002}, mode_t{022}));
@@ -136,9 +135,8 @@ TEST(Log, AFailedWriteIsReportedAndLeavesTheLogUsable)
 TEST(LeadingInt, ReadsTextAndBytesAlike)
 {
     const std::pair<const char*, int> cases[] = {
-        {"15000", 15000}, {"  42abc", 42},  {"\t-7", -7},   {"+3", 3},
-        {"abc", 0},       {"", 0},          {"- 5", 0},     {"99999999999999999999", 2147483647},
-        {"-99999999999", -2147483648LL},
+        {"  42abc", 42}, {"\t-7", -7}, {"+3", 3}, {"abc", 0}, {"- 5", 0},
+        {"99999999999999999999", 2147483647}, {"-99999999999", -2147483648LL},
     };
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(LeadingInt(QByteArrayView(text)), value) << text;

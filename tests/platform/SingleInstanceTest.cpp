@@ -10,7 +10,6 @@
 #include <memory>
 
 #include <signal.h>
-#include <sys/stat.h>
 
 using namespace sonvelle;
 
@@ -79,28 +78,6 @@ TEST_F(SingleInstanceTest, ASecondProcessEndsWhileTheFirstRunsAndAnEndedOrKilled
     ASSERT_TRUE(killed->waitForFinished(10000));
     EXPECT_EQ(RunToEnd(Start(false)), "held");
     EXPECT_TRUE(here.Acquire());
-}
-
-TEST_F(SingleInstanceTest, TheGuardIsHeldUntilItIsDestroyedAndOnlyInASafeFolder)
-{
-    {
-        CSingleInstanceGuard a;
-        ASSERT_TRUE(a.Acquire());
-        EXPECT_TRUE(a.Acquire());  // asking again keeps it
-        EXPECT_FALSE(CSingleInstanceGuard().Acquire());
-        EXPECT_TRUE(CSingleInstanceGuard(QStringLiteral("another-name")).Acquire());
-    }
-    CSingleInstanceGuard c;
-    EXPECT_TRUE(c.Acquire());
-    EXPECT_EQ(c.LockFilePath(), m_runtime.path() + "/sonvelle.lock");
-
-    // Writable by others: someone else could hold our lock for us.
-    ASSERT_EQ(chmod(QFile::encodeName(m_runtime.path()).constData(), 0777), 0);
-    const QString folder = CSingleInstanceGuard::LockFolder();
-    EXPECT_FALSE(folder.startsWith(m_runtime.path()));
-    EXPECT_FALSE(folder.startsWith("/tmp/")) << folder.toStdString();
-    qunsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(CSingleInstanceGuard::LockFolder(), folder);
 }
 
 }  // namespace

@@ -1,46 +1,32 @@
-#include "platform/ProgramFolder.h"
 #include "platform/SoundCardProbe.h"
 
+#include "support/TestFolders.h"
+
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace sonvelle;
 
 namespace {
 
-class SoundCardProbe : public ::testing::Test {
-protected:
-    void SetUp() override { SetProgramFolderForTesting(m_dir.path()); }
-    void TearDown() override { SetProgramFolderForTesting({}); }
-    QByteArray Log() const
-    {
-        QFile f(m_dir.path() + "/SN.log");
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    QTemporaryDir m_dir;
-};
-
 // The test command runs a private sound server with a virtual microphone.
-TEST_F(SoundCardProbe, RecordsFromTheDefaultSource)
+TEST(SoundCardProbe, RecordsFromTheDefaultSourceAndNoServerIsNoSoundCardLoggedOnce)
 {
+    test::CTestFolders folders;
     EXPECT_TRUE(ControlloPresenzaScheda());
-    EXPECT_TRUE(Log().isEmpty()) << Log().constData();
-}
+    EXPECT_TRUE(test::ReadLog().isEmpty()) << test::ReadLog().toStdString();
 
-TEST_F(SoundCardProbe, NoServerIsNoSoundCardAndLogsTheFirstFailure)
-{
     const QByteArray saved = qgetenv("PULSE_SERVER");
-    qputenv("PULSE_SERVER", QFile::encodeName("unix:" + m_dir.path() + "/no-such-socket"));
+    qputenv("PULSE_SERVER", QFile::encodeName("unix:" + folders.Path("no-such-socket")));
     const bool present = ControlloPresenzaScheda();
     if (saved.isEmpty())
         qunsetenv("PULSE_SERVER");
     else
         qputenv("PULSE_SERVER", saved);
     EXPECT_FALSE(present);
-    EXPECT_TRUE(Log().startsWith("Errore ControlloPresenzaScheda: ")) << Log().constData();
-    EXPECT_TRUE(Log().endsWith("\r\n"));
-    EXPECT_FALSE(Log().contains("(2)"));
+    const QStringList lines = folders.LogLines();
+    ASSERT_EQ(lines.size(), 1) << test::ReadLog().toStdString();
+    EXPECT_TRUE(lines[0].startsWith("Errore ControlloPresenzaScheda: "));
 }
 
 }  // namespace

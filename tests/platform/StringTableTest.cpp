@@ -30,8 +30,6 @@ TEST(StringTable, EveryNamedTextLoadsWithoutItsName)
 TEST(StringTable, FormatFillsPlaceholdersInOrder)
 {
     EXPECT_EQ(FormatText(IDS_DEFAULT_NAME, 7), "Recording 7");
-    EXPECT_EQ(FormatText(IDS_MAIL_BODY, QString("Call 1"), QString("01/02/2026"), QString("10:00")),
-              "Recording 'Call 1' of 01/02/2026 at 10:00 \r\n\r\n");
     // An argument holding a placeholder is copied, never filled in turn.
     EXPECT_EQ(FormatText(IDS_MAIL_SUBJECT, QString("100%s %d")), "Fw: recording '100%s %d'");
     // Missing arguments leave their placeholders; other percent signs are text.
