@@ -5,29 +5,18 @@
 #include "tests/support/TagBytes.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 
 #include <cstdlib>
-
-#include <unistd.h>
 
 namespace sonvelle::fuzz {
 
 // Made on first use, removed when the process ends.
-struct ScratchOwner {
-    ScratchOwner()
-    {
-        const QString base = QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-        path = base + QStringLiteral("/sonvelle-fuzz-%1/").arg(::getpid());
-        QDir().mkpath(path);
-    }
-    ~ScratchOwner() { QDir(path).removeRecursively(); }
-    QString path;
-};
-
 inline QString ScratchFolder()
 {
-    static const ScratchOwner owner;
-    return owner.path;
+    static const QTemporaryDir dir((QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath()) +
+                                   QStringLiteral("/sonvelle-fuzz-XXXXXX"));
+    return dir.path() + QLatin1Char('/');
 }
 
 // The fuzzer's input, not copied.
