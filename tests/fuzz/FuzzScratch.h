@@ -1,40 +1,42 @@
 #pragma once
-// A scratch file per fuzzing process, in memory-backed storage where there is some.
+// What the fuzz targets share: a scratch folder per process, in memory-backed storage where there is
+// some, and the check that ends a run where an invariant breaks.
 
-#include <QByteArray>
+#include "tests/support/TagBytes.h"
+
 #include <QDir>
-#include <QFile>
-#include <QString>
+#include <QTemporaryDir>
 
-#include <unistd.h>
+#include <cstdlib>
 
 namespace sonvelle::fuzz {
 
 // Made on first use, removed when the process ends.
-struct ScratchOwner {
-    ScratchOwner()
-    {
-        const QString base = QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-        path = base + QStringLiteral("/sonvelle-fuzz-%1/").arg(::getpid());
-        QDir().mkpath(path);
-    }
-    ~ScratchOwner() { QDir(path).removeRecursively(); }
-    QString path;
-};
-
 inline QString ScratchFolder()
 {
-    static const ScratchOwner owner;
-    return owner.path;
+    static const QTemporaryDir dir((QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath()) +
+                                   QStringLiteral("/sonvelle-fuzz-XXXXXX"));
+    return dir.path() + QLatin1Char('/');
 }
 
-inline QString WriteScratch(const QString& name, const uint8_t* data, size_t size)
+// The fuzzer's input, not copied.
+inline QByteArray Input(const uint8_t* data, size_t size)
+{
+    return QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+}
+
+inline QString WriteScratch(const QString& name, const QByteArray& bytes)
 {
     const QString path = ScratchFolder() + name;
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+    test::WriteBytes(path, bytes);
     return path;
+}
+
+// Aborting hands the input that broke the invariant back to the fuzzer.
+inline void Require(bool holds)
+{
+    if (!holds)
+        std::abort();
 }
 
 }  // namespace sonvelle::fuzz

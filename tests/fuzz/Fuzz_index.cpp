@@ -3,32 +3,28 @@
 #include "store/RecordingEntry.h"
 #include "tests/fuzz/FuzzScratch.h"
 
-#include <cstdlib>
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace sonvelle;
-    const QString path = fuzz::WriteScratch(QStringLiteral("Index.txt"), data, size);
+    using fuzz::Require;
     CIndexFile index;
-    if (!index.Open(path))
+    if (!index.Open(fuzz::WriteScratch(QStringLiteral("Index.txt"), fuzz::Input(data, size))))
         return 0;
+    const auto isRecordLength = [](qint64 n) {
+        return n == CIndexFile::kBaseRecord || n == CIndexFile::kOperatorRecord;
+    };
     qint64 consumed = 0;
     for (;;) {
         CRecordingEntry entry;
         if (!index.ReadRecord(entry))
             break;
-        const qint64 length = index.Pos() - entry.m_dwIndexOffset;
-        if (length != CIndexFile::kBaseRecord && length != CIndexFile::kOperatorRecord)
-            std::abort();
+        Require(isRecordLength(index.Pos() - entry.m_dwIndexOffset));
         consumed = index.Pos();
         // A record read back encodes to one of the two lengths again.
-        const qsizetype encoded = CIndexFile::EncodeRecord(entry).size();
-        if (encoded != CIndexFile::kBaseRecord && encoded != CIndexFile::kOperatorRecord)
-            std::abort();
+        Require(isRecordLength(CIndexFile::EncodeRecord(entry).size()));
         (void)entry.m_dtDate.Format(QStringLiteral("%d/%m/%Y %H:%M:%S"));
     }
     // Only whole records stay in the file.
-    if (index.Size() != consumed)
-        std::abort();
+    Require(index.Size() == consumed);
     return 0;
 }

@@ -6,31 +6,23 @@
 #include "store/RecordingProtection.h"
 #include "tests/fuzz/FuzzScratch.h"
 
-#include <cstdlib>
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace sonvelle;
-    if (size < 2)
+    using fuzz::Require;
+    const QByteArray input = fuzz::Input(data, size);
+    const qsizetype keyLength = size < 2 ? 0 : data[0] % 24;
+    if (size < size_t(2 + keyLength))
         return 0;
-    const size_t keyLength = data[0] % 24;
-    if (size < 2 + keyLength)
-        return 0;
-    const QByteArray key(reinterpret_cast<const char*>(data) + 1, qsizetype(keyLength));
+    const QByteArray key = input.mid(1, keyLength);
     const std::uint32_t tagSize = data[1 + keyLength];
-    const uint8_t* fileBytes = data + 2 + keyLength;
-    const size_t fileSize = size - 2 - keyLength;
-    const QByteArray file(reinterpret_cast<const char*>(fileBytes), qsizetype(fileSize));
-
-    if (tagSize <= fileSize) {
-        const QByteArray afterTag = file.mid(tagSize);
-        const qint64 block = CheckBlockLength(afterTag, key);
-        if (block >= 0) {
-            QByteArray expected = CheckBlockFor(key);
-            ApplyKeyStream(expected.data(), expected.size(), key, 0);
-            if (!afterTag.startsWith(expected) || block != expected.size())
-                std::abort();
-        }
+    const QByteArray file = input.mid(2 + keyLength);
+    const QByteArray afterTag = file.mid(tagSize);
+    const qint64 block = tagSize <= file.size() ? CheckBlockLength(afterTag, key) : -1;
+    if (block >= 0) {
+        QByteArray expected = CheckBlockFor(key);
+        ApplyKeyStream(expected.data(), expected.size(), key, 0);
+        Require(afterTag.startsWith(expected) && block == expected.size());
     }
 
     CRecordingEntry entry;
@@ -39,22 +31,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     entry.m_dwTagSize = tagSize;
     entry.m_bProtected = true;
     entry.m_strKeyWord = QString::fromLatin1(key);
-    fuzz::WriteScratch(QStringLiteral("p.mp3"), fileBytes, fileSize);
+    fuzz::WriteScratch(QStringLiteral("p.mp3"), file);
     QFile::remove(WorkingCopyPath(entry));
     const bool unlocked = Unprotect(entry, true);
-    QFile mp3(entry.FilePath());
-    if (!mp3.open(QIODevice::ReadOnly) || mp3.readAll() != file)
-        std::abort();
-    QFile copy(WorkingCopyPath(entry));
-    if (unlocked != copy.exists())
-        std::abort();
+    Require(QFile::exists(entry.FilePath()) && test::ReadBytes(entry.FilePath()) == file);
+    Require(unlocked == QFile::exists(WorkingCopyPath(entry)));
     if (unlocked) {
-        const QByteArray afterTag = file.mid(tagSize);
-        const qint64 block = CheckBlockLength(afterTag, key);
+        Require(block >= 0);
         QByteArray audio = afterTag.mid(block);
         ApplyKeyStream(audio.data(), audio.size(), key, qsizetype(block % key.size()));
-        if (block < 0 || !copy.open(QIODevice::ReadOnly) || copy.readAll() != audio)
-            std::abort();
+        Require(test::ReadBytes(WorkingCopyPath(entry)) == audio);
     }
     return 0;
 }

@@ -1,4 +1,4 @@
-#include "SkinTestSupport.h"
+#include "skin/AutoRepeat.h"
 #include "skin/CSkinButton.h"
 #include "skin/SkinMessages.h"
 
@@ -7,67 +7,43 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace sonvelle;
-using sonvelle::test::CSimulatedTimers;
 using Times = std::vector<long long>;
 
 namespace {
 
-TEST(AutoRepeatLogic, ReportsAtOnceThenAfterTheFirstDelayThenEveryRepeat)
-{
-    struct Hold {
-        long long press, release;
-    };
-    struct Case {
-        const char* fault;
-        std::vector<Hold> holds;
-        Times reports;
-    };
-    const Case cases[] = {
-        {"wrong schedule or repeats after the release", {{0, 2000}}, {0, 1500, 1600, 1700, 1800, 1900, 2000}},
-        {"a tap repeats", {{0, 1499}}, {0}},
-        {"a second hold continues the first one's timing", {{0, 1499}, {3000, 4600}}, {0, 3000, 4500, 4600}},
-    };
-    for (const Case& c : cases) {
-        CSimulatedTimers timers;
-        Times reports;
-        CAutoRepeat repeat(timers, [&] { reports.push_back(timers.now); });
-        repeat.SetTimerId(1526);
-        timers.onTick = [&](int id) { EXPECT_TRUE(repeat.OnTimer(id)); };
-        for (const Hold& h : c.holds) {
-            timers.AdvanceTo(h.press);
-            repeat.Press();
-            timers.AdvanceTo(h.release);
-            repeat.Release();
+// Repeating timers on a simulated millisecond clock.
+struct CSimulatedTimers : ITimerService {
+    std::function<void(int)> onTick;
+    long long now = 0;
+    std::map<int, std::pair<int, long long>> running;  // id: interval, when due
+
+    void StartTimer(int id, int intervalMs) override { running[id] = {intervalMs, now + intervalMs}; }
+    void KillTimer(int id) override { running.erase(id); }
+    void AdvanceTo(long long until)
+    {
+        while (now < until) {
+            ++now;
+            for (const auto& [id, timer] : std::map(running))  // a copy: a tick may start or kill timers
+                if (running.contains(id) && running[id].second == now) {
+                    running[id].second += timer.first;
+                    onTick(id);
+                }
         }
-        timers.AdvanceTo(10000);
-        EXPECT_EQ(reports, c.reports) << c.fault;
-        EXPECT_FALSE(timers.IsActive(1526) || timers.IsActive(1527)) << c.fault;
-        EXPECT_FALSE(repeat.OnTimer(7)) << "another control's timer was taken";
     }
-}
+};
 
-TEST(AutoRepeatLogic, ATickQueuedBeforeReleaseReportsNothing)
-{
-    CSimulatedTimers timers;
-    int reports = 0;
-    CAutoRepeat repeat(timers, [&] { ++reports; });
-    repeat.SetTimerId(1);
-    repeat.Press();
-    repeat.Release();
-    EXPECT_TRUE(repeat.OnTimer(2));  // late tick of the fast timer
-    EXPECT_EQ(reports, 1);
-}
-
-struct HeldButton : ::testing::Test {
+// The wind button on a host window, its repeats counted on simulated time.
+struct HeldButton {
     Times reports;  // when the button's repeat signal came
     CSimulatedTimers timers;
     QWidget host;
-    CSkinButton* button = nullptr;
+    CSkinButton* button = new CSkinButton(1031, &host);
 
-    void SetUp() override
+    explicit HeldButton(bool autoRepeat = true)
     {
-        button = new CSkinButton(1031, &host);
         button->LoadBitmaps(QStringLiteral("AVANTIVELOCE"));
         button->ApplyTransportStyle();
         QObject::connect(button, &CSkinButton::repeated, [this](int id) {
@@ -76,38 +52,65 @@ struct HeldButton : ::testing::Test {
         });
         button->SetTimerService(&timers);
         timers.onTick = [this](int id) { button->OnTimer(id); };
+        if (autoRepeat)
+            button->EnableAutoRepeat(kWindRepeatTimerId);
         host.show();
     }
 };
 
-TEST_F(HeldButton, HoldingTheWindButtonReportsItsIdOnTheScheduleUntilReleasedOrDisabled)
+TEST(HeldButtonSchedule, ReportsAtOnceThenAfterTheFirstDelayThenEveryRepeatUntilReleasedOrDisabled)
 {
+    struct Hold {
+        long long press, release;
+        bool disable = false;  // disabled at `release` instead of released
+    };
     struct Case {
+        const char* fault;
         bool autoRepeat;
-        long long disableAt;  // 0: released at 2000 instead
+        std::vector<Hold> holds;
         Times reports;
     };
-    for (const Case& c : {Case{false, 0, {}}, Case{true, 0, {0, 1500, 1600, 1700, 1800, 1900, 2000}},
-                          Case{true, 1600, {0, 1500, 1600}}}) {
-        reports.clear();
-        timers.now = 0;
-        button->setEnabled(true);
-        if (c.autoRepeat)
-            button->EnableAutoRepeat(kWindRepeatTimerId);
-        QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
-        timers.AdvanceTo(c.disableAt ? c.disableAt : 2000);
-        if (c.disableAt)
-            button->setEnabled(false);
-        else
-            QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
-        timers.AdvanceTo(5000);
-        EXPECT_EQ(reports, c.reports) << c.autoRepeat << " " << c.disableAt;
+    const Case cases[] = {
+        {"repeats without auto-repeat", false, {{0, 2000}}, {}},
+        {"wrong schedule or repeats after the release", true, {{0, 2000}}, {0, 1500, 1600, 1700, 1800, 1900, 2000}},
+        {"repeats on a disabled button", true, {{0, 1600, true}}, {0, 1500, 1600}},
+        {"a tap repeats", true, {{0, 1499}}, {0}},
+        {"a second hold continues the first one's timing", true, {{0, 1499}, {3000, 4600}}, {0, 3000, 4500, 4600}},
+    };
+    for (const Case& c : cases) {
+        HeldButton held(c.autoRepeat);
+        for (const Hold& h : c.holds) {
+            held.timers.AdvanceTo(h.press);
+            QTest::mousePress(held.button, Qt::LeftButton, {}, QPoint(5, 5));
+            held.timers.AdvanceTo(h.release);
+            if (h.disable)
+                held.button->setEnabled(false);
+            else
+                QTest::mouseRelease(held.button, Qt::LeftButton, {}, QPoint(5, 5));
+        }
+        held.timers.AdvanceTo(10000);
+        EXPECT_EQ(held.reports, c.reports) << c.fault;
+        EXPECT_TRUE(held.timers.running.empty()) << c.fault;
     }
 }
 
-TEST_F(HeldButton, ADoubleClickCountsAsTwoPresses)
+TEST(AutoRepeatLogic, ForeignTimersAreNotTakenAndATickQueuedBeforeReleaseReportsNothing)
 {
-    button->EnableAutoRepeat(kWindRepeatTimerId);
+    CSimulatedTimers timers;
+    int reports = 0;
+    CAutoRepeat repeat(timers, [&] { ++reports; });
+    repeat.SetTimerId(1);
+    repeat.Press();
+    repeat.Release();
+    EXPECT_FALSE(repeat.OnTimer(7));
+    EXPECT_TRUE(repeat.OnTimer(2));  // late tick of the fast timer
+    EXPECT_EQ(reports, 1);
+}
+
+TEST(HeldButtonSchedule, ADoubleClickCountsAsTwoPresses)
+{
+    HeldButton held;
+    CSkinButton* button = held.button;
     // What the platform delivers: press, release, press, double click, release.
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
@@ -116,7 +119,7 @@ TEST_F(HeldButton, ADoubleClickCountsAsTwoPresses)
                     Qt::LeftButton, {});
     QApplication::sendEvent(button, &dbl);
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(reports.size(), 2u);
+    EXPECT_EQ(held.reports.size(), 2u);
 }
 
 }  // namespace
