@@ -142,18 +142,18 @@ void CRecordingInfoEditor::OnSaveButton()
         return;
 
     if (name.isEmpty()) {
-        RefuseName(303, *entry);
+        RefuseName(IDS_NAME_EMPTY, *entry);
         return;
     }
     if (CRecordingNameRules::IsTooLong(entry->m_strFolder, name)) {
-        RefuseName(304, *entry);
+        RefuseName(IDS_NAME_TOO_LONG, *entry);
         return;
     }
 
     const QString oldName = entry->m_strName;
     if (name != oldName) {
         if (CRecordingNameRules::IsDuplicate(m_list, name)) {
-            RefuseName(17, *entry);
+            RefuseName(IDS_NAME_EXISTS, *entry);
             return;
         }
         if (CRecordingNameRules::IsReserved(name)) {
