@@ -17,7 +17,6 @@ public:
     QStringList calls;
     QStringList startedWith;  // the folders the worker threads were given
     RecorderState recordingState = RecorderState::Idle;
-    RecorderState stateAfterAutoOff = RecorderState::Idle;
     std::unique_ptr<CWorkerThread> capture;  // handed out by CaptureThread()
 
     bool Called(const QString& call) const { return calls.contains(call); }
@@ -45,11 +44,7 @@ public:
     RecorderState RecordingState() const override { return recordingState; }
     void SetRecordingStateIdle() override { calls << "SetRecordingStateIdle"; }
     void SwitchAutoRecordingOn() override { calls << "SwitchAutoRecordingOn"; }
-    void SwitchAutoRecordingOff() override
-    {
-        recordingState = stateAfterAutoOff;
-        calls << "SwitchAutoRecordingOff";
-    }
+    void SwitchAutoRecordingOff() override { calls << "SwitchAutoRecordingOff"; }
     void StopManualRecording() override { calls << "StopManualRecording"; }
     void HideToTray() override { calls << "HideToTray"; }
     void RemoveTrayIcon() override { calls << "RemoveTrayIcon"; }

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <mutex>
+#include <numeric>
 #include <vector>
 
 using namespace sonvelle;
@@ -18,9 +18,9 @@ struct Tracked {
     ~Tracked() { --alive; }
 };
 
+// Read only after the thread ended.
 class RecordingThread : public CWorkerThread {
 public:
-    std::mutex mutex;
     std::vector<int> seen;
     std::vector<int> payloads;
     std::atomic<bool> sawForeignThread{false};
@@ -30,7 +30,6 @@ protected:
     {
         if (QThread::currentThread() != this)
             sawForeignThread = true;
-        std::lock_guard lock(mutex);
         if (message.Message() == 99) {
             EndThread();
             return;
@@ -41,35 +40,31 @@ protected:
     }
 };
 
-TEST(WorkerThread, DeliversInPostedOrderOnItsOwnThread)
-{
-    RecordingThread thread;
-    for (int i = 0; i < 100; ++i)  // posted before the start: they wait in the queue
-        thread.PostThreadMessage(1, static_cast<WPARAM>(i));
-    thread.Start();
-    for (int i = 100; i < 1000; ++i)
-        thread.PostThreadMessage(1, static_cast<WPARAM>(i), 0, std::make_unique<Tracked>(i));
-    thread.PostThreadMessage(99);
-    ASSERT_TRUE(thread.wait(10000));
-    EXPECT_FALSE(thread.IsStillActive());
-    EXPECT_FALSE(thread.sawForeignThread);
-    ASSERT_EQ(thread.seen.size(), 1000u);
-    for (int i = 0; i < 1000; ++i)
-        EXPECT_EQ(thread.seen[i], i);
-    EXPECT_EQ(thread.payloads.size(), 900u);
-    EXPECT_EQ(Tracked::alive.load(), 0);
-}
-
-TEST(WorkerThread, PayloadsAreFreedAtShutdownAndOnlyHandedOutAsTheirOwnType)
+TEST(WorkerThread, DeliversInPostedOrderOnItsOwnThreadAndPayloadsAreFreedWhateverHappens)
 {
     {
         RecordingThread thread;
+        for (int i = 0; i < 100; ++i)  // posted before the start: they wait in the queue
+            thread.PostThreadMessage(1, static_cast<WPARAM>(i));
         thread.Start();
-        thread.PostThreadMessage(99);  // ends before reading the rest
-        for (int i = 0; i < 50; ++i)
-            thread.PostThreadMessage(1, 0, 0, std::make_unique<Tracked>(i));
+        for (int i = 100; i < 1000; ++i)
+            thread.PostThreadMessage(1, static_cast<WPARAM>(i), 0, std::make_unique<Tracked>(i));
+        thread.PostThreadMessage(99);
         ASSERT_TRUE(thread.wait(10000));
+        EXPECT_FALSE(thread.IsStillActive());
+        EXPECT_FALSE(thread.sawForeignThread);
+        std::vector<int> posted(1000);
+        std::iota(posted.begin(), posted.end(), 0);
+        EXPECT_EQ(thread.seen, posted);
+        EXPECT_EQ(thread.payloads.size(), 900u);
         EXPECT_FALSE(thread.PostThreadMessage(1, 0, 0, std::make_unique<Tracked>(7)));
+
+        RecordingThread endsEarly;
+        endsEarly.Start();
+        endsEarly.PostThreadMessage(99);  // ends before reading the rest
+        for (int i = 0; i < 50; ++i)
+            endsEarly.PostThreadMessage(1, 0, 0, std::make_unique<Tracked>(i));
+        ASSERT_TRUE(endsEarly.wait(10000));
         RecordingThread neverStarted;
         neverStarted.PostThreadMessage(1, 0, 0, std::make_unique<Tracked>(1));
     }
@@ -78,9 +73,8 @@ TEST(WorkerThread, PayloadsAreFreedAtShutdownAndOnlyHandedOutAsTheirOwnType)
     CMessage message(5, 1, 2, std::make_unique<Tracked>(3));
     EXPECT_EQ(message.TakePayload<int>(), nullptr);
     EXPECT_TRUE(message.HasPayload());
-    auto p = message.TakePayload<Tracked>();
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->value, 3);
+    const auto p = message.TakePayload<Tracked>();
+    EXPECT_TRUE(p && p->value == 3);
     EXPECT_FALSE(message.HasPayload());
 }
 
