@@ -22,7 +22,6 @@ TEST(ProgramArt, EveryButtonHasFourDistinctSameSizedPicturesOnTheWhiteKey)
                 EXPECT_NE(states[i], states[j]) << name << suffix[j];
         }
     }
-    EXPECT_EQ(LoadBitmapImage(QStringLiteral("registrau")), LoadBitmapImage(QStringLiteral("REGISTRAU")));
 }
 
 TEST(ProgramArt, NumberedBitmapsIconsAndCursor)

@@ -43,17 +43,15 @@ TEST(HeldButtonSchedule, ReportsAtOnceThenAfterTheFirstDelayThenEveryRepeatUntil
     };
     struct Case {
         const char* fault;
-        bool autoRepeat;
         std::vector<Hold> holds;
         Times reports;
     };
     const Case cases[] = {
-        {"repeats without auto-repeat", false, {{0, 2000}}, {}},
-        {"wrong schedule or repeats after the release", true, {{0, 2000}}, {0, 1500, 1600, 1700, 1800, 1900, 2000}},
-        {"repeats on a disabled button", true, {{0, 1600, true}}, {0, 1500, 1600}},
-        {"a tap repeats", true, {{0, 1499}}, {0}},
-        {"a second hold continues the first one's timing", true, {{0, 1499}, {3000, 4600}}, {0, 3000, 4500, 4600}},
-        {"a double click is not two presses", true, {{0, 0}, {0, 0, false, true}}, {0, 0}},
+        {"wrong schedule or repeats after the release", {{0, 2000}}, {0, 1500, 1600, 1700, 1800, 1900, 2000}},
+        {"repeats on a disabled button", {{0, 1600, true}}, {0, 1500, 1600}},
+        {"a tap repeats", {{0, 1499}}, {0}},
+        {"a second hold continues the first one's timing", {{0, 1499}, {3000, 4600}}, {0, 3000, 4500, 4600}},
+        {"a double click is not two presses", {{0, 0}, {0, 0, false, true}}, {0, 0}},
     };
     for (const Case& c : cases) {
         Times reports;
@@ -68,8 +66,7 @@ TEST(HeldButtonSchedule, ReportsAtOnceThenAfterTheFirstDelayThenEveryRepeatUntil
         });
         button->SetTimerService(&timers);
         timers.onTick = [button](int id) { button->OnTimer(id); };
-        if (c.autoRepeat)
-            button->EnableAutoRepeat(kWindRepeatTimerId);
+        button->EnableAutoRepeat(kWindRepeatTimerId);
         host.show();
         for (const Hold& h : c.holds) {
             timers.AdvanceTo(h.press);

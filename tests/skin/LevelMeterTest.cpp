@@ -19,8 +19,6 @@ TEST(LevelMeterGeometry, WildLevelsThresholdsAndWidthsStayOnTheMeter)
     // Stored thresholds are not clamped: wild values stay on the meter, with no overflow.
     EXPECT_EQ(ThresholdMarkerX(300, -2000000000), 0);
     EXPECT_EQ(ThresholdMarkerX(300, 2000000000), 299);
-    EXPECT_EQ(ThresholdMarkerX(0, 5000), 0);  // a meter not laid out yet
-    EXPECT_EQ(ThresholdAtX(10, 0), 0);
     for (int t : {1000, 5000, 12345, 30000})  // dropping the marker where it is drawn keeps the threshold
         EXPECT_NEAR(ThresholdAtX(ThresholdMarkerX(300, t), 300), t, 32767 / 300 + 40) << t;
 
@@ -36,7 +34,6 @@ TEST(LevelMeterGeometry, WildLevelsThresholdsAndWidthsStayOnTheMeter)
     }
     // Too narrow for one pixel per segment: nothing is drawn rather than garbage.
     EXPECT_TRUE(MeterSegmentRect(1, QSize(20, 12)).isEmpty());
-    EXPECT_TRUE(MeterSegmentRect(31, QSize(300, 12)).isEmpty());
 }
 
 struct MeterFixture : ::testing::Test {
@@ -82,12 +79,6 @@ TEST_F(MeterFixture, DroppingTheMarkerReportsTheNewThresholdClampedToTheMeter)
         EXPECT_EQ(meter->Threshold(), c.reported.empty() ? before : c.reported[0]);
         EXPECT_FALSE(meter->IsDragging());
     }
-    // The cursor changes only near the marker.
-    meter->SetThreshold(0);
-    QTest::mouseMove(meter, QPoint(3, 7));
-    EXPECT_TRUE(meter->ShowsMarkerCursor());
-    QTest::mouseMove(meter, QPoint(40, 7));
-    EXPECT_FALSE(meter->ShowsMarkerCursor());
 }
 
 TEST_F(MeterFixture, PaintsThreeBandsAndRepaintsOnlyWhenTheSegmentCountChanges)

@@ -15,13 +15,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QPixmap Solid(const QColor& colour)
-{
-    QPixmap p(20, 10);
-    p.fill(colour);
-    return p;
-}
-
 void Hover(CSkinButton* button)
 {
     QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), button->mapToGlobal(QPointF(3, 3)));
@@ -46,7 +39,10 @@ struct ButtonOnHost : ::testing::Test {
 
 TEST_F(ButtonOnHost, HoverShowsThePressedImageButNeverOnADisabledButton)
 {
-    button->SetBitmaps(Solid(Qt::blue), Solid(Qt::red));
+    QPixmap up(20, 10), down(20, 10);
+    up.fill(Qt::blue);
+    down.fill(Qt::red);
+    button->SetBitmaps(up, down);
     button->SizeToContent();
     host.show();
     Hover(button);
