@@ -1,7 +1,5 @@
-// Any bytes as a protected recording, with any key word: the check block
-// reader accepts only what the writer would have written, a refused key word
-// leaves the file as it was and writes nothing, and an accepted one deciphers
-// exactly the bytes after the check block.
+// Any bytes as a protected recording with any key word: only the writer's check block is accepted, a refused
+// key word writes nothing, and an accepted one deciphers exactly the bytes after the check block.
 #include "store/RecordingEntry.h"
 #include "store/RecordingProtection.h"
 #include "tests/fuzz/FuzzScratch.h"
