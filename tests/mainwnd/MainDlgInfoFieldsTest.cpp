@@ -1,8 +1,9 @@
-#include "mainwnd/MainDlg.h"
-#include "mainwnd/MainDlgIds.h"
+// The name and notes fields, the Save button and the list's name cell as the
+// real window wires them; the tag and index side of a rename is the store's
+// (RenameFromMainWindow, RenameInPlace).
+
 #include "WorkFolderFixture.h"
 
-#include "platform/Prompt.h"
 #include "resources/StringTable.h"
 
 #include <QApplication>
@@ -14,40 +15,29 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace sonvelle {
 namespace {
 
-using testing::WorkFolder;
-
-class MainDlgInfoFieldsTest : public ::testing::Test {
+class MainDlgInfoFieldsTest : public testing::WindowFixture {
 protected:
     void SetUp() override
     {
-        SetPrompt(&prompt);
+        WindowFixture::SetUp();
         folder.Add({"Older call", COleDateTime(2024, 1, 1, 10, 0, 0), 30, "first notes"});
         folder.Add({"Newer call", COleDateTime(2024, 3, 1, 10, 0, 0), 20, "second notes"});
-        dlg = std::make_unique<CMainDlg>();
-        dlg->AppSettings().WorkDir = folder.Path();
-        dlg->InitialiseWindowOnly();
+        OpenWindow();
         dlg->show();
         dlg->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
     }
-    void TearDown() override { SetPrompt(nullptr); }
 
     QTreeView* List() const { return qobject_cast<QTreeView*>(dlg->Control(IDC_CALL_LOG)); }
     QLineEdit* Name() const { return qobject_cast<QLineEdit*>(dlg->Control(IDC_NAME_EDIT)); }
     QPlainTextEdit* Notes() const { return qobject_cast<QPlainTextEdit*>(dlg->Control(IDC_NOTES_EDIT)); }
     QModelIndex NameCell(int row) const { return List()->model()->index(row, 1); }
-
-    CScriptedPrompt prompt;
-    WorkFolder folder;
-    std::unique_ptr<CMainDlg> dlg;
 };
 
-TEST_F(MainDlgInfoFieldsTest, ChangedNotesAskOnFocusLossAndNoRestoresThem)
+TEST_F(MainDlgInfoFieldsTest, ChangedNotesAskOnFocusLossNoRestoresThemAndARescanForgetsThem)
 {
     dlg->CallLog().SelectRow(0);
     Notes()->setFocus();
@@ -61,10 +51,14 @@ TEST_F(MainDlgInfoFieldsTest, ChangedNotesAskOnFocusLossAndNoRestoresThem)
     EXPECT_TRUE(prompt.ShownSoFar()[0].text.contains("Newer call"));
     EXPECT_EQ(Notes()->toPlainText(), "second notes");
     EXPECT_FALSE(dlg->Control(IDC_SAVE)->isEnabled());
+
+    // F5 clears and reloads the catalogue; the fields must not keep the old entries.
+    Notes()->setPlainText("unsaved");
+    QTest::keyClick(List(), Qt::Key_F5);
+    dlg->CallLog().SelectRow(1);
+    EXPECT_EQ(Name()->text(), "Older call");
 }
 
-// The tag and index side of a rename is the store's (RenameFromMainWindow, RenameInPlace);
-// here the fields, the button and the list cell as the window wires them.
 TEST_F(MainDlgInfoFieldsTest, TypedNameIsFilteredSavedByTheButtonAndARefusalRestoresIt)
 {
     dlg->CallLog().SelectRow(0);
@@ -104,16 +98,6 @@ TEST_F(MainDlgInfoFieldsTest, InPlaceRenameMovesTheFileAndARefusedOneKeepsTheCel
     EXPECT_FALSE(QFile::exists(folder.Path() + "Newer call.mp3"));
     EXPECT_EQ(List()->model()->data(NameCell(0)).toString(), "Renamed call");
     EXPECT_EQ(Name()->text(), "Renamed call");
-}
-
-TEST_F(MainDlgInfoFieldsTest, RescanForgetsTheShownEntryWithoutDanglingPointers)
-{
-    dlg->CallLog().SelectRow(0);
-    Notes()->setPlainText("unsaved");
-    // F5 clears and reloads the catalogue; the fields must not keep the old entries.
-    QTest::keyClick(List(), Qt::Key_F5);
-    dlg->CallLog().SelectRow(1);
-    EXPECT_EQ(Name()->text(), "Older call");
 }
 
 }  // namespace
