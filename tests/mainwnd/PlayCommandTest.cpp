@@ -1,4 +1,5 @@
 // The main window's Play command against a stand-in window and a real player.
+// A plain play from idle runs end to end in RecordFromWindow.
 
 #include "audio/SoundPlayer.h"
 #include "mainwnd/PlayCommand.h"
@@ -7,12 +8,12 @@
 #include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
 
+#include "support/EventWait.h"
 #include "support/SoundFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace sonvelle;
 
@@ -22,13 +23,6 @@ using S = RecorderState;
 
 class CWindowDouble : public IPlayCommandWindow {
 public:
-    S state = S::Idle;
-    std::uint32_t paused = 0;
-    std::optional<CPlayableRecording> selected, playing;
-    bool alternative = false;
-    CSoundPlayer* player = nullptr;
-    int stopsPlaying = 0, barRange = -1;
-
     S RecordingState() const override { return state; }
     void SetRecordingState(S s) override { state = s; }
     std::uint32_t PausedPosition() const override { return paused; }
@@ -51,29 +45,26 @@ public:
     void EnablePlayingControls() override {}
     void RestartPlayTimer() override {}
     bool PlayAlternativo() const override { return alternative; }
+
+    S state = S::Idle;
+    std::uint32_t paused = 0;
+    std::optional<CPlayableRecording> selected, playing;
+    bool alternative = false;
+    CSoundPlayer* player = nullptr;
+    int stopsPlaying = 0, barRange = -1;
 };
 
 class PlayCommand : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        media = new QTemporaryDir;
-        tone = test::MakeToneMp3(media->path(), QStringLiteral("Call one"), 4.0);
-    }
-    static void TearDownTestSuite()
-    {
-        delete media;
-        media = nullptr;
-    }
     void SetUp() override
     {
         ASSERT_TRUE(test::SoundServerAnswers())
             << "no sound server answers: start one with eval \"$(scripts/sound-server start)\"";
-        ASSERT_FALSE(tone.isEmpty());
+        ASSERT_FALSE(test::MakeToneMp3(media.path(), QStringLiteral("Call one"), 4.0).isEmpty());
         SetProgramFolderForTesting(logDir.path());
         SetPrompt(&prompt);
         window.player = &player;
-        window.selected = CPlayableRecording{media->path() + QStringLiteral("/"), QStringLiteral("Call one"), 0, false, 4};
+        window.selected = CPlayableRecording{media.path() + QStringLiteral("/"), QStringLiteral("Call one"), 0, false, 4};
     }
     void TearDown() override
     {
@@ -81,47 +72,50 @@ protected:
         SetPrompt(nullptr);
         SetProgramFolderForTesting(QString());
     }
-    bool Playing()
+    // Length and position; a length of 0 means nothing plays.
+    std::pair<std::uint32_t, std::uint32_t> Status()
     {
         std::uint32_t length = 0, position = 0;
         player.GetStatus(length, position);
-        return length > 0;
+        return {length, position};
     }
 
-    static inline QTemporaryDir* media = nullptr;
-    static inline QString tone;
-    QTemporaryDir logDir;
+    QTemporaryDir media, logDir;
     CScriptedPrompt prompt;
     CSoundPlayer player;
     CWindowDouble window;
 };
 
-TEST_F(PlayCommand, IdleAndListeningStatesStartPlaying)
+// With a pause the play resumes where it was, whatever is selected now.
+TEST_F(PlayCommand, StartsWhileListeningReplacesAPlayAndResumesAPause)
 {
-    for (bool alternative : {false, true}) {
-        window.alternative = alternative;
-        for (auto [from, to] : {std::pair{S::Idle, S::Playing}, std::pair{S::Listening, S::ListeningWhilePlaying}}) {
-            window.state = from;
-            ASSERT_TRUE(RunPlayCommand(window, player)) << static_cast<int>(from);
-            EXPECT_EQ(window.state, to);
-            EXPECT_EQ(window.barRange, 4);
-            EXPECT_TRUE(Playing());
-            EXPECT_EQ(player.IsAlternative(), alternative);
-            window.StopPlaying();
-        }
-    }
-    // Playing already: the play stops, then the selected recording plays.
-    window.state = S::Idle;
+    window.alternative = true;
+    window.state = S::Listening;
     ASSERT_TRUE(RunPlayCommand(window, player));
-    window.stopsPlaying = 0;
+    EXPECT_EQ(window.state, S::ListeningWhilePlaying);
+    EXPECT_EQ(window.barRange, 4);
+    EXPECT_TRUE(player.IsAlternative());
+    window.alternative = false;
     ASSERT_TRUE(RunPlayCommand(window, player));
     EXPECT_EQ(window.stopsPlaying, 1);
+    EXPECT_EQ(window.state, S::ListeningWhilePlaying);
+    EXPECT_FALSE(player.IsAlternative());
+
+    ASSERT_TRUE(player.Pause());
+    window.state = S::Idle;  // paused, and listening went off meanwhile
+    window.paused = 2500;
+    window.selected->name = QStringLiteral("Another recording");
+    ASSERT_TRUE(RunPlayCommand(window, player));
     EXPECT_EQ(window.state, S::Playing);
-    EXPECT_TRUE(Playing());
+    EXPECT_EQ(window.paused, 0u);
+    EXPECT_EQ(window.playing->name, QStringLiteral("Call one"));
+    // The first position the resumed play reports is past the pause, never back at the start.
+    ASSERT_TRUE(test::WaitUntil([&] { return Status().second > 0; }));
+    EXPECT_GE(Status().second, 2500u);
     EXPECT_TRUE(prompt.ShownSoFar().empty());
 }
 
-TEST_F(PlayCommand, NothingPlaysWhileRecordingOrWithoutAPlayableSelection)
+TEST_F(PlayCommand, NothingPlaysWhileRecordingOrWithoutAPlayableSelectionOrFile)
 {
     for (S state : {S::Recording, S::AutoRecording}) {
         window.state = state;
@@ -133,10 +127,10 @@ TEST_F(PlayCommand, NothingPlaysWhileRecordingOrWithoutAPlayableSelection)
         window.selected->entryState = inUse;
         EXPECT_FALSE(RunPlayCommand(window, player));
     }
-    window.selected.reset();
+    const CPlayableRecording selected = *std::exchange(window.selected, std::nullopt);
     EXPECT_FALSE(RunPlayCommand(window, player));
     EXPECT_EQ(window.stopsPlaying, 0);
-    EXPECT_FALSE(Playing());
+    EXPECT_EQ(Status().first, 0u) << "something plays";
     EXPECT_TRUE(prompt.ShownSoFar().empty());
 
     // An automatic recording that runs while playing: the play stops and the recording goes on.
@@ -144,42 +138,17 @@ TEST_F(PlayCommand, NothingPlaysWhileRecordingOrWithoutAPlayableSelection)
     EXPECT_FALSE(RunPlayCommand(window, player));
     EXPECT_EQ(window.state, S::AutoRecording);
     EXPECT_EQ(window.stopsPlaying, 1);
-}
 
-TEST_F(PlayCommand, AFileThatCannotPlayIsReportedAndStopsPlaying)
-{
+    // A file gone behind the program's back is reported and ends the play it began.
+    window.state = S::Idle;
+    window.selected = selected;
+    window.selected->entryState = kStateSaved;
     window.selected->name = QStringLiteral("Removed behind our back");
-    for (bool alternative : {false, true}) {
-        prompt.Clear();
-        window.alternative = alternative;
-        EXPECT_FALSE(RunPlayCommand(window, player));
-        EXPECT_EQ(window.state, S::Idle);
-        ASSERT_EQ(prompt.ShownSoFar().size(), 1u);
-        EXPECT_EQ(prompt.ShownSoFar()[0].text, LoadText(IDS_RECORDING_FILE_MISSING));
-    }
+    EXPECT_FALSE(RunPlayCommand(window, player));
+    EXPECT_EQ(window.state, S::Idle);
     EXPECT_EQ(window.stopsPlaying, 2);
-}
-
-TEST_F(PlayCommand, APausedPlayResumesWhereItWasWhateverIsSelected)
-{
-    ASSERT_TRUE(RunPlayCommand(window, player));
-    ASSERT_TRUE(player.Pause());
-    window.state = S::Idle;  // as pausing leaves it
-    window.paused = 2500;
-    window.selected->name = QStringLiteral("Another recording");
-
-    ASSERT_TRUE(RunPlayCommand(window, player));
-    EXPECT_EQ(window.state, S::Playing);
-    EXPECT_EQ(window.paused, 0u);
-    EXPECT_EQ(window.playing->name, QStringLiteral("Call one"));
-    // The first position the resumed play reports is past the pause, never back at the start.
-    std::uint32_t length = 0, position = 0;
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        player.GetStatus(length, position);
-        return position > 0;
-    }));
-    EXPECT_GE(position, 2500u);
-    EXPECT_TRUE(prompt.ShownSoFar().empty());
+    ASSERT_EQ(prompt.ShownSoFar().size(), 1u);
+    EXPECT_EQ(prompt.ShownSoFar()[0].text, LoadText(IDS_RECORDING_FILE_MISSING));
 }
 
 }  // namespace
