@@ -74,22 +74,18 @@ protected:
         // Another file system: every move into it is a copy.
         ASSERT_EQ(::mount("tmpfs", QFile::encodeName(other).constData(), "tmpfs", 0, "size=32m"), 0)
             << "tests run as root to mount a tmpfs";
-        mounted = true;
         SetPrompt(&prompt);
         CRegKey key;
         ASSERT_TRUE(key.Create(Hive::CurrentUser, SettingsKeyPath()));
-        // Short silence, one file, no bump filter: in the settings the options apply and in the window.
+        // Short silence, one file, no bump filter: in the settings, which auto-recording and the
+        // options read again, and in the window.
         for (auto [setting, text] : {std::pair{ESetting::WorkDir, work}, {ESetting::TempoAttesaRegAuto, QString("3")},
                                      {ESetting::SogliaAttivazioneRegAuto, QString::number(kThreshold)},
                                      {ESetting::RegAutoSalvaUnicoFile, QString("1")}, {ESetting::AntiBump, QString("0")}})
             Store(setting, text);
         dlg = std::make_unique<CMainDlg>();
-        CAppSettings& s = dlg->AppSettings();
-        s.WorkDir = work;
-        s.TempoAttesaRegAuto = "3";
-        s.SogliaAttivazioneRegAuto = QString::number(kThreshold);
-        s.RegAutoSalvaUnicoFile = "1";
-        s.AntiBump = false;
+        dlg->AppSettings().WorkDir = work;
+        dlg->AppSettings().AntiBump = false;
         dlg->InitialiseWindowOnly();
         dlg->show();
     }
@@ -98,8 +94,7 @@ protected:
         dlg.reset();
         SetSystemClock(nullptr);
         SetPrompt(nullptr);
-        if (mounted)
-            ::umount2(QFile::encodeName(other).constData(), MNT_DETACH);
+        ::umount2(QFile::encodeName(other).constData(), MNT_DETACH);
     }
     static void Store(ESetting setting, const QString& text)
     {
@@ -152,7 +147,6 @@ protected:
     CTestFolders folders;
     const QString work = folders.WorkDir();
     const QString other = folders.Path("elsewhere/");
-    bool mounted = false;
     CScriptedPrompt prompt;
     std::shared_ptr<CFileFedSource> source;
     std::size_t sceneSamples = 0;
