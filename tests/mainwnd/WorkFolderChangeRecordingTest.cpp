@@ -10,12 +10,13 @@
 #include "mainwnd/MainDlgIds.h"
 #include "mainwnd/RecordingControl.h"
 #include "mainwnd/RecordingEngine.h"
+#include "mainwnd/RecordingWindowAdapter.h"
 #include "options/OptionsRegistry.h"
 #include "platform/Clock.h"
 #include "platform/Message.h"
 #include "platform/Prompt.h"
 #include "store/RecordingList.h"
-#include "storeui/SaveRecordingDlg.h"
+#include "store/RecordingSave.h"
 
 #include "support/EventWait.h"
 #include "support/SoundFiles.h"
@@ -23,10 +24,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -40,29 +37,6 @@ namespace {
 
 constexpr int kThreshold = 2000;
 constexpr double kPace = 5.0;
-
-// Names each save dialog in turn, as a user would.
-class CNamingUser : public QObject {
-public:
-    explicit CNamingUser(QStringList names) : m_names(std::move(names))
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto* dialog = qobject_cast<CSaveRecordingDlg*>(QApplication::activeModalWidget());
-            if (!dialog || dialog == m_last || m_names.isEmpty())
-                return;
-            m_last = dialog;
-            dialog->NameField()->setText(m_names.takeFirst());
-            dialog->ConfirmButton()->click();
-        });
-        m_timer.start(30);
-    }
-    bool Done() const { return m_names.isEmpty(); }
-
-private:
-    QStringList m_names;
-    QTimer m_timer;
-    QPointer<CSaveRecordingDlg> m_last;
-};
 
 class WorkFolderChangeWhileRecording : public ::testing::Test {
 protected:
@@ -128,6 +102,18 @@ protected:
         QApplication::processEvents();
     }
     RecorderState State() { return dlg->RecordingControl().State(); }
+    // Each save confirmed with the next name, as the save dialog confirms it (the dialog
+    // itself is driven in RecordFromWindow).
+    void NameEachRecording(QStringList names)
+    {
+        m_names = std::move(names);
+        dlg->RecordingWindow().SetSaveStepForTesting([this](CRecordingEntry& entry, const QString& folder,
+                                                            const QString& file) {
+            QString audio = file;
+            return !m_names.isEmpty() &&
+                   ConfirmSaveRecording(entry, folder, audio, m_names.takeFirst(), entry.m_strNotes);
+        });
+    }
     // Audio left under a working name: nobody would ever list it.
     static QStringList Leftovers(const QString& folder)
     {
@@ -151,13 +137,14 @@ protected:
     std::shared_ptr<CFileFedSource> source;
     std::size_t sceneSamples = 0;
     std::unique_ptr<CMainDlg> dlg;
+    QStringList m_names;
 };
 
 TEST_F(WorkFolderChangeWhileRecording, AManualRecordingEndsWholeWhereItStartedThenTheFolderChanges)
 {
     const auto speech = ReadWav(MakeSpeech(folders.Path("program"), "This call started in the first folder and ends there.")).samples;
     Feed({speech});
-    CNamingUser user({"Started here"});
+    NameEachRecording({"Started here"});
     Click(IDC_RECORD);
     ASSERT_EQ(State(), RecorderState::Recording);
     ASSERT_TRUE(WaitUntil([&] { return source->Position() > 3 * 32000; }, 10s));
@@ -166,7 +153,7 @@ TEST_F(WorkFolderChangeWhileRecording, AManualRecordingEndsWholeWhereItStartedTh
     EXPECT_EQ(State(), RecorderState::Recording) << "the options ended the recording";
     ASSERT_TRUE(WaitUntil([&] { return source->Position() >= sceneSamples; }, 20s));
     Click(IDC_STOP);
-    ASSERT_TRUE(WaitUntil([&] { return user.Done() && State() == RecorderState::Idle; }, 10s));
+    ASSERT_TRUE(WaitUntil([&] { return m_names.isEmpty() && State() == RecorderState::Idle; }, 10s));
 
     const double fed = double(sceneSamples) / 32000;
     const Pcm kept = DecodeMp3(work + "Started here.mp3");
@@ -183,7 +170,7 @@ TEST_F(WorkFolderChangeWhileRecording, OneFileAutoRecordingIsFinishedWholeAndGoe
     const auto first = ReadWav(MakeSpeech(folders.Path("program"), "Good morning, the first call of the day.")).samples;
     const auto second = ReadWav(MakeSpeech(folders.Path("program"), "And this one belongs to the new folder.")).samples;
     Feed({first, second});
-    CNamingUser user({"Before the change", "After the change"});
+    NameEachRecording({"Before the change", "After the change"});
     Click(IDC_AUTO_RECORD);
     ASSERT_EQ(State(), RecorderState::Listening);
     // The first speech is in the single file, the second not yet begun.
@@ -196,7 +183,7 @@ TEST_F(WorkFolderChangeWhileRecording, OneFileAutoRecordingIsFinishedWholeAndGoe
     ASSERT_TRUE(WaitUntil([&] { return source->Position() >= sceneSamples; }, 30s));
     ASSERT_TRUE(WaitUntil([&] { return State() == RecorderState::Listening; }, 10s));
     Click(IDC_AUTO_RECORD);
-    ASSERT_TRUE(WaitUntil([&] { return user.Done() && State() == RecorderState::Idle; }, 10s));
+    ASSERT_TRUE(WaitUntil([&] { return m_names.isEmpty() && State() == RecorderState::Idle; }, 10s));
 
     const double firstKept = LoudSeconds(first, kThreshold) + 3, secondKept = LoudSeconds(second, kThreshold) + 3;
     EXPECT_NEAR(DecodeMp3(work + "Before the change.mp3").Seconds(), firstKept, 1.5);
