@@ -76,8 +76,8 @@ public:
     }
     void KillTimer(int id) override { timers.erase(id); }
 
-    void ShowAutoRecordingOn() override { autoButtonOn = true; }
-    void UpdateRecordButtons() override { autoButtonOn = control && IsAutoRecordingOn(control->State()); }
+    void ShowAutoRecordingOn() override {}
+    void UpdateRecordButtons() override {}
     void UpdateListDependentControls() override {}
     int ListItemCount() const override { return static_cast<int>(rows.size()); }
     void ShowRecordingStarted() override {}
@@ -165,7 +165,6 @@ public:
 
     CRecordingControl* control = nullptr;
     std::map<int, std::pair<int, std::uint32_t>> timers;  // id → period, next due
-    bool autoButtonOn = false;
     std::int64_t recordingSeconds = -1;
     int positionBarRange = 100;
     std::uint32_t speakerVolume = 40000;

@@ -19,8 +19,10 @@ protected:
     CRecordingEntry* Segment(std::uint32_t lengthMs) { return rig.Segment(lengthMs); }
 };
 
-// A file may be overtaken by the next voice notice: it still goes to the older recording.
-TEST_F(RecordingSeparateFiles, FinishedFilesAreMovedUnderTheirRecordingsNames)
+// A file may be overtaken by the next voice notice: it still goes to the older
+// recording. With confirmation each is asked for (end to end in RecordFromWindow),
+// and a cancel drops only its own file.
+TEST_F(RecordingSeparateFiles, FinishedFilesAreStoredUnderTheirRecordingsNamesOrAsAnswered)
 {
     CRecordingEntry* first = Segment(5000);
     CRecordingEntry* second = Segment(3000);
@@ -38,77 +40,64 @@ TEST_F(RecordingSeparateFiles, FinishedFilesAreMovedUnderTheirRecordingsNames)
     EXPECT_EQ(second->m_dtDuration.SecondsOfDay(), 8);  // 7.5 s rounded
     EXPECT_EQ(control.State(), S::Listening);
     EXPECT_EQ(window.rows, (std::vector<CRecordingEntry*>{second, first}));
-}
 
-// Asking for each name runs end to end in RecordFromWindow; here a cancel drops only its own file.
-TEST_F(RecordingSeparateFiles, WithConfirmationACancelledDialogDropsOnlyThatRecording)
-{
     rig.settings.values.askConfirmation = true;
     window.saveAnswers = {"Morning call", ""};
     CRecordingEntry* kept = Segment(4000);
-    const QString first = rig.HandOver("first", 1);
-    control.OnRecordingFileReady(first, false);
-    EXPECT_EQ(window.dialogFiles, std::vector<QString>{first});
-
+    const QString third = rig.HandOver("third", 3);
+    control.OnRecordingFileReady(third, false);
+    EXPECT_EQ(window.dialogFiles, std::vector<QString>{third});
     CRecordingEntry* dropped = Segment(4000);
-    const QString second = rig.HandOver("second", 2);
-    control.OnRecordingFileReady(second, false);
-    EXPECT_FALSE(QFile::exists(second));
+    const QString fourth = rig.HandOver("fourth", 4);
+    control.OnRecordingFileReady(fourth, false);
+    EXPECT_FALSE(QFile::exists(fourth));
     EXPECT_FALSE(rig.catalogue.Contains(dropped));
-    EXPECT_EQ(window.rows, std::vector<CRecordingEntry*>{kept});
-    EXPECT_EQ(ReadBytes(rig.folder + "Morning call.mp3"), "first");
+    EXPECT_EQ(window.rows, (std::vector<CRecordingEntry*>{kept, second, first}));
+    EXPECT_EQ(ReadBytes(rig.folder + "Morning call.mp3"), "third");
 }
 
-TEST_F(RecordingSeparateFiles, FileArrivingAfterAutoRecordingWasSwitchedOffIsStoredAndListedOnItsOwn)
+// Switched off with a segment running: files that arrive while its save dialog
+// is open or after it are stored and listed on their own, and leave alone the
+// recording named in the dialog and a manual recording started next.
+TEST_F(RecordingSeparateFiles, FilesArrivingDuringOrAfterTheSwitchOffAreStoredAndListedOnTheirOwn)
 {
-    Segment(3000);
-    window.saveAnswers = {"Switched off"};
-    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), ""); };
+    CRecordingEntry* running = Segment(3000);
+    const QString inDialog = rig.HandOver("finished segment", 3);
+    window.saveAnswers = {"In the dialog"};
+    window.onSaveDialog = [&](CRecordingEntry&, const QString&) {
+        EXPECT_TRUE(control.IsSaveDialogOpen());
+        control.OnRecordingFileReady(inDialog, false);
+    };
+    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "tail"); };
     control.OnAutoRecording();
     ASSERT_EQ(control.State(), S::Idle);
+    ASSERT_TRUE(rig.catalogue.Contains(running));
+    EXPECT_EQ(running->m_strName, "In the dialog");
+    EXPECT_EQ(ReadBytes(running->FilePath()), "tail");
+    ASSERT_EQ(window.rows.size(), 2u);
+    EXPECT_EQ(ReadBytes(window.rows.front()->FilePath()), "finished segment");
 
     rig.player.measuredSeconds = 42;
     const QString late = rig.HandOver("late audio", 7);
     control.OnRecordingFileReady(late, false);
     EXPECT_EQ(control.State(), S::Idle);
     EXPECT_FALSE(QFile::exists(late));
-    ASSERT_EQ(window.rows.size(), 2u);
+    ASSERT_EQ(window.rows.size(), 3u);
     CRecordingEntry* stored = window.rows.front();
     EXPECT_EQ(ReadBytes(stored->FilePath()), "late audio");
     EXPECT_EQ(stored->GetState(), kStateTagPending);
     EXPECT_EQ(stored->m_dtDuration.SecondsOfDay(), 42);
-
     const QString bump = rig.HandOver("bump", 8);
     control.OnRecordingFileReady(bump, true);
     EXPECT_FALSE(QFile::exists(bump));
-    EXPECT_EQ(window.rows.size(), 2u);
+    EXPECT_EQ(window.rows.size(), 3u);
 
-    // A manual recording started right after is not taken by a file that comes later still.
     control.OnRecord();
     CRecordingEntry* manual = control.CurrentRecording();
     control.OnRecordingFileReady(rig.HandOver("later", 9), false);
     EXPECT_EQ(control.State(), S::Recording);
     EXPECT_EQ(control.CurrentRecording(), manual);
     EXPECT_TRUE(rig.catalogue.Contains(manual));
-}
-
-TEST_F(RecordingSeparateFiles, FileArrivingWhileTheSaveDialogIsOpenLeavesThatRecordingAlone)
-{
-    CRecordingEntry* running = Segment(3000);
-    const QString late = rig.HandOver("finished segment", 3);
-    window.saveAnswers = {"In the dialog"};
-    window.onSaveDialog = [&](CRecordingEntry&, const QString&) {
-        EXPECT_TRUE(control.IsSaveDialogOpen());
-        control.OnRecordingFileReady(late, false);
-    };
-    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "tail"); };
-    control.OnAutoRecording();
-
-    ASSERT_TRUE(rig.catalogue.Contains(running));
-    EXPECT_EQ(running->m_strName, "In the dialog");
-    EXPECT_EQ(ReadBytes(running->FilePath()), "tail");
-    EXPECT_EQ(window.rows.size(), 2u);
-    EXPECT_EQ(ReadBytes(window.rows.front()->FilePath()), "finished segment");
 }
 
 class RecordingOneFile : public RecordingSeparateFiles {
