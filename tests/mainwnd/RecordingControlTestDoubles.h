@@ -9,7 +9,7 @@
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
-#include "platform/FileOps.h"
+#include "store/RecordingSave.h"
 #include "support/TagBytes.h"
 
 #include <QDir>
@@ -117,6 +117,7 @@ public:
     void ShowNameAndNotes(CRecordingEntry&) override {}
     bool IsInTray() const override { return false; }
     void SetTrayIcon(int, const QString&) override {}
+    // As the dialog answers: a name confirms through the store, an empty text cancels.
     bool ShowSaveDialog(CRecordingEntry& entry, const QString& file) override
     {
         dialogFiles.push_back(file);
@@ -124,18 +125,11 @@ public:
             onSaveDialog(entry, file);
         const QString name = saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
         if (name.isEmpty()) {
-            entry.m_strKeyWord = "**del**";
+            MarkRecordingDiscarded(entry);
             return false;
         }
-        // As the dialog confirms: the audio renamed to the chosen name, never over another file.
-        const QString folder = m_catalogue.WorkFolder();
-        const QString from = file.isEmpty() ? entry.m_strFolder + LoadText(IDS_TEMP_RECORDING_FILE) : file;
-        entry.SetState(kStateTagPending);
-        if (MoveFileNoReplace(from, folder + name + LoadText(IDS_EXT_MP3)) != FileError::None)
-            return false;
-        entry.m_strFolder = folder;
-        entry.m_strName = name;
-        return true;
+        QString audio = file;
+        return ConfirmSaveRecording(entry, m_catalogue.WorkFolder(), audio, name, entry.m_strNotes);
     }
 
     void Play() override { ++playCommands; }
@@ -172,7 +166,7 @@ public:
     std::vector<CRecordingEntry*> rows;
     CRecordingEntry* selected = nullptr;
     std::vector<QString> dialogFiles;
-    QStringList saveAnswers;  // a name confirms, an empty text cancels
+    QStringList saveAnswers;
     std::function<void(CRecordingEntry&, const QString&)> onSaveDialog;
     int playCommands = 0;
 

@@ -40,33 +40,30 @@ TEST_F(RecordingTransitions, CommandsOutOfTheirStatesChangeNothingAndRecordStops
     EXPECT_EQ(rig.player.stops, 1);
 }
 
-TEST_F(RecordingTransitions, PauseAndStopPlayingFromEachPlayingState)
+// Stop from anywhere but the auto-recording button (RecordingControlFaults) only
+// ends the play; a pause keeps its position, also at the very start, until a stop.
+TEST_F(RecordingTransitions, StopEndsOnlyThePlayAndAPauseKeepsItsPositionUntilAStop)
 {
     const std::pair<S, S> rows[] = {
         {S::Playing, S::Idle}, {S::ListeningWhilePlaying, S::Listening}, {S::AutoRecordingWhilePlaying, S::AutoRecording}};
     for (auto [from, to] : rows) {
-        SCOPED_TRACE(static_cast<int>(from));
-        RecordingRig r;
-        // Stop from anywhere but the auto-recording button (RecordingControlFaults) only ends the play.
-        r.control.SetState(from);
-        r.control.OnStop();
-        EXPECT_EQ(r.control.State(), to);
-        EXPECT_TRUE(r.engine.commands.empty());
-        r.control.SetState(from);
-        r.player.position = 7300;
-        r.control.OnPause();
-        EXPECT_EQ(r.control.State(), to);
-        EXPECT_EQ(r.control.PausedPosition(), 7300u);
-        // Stop from the pause forgets the position.
-        r.control.OnStopPlaying();
-        EXPECT_EQ(r.control.PausedPosition(), 0u);
-        EXPECT_EQ(r.player.pauses, 1);
-        EXPECT_EQ(r.player.stops, 2);
+        control.SetState(from);
+        control.OnStop();
+        EXPECT_EQ(control.State(), to) << static_cast<int>(from);
     }
-    // Pause with nothing playing resumes through Play.
+    EXPECT_TRUE(rig.engine.commands.empty());
+    EXPECT_EQ(rig.player.stops, 3);
+
+    rig.PlayStored(S::Playing, 7300);
+    control.OnPause();
+    EXPECT_EQ(control.State(), S::Idle);
+    EXPECT_EQ(control.PausedPosition(), 7300u);
+    EXPECT_EQ(rig.player.pauses, 1);
+    control.OnStopPlaying();
+    EXPECT_EQ(control.PausedPosition(), 0u);
+    // With nothing playing, Pause resumes through Play.
     control.OnPause();
     EXPECT_EQ(window.playCommands, 1);
-    // A pause at the very start still counts as paused.
     rig.PlayStored(S::Playing);
     control.OnPause();
     EXPECT_TRUE(control.IsPlayingOrPaused());
