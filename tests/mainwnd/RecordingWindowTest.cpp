@@ -1,8 +1,10 @@
-// The recording control through the real window over a work folder, with its
-// player on the sound server: the Play command (a play from idle to its end
-// runs in RecordFromWindow), then faults once found on this path: a list
-// rescan or reload under a paused play, and message boxes that ran the
-// window's events inside the handler that showed them.
+// The main window over a work folder of recordings, with its player on the
+// sound server: the name and notes fields, the Save button and the list's name
+// cell as the window wires them (the tag and index side of a rename is the
+// store's: RenameFromMainWindow, RenameInPlace); the Play command (a play from
+// idle to its end runs in RecordFromWindow); then faults once found on this
+// path: a list rescan or reload under a paused play, and message boxes that ran
+// the window's events inside the handler that showed them.
 
 #include "audio/SoundPlayer.h"
 #include "mainwnd/RecordingControl.h"
@@ -15,8 +17,11 @@
 #include "WorkFolderFixture.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTreeView>
 
@@ -46,17 +51,23 @@ protected:
         ASSERT_TRUE(test::SoundServerAnswers())
             << "no sound server answers: start one with eval \"$(scripts/sound-server start)\"";
         WindowFixture::SetUp();
-        folder.Add({"Newer call", COleDateTime(2024, 3, 2, 9, 0, 0), 1});
-        folder.Add({"Older call", COleDateTime(2024, 3, 1, 9, 0, 0), 1});
+        folder.Add({"Newer call", COleDateTime(2024, 3, 2, 9, 0, 0), 1, "second notes"});
+        folder.Add({"Older call", COleDateTime(2024, 3, 1, 9, 0, 0), 1, "first notes"});
         OpenWindow([this](CAppSettings& s) {
             s.SegnaleAcusticoFile = folder.Path() + "missing.wav";
             s.PlayAlternativo = true;
         });
-        dlg->CallLog().SelectRow(0);
         Control().SetSleepForTesting([](int) {});
-        SetPrompt(&modal);
+        dlg->show();
+        dlg->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+        dlg->CallLog().SelectRow(0);
     }
 
+    QTreeView* List() const { return qobject_cast<QTreeView*>(dlg->Control(IDC_CALL_LOG)); }
+    QLineEdit* Name() const { return qobject_cast<QLineEdit*>(dlg->Control(IDC_NAME_EDIT)); }
+    QPlainTextEdit* Notes() const { return qobject_cast<QPlainTextEdit*>(dlg->Control(IDC_NOTES_EDIT)); }
+    QModelIndex NameCell(int row) const { return List()->model()->index(row, 1); }
     CRecordingControl& Control() { return dlg->RecordingControl(); }
     CSoundPlayer& Player() { return dlg->RecordingEngine().RecordingsPlayer(); }
     // Length and position; a length of 0 means nothing plays.
@@ -75,8 +86,58 @@ protected:
         return boxes;
     }
 
-    CModalPrompt modal;
+    CModalPrompt modal;  // for the case about boxes shown inside a handler
 };
+
+TEST_F(RecordingWindow, ChangedNotesAskOnFocusLossNoRestoresThemAndARescanForgetsThem)
+{
+    Notes()->setFocus();
+    QTest::keyClicks(Notes(), " and more");
+    EXPECT_TRUE(dlg->Control(IDC_SAVE)->isEnabled());
+    prompt.Answer(PromptResult::No);
+    List()->setFocus();
+    QApplication::processEvents();
+
+    ASSERT_EQ(prompt.ShownSoFar().size(), 1u);
+    EXPECT_TRUE(prompt.ShownSoFar()[0].text.contains("Newer call"));
+    EXPECT_EQ(Notes()->toPlainText(), "second notes");
+    EXPECT_FALSE(dlg->Control(IDC_SAVE)->isEnabled());
+
+    // F5 clears and reloads the catalogue; the fields must not keep the old entries.
+    Notes()->setPlainText("unsaved");
+    QTest::keyClick(List(), Qt::Key_F5);
+    dlg->CallLog().SelectRow(1);
+    EXPECT_EQ(Name()->text(), "Older call");
+}
+
+TEST_F(RecordingWindow, TypedNameIsFilteredAndSavedByTheButton)
+{
+    Name()->setFocus();
+    Name()->end(false);
+    QTest::keyClicks(Name(), "?x");
+    EXPECT_EQ(Name()->text(), "Newer callx");
+    ASSERT_TRUE(dlg->Control(IDC_SAVE)->isEnabled());
+    QTest::mouseClick(dlg->Control(IDC_SAVE), Qt::LeftButton);
+    EXPECT_TRUE(prompt.ShownSoFar().empty());
+    EXPECT_FALSE(QFile::exists(folder.Path() + "Newer call.mp3"));
+    EXPECT_TRUE(QFile::exists(folder.Path() + "Newer callx.mp3"));
+    EXPECT_EQ(List()->model()->data(NameCell(0)).toString(), "Newer callx");
+    EXPECT_FALSE(dlg->Control(IDC_SAVE)->isEnabled());
+}
+
+TEST_F(RecordingWindow, InPlaceRenameMovesTheFileAndARefusedOneKeepsTheCell)
+{
+    EXPECT_FALSE(List()->model()->setData(NameCell(0), "older CALL", Qt::EditRole));
+    EXPECT_EQ(List()->model()->data(NameCell(0)).toString(), "Newer call");
+    dlg->CallLog().SelectRow(0);
+    prompt.Clear();
+    EXPECT_TRUE(List()->model()->setData(NameCell(0), "Renamed call", Qt::EditRole));
+    EXPECT_TRUE(prompt.ShownSoFar().empty());
+    EXPECT_TRUE(QFile::exists(folder.Path() + "Renamed call.mp3"));
+    EXPECT_FALSE(QFile::exists(folder.Path() + "Newer call.mp3"));
+    EXPECT_EQ(List()->model()->data(NameCell(0)).toString(), "Renamed call");
+    EXPECT_EQ(Name()->text(), "Renamed call");
+}
 
 // The play method is the setting's at each play; a pause resumes its own
 // recording, whatever is selected now.
@@ -107,7 +168,7 @@ TEST_F(RecordingWindow, PlayStartsWhileListeningReplacesAPlayAndResumesAPause)
     // The first position the resumed play reports is past the pause, never back at the start.
     ASSERT_TRUE(test::WaitUntil([&] { return Status().second > 0; }));
     EXPECT_GE(Status().second, paused);
-    EXPECT_TRUE(modal.shown.isEmpty());
+    EXPECT_TRUE(Shown().isEmpty());
 }
 
 TEST_F(RecordingWindow, NothingPlaysWhileRecordingOrWithoutAPlayableSelectionOrFile)
@@ -128,7 +189,7 @@ TEST_F(RecordingWindow, NothingPlaysWhileRecordingOrWithoutAPlayableSelectionOrF
     dlg->PlaySelected();
     EXPECT_EQ(Control().State(), S::Idle);
     EXPECT_EQ(Status().first, 0u) << "something plays";
-    EXPECT_TRUE(modal.shown.isEmpty());
+    EXPECT_TRUE(Shown().isEmpty());
 
     // An automatic recording that runs while playing: the play stops and the recording goes on.
     dlg->CallLog().SelectRow(0);
@@ -144,7 +205,7 @@ TEST_F(RecordingWindow, NothingPlaysWhileRecordingOrWithoutAPlayableSelectionOrF
     ASSERT_TRUE(QFile::remove(folder.Path() + "Newer call.mp3"));
     dlg->PlaySelected();
     EXPECT_EQ(Control().State(), S::Idle);
-    EXPECT_EQ(modal.shown, QStringList{LoadText(IDS_RECORDING_FILE_MISSING)});
+    EXPECT_EQ(Shown(), QStringList{LoadText(IDS_RECORDING_FILE_MISSING)});
 }
 
 TEST_F(RecordingWindow, PausedPlayKeepsTheListAtF5AndAReloadLeavesNoStaleEntry)
@@ -157,7 +218,6 @@ TEST_F(RecordingWindow, PausedPlayKeepsTheListAtF5AndAReloadLeavesNoStaleEntry)
     ASSERT_TRUE(Control().IsPlayingOrPaused());
 
     folder.Add({"Arrived later", COleDateTime(2024, 3, 3, 10, 0, 0), 1});
-    dlg->show();
     QTest::keyClick(dlg->Control(IDC_CALL_LOG), Qt::Key_F5);
     EXPECT_EQ(Names().size(), 2) << "F5 reloaded the list under a paused play";
     EXPECT_EQ(Control().PlayingRecording(), played);
@@ -173,6 +233,7 @@ TEST_F(RecordingWindow, PausedPlayKeepsTheListAtF5AndAReloadLeavesNoStaleEntry)
 
 TEST_F(RecordingWindow, MessagesDuringRecordingNeitherHoldTheHandlerNorPileUp)
 {
+    SetPrompt(&modal);
     dlg->AppSettings().AbilitaSegnaleAcustico = true;
     Control().OnAutoRecording();
     Control().OnVoiceDetected();
