@@ -124,11 +124,6 @@ protected:
                 names << f.fileName();
         return names;
     }
-    static bool Indexed(const QString& folder, const QString& name)
-    {
-        CRecordingList reader;
-        return reader.Load(folder) && reader.FindByName(name) != nullptr;
-    }
 
     CTestFolders folders;
     const QString work = folders.WorkDir();
@@ -159,7 +154,8 @@ TEST_F(WorkFolderChangeWhileRecording, AManualRecordingEndsWholeWhereItStartedTh
     const Pcm kept = DecodeMp3(work + "Started here.mp3");
     EXPECT_NEAR(kept.Seconds(), fed, 1.5);
     EXPECT_GT(Rms(kept.samples), 300.0);
-    EXPECT_TRUE(Indexed(work, "Started here")) << "not listed where it lies";
+    CRecordingList index;
+    EXPECT_TRUE(index.Load(work) && index.FindByName("Started here")) << "not listed where it lies";
     EXPECT_EQ(dlg->AppSettings().WorkDir, other);
     EXPECT_EQ(dlg->CallLog().Model().Count(), 0);
     EXPECT_EQ(Leftovers(work), QStringList{});
@@ -188,7 +184,8 @@ TEST_F(WorkFolderChangeWhileRecording, OneFileAutoRecordingIsFinishedWholeAndGoe
     const double firstKept = LoudSeconds(first, kThreshold) + 3, secondKept = LoudSeconds(second, kThreshold) + 3;
     EXPECT_NEAR(DecodeMp3(work + "Before the change.mp3").Seconds(), firstKept, 1.5);
     EXPECT_NEAR(DecodeMp3(other + "After the change.mp3").Seconds(), secondKept, 1.5);
-    EXPECT_TRUE(Indexed(work, "Before the change"));
+    CRecordingList index;
+    EXPECT_TRUE(index.Load(work) && index.FindByName("Before the change")) << "not listed where it lies";
     ASSERT_EQ(dlg->CallLog().Model().Count(), 1);
     EXPECT_EQ(dlg->CallLog().Model().Row(0).text[COL_NAME], "After the change");
     EXPECT_EQ(Leftovers(work), QStringList{});
