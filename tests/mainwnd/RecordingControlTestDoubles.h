@@ -9,7 +9,7 @@
 #include "platform/Prompt.h"
 #include "resources/StringTable.h"
 #include "store/RecordingEntry.h"
-#include "platform/FileOps.h"
+#include "store/RecordingSave.h"
 #include "support/TagBytes.h"
 
 #include <QDir>
@@ -23,13 +23,6 @@
 #include <string>
 #include <vector>
 
-namespace sonvelle {
-inline std::ostream& operator<<(std::ostream& out, RecorderState state)
-{
-    return out << static_cast<int>(state);
-}
-}  // namespace sonvelle
-
 namespace sonvelle::testing {
 
 using S = RecorderState;
@@ -41,12 +34,11 @@ class CFakeCatalogue : public IRecordingCatalogue {
 public:
     explicit CFakeCatalogue(QString folder) : m_folder(std::move(folder)) {}
 
-    CRecordingEntry* CreateRecording(const QString& operatorName) override
+    CRecordingEntry* CreateRecording(const QString&) override
     {
         auto entry = std::make_unique<CRecordingEntry>();
         entry->m_strName = QStringLiteral("Recording %1").arg(m_counter++);
         entry->m_strFolder = m_folder;
-        entry->m_strOperator = operatorName;
         entry->SetState(kStateRecording);
         entries.push_back(std::move(entry));
         return entries.back().get();
@@ -75,7 +67,7 @@ class CFakeWindow : public IRecordingWindow {
 public:
     explicit CFakeWindow(CFakeCatalogue& catalogue) : m_catalogue(catalogue) {}
 
-    void EnableControl(int id, bool enable) override { enabled[id] = enable; }
+    void EnableControl(int, bool) override {}
     void SetFocusTo(int) override {}
 
     void StartTimer(int id, int periodMs) override
@@ -84,17 +76,17 @@ public:
     }
     void KillTimer(int id) override { timers.erase(id); }
 
-    void ShowAutoRecordingOn() override { autoButtonOn = true; }
-    void UpdateRecordButtons() override { autoButtonOn = control && IsAutoRecordingOn(control->State()); }
+    void ShowAutoRecordingOn() override {}
+    void UpdateRecordButtons() override {}
     void UpdateListDependentControls() override {}
     int ListItemCount() const override { return static_cast<int>(rows.size()); }
     void ShowRecordingStarted() override {}
     void ShowRecordingTime(std::int64_t seconds) override { recordingSeconds = seconds; }
-    void ShowPlayingTime(std::int64_t seconds) override { playingSeconds = seconds; }
-    void ShowPlayingIdle() override { playingSeconds = -1; }
+    void ShowPlayingTime(std::int64_t) override {}
+    void ShowPlayingIdle() override {}
     void ShowPaused() override {}
     void EnablePositionBar(bool) override {}
-    void SetPositionBar(int seconds) override { positionBar = seconds; }
+    void SetPositionBar(int) override {}
     int PositionBarRange() const override { return positionBarRange; }
     void SetLevel(int) override {}
     void SetLevelAtRest() override {}
@@ -104,7 +96,7 @@ public:
     void SetSpeakerVolume(std::uint32_t volume) override { speakerVolume = volume; }
     bool IsVolumeSliderEnabled() const override { return sliderEnabled; }
     void EnableVolumeSlider(bool enable) override { sliderEnabled = enable; }
-    void SetVolumeSlider(std::uint32_t position) override { sliderPosition = position; }
+    void SetVolumeSlider(std::uint32_t) override {}
     void InsertRowAtTop(CRecordingEntry& entry, bool select) override
     {
         rows.insert(rows.begin(), &entry);
@@ -119,33 +111,25 @@ public:
             selected = rows.empty() ? nullptr : rows.front();
         std::erase_if(m_catalogue.entries, [&](const auto& e) { return e.get() == &entry; });
     }
-    void ShowRowNotPlaying(CRecordingEntry& entry) override { notPlayingRows.push_back(&entry); }
+    void ShowRowNotPlaying(CRecordingEntry&) override {}
     CRecordingEntry* SelectedRecording() const override { return selected; }
     void SaveTypedNameAndNotes() override {}
     void ShowNameAndNotes(CRecordingEntry&) override {}
     bool IsInTray() const override { return false; }
     void SetTrayIcon(int, const QString&) override {}
+    // As the dialog answers: a name confirms through the store, an empty text cancels.
     bool ShowSaveDialog(CRecordingEntry& entry, const QString& file) override
     {
         dialogFiles.push_back(file);
         if (onSaveDialog)
             onSaveDialog(entry, file);
-        const QString name = saveAnswers.empty() ? QString() : saveAnswers.front();
-        if (!saveAnswers.empty())
-            saveAnswers.erase(saveAnswers.begin());
+        const QString name = saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
         if (name.isEmpty()) {
-            entry.m_strKeyWord = "**del**";
+            MarkRecordingDiscarded(entry);
             return false;
         }
-        // As the dialog confirms: the audio renamed to the chosen name, never over another file.
-        const QString folder = m_catalogue.WorkFolder();
-        const QString from = file.isEmpty() ? entry.m_strFolder + LoadText(IDS_TEMP_RECORDING_FILE) : file;
-        entry.SetState(kStateTagPending);
-        if (MoveFileNoReplace(from, folder + name + LoadText(IDS_EXT_MP3)) != FileError::None)
-            return false;
-        entry.m_strFolder = folder;
-        entry.m_strName = name;
-        return true;
+        QString audio = file;
+        return ConfirmSaveRecording(entry, m_catalogue.WorkFolder(), audio, name, entry.m_strNotes);
     }
 
     void Play() override { ++playCommands; }
@@ -174,18 +158,15 @@ public:
     }
 
     CRecordingControl* control = nullptr;
-    std::map<int, bool> enabled;
     std::map<int, std::pair<int, std::uint32_t>> timers;  // id → period, next due
-    bool autoButtonOn = false;
-    std::int64_t recordingSeconds = -1, playingSeconds = -1;
-    int positionBar = -1, positionBarRange = 100;
-    std::uint32_t speakerVolume = 40000, sliderPosition = 40000;
+    std::int64_t recordingSeconds = -1;
+    int positionBarRange = 100;
+    std::uint32_t speakerVolume = 40000;
     bool sliderEnabled = true;
     std::vector<CRecordingEntry*> rows;
-    std::vector<CRecordingEntry*> notPlayingRows;
     CRecordingEntry* selected = nullptr;
     std::vector<QString> dialogFiles;
-    std::vector<QString> saveAnswers;  // a name confirms, an empty text cancels
+    QStringList saveAnswers;
     std::function<void(CRecordingEntry&, const QString&)> onSaveDialog;
     int playCommands = 0;
 
@@ -245,18 +226,15 @@ public:
     }
     void EnableVoiceActivation() override { commands.push_back("voice on"); }
     void DisableVoiceActivation() override { commands.push_back("voice off"); }
-    void SetCaptureSettings(int silence, bool oneFile, int threshold) override
-    {
-        silenceSeconds = silence, captureOneFile = oneFile, captureThreshold = threshold;
-    }
+    void SetCaptureSettings(int, bool, int threshold) override { captureThreshold = threshold; }
     void SetCaptureThreshold(int threshold) override { captureThreshold = threshold; }
     void SetWriterOneFile(bool oneFile) override { writerOneFile = oneFile; }
     void GiveWriterMainWindow() override {}
 
     std::vector<std::string> commands;
     std::function<void()> onStop;
-    int silenceSeconds = -1, captureThreshold = -1;
-    bool captureOneFile = false, writerOneFile = false;
+    int captureThreshold = -1;
+    bool writerOneFile = false;
 };
 
 class CFakeSettings : public IRecordingSettings {
@@ -277,7 +255,7 @@ struct RecordingRig {
         SetSystemClock(&clock);
         SetPrompt(&prompt);
         window.control = &control;
-        control.SetSleepForTesting([this](int ms) { sleeps.push_back(ms); });
+        control.SetSleepForTesting([](int) {});
         settings.values.warningFile = "/nowhere/Beep1.wav";
     }
     ~RecordingRig()
@@ -314,12 +292,12 @@ struct RecordingRig {
         return control.CurrentRecording();
     }
     // One-file mode: the segment comes in the writer's own file.
-    QString SegmentFile(const QByteArray& audio, std::uint32_t lengthMs = 3000)
+    CRecordingEntry* SegmentFile(const QByteArray& audio, std::uint32_t lengthMs = 3000, bool discard = false)
     {
-        Segment(lengthMs);
+        CRecordingEntry* entry = Segment(lengthMs);
         WriteBytes(TempFile(), audio);
-        control.OnRecordingFileReady(TempFile(), false);
-        return TempFile();
+        control.OnRecordingFileReady(TempFile(), discard);
+        return entry;
     }
 
     QTemporaryDir dir;
@@ -333,7 +311,6 @@ struct RecordingRig {
     CFakeEngine engine;
     CFakeSettings settings;
     CRecordingControl control;
-    std::vector<int> sleeps;
 };
 
 }  // namespace sonvelle::testing

@@ -19,8 +19,10 @@ protected:
     CRecordingEntry* Segment(std::uint32_t lengthMs) { return rig.Segment(lengthMs); }
 };
 
-// A file may be overtaken by the next voice notice: it still goes to the older recording.
-TEST_F(RecordingSeparateFiles, FinishedFilesAreMovedUnderTheirRecordingsNames)
+// A file may be overtaken by the next voice notice: it still goes to the older
+// recording. With confirmation each is asked for (end to end in RecordFromWindow),
+// and a cancel drops only its own file.
+TEST_F(RecordingSeparateFiles, FinishedFilesAreStoredUnderTheirRecordingsNamesOrAsAnswered)
 {
     CRecordingEntry* first = Segment(5000);
     CRecordingEntry* second = Segment(3000);
@@ -30,7 +32,6 @@ TEST_F(RecordingSeparateFiles, FinishedFilesAreMovedUnderTheirRecordingsNames)
     EXPECT_EQ(ReadBytes(first->FilePath()), "first");
     EXPECT_EQ(first->GetState(), kStateTagPending);
     EXPECT_EQ(rig.catalogue.indexSaves, 1);
-    EXPECT_EQ(rig.sleeps.size(), 1u) << "no retry when the name is free";
     EXPECT_EQ(control.State(), S::AutoRecording);
 
     rig.clock.Advance(4500);
@@ -39,77 +40,61 @@ TEST_F(RecordingSeparateFiles, FinishedFilesAreMovedUnderTheirRecordingsNames)
     EXPECT_EQ(second->m_dtDuration.SecondsOfDay(), 8);  // 7.5 s rounded
     EXPECT_EQ(control.State(), S::Listening);
     EXPECT_EQ(window.rows, (std::vector<CRecordingEntry*>{second, first}));
-}
 
-// Asking for each name runs end to end in RecordFromWindow; here a cancel drops only its own file.
-TEST_F(RecordingSeparateFiles, WithConfirmationACancelledDialogDropsOnlyThatRecording)
-{
     rig.settings.values.askConfirmation = true;
     window.saveAnswers = {"Morning call", ""};
     CRecordingEntry* kept = Segment(4000);
-    const QString first = rig.HandOver("first", 1);
-    control.OnRecordingFileReady(first, false);
-    EXPECT_EQ(window.dialogFiles, std::vector<QString>{first});
-
+    const QString third = rig.HandOver("third", 3);
+    control.OnRecordingFileReady(third, false);
+    EXPECT_EQ(window.dialogFiles, std::vector<QString>{third});
     CRecordingEntry* dropped = Segment(4000);
-    const QString second = rig.HandOver("second", 2);
-    control.OnRecordingFileReady(second, false);
-    EXPECT_FALSE(QFile::exists(second));
+    const QString fourth = rig.HandOver("fourth", 4);
+    control.OnRecordingFileReady(fourth, false);
+    EXPECT_FALSE(QFile::exists(fourth));
     EXPECT_FALSE(rig.catalogue.Contains(dropped));
-    EXPECT_EQ(window.rows, std::vector<CRecordingEntry*>{kept});
-    EXPECT_EQ(ReadBytes(rig.folder + "Morning call.mp3"), "first");
+    EXPECT_EQ(window.rows, (std::vector<CRecordingEntry*>{kept, second, first}));
+    EXPECT_EQ(ReadBytes(rig.folder + "Morning call.mp3"), "third");
 }
 
-TEST_F(RecordingSeparateFiles, FileArrivingAfterAutoRecordingWasSwitchedOffIsStoredAndListed)
+// Switched off with a segment running: files that arrive while its save dialog
+// is open or after it are stored and listed on their own, and leave alone the
+// recording named in the dialog and a manual recording started next.
+TEST_F(RecordingSeparateFiles, FilesArrivingDuringOrAfterTheSwitchOffAreStoredAndListedOnTheirOwn)
 {
-    Segment(3000);
-    window.saveAnswers = {"Switched off"};
-    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), ""); };
+    CRecordingEntry* running = Segment(3000);
+    const QString inDialog = rig.HandOver("finished segment", 3);
+    window.saveAnswers = {"In the dialog"};
+    window.onSaveDialog = [&](CRecordingEntry&, const QString&) {
+        EXPECT_TRUE(control.IsSaveDialogOpen());
+        control.OnRecordingFileReady(inDialog, false);
+    };
+    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "tail"); };
     control.OnAutoRecording();
     ASSERT_EQ(control.State(), S::Idle);
+    ASSERT_TRUE(rig.catalogue.Contains(running));
+    EXPECT_EQ(running->m_strName, "In the dialog");
+    EXPECT_EQ(ReadBytes(running->FilePath()), "tail");
+    ASSERT_EQ(window.rows.size(), 2u);
+    EXPECT_EQ(ReadBytes(window.rows.front()->FilePath()), "finished segment");
 
     rig.player.measuredSeconds = 42;
     const QString late = rig.HandOver("late audio", 7);
     control.OnRecordingFileReady(late, false);
     EXPECT_EQ(control.State(), S::Idle);
     EXPECT_FALSE(QFile::exists(late));
-    ASSERT_EQ(window.rows.size(), 2u);
+    ASSERT_EQ(window.rows.size(), 3u);
     CRecordingEntry* stored = window.rows.front();
     EXPECT_EQ(ReadBytes(stored->FilePath()), "late audio");
     EXPECT_EQ(stored->GetState(), kStateTagPending);
     EXPECT_EQ(stored->m_dtDuration.SecondsOfDay(), 42);
-
     const QString bump = rig.HandOver("bump", 8);
     control.OnRecordingFileReady(bump, true);
     EXPECT_FALSE(QFile::exists(bump));
-    EXPECT_EQ(window.rows.size(), 2u);
-}
+    EXPECT_EQ(window.rows.size(), 3u);
 
-TEST_F(RecordingSeparateFiles, FileArrivingWhileTheSaveDialogIsOpenLeavesThatRecordingAlone)
-{
-    CRecordingEntry* running = Segment(3000);
-    const QString late = rig.HandOver("finished segment", 3);
-    window.saveAnswers = {"In the dialog"};
-    window.onSaveDialog = [&](CRecordingEntry&, const QString&) {
-        EXPECT_TRUE(control.IsSaveDialogOpen());
-        control.OnRecordingFileReady(late, false);
-    };
-    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "tail"); };
-    control.OnAutoRecording();
-
-    ASSERT_TRUE(rig.catalogue.Contains(running));
-    EXPECT_EQ(running->m_strName, "In the dialog");
-    EXPECT_EQ(ReadBytes(running->FilePath()), "tail");
-    EXPECT_EQ(window.rows.size(), 2u);
-    EXPECT_EQ(ReadBytes(window.rows.front()->FilePath()), "finished segment");
-}
-
-TEST_F(RecordingSeparateFiles, ManualRecordingStartedRightAfterIsNotTakenByALateFile)
-{
-    control.OnAutoRecording();
     control.OnRecord();
     CRecordingEntry* manual = control.CurrentRecording();
-    control.OnRecordingFileReady(rig.HandOver("late", 4), false);
+    control.OnRecordingFileReady(rig.HandOver("later", 9), false);
     EXPECT_EQ(control.State(), S::Recording);
     EXPECT_EQ(control.CurrentRecording(), manual);
     EXPECT_TRUE(rig.catalogue.Contains(manual));
@@ -122,11 +107,6 @@ protected:
         rig.settings.values.oneFile = true;
         control.OnAutoRecording();
     }
-    QString HandOverInPlace(const QByteArray& audio)
-    {
-        WriteBytes(rig.TempFile(), audio);
-        return rig.TempFile();
-    }
     void SwitchOff(const QString& answer)
     {
         window.saveAnswers = {answer};
@@ -134,65 +114,23 @@ protected:
     }
 };
 
-// Segments in the writer's file, under a name of their own, and the one
-// running at switch-off all end up in the single file, in order (the sum of
-// real segments is checked end to end in RecordFromWindow).
-TEST_F(RecordingOneFile, SegmentsGrowOneRecordingWhoseLengthIsTheirSum)
+// A bump leaves the single recording, its length and the segments after it
+// alone (a real click in one-file mode runs end to end in RecordFromWindow);
+// only bumps leave nothing to ask about, and a cancel deletes the single file.
+TEST_F(RecordingOneFile, BumpsLeaveTheSingleRecordingAndACancelledDialogDeletesIt)
 {
-    CRecordingEntry* single = Segment(20000);
-    control.OnRecordingFileReady(HandOverInPlace("AAAA"), false);
-    // The writer may now truncate its file for the next segment.
-    WriteBytes(rig.TempFile(), "");
-    EXPECT_EQ(control.State(), S::Listening);
+    CRecordingEntry* bump = rig.SegmentFile("click", 2100, true);
+    SwitchOff("Not asked");
+    EXPECT_TRUE(window.dialogFiles.empty());
+    EXPECT_FALSE(rig.catalogue.Contains(bump));
 
-    rig.clock.Advance(60000);
-    EXPECT_EQ(Segment(17000), single);
-    const QString handed = rig.HandOver("BBB", 2);
-    control.OnRecordingFileReady(handed, false);
-    EXPECT_FALSE(QFile::exists(handed));
-
-    Segment(5000);
-    rig.engine.onStop = [&] { WriteBytes(rig.TempFile(), "+CC"); };
-    SwitchOff("All of the day");
-    ASSERT_EQ(window.dialogFiles.size(), 1u);
-    EXPECT_FALSE(window.dialogFiles[0].isEmpty());
-    EXPECT_EQ(ReadBytes(rig.folder + "All of the day.mp3"), "AAAABBB+CC");
-    EXPECT_EQ(single->m_dtDuration.SecondsOfDay(), 42);
-    EXPECT_EQ(control.State(), S::Idle);
-}
-
-TEST_F(RecordingOneFile, DiscardedBumpsLeaveTheRecordingAndItsLength)
-{
-    CRecordingEntry* single = Segment(10000);
-    control.OnRecordingFileReady(HandOverInPlace("speech"), false);
-    Segment(2100);
-    control.OnRecordingFileReady(HandOverInPlace("click"), true);
+    control.OnAutoRecording();
+    CRecordingEntry* single = rig.SegmentFile("speech", 10000);
+    rig.SegmentFile("click", 2100, true);
     EXPECT_TRUE(rig.catalogue.Contains(single));
-    EXPECT_EQ(ReadBytes(single->FilePath()), "speech");
     EXPECT_EQ(single->m_dtDuration.SecondsOfDay(), 10);
-
-    // The next segment goes on in the same recording, and switching off still saves it.
-    EXPECT_EQ(Segment(4000), single);
-    control.OnRecordingFileReady(HandOverInPlace("+more"), false);
-    SwitchOff("Kept after bump");
-    EXPECT_EQ(ReadBytes(rig.folder + "Kept after bump.mp3"), "speech+more");
-
-    // Only bumps: nothing to save.
-    RecordingRig r;
-    r.settings.values.oneFile = true;
-    r.control.OnAutoRecording();
-    CRecordingEntry* bump = r.Segment(2100);
-    WriteBytes(r.TempFile(), "click");
-    r.control.OnRecordingFileReady(r.TempFile(), true);
-    r.control.OnAutoRecording();
-    EXPECT_TRUE(r.window.dialogFiles.empty());
-    EXPECT_FALSE(r.catalogue.Contains(bump));
-}
-
-TEST_F(RecordingOneFile, CancelledSaveDialogDeletesTheSingleFile)
-{
-    Segment(3000);
-    control.OnRecordingFileReady(HandOverInPlace("unwanted"), false);
+    EXPECT_EQ(rig.SegmentFile("+more", 4000), single);
+    window.onSaveDialog = [](CRecordingEntry&, const QString& file) { EXPECT_EQ(ReadBytes(file), "speech+more"); };
     SwitchOff("");
     ASSERT_EQ(window.dialogFiles.size(), 1u);
     EXPECT_FALSE(QFile::exists(window.dialogFiles[0]));
@@ -202,8 +140,8 @@ TEST_F(RecordingOneFile, CancelledSaveDialogDeletesTheSingleFile)
 
 // Faults that once lost or damaged recordings: a click that needed a second
 // one, a paused play left out at close, the single file split by a rename or
-// written into someone else's file, and a store failure that dropped the
-// recording running meanwhile.
+// written into someone else's file (a store failure that dropped the recording
+// running meanwhile is driven through the window in RecordingWindowFaults).
 TEST(RecordingControlFaults, AutoRecordingCommandEndsAutoRecordingAtTheFirstClickWhilePlayingOrPaused)
 {
     struct Case {
@@ -216,7 +154,7 @@ TEST(RecordingControlFaults, AutoRecordingCommandEndsAutoRecordingAtTheFirstClic
         {S::ListeningWhilePlaying, true, S::Idle},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.playing << (c.pause ? " paused" : ""));
+        SCOPED_TRACE(::testing::Message() << static_cast<int>(c.playing) << (c.pause ? " paused" : ""));
         RecordingRig r;
         r.control.OnAutoRecording();
         r.PlayStored(c.playing, 7300);
@@ -293,7 +231,8 @@ TEST_F(RecordingOneFile, SingleFileNeverGrowsInsideAFileItDidNotMake)
     CRecordingEntry* single = Segment(3000);
     // Renamed through the name field before its first segment arrived.
     single->m_strName = "Unlisted";
-    control.OnRecordingFileReady(HandOverInPlace("mine"), false);
+    WriteBytes(rig.TempFile(), "mine");
+    control.OnRecordingFileReady(rig.TempFile(), false);
     rig.SegmentFile("+more");
     EXPECT_EQ(ReadBytes(rig.folder + "Unlisted.mp3"), "theirs");
     EXPECT_EQ(single->m_dwSize, 9u);
@@ -301,40 +240,6 @@ TEST_F(RecordingOneFile, SingleFileNeverGrowsInsideAFileItDidNotMake)
     SwitchOff("Mine");
     EXPECT_EQ(ReadBytes(rig.folder + "Mine.mp3"), "mine+more");
     EXPECT_EQ(ReadBytes(rig.folder + "Unlisted.mp3"), "theirs");
-}
-
-// An occupied name is retried, then reported; nothing is put over the other
-// file, and the recording running meanwhile is neither dropped nor unlisted.
-TEST_F(RecordingSeparateFiles, StoreFailureReplacesNothingAndKeepsTheRecordingRunningMeanwhile)
-{
-    CRecordingEntry* failed = Segment(3000);
-    CRecordingEntry* running = Segment(2000);
-    const QString target = rig.folder + failed->m_strName + ".mp3";
-    WriteBytes(target, "someone else's");
-    const QString handed = rig.HandOver("first", 1);
-    control.OnRecordingFileReady(handed, false);
-
-    EXPECT_EQ(ReadBytes(target), "someone else's");
-    EXPECT_EQ(ReadBytes(handed), "first");
-    EXPECT_EQ(rig.sleeps.size(), 10u) << "ten attempts";
-    ASSERT_EQ(rig.prompt.ShownSoFar().size(), 1u);
-    EXPECT_TRUE(rig.prompt.ShownSoFar()[0].text.endsWith("(" + handed + ")"));
-    EXPECT_FALSE(rig.catalogue.Contains(failed));
-    ASSERT_TRUE(rig.catalogue.Contains(running)) << "the list was rebuilt under the running recording";
-    EXPECT_EQ(control.State(), S::AutoRecording);
-
-    const QString name = running->m_strName;
-    control.OnRecordingFileReady(rig.HandOver("second", 2), false);
-    EXPECT_EQ(ReadBytes(rig.folder + name + ".mp3"), "second");
-    EXPECT_EQ(running->GetState(), kStateTagPending);
-    EXPECT_EQ(control.State(), S::Listening);
-
-    // A handed-over file gone behind the program's back is reported by its name.
-    Segment(3000);
-    control.OnRecordingFileReady(rig.folder + "TEMvanished.snx", false);
-    ASSERT_EQ(rig.prompt.ShownSoFar().size(), 2u);
-    EXPECT_TRUE(rig.prompt.ShownSoFar()[1].text.contains("TEMvanished.snx"));
-    EXPECT_EQ(control.State(), S::Listening);
 }
 
 }  // namespace

@@ -10,12 +10,13 @@
 #include "mainwnd/MainDlgIds.h"
 #include "mainwnd/RecordingControl.h"
 #include "mainwnd/RecordingEngine.h"
+#include "mainwnd/RecordingWindowAdapter.h"
 #include "options/OptionsRegistry.h"
 #include "platform/Clock.h"
 #include "platform/Message.h"
 #include "platform/Prompt.h"
 #include "store/RecordingList.h"
-#include "storeui/SaveRecordingDlg.h"
+#include "store/RecordingSave.h"
 
 #include "support/EventWait.h"
 #include "support/SoundFiles.h"
@@ -23,10 +24,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -41,29 +38,6 @@ namespace {
 constexpr int kThreshold = 2000;
 constexpr double kPace = 5.0;
 
-// Names each save dialog in turn, as a user would.
-class CNamingUser : public QObject {
-public:
-    explicit CNamingUser(QStringList names) : m_names(std::move(names))
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto* dialog = qobject_cast<CSaveRecordingDlg*>(QApplication::activeModalWidget());
-            if (!dialog || dialog == m_last || m_names.isEmpty())
-                return;
-            m_last = dialog;
-            dialog->NameField()->setText(m_names.takeFirst());
-            dialog->ConfirmButton()->click();
-        });
-        m_timer.start(30);
-    }
-    bool Done() const { return m_names.isEmpty(); }
-
-private:
-    QStringList m_names;
-    QTimer m_timer;
-    QPointer<CSaveRecordingDlg> m_last;
-};
-
 class WorkFolderChangeWhileRecording : public ::testing::Test {
 protected:
     void SetUp() override
@@ -74,22 +48,18 @@ protected:
         // Another file system: every move into it is a copy.
         ASSERT_EQ(::mount("tmpfs", QFile::encodeName(other).constData(), "tmpfs", 0, "size=32m"), 0)
             << "tests run as root to mount a tmpfs";
-        mounted = true;
         SetPrompt(&prompt);
         CRegKey key;
         ASSERT_TRUE(key.Create(Hive::CurrentUser, SettingsKeyPath()));
-        // Short silence, one file, no bump filter: in the settings the options apply and in the window.
+        // Short silence, one file, no bump filter: in the settings, which auto-recording and the
+        // options read again, and in the window.
         for (auto [setting, text] : {std::pair{ESetting::WorkDir, work}, {ESetting::TempoAttesaRegAuto, QString("3")},
                                      {ESetting::SogliaAttivazioneRegAuto, QString::number(kThreshold)},
                                      {ESetting::RegAutoSalvaUnicoFile, QString("1")}, {ESetting::AntiBump, QString("0")}})
             Store(setting, text);
         dlg = std::make_unique<CMainDlg>();
-        CAppSettings& s = dlg->AppSettings();
-        s.WorkDir = work;
-        s.TempoAttesaRegAuto = "3";
-        s.SogliaAttivazioneRegAuto = QString::number(kThreshold);
-        s.RegAutoSalvaUnicoFile = "1";
-        s.AntiBump = false;
+        dlg->AppSettings().WorkDir = work;
+        dlg->AppSettings().AntiBump = false;
         dlg->InitialiseWindowOnly();
         dlg->show();
     }
@@ -98,8 +68,7 @@ protected:
         dlg.reset();
         SetSystemClock(nullptr);
         SetPrompt(nullptr);
-        if (mounted)
-            ::umount2(QFile::encodeName(other).constData(), MNT_DETACH);
+        ::umount2(QFile::encodeName(other).constData(), MNT_DETACH);
     }
     static void Store(ESetting setting, const QString& text)
     {
@@ -133,6 +102,18 @@ protected:
         QApplication::processEvents();
     }
     RecorderState State() { return dlg->RecordingControl().State(); }
+    // Each save confirmed with the next name, as the save dialog confirms it (the dialog
+    // itself is driven in RecordFromWindow).
+    void NameEachRecording(QStringList names)
+    {
+        m_names = std::move(names);
+        dlg->RecordingWindow().SetSaveStepForTesting([this](CRecordingEntry& entry, const QString& folder,
+                                                            const QString& file) {
+            QString audio = file;
+            return !m_names.isEmpty() &&
+                   ConfirmSaveRecording(entry, folder, audio, m_names.takeFirst(), entry.m_strNotes);
+        });
+    }
     // Audio left under a working name: nobody would ever list it.
     static QStringList Leftovers(const QString& folder)
     {
@@ -143,27 +124,22 @@ protected:
                 names << f.fileName();
         return names;
     }
-    static bool Indexed(const QString& folder, const QString& name)
-    {
-        CRecordingList reader;
-        return reader.Load(folder) && reader.FindByName(name) != nullptr;
-    }
 
     CTestFolders folders;
     const QString work = folders.WorkDir();
     const QString other = folders.Path("elsewhere/");
-    bool mounted = false;
     CScriptedPrompt prompt;
     std::shared_ptr<CFileFedSource> source;
     std::size_t sceneSamples = 0;
     std::unique_ptr<CMainDlg> dlg;
+    QStringList m_names;
 };
 
 TEST_F(WorkFolderChangeWhileRecording, AManualRecordingEndsWholeWhereItStartedThenTheFolderChanges)
 {
     const auto speech = ReadWav(MakeSpeech(folders.Path("program"), "This call started in the first folder and ends there.")).samples;
     Feed({speech});
-    CNamingUser user({"Started here"});
+    NameEachRecording({"Started here"});
     Click(IDC_RECORD);
     ASSERT_EQ(State(), RecorderState::Recording);
     ASSERT_TRUE(WaitUntil([&] { return source->Position() > 3 * 32000; }, 10s));
@@ -172,13 +148,14 @@ TEST_F(WorkFolderChangeWhileRecording, AManualRecordingEndsWholeWhereItStartedTh
     EXPECT_EQ(State(), RecorderState::Recording) << "the options ended the recording";
     ASSERT_TRUE(WaitUntil([&] { return source->Position() >= sceneSamples; }, 20s));
     Click(IDC_STOP);
-    ASSERT_TRUE(WaitUntil([&] { return user.Done() && State() == RecorderState::Idle; }, 10s));
+    ASSERT_TRUE(WaitUntil([&] { return m_names.isEmpty() && State() == RecorderState::Idle; }, 10s));
 
     const double fed = double(sceneSamples) / 32000;
     const Pcm kept = DecodeMp3(work + "Started here.mp3");
     EXPECT_NEAR(kept.Seconds(), fed, 1.5);
     EXPECT_GT(Rms(kept.samples), 300.0);
-    EXPECT_TRUE(Indexed(work, "Started here")) << "not listed where it lies";
+    CRecordingList index;
+    EXPECT_TRUE(index.Load(work) && index.FindByName("Started here")) << "not listed where it lies";
     EXPECT_EQ(dlg->AppSettings().WorkDir, other);
     EXPECT_EQ(dlg->CallLog().Model().Count(), 0);
     EXPECT_EQ(Leftovers(work), QStringList{});
@@ -189,7 +166,7 @@ TEST_F(WorkFolderChangeWhileRecording, OneFileAutoRecordingIsFinishedWholeAndGoe
     const auto first = ReadWav(MakeSpeech(folders.Path("program"), "Good morning, the first call of the day.")).samples;
     const auto second = ReadWav(MakeSpeech(folders.Path("program"), "And this one belongs to the new folder.")).samples;
     Feed({first, second});
-    CNamingUser user({"Before the change", "After the change"});
+    NameEachRecording({"Before the change", "After the change"});
     Click(IDC_AUTO_RECORD);
     ASSERT_EQ(State(), RecorderState::Listening);
     // The first speech is in the single file, the second not yet begun.
@@ -202,12 +179,13 @@ TEST_F(WorkFolderChangeWhileRecording, OneFileAutoRecordingIsFinishedWholeAndGoe
     ASSERT_TRUE(WaitUntil([&] { return source->Position() >= sceneSamples; }, 30s));
     ASSERT_TRUE(WaitUntil([&] { return State() == RecorderState::Listening; }, 10s));
     Click(IDC_AUTO_RECORD);
-    ASSERT_TRUE(WaitUntil([&] { return user.Done() && State() == RecorderState::Idle; }, 10s));
+    ASSERT_TRUE(WaitUntil([&] { return m_names.isEmpty() && State() == RecorderState::Idle; }, 10s));
 
     const double firstKept = LoudSeconds(first, kThreshold) + 3, secondKept = LoudSeconds(second, kThreshold) + 3;
     EXPECT_NEAR(DecodeMp3(work + "Before the change.mp3").Seconds(), firstKept, 1.5);
     EXPECT_NEAR(DecodeMp3(other + "After the change.mp3").Seconds(), secondKept, 1.5);
-    EXPECT_TRUE(Indexed(work, "Before the change"));
+    CRecordingList index;
+    EXPECT_TRUE(index.Load(work) && index.FindByName("Before the change")) << "not listed where it lies";
     ASSERT_EQ(dlg->CallLog().Model().Count(), 1);
     EXPECT_EQ(dlg->CallLog().Model().Row(0).text[COL_NAME], "After the change");
     EXPECT_EQ(Leftovers(work), QStringList{});
