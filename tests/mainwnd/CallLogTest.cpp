@@ -78,15 +78,6 @@ TEST_F(CallLogTest, NewRecordingOnTopAndAnUnknownDurationMeasuredAndWrittenBack)
     CId3Frame tlen;
     ASSERT_TRUE(tag.Open(entry->FilePath()) && tag.Read() == 1 && tag.GetFrame("TLEN", tlen));
     EXPECT_EQ(tlen.GetText(), QStringLiteral("00:00:01"));
-
-    const QString oldName = making->m_strName;
-    making->m_strName = QStringLiteral("Renamed");
-    making->m_dtDuration = COleDateTime::FromSeconds(1);
-    making->SetState(kStateSaved);
-    EXPECT_TRUE(log.RewriteRow(oldName.toUpper(), *making)) << "the old name is found ignoring case";
-    EXPECT_EQ(log.Model().Row(0).text[COL_NAME], QStringLiteral("Renamed"));
-    EXPECT_EQ(log.Model().Row(0).image, IMAGE_NORMAL);
-    EXPECT_FALSE(log.RewriteRow(QStringLiteral("no such row"), *making));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// Deleting and protecting recordings through the real window: the questions
-// asked, the files left in the trash and the folder, the rows and selection,
-// and playing a protected recording with a stand-in typing the key word.
+// Deleting and protecting recordings through the real window, a stand-in typing
+// the key word; the working copies a crash leaves.
 
 #include "app/RecordingSalvage.h"
 #include "audio/SoundPlayer.h"
