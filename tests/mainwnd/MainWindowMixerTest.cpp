@@ -1,10 +1,7 @@
 // The real main window started on the private sound server: what its start
-// does to the microphone, how its volume slider follows the speakers, and
-// that every way of ending it gives the user's volumes back (pactl checks).
+// does to the microphone and its volume slider to the speakers (pactl checks).
 
-#include "app/AppSettings.h"
 #include "app/UnattendedClose.h"
-#include "platform/CloseSignals.h"
 #include "resources/StringTable.h"
 #include "support/EventWait.h"
 #include "support/Pactl.h"
@@ -17,8 +14,6 @@
 #include <QSlider>
 
 #include <gtest/gtest.h>
-
-#include <csignal>
 
 namespace sonvelle {
 namespace {
@@ -39,9 +34,6 @@ protected:
         ASSERT_TRUE(test::SoundServerAnswers()) << "no sound server; start one with scripts/sound-server start";
         // Only looked for at start.
         ASSERT_TRUE(test::WriteBytes(m_folders.ProgramDir() + "encodermp3.so", {}));
-        Pactl({"set-sink-volume", "speakers", QString::number(kUserSpeakers)});
-        Pactl({"set-source-volume", "microphone", QString::number(kUserMicrophone)});
-        Pactl({"set-default-source", "speakers.monitor"});
     }
     void TearDown() override
     {
@@ -50,41 +42,42 @@ protected:
         Pactl({"set-default-source", "microphone"});
     }
 
-    void Start(std::vector<std::pair<QString, QString>> settings)
-    {
-        settings.insert(settings.end(), {{"WorkDir", m_folders.WorkDir()}, {"PrimoLancio", "0"}});
-        ASSERT_TRUE(test::WriteSettings(settings));
-        dlg = std::make_unique<CMainDlg>();
-        ASSERT_TRUE(dlg->OnInitDialog());
-        dlg->show();
-    }
     QSlider* Slider() const { return qobject_cast<QSlider*>(dlg->Control(IDC_VOLUME)); }
 
     test::CServerVolumesKept m_volumes;
     test::CTestFolders m_folders;
 };
 
-TEST_F(MainWindowMixer, StartSetsTheMicrophoneAndTheSliderFollowsTheSpeakers)
+// Every way of ending gives the user's volumes back.
+TEST_F(MainWindowMixer, StartSetsTheMicrophoneTheSliderDrivesTheSpeakersAndTheEndGivesTheVolumesBack)
 {
+    enum class End { Close, SessionQuit, WindowDestroyed };
     struct Case {
         const char* storedVolume;  // null: none stored
         const char* noMicSelect;
         std::uint32_t microphone;
         const char* defaultSource;
+        End end;
     };
     const Case cases[] = {
-        {nullptr, "1", 32768, "speakers.monitor"},  // first: nothing stored yet
-        {"40000", "0", 40000, "microphone"},
-        {"999999", "0", 65536, "microphone"},  // never an amplification beyond the line's range
-        {"-3", "0", 0, "microphone"},
+        {nullptr, "1", 32768, "speakers.monitor", End::Close},  // first: nothing stored yet
+        {"40000", "0", 40000, "microphone", End::SessionQuit},
+        {"999999", "0", 65536, "microphone", End::WindowDestroyed},  // never beyond the line's range
+        {"-3", "0", 0, "microphone", End::Close},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.storedVolume ? c.storedVolume : "none");
+        Pactl({"set-sink-volume", "speakers", QString::number(kUserSpeakers)});
+        Pactl({"set-source-volume", "microphone", QString::number(kUserMicrophone)});
         Pactl({"set-default-source", "speakers.monitor"});
-        std::vector<std::pair<QString, QString>> settings{{"NoMicSelect", c.noMicSelect}};
+        std::vector<std::pair<QString, QString>> settings{
+            {"NoMicSelect", c.noMicSelect}, {"WorkDir", m_folders.WorkDir()}, {"PrimoLancio", "0"}};
         if (c.storedVolume)
             settings.emplace_back(LoadText(IDS_KEY_RECORD_VOLUME), c.storedVolume);
-        Start(settings);
+        ASSERT_TRUE(test::WriteSettings(settings));
+        dlg = std::make_unique<CMainDlg>();
+        ASSERT_TRUE(dlg->OnInitDialog());
+        dlg->show();
         EXPECT_EQ(PactlVolume("source", "microphone"), c.microphone);
         EXPECT_EQ(Pactl({"get-default-source"}), c.defaultSource);
         EXPECT_TRUE(prompt.ShownSoFar().empty());
@@ -97,35 +90,14 @@ TEST_F(MainWindowMixer, StartSetsTheMicrophoneAndTheSliderFollowsTheSpeakers)
         EXPECT_TRUE(test::WaitUntil([&] { return Slider()->value() == 30000; }, 1s));
         for (const QList<QVariant>& move : moves)
             EXPECT_EQ(move.at(0).toInt(), 30000);
-
-        dlg->close();
-        EXPECT_EQ(PactlVolume("sink", "speakers"), kUserSpeakers);
-        EXPECT_EQ(PactlVolume("source", "microphone"), kUserMicrophone);
-        dlg.reset();
-        Pactl({"set-sink-volume", "speakers", QString::number(kUserSpeakers)});
-        Pactl({"set-source-volume", "microphone", QString::number(kUserMicrophone)});
-    }
-}
-
-TEST_F(MainWindowMixer, EveryWayOfEndingGivesTheUsersVolumesBack)
-{
-    enum class End { Signal, SessionQuit, WindowDestroyed };
-    for (End end : {End::Signal, End::SessionQuit, End::WindowDestroyed}) {
-        SCOPED_TRACE(static_cast<int>(end));
-        Start({{LoadText(IDS_KEY_RECORD_VOLUME), "50000"}});
         Slider()->setValue(1000);
         emit Slider()->sliderReleased();
-        ASSERT_EQ(PactlVolume("sink", "speakers"), 1000u);
-        ASSERT_EQ(PactlVolume("source", "microphone"), 50000u);
+        EXPECT_EQ(PactlVolume("sink", "speakers"), 1000u);
 
-        // As the program wires it: a signal or the session's quit closes unattended.
         CUnattendedClose unattended(dlg.get());
-        CCloseSignals closeSignals;
-        QObject::connect(&closeSignals, &CCloseSignals::closeRequested, &unattended,
-                         [&](int) { unattended.Request(QStringLiteral("segnale")); });
-        if (end == End::Signal)
-            ::raise(SIGTERM);
-        else if (end == End::SessionQuit)
+        if (c.end == End::Close)
+            dlg->close();
+        else if (c.end == End::SessionQuit)
             unattended.Request(QStringLiteral("fine sessione"));
         else
             dlg.reset();

@@ -1,6 +1,5 @@
-// The main window: which controls its rules enable in each recorder state,
-// what its list and displays show, and how it reacts to keys, its skinned
-// controls and a desktop without a notification area; Help and the maker's page.
+// The main window: which controls its rules enable, what its list and displays
+// show, how it reacts to keys and a desktop without a notification area; Help.
 
 #include "mainwnd/CallLogFormat.h"
 #include "mainwnd/ControlRules.h"
@@ -32,48 +31,31 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace sonvelle {
 namespace {
 
 using S = RecorderState;
 
-TEST(MainWindowRules, ButtonsFollowTheStateTheListAndTheSoundCard)
+TEST(MainWindowRules, ControlsKeysAndListTexts)
 {
-    // Listening keeps Stop (it switches auto-recording off); a play leaves Record on.
+    // Listening keeps Stop (it switches auto-recording off); a play leaves Record on, unless there is no card.
     const RecordButtonsLook listening = RecordButtonsFor(S::ListeningWhilePlaying, true);
     EXPECT_TRUE(listening.autoRecordingImages && !listening.recordEnabled && !listening.disableStop);
     const RecordButtonsLook playing = RecordButtonsFor(S::Playing, true);
     EXPECT_TRUE(playing.recordEnabled && playing.autoRecordingEnabled && !playing.disableStop);
-    for (S state : {S::Idle, S::Playing}) {
-        const RecordButtonsLook noCard = RecordButtonsFor(state, false);
-        EXPECT_FALSE(noCard.recordEnabled || noCard.autoRecordingEnabled) << static_cast<int>(state);
-    }
+    const RecordButtonsLook noCard = RecordButtonsFor(S::Playing, false);
+    EXPECT_FALSE(noCard.recordEnabled || noCard.autoRecordingEnabled);
 
-    // Play only when nothing records, and never without a sound card.
+    // Never Play without a sound card; a Play out of its states is refused by the control (PlayCommand).
     ListControlsNow now;
     now.itemCount = 3;
-    for (int state : {0, 1, 2, 4, 5, 6, 7}) {
-        now.recordingState = static_cast<S>(state);
-        const bool expected = state == 0 || state == 1 || state == 6;
-        EXPECT_EQ(ListDependentChanges(now).playEnabled.value_or(false), expected) << state;
-    }
-    now.recordingState = S::Idle;
     now.soundCardPresent = false;
     EXPECT_FALSE(ListDependentChanges(now).playEnabled.has_value());
 
-    // Controls already on are left alone, but an enabled Send goes off under NoSend.
-    now.soundCardPresent = true;
-    now.playEnabled = now.findEnabled = now.deleteEnabled = now.sendEnabled = true;
-    const ListControlChanges c = ListDependentChanges(now);
-    EXPECT_FALSE(c.playEnabled.has_value() || c.toolsItemsEnabled.has_value() || c.sendEnabled.has_value());
-    now.noSend = true;
+    // An enabled Send goes off under NoSend.
+    now.soundCardPresent = now.sendEnabled = now.noSend = true;
     EXPECT_EQ(ListDependentChanges(now).sendEnabled, false);
-}
 
-TEST(MainWindowRules, KeysAndListTexts)
-{
     // Esc and F5 are driven through the window below.
     EXPECT_EQ(KeyActionFor(Qt::Key_Enter, false), KeyAction::PlaySelected);
     EXPECT_EQ(KeyActionFor(Qt::Key_F5, true), KeyAction::PassOn);
@@ -89,14 +71,10 @@ TEST(MainWindowRules, KeysAndListTexts)
     EXPECT_EQ(CallLogImageFor(true, 0, true), IMAGE_PLAYING);
     EXPECT_EQ(CallLogImageFor(false, 2, true), IMAGE_IN_USE);
 
-    // The time displays count total minutes: a day does not wrap, a negative time shows zero.
-    EXPECT_EQ(SplitElapsed(25 * 3600).minutes, QStringLiteral("1500"));
+    // A negative time shows zero; a day does not wrap (below, on the window).
     const MinutesSeconds negative = SplitElapsed(-3);
     EXPECT_EQ(negative.minutes + negative.seconds, QStringLiteral("0000"));
-    EXPECT_EQ(MainWindowCaption(QString()), LoadText(IDS_WINDOW_CAPTION));
 }
-
-constexpr int kToolsItems[] = {ID_TOOLS_FIND, ID_TOOLS_DELETE, ID_TOOLS_SEND, ID_TOOLS_PROTECT, ID_TOOLS_JOIN};
 
 class MainWindow : public testing::WindowFixture {
 protected:
@@ -105,30 +83,26 @@ protected:
     QTreeView* List() const { return qobject_cast<QTreeView*>(dlg->Control(IDC_CALL_LOG)); }
 };
 
-TEST_F(MainWindow, ListControlsFollowTheListAndNoSend)
+TEST_F(MainWindow, ListControlsWaitForARecordingAndNoSendKeepsSendOff)
 {
-    OpenWindow([](CAppSettings& s) { s.Operatore = QStringLiteral("Desk 2"); });
-    EXPECT_EQ(dlg->windowTitle(), LoadText(IDS_WINDOW_CAPTION) + " (Desk 2)");
-    for (int id : {IDC_PLAY, IDC_FIND, IDC_DELETE, IDC_SEND, IDC_NAME_EDIT, IDC_NOTES_EDIT, IDC_SAVE})
-        EXPECT_FALSE(Enabled(id)) << id;
-    for (int id : kToolsItems)
-        EXPECT_FALSE(dlg->MenuCommand(id)->isEnabled()) << id;
-    EXPECT_TRUE(dlg->MenuCommand(ID_TOOLS_OPTIONS)->isEnabled());
-
+    const auto expectListControls = [this](bool on) {
+        for (int id : {IDC_PLAY, IDC_FIND, IDC_DELETE, IDC_SEND, IDC_NAME_EDIT, IDC_NOTES_EDIT})
+            EXPECT_EQ(Enabled(id), on) << id;
+        for (int id : {ID_TOOLS_FIND, ID_TOOLS_DELETE, ID_TOOLS_SEND, ID_TOOLS_PROTECT, ID_TOOLS_JOIN})
+            EXPECT_EQ(dlg->MenuCommand(id)->isEnabled(), on) << id;
+    };
+    OpenWindow();
+    expectListControls(false);
     folder.Add({"First", COleDateTime(2024, 1, 1, 10, 0, 0), 30});
     dlg->LoadWorkFolder(folder.Path());
-    for (int id : {IDC_PLAY, IDC_FIND, IDC_DELETE, IDC_SEND, IDC_NAME_EDIT, IDC_NOTES_EDIT})
-        EXPECT_TRUE(Enabled(id)) << id;
-    for (int id : kToolsItems)
-        EXPECT_TRUE(dlg->MenuCommand(id)->isEnabled()) << id;
+    expectListControls(true);
     EXPECT_FALSE(Enabled(IDC_SAVE)) << "nothing edited yet";
 
     OpenWindow([](CAppSettings& s) { s.NoSend = true; });
-    EXPECT_TRUE(Enabled(IDC_DELETE));
     EXPECT_FALSE(Enabled(IDC_SEND));
 }
 
-TEST_F(MainWindow, KeyboardOpensOnTheListEscOnlyClosesFindAndF5Rescans)
+TEST_F(MainWindow, KeysEditsAndExit)
 {
     OpenWindow();
     dlg->show();
@@ -137,25 +111,30 @@ TEST_F(MainWindow, KeyboardOpensOnTheListEscOnlyClosesFindAndF5Rescans)
     // Space on whatever has the focus must not switch auto-recording.
     QTest::keyClick(dlg->focusWidget(), Qt::Key_Space);
     EXPECT_EQ(dlg->RecordingControl().State(), S::Idle);
-    for (CSkinButton* button : dlg->findChildren<CSkinButton*>()) {
-        EXPECT_FALSE(button->accessibleName().isEmpty()) << button->objectName().toStdString();
-        EXPECT_FALSE(button->toolTip().isEmpty()) << button->objectName().toStdString();
-    }
 
     QTest::keyClick(dlg.get(), Qt::Key_Escape);
     QApplication::processEvents();
     EXPECT_TRUE(dlg->isVisible());
-    QWidget find;
-    find.show();
-    dlg->SetFindWindow(&find);
+    auto* find = new QWidget;  // the window's close deletes it
+    find->show();
+    dlg->SetFindWindow(find);
     QTest::keyClick(List(), Qt::Key_Escape);
-    EXPECT_FALSE(find.isVisible());
+    EXPECT_FALSE(find->isVisible());
     EXPECT_TRUE(dlg->isVisible());
 
     folder.Add({"Arrived later", COleDateTime(2024, 2, 2, 10, 0, 0), 3});
     QTest::keyClick(List(), Qt::Key_F5);
     EXPECT_EQ(List()->model()->rowCount(), 1);
     EXPECT_TRUE(Enabled(IDC_PLAY));
+
+    auto* notes = qobject_cast<QPlainTextEdit*>(dlg->Control(IDC_NOTES_EDIT));
+    notes->setPlainText(QString(300, QLatin1Char('n')));
+    EXPECT_EQ(notes->toPlainText().size(), 260);
+    EXPECT_EQ(qobject_cast<QLineEdit*>(dlg->Control(IDC_NAME_EDIT))->maxLength(), 260);
+    dlg->MenuCommand(ID_FILE_EXIT)->trigger();
+    EXPECT_TRUE(dlg->isVisible()) << "the close is posted, not run inside the menu";
+    QApplication::processEvents();
+    EXPECT_FALSE(dlg->isVisible());
 }
 
 // The offscreen display has no notification area.
@@ -178,11 +157,11 @@ TEST_F(MainWindow, WithoutANotificationAreaMinimisingAndStartingInTheTrayOnlyMin
     }
 }
 
-TEST_F(MainWindow, DisplaysAndRecordButtonsFollowTheRecordingControl)
+TEST_F(MainWindow, DisplaysButtonsAndMeterFollowTheRecordingControl)
 {
     OpenWindow();
-    dlg->ShowRecordingTime(std::chrono::minutes(75) + std::chrono::seconds(4));
-    EXPECT_EQ(Static(IDC_REC_MINUTES)->Caption() + Static(IDC_REC_SECONDS)->Caption(), QStringLiteral("7504"));
+    dlg->ShowRecordingTime(std::chrono::hours(25) + std::chrono::seconds(4));
+    EXPECT_EQ(Static(IDC_REC_MINUTES)->Caption() + Static(IDC_REC_SECONDS)->Caption(), QStringLiteral("150004"));
     dlg->ShowPlayingTime(std::chrono::seconds(61));
     EXPECT_EQ(Static(IDC_PLAY_MINUTES)->Caption() + Static(IDC_PLAY_SECONDS)->Caption(), QStringLiteral("0101"));
     dlg->UpdateRecordButtons();
@@ -206,51 +185,16 @@ TEST_F(MainWindow, DisplaysAndRecordButtonsFollowTheRecordingControl)
     dlg->RecordingControl().SetStateIdle();
     EXPECT_TRUE(Enabled(IDC_RECORD));
     EXPECT_FALSE(Enabled(IDC_STOP));
-}
-
-TEST_F(MainWindow, SkinnedControlsReachTheRecordingControl)
-{
-    OpenWindow();
-    auto* forward = qobject_cast<CSkinButton*>(dlg->Control(IDC_FAST_FORWARD));
-    EXPECT_TRUE(forward->IsAutoRepeat());
 
     // A threshold dropped on the meter is stored, after the meter's own mouse event.
-    auto* meter = qobject_cast<CLevelMeter*>(dlg->Control(IDC_LEVEL_METER));
     emit meter->thresholdChanged(1234);
     EXPECT_NE(dlg->AppSettings().SogliaAttivazioneRegAuto, QStringLiteral("1234"));
     QApplication::processEvents();
     EXPECT_EQ(dlg->AppSettings().SogliaAttivazioneRegAuto, QStringLiteral("1234"));
-
-    // A held wind button with nothing playing only takes the focus back to the list.
-    dlg->show();
-    dlg->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
-    dlg->Control(IDC_STOP)->setEnabled(true);
-    dlg->Control(IDC_STOP)->setFocus();
-    emit forward->repeated(IDC_FAST_FORWARD);
-    QApplication::processEvents();
-    EXPECT_TRUE(List()->hasFocus());
+    EXPECT_TRUE(qobject_cast<CSkinButton*>(dlg->Control(IDC_FAST_FORWARD))->IsAutoRepeat());
 }
 
-TEST_F(MainWindow, EditsStopAt260AndExitIsPosted)
-{
-    folder.Add({"First", COleDateTime(2024, 1, 1, 10, 0, 0), 30});
-    OpenWindow();
-    auto* notes = qobject_cast<QPlainTextEdit*>(dlg->Control(IDC_NOTES_EDIT));
-    notes->setPlainText(QString(300, QLatin1Char('n')));
-    EXPECT_EQ(notes->toPlainText().size(), 260);
-    EXPECT_EQ(qobject_cast<QLineEdit*>(dlg->Control(IDC_NAME_EDIT))->maxLength(), 260);
-
-    dlg->show();
-    dlg->MenuCommand(ID_FILE_EXIT)->trigger();
-    EXPECT_TRUE(dlg->isVisible()) << "the close is posted, not run inside the menu";
-    QApplication::processEvents();
-    EXPECT_FALSE(dlg->isVisible());
-}
-
-// Help and the maker's page reach the desktop's handlers (stood in for here);
-// a missing guide is told, never opened.
-// What the desktop was asked to open.
+// Stands in for the desktop: what it was asked to open.
 class CUrlRecorder : public QObject {
     Q_OBJECT
 public:
@@ -259,63 +203,35 @@ public slots:
     void Open(const QUrl& url) { opened.append(url); }
 };
 
-class HelpCommands : public testing::WindowFixture {
-protected:
-    void SetUp() override
-    {
-        WindowFixture::SetUp();
-        m_previousFolder = ProgramFolder();
-        SetProgramFolderForTesting(m_program.path());
-        for (const char* scheme : {"file", "http", "https"})
-            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &desktop, "Open");
-        OpenWindow();
-    }
-    void TearDown() override
-    {
-        WindowFixture::TearDown();
-        for (const char* scheme : {"file", "http", "https"})
-            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
-        SetProgramFolderForTesting(m_previousFolder);
-    }
-    QString Program(const QString& name) const { return m_program.filePath(name); }
-    // What the command showed and what it opened.
-    using Outcome = std::pair<QStringList, QList<QUrl>>;
-    Outcome Run(const std::function<void()>& command)
-    {
-        desktop.opened.clear();
-        prompt.Clear();
-        command();
-        QApplication::processEvents();
-        return {Shown(), desktop.opened};
-    }
-    Outcome Menu(int id) { return Run([&] { dlg->MenuCommand(id)->trigger(); }); }
-    Outcome Button(int id) { return Run([&] { qobject_cast<QAbstractButton*>(dlg->Control(id))->click(); }); }
-
+// A missing guide is told, never opened; the button and the menu reach the same command.
+TEST_F(MainWindow, HelpOpensTheGuideOnlyWhenPresentAndTheOnlinePageIsTheMakers)
+{
+    QTemporaryDir program;
+    const QString previousFolder = ProgramFolder();
+    SetProgramFolderForTesting(program.path());
     CUrlRecorder desktop;
+    for (const char* scheme : {"file", "http", "https"})
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &desktop, "Open");
+    OpenWindow();
+    const QString guide = program.filePath("html/Start.htm");
+    qobject_cast<QAbstractButton*>(dlg->Control(IDC_HELP))->click();
+    EXPECT_TRUE(QDir().mkpath(guide));
+    dlg->MenuCommand(ID_HELP_CONTENTS)->trigger();  // a folder is not a guide
+    QApplication::processEvents();
+    EXPECT_EQ(Shown(true), QStringList(2, LoadText(IDS_HELP_MISSING)));
+    EXPECT_TRUE(desktop.opened.isEmpty());
 
-private:
-    QTemporaryDir m_program;
-    QString m_previousFolder;
-};
-
-TEST_F(HelpCommands, GuideOpensWhenPresentAndIsToldMissingOtherwise)
-{
-    const Outcome missing{{LoadText(IDS_HELP_MISSING)}, {}};
-    EXPECT_EQ(Button(IDC_HELP), missing);
-    ASSERT_TRUE(QDir().mkpath(Program("html/Start.htm")));
-    EXPECT_EQ(Menu(ID_HELP_CONTENTS), missing) << "a folder is not a guide";
-
-    ASSERT_TRUE(QDir(Program("html")).rmdir("Start.htm"));
-    ASSERT_TRUE(test::WriteBytes(Program("html/Start.htm"), {}));
-    const Outcome opened{{}, {QUrl::fromLocalFile(Program("html/Start.htm"))}};
-    EXPECT_EQ(Button(IDC_HELP), opened);
-    EXPECT_EQ(Menu(ID_HELP_CONTENTS), opened);
-}
-
-TEST_F(HelpCommands, OnlinePageOpensTheMakersAddress)
-{
-    EXPECT_EQ(Menu(ID_HELP_ONLINE), (Outcome{{}, {QUrl(LoadText(IDS_ONLINE_URL))}}));
-    EXPECT_TRUE(QFile::exists(Program("Orsolan.htm")));
+    EXPECT_TRUE(QDir().rmdir(guide) && test::WriteBytes(guide, {}));
+    qobject_cast<QAbstractButton*>(dlg->Control(IDC_HELP))->click();
+    dlg->MenuCommand(ID_HELP_ONLINE)->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(desktop.opened, (QList<QUrl>{QUrl::fromLocalFile(guide), QUrl(LoadText(IDS_ONLINE_URL))}));
+    EXPECT_TRUE(Shown().isEmpty());
+    EXPECT_TRUE(QFile::exists(program.filePath("Orsolan.htm")));
+    for (const char* scheme : {"file", "http", "https"})
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    dlg.reset();
+    SetProgramFolderForTesting(previousFolder);
 }
 
 }  // namespace

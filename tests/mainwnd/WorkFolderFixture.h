@@ -23,16 +23,14 @@
 namespace sonvelle::testing {
 
 struct DemoRecording {
-    DemoRecording(QString n, COleDateTime d, double s, QString no = {}, QString op = {}, bool prot = false)
-        : name(std::move(n)), date(d), seconds(s), notes(std::move(no)), operatorName(std::move(op)),
-          isProtected(prot)
+    DemoRecording(QString n, COleDateTime d, double s, QString no = {}, bool prot = false)
+        : name(std::move(n)), date(d), seconds(s), notes(std::move(no)), isProtected(prot)
     {
     }
     QString name;
     COleDateTime date;
     double seconds = 60.0;
     QString notes;
-    QString operatorName;
     bool isProtected = false;
 };
 
@@ -60,7 +58,6 @@ public:
         entry.m_dtDate = r.date;
         entry.m_dtDuration = COleDateTime::FromSeconds(r.seconds);
         entry.m_strNotes = r.notes;
-        entry.m_strOperator = r.operatorName;
         entry.m_bProtected = r.isProtected;
         QFile file(entry.FilePath());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(ToneMp3()) == ToneMp3().size()) << r.name.toStdString();
@@ -89,17 +86,14 @@ protected:
             adjust(dlg->AppSettings());
         dlg->InitialiseWindowOnly();
     }
-    QStringList Shown() const
+    // What the message boxes showed so far; `clear` starts afresh.
+    QStringList Shown(bool clear = false)
     {
         QStringList texts;
         for (const auto& shown : prompt.ShownSoFar())
             texts << shown.text;
-        return texts;
-    }
-    QStringList TakeShown()
-    {
-        const QStringList texts = Shown();
-        prompt.Clear();
+        if (clear)
+            prompt.Clear();
         return texts;
     }
     QStringList Names() const
