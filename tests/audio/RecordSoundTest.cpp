@@ -221,8 +221,14 @@ private:
     int m_sequence = 1;
 };
 
-TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongStateChangeNothing)
+TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderToTheWriterAndToOneSampleCopy)
 {
+    // With the sample log on, a wav copy of the latest recording replaces the one before.
+    const QDir logs(QFileInfo(LogFilePath()).absolutePath());
+    for (const char* name : {"LogCampionamenti.log", "WavLogRec_19990101_000000.wav"}) {
+        QFile file(logs.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
     StartThreads(false);
     Post(WM_REC_STOP);   // idle: only the log line
     Post(WM_REC_START);
@@ -257,67 +263,54 @@ TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongSt
     EXPECT_EQ(script->opens, 1);
     EXPECT_EQ(script->closes, 1);
     EXPECT_EQ(script->added, 6 + 8 + 20);  // buffers returned after the stop are not queued again
+    ASSERT_TRUE(WaitUntil([&] { return ReadLog("LogCampionamenti.log").contains("Fine fase campionamenti"); }));
+    const QStringList wavs = logs.entryList({"WavLogRec_*.wav"});
+    ASSERT_EQ(wavs.size(), 1);
+    EXPECT_NE(wavs[0], "WavLogRec_19990101_000000.wav");
+    EXPECT_TRUE(WaitUntil([&] { return QFileInfo(logs.filePath(wavs[0])).size() == 20 * kBufferBytes; }));
 }
 
-TEST_F(Capture, AStartWithoutADeviceIsReportedOnceDropsTheStaleFileAndCapturesWhenOneAnswers)
+TEST_F(Capture, EachOutageIsToldOnceAndNoDeviceIsLeftOpenNorAStaleFileBehind)
 {
     QTemporaryDir work;
     QFile stale(work.path() + "/tmp_nome_reg.dtm");
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly) && stale.write("audio of a recording that was not kept") > 0);
     stale.close();
     script->openResult = 0x20;
+    stallLimitMs = 300;
     StartThreads();
     writer->SetFolders(SONVELLE_ENCODER_DIR, work.path() + "/");
     Post(WM_REC_START);
     ASSERT_TRUE(WaitUntil([&] { return window.Count(WM_CAPTURE_STATE) == 1; }));
-    EXPECT_EQ(CaptureStates(), (std::vector<WPARAM>{kCaptureUnavailable}));
     EXPECT_EQ(window.Only(WM_CAPTURE_STATE)[0].lParam, 0x20);
     EXPECT_FALSE(stale.exists());
     // Tried again about every second, told only once.
     ASSERT_TRUE(WaitUntil([&] { return script->opens >= 3; }, std::chrono::seconds(5)));
     EXPECT_EQ(window.Count(WM_CAPTURE_STATE), 1);
-    EXPECT_FALSE(capture->IsRecording());
-    EXPECT_TRUE(writer->Numbers().empty());
 
+    // A device answers; then nothing more arrives from it: a manual recording ends
+    // as at a stop, for the window to store and restart, and the outage is news again.
     script->openResult = 0;
     WaitRecording(true);
-    ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 2; }));
-    EXPECT_EQ(CaptureStates().back(), kCaptureBack);
     DeliverAndSettle(3000);
-    ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_DATA) == 1; }));
-    EXPECT_EQ(writer->Numbers().front(), WM_WRITER_CREATE_FILE);
+    ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 4; }, std::chrono::seconds(5)));
+    EXPECT_FALSE(capture->IsRecording());  // the probe found a device but did not record
+    EXPECT_EQ(CaptureStates(), (std::vector<WPARAM>{kCaptureUnavailable, kCaptureBack, kCaptureLost, kCaptureBack}));
+    EXPECT_EQ(writer->Numbers(), (std::vector<unsigned>{WM_WRITER_CREATE_FILE, WM_WRITER_DATA, WM_WRITER_CLOSE_FILE}));
 
     // A device that opens but cannot start is not left open either.
-    Post(WM_REC_STOP);
-    WaitRecording(false);
+    capture->SetStallLimitMs(0);
     script->startResult = 7;
     Post(WM_REC_START);
     ASSERT_TRUE(WaitUntil([&] { return ReadLog().contains("WAVEIN:7:scripted failure"); }));
     EXPECT_FALSE(capture->IsRecording());
-    std::lock_guard lock(script->mutex);
-    EXPECT_EQ(script->current, nullptr);
-}
+    EXPECT_EQ(Queued(), -1);  // no device open
 
-TEST_F(Capture, AStalledDeviceCountsAsLostEachTimeAndADeviceThatCannotStopIsFreedAllTheSame)
-{
-    stallLimitMs = 300;
-    StartThreads();
-    Post(WM_REC_START);
-    WaitRecording(true);
-    DeliverAndSettle(3000);
-    // Nothing more arrives: a manual recording ends as at a stop, for the window to store and restart.
-    ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 2; }, std::chrono::seconds(5)));
-    EXPECT_FALSE(capture->IsRecording());  // the probe found a device but did not record
-    EXPECT_EQ(CaptureStates(), (std::vector<WPARAM>{kCaptureLost, kCaptureBack}));
-    EXPECT_EQ(writer->Numbers(), (std::vector<unsigned>{WM_WRITER_CREATE_FILE, WM_WRITER_DATA, WM_WRITER_CLOSE_FILE}));
-    // A second outage is news again.
-    Post(WM_REC_START);
-    WaitRecording(true);
-    ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 4; }, std::chrono::seconds(5)));
-    EXPECT_EQ(CaptureStates()[2], kCaptureLost);
-
-    // The player's stop also ends listening: the next manual recording keeps quiet audio.
-    capture->SetStallLimitMs(0);
+    // Retried until it starts; one that cannot stop is freed all the same, and the
+    // player's stop also ends listening: the next manual recording keeps quiet audio.
+    script->startResult = 0;
+    ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 6; }, std::chrono::seconds(5)));
+    EXPECT_EQ(CaptureStates()[4], kCaptureUnavailable);
     script->stopResult = 9;
     StartListening(30000, 10);
     CSoundPlayer().StopRecording(capture.get(), writer.get());
@@ -362,30 +355,6 @@ TEST_F(Capture, ListeningRefreshesTheDeviceAndShutdownAfterASegmentEndLosesNoBuf
     const QString log = ReadLog();
     EXPECT_LT(log.indexOf("Chiudo il thread Write Sound"), log.indexOf("Thread Record Sound chiuso"));
     EXPECT_FALSE(log.contains("Attesa oltre il timeout"));
-}
-
-TEST_F(Capture, TheSampleLogKeepsOneWavCopyOfTheLatestRecording)
-{
-    QFile marker(LogFilePath("LogCampionamenti.log"));
-    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
-    marker.close();
-    const QDir folder(QFileInfo(LogFilePath()).absolutePath());
-    StartThreads();
-    for (int buffers : {1, 2}) {
-        Post(WM_REC_START);
-        WaitRecording(true);
-        DeliverAndSettle(3000, buffers);
-        Post(WM_REC_STOP);
-        WaitRecording(false);
-        // The copy is completed right after the writer is told to close.
-        ASSERT_TRUE(WaitUntil([&] { return ReadLog("LogCampionamenti.log").count("Fine fase campionamenti") == buffers; }));
-        const QStringList wavs = folder.entryList({"WavLogRec_*.wav"});
-        ASSERT_EQ(wavs.size(), 1);
-        EXPECT_NE(wavs[0], "WavLogRec_19990101_000000.wav");
-        EXPECT_TRUE(WaitUntil([&] { return QFileInfo(folder.filePath(wavs[0])).size() == buffers * kBufferBytes; }));
-        // Renamed so that a copy made in the same second still shows it was replaced.
-        QFile::rename(folder.filePath(wavs[0]), folder.filePath("WavLogRec_19990101_000000.wav"));
-    }
 }
 
 }  // namespace
