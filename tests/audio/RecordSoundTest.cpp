@@ -2,6 +2,7 @@
 // a test) and a writer thread that records what reaches it.
 
 #include "audio/RecordSound.h"
+#include "audio/SoundPlayer.h"
 #include "audio/WriteSoundFile.h"
 
 #include "support/EventWait.h"
@@ -83,29 +84,21 @@ private:
     std::shared_ptr<DeviceScript> m_script;
 };
 
-struct WriterMessage {
-    unsigned message;
-    WPARAM wParam;
-    QByteArray data;
-};
-
-// A writer that records its messages (and still ends on the quit); with
-// writeFiles it also does its real work.
+// A writer that records the messages it gets (and still ends on the quit);
+// with writeFiles it also does its real work.
 class CObservedWriter : public CWriteSoundFile {
 public:
     std::atomic<bool> writeFiles{false};
 
-    std::vector<WriterMessage> Seen()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_seen;
-    }
     std::vector<unsigned> Numbers()
     {
-        std::vector<unsigned> out;
-        for (const auto& m : Seen())
-            out.push_back(m.message);
-        return out;
+        std::lock_guard lock(m_mutex);
+        return m_numbers;
+    }
+    std::vector<QByteArray> Data()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_data;
     }
     int Count(unsigned message)
     {
@@ -116,14 +109,12 @@ public:
 protected:
     void OnMessage(CMessage& message) override
     {
-        WriterMessage m{message.Message(), message.WParam(), {}};
-        if (message.Message() == WM_WRITER_DATA && !writeFiles) {
-            auto b = message.TakePayload<CWaveBuffer>();
-            m.data = b ? b->data : QByteArray();
-        }
         {
             std::lock_guard lock(m_mutex);
-            m_seen.push_back(m);
+            m_numbers.push_back(message.Message());
+            if (message.Message() == WM_WRITER_DATA && !writeFiles)
+                if (auto b = message.TakePayload<CWaveBuffer>())
+                    m_data.push_back(b->data);
         }
         if (message.Message() == WM_WRITER_QUIT || writeFiles)
             CWriteSoundFile::OnMessage(message);
@@ -131,7 +122,8 @@ protected:
 
 private:
     std::mutex m_mutex;
-    std::vector<WriterMessage> m_seen;
+    std::vector<unsigned> m_numbers;
+    std::vector<QByteArray> m_data;
 };
 
 class Capture : public ::testing::Test {
@@ -229,8 +221,14 @@ private:
     int m_sequence = 1;
 };
 
-TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongStateChangeNothing)
+TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderToTheWriterAndToOneSampleCopy)
 {
+    // With the sample log on, a wav copy of the latest recording replaces the one before.
+    const QDir logs(QFileInfo(LogFilePath()).absolutePath());
+    for (const char* name : {"LogCampionamenti.log", "WavLogRec_19990101_000000.wav"}) {
+        QFile file(logs.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
     StartThreads(false);
     Post(WM_REC_STOP);   // idle: only the log line
     Post(WM_REC_START);
@@ -239,7 +237,7 @@ TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongSt
     // Before the writer is known, buffers are recycled without a report.
     DeliverAndSettle(20000, 8);
     EXPECT_TRUE(window.received.empty());
-    EXPECT_TRUE(writer->Seen().empty());
+    EXPECT_TRUE(writer->Numbers().empty());
     Post(WM_REC_SET_WRITER, 0, reinterpret_cast<LPARAM>(writer.get()));
     DeliverAndSettle(3000, 20);
     Post(WM_REC_STOP);
@@ -248,16 +246,16 @@ TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongSt
     Post(WM_REC_STOP);
     ASSERT_TRUE(WaitUntil([&] { return ReadLog().count("RecordSound: OnStopRecording") == 3; }));
 
-    ASSERT_TRUE(WaitUntil([&] { return writer->Seen().size() >= 21u; }));
-    const auto seen = writer->Seen();
-    ASSERT_EQ(seen.size(), 21u);  // no create: capture started before the writer was known
-    EXPECT_EQ(seen.back().message, WM_WRITER_CLOSE_FILE);
+    // No create: capture started before the writer was known.
+    ASSERT_TRUE(WaitUntil([&] { return writer->Numbers().size() >= 21u; }));
+    EXPECT_EQ(writer->Numbers().size(), 21u);
+    EXPECT_EQ(writer->Numbers().back(), WM_WRITER_CLOSE_FILE);
+    const auto data = writer->Data();
+    ASSERT_EQ(data.size(), 20u);
     for (int i = 0; i < 20; ++i) {
-        const auto& m = seen[static_cast<size_t>(i)];
-        ASSERT_EQ(m.message, WM_WRITER_DATA);
-        ASSERT_EQ(m.data.size(), kBufferBytes);
+        ASSERT_EQ(data[static_cast<size_t>(i)].size(), kBufferBytes);
         std::int16_t first = 0;
-        std::memcpy(&first, m.data.constData(), 2);
+        std::memcpy(&first, data[static_cast<size_t>(i)].constData(), 2);
         EXPECT_EQ(first, 8 + i + 1);
     }
     EXPECT_EQ(window.Only(WM_INPUT_LEVEL).at(0).wParam, 3000u);
@@ -265,111 +263,70 @@ TEST_F(Capture, ManualRecordingForwardsEveryBufferInOrderAndCommandsInTheWrongSt
     EXPECT_EQ(script->opens, 1);
     EXPECT_EQ(script->closes, 1);
     EXPECT_EQ(script->added, 6 + 8 + 20);  // buffers returned after the stop are not queued again
+    ASSERT_TRUE(WaitUntil([&] { return ReadLog("LogCampionamenti.log").contains("Fine fase campionamenti"); }));
+    const QStringList wavs = logs.entryList({"WavLogRec_*.wav"});
+    ASSERT_EQ(wavs.size(), 1);
+    EXPECT_NE(wavs[0], "WavLogRec_19990101_000000.wav");
+    EXPECT_TRUE(WaitUntil([&] { return QFileInfo(logs.filePath(wavs[0])).size() == 20 * kBufferBytes; }));
 }
 
-TEST_F(Capture, AStartWithoutADeviceIsReportedOnceDropsTheStaleFileAndCapturesWhenOneAnswers)
+TEST_F(Capture, EachOutageIsToldOnceAndNoDeviceIsLeftOpenNorAStaleFileBehind)
 {
     QTemporaryDir work;
     QFile stale(work.path() + "/tmp_nome_reg.dtm");
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly) && stale.write("audio of a recording that was not kept") > 0);
     stale.close();
     script->openResult = 0x20;
+    stallLimitMs = 300;
     StartThreads();
     writer->SetFolders(SONVELLE_ENCODER_DIR, work.path() + "/");
     Post(WM_REC_START);
     ASSERT_TRUE(WaitUntil([&] { return window.Count(WM_CAPTURE_STATE) == 1; }));
-    EXPECT_EQ(CaptureStates(), (std::vector<WPARAM>{kCaptureUnavailable}));
     EXPECT_EQ(window.Only(WM_CAPTURE_STATE)[0].lParam, 0x20);
     EXPECT_FALSE(stale.exists());
     // Tried again about every second, told only once.
     ASSERT_TRUE(WaitUntil([&] { return script->opens >= 3; }, std::chrono::seconds(5)));
     EXPECT_EQ(window.Count(WM_CAPTURE_STATE), 1);
-    EXPECT_FALSE(capture->IsRecording());
-    EXPECT_TRUE(writer->Seen().empty());
 
+    // A device answers; then nothing more arrives from it: a manual recording ends
+    // as at a stop, for the window to store and restart, and the outage is news again.
     script->openResult = 0;
     WaitRecording(true);
-    ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 2; }));
-    EXPECT_EQ(CaptureStates().back(), kCaptureBack);
     DeliverAndSettle(3000);
-    ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_DATA) == 1; }));
-    EXPECT_EQ(writer->Numbers().front(), WM_WRITER_CREATE_FILE);
+    ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 4; }, std::chrono::seconds(5)));
+    EXPECT_FALSE(capture->IsRecording());  // the probe found a device but did not record
+    EXPECT_EQ(CaptureStates(), (std::vector<WPARAM>{kCaptureUnavailable, kCaptureBack, kCaptureLost, kCaptureBack}));
+    EXPECT_EQ(writer->Numbers(), (std::vector<unsigned>{WM_WRITER_CREATE_FILE, WM_WRITER_DATA, WM_WRITER_CLOSE_FILE}));
 
     // A device that opens but cannot start is not left open either.
-    Post(WM_REC_STOP);
-    WaitRecording(false);
+    capture->SetStallLimitMs(0);
     script->startResult = 7;
     Post(WM_REC_START);
     ASSERT_TRUE(WaitUntil([&] { return ReadLog().contains("WAVEIN:7:scripted failure"); }));
     EXPECT_FALSE(capture->IsRecording());
-    std::lock_guard lock(script->mutex);
-    EXPECT_EQ(script->current, nullptr);
-}
+    EXPECT_EQ(Queued(), -1);  // no device open
 
-TEST_F(Capture, AStalledDeviceCountsAsLostEachTimeAndADeviceThatCannotStopIsFreedAllTheSame)
-{
-    stallLimitMs = 300;
-    StartThreads();
-    Post(WM_REC_START);
-    WaitRecording(true);
-    DeliverAndSettle(3000);
-    // Nothing more arrives: a manual recording ends as at a stop, for the window to store and restart.
-    ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 2; }, std::chrono::seconds(5)));
-    EXPECT_FALSE(capture->IsRecording());  // the probe found a device but did not record
-    EXPECT_EQ(CaptureStates(), (std::vector<WPARAM>{kCaptureLost, kCaptureBack}));
-    EXPECT_EQ(writer->Numbers(), (std::vector<unsigned>{WM_WRITER_CREATE_FILE, WM_WRITER_DATA, WM_WRITER_CLOSE_FILE}));
-    // A second outage is news again.
-    Post(WM_REC_START);
-    WaitRecording(true);
-    ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 4; }, std::chrono::seconds(5)));
-    EXPECT_EQ(CaptureStates()[2], kCaptureLost);
-
-    capture->SetStallLimitMs(0);
+    // Retried until it starts; one that cannot stop is freed all the same, and the
+    // player's stop also ends listening: the next manual recording keeps quiet audio.
+    script->startResult = 0;
+    ASSERT_TRUE(WaitUntil([&] { return CaptureStates().size() == 6; }, std::chrono::seconds(5)));
+    EXPECT_EQ(CaptureStates()[4], kCaptureUnavailable);
     script->stopResult = 9;
-    Post(WM_REC_START);
-    WaitRecording(true);
-    Post(WM_REC_STOP);
+    StartListening(30000, 10);
+    CSoundPlayer().StopRecording(capture.get(), writer.get());
     WaitRecording(false);
     EXPECT_TRUE(ReadLog().contains("waveInStop Fallita"));
     const int opens = script->opens;
     Post(WM_REC_START);
     WaitRecording(true);
     EXPECT_EQ(script->opens, opens + 1);
+    DeliverAndSettle(100);
+    EXPECT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_DATA) == 2; }));
 }
 
-TEST_F(Capture, VoiceActivationEndsSegmentsWithHandOverCloseCreateAndKeepsSixBuffers)
-{
-    StartThreads();
-    StartListening(1000, 1);
-    DeliverAndSettle(100);   // waiting: dropped
-    DeliverAndSettle(5000);  // segment starts
-    DeliverAndSettle(100, 28);  // the 28th, 1008 ms after the voice, ends it
-    ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_CREATE_FILE) == 2; }));
-    // The reset's buffers come back to a restarted device that already holds six.
-    DeliverAndSettle(100, 10);
-
-    const auto numbers = writer->Numbers();
-    std::vector<unsigned> tail(numbers.end() - 3, numbers.end());
-    EXPECT_EQ(tail, (std::vector<unsigned>{WM_WRITER_HAND_OVER, WM_WRITER_CLOSE_FILE, WM_WRITER_CREATE_FILE}));
-    EXPECT_EQ(writer->Count(WM_WRITER_DATA), 1 + 27);
-    EXPECT_EQ(writer->Seen()[numbers.size() - 3].wParam, 0u);  // kept, not discarded
-    EXPECT_EQ(window.Count(WM_VOICE_DETECTED), 1);
-    EXPECT_EQ(Queued(), CRecordSound::kBufferCount);
-    EXPECT_EQ(script->opens, 2);
-}
-
-TEST_F(Capture, WaitingForVoiceRefreshesTheDeviceEveryFifteenMinutes)
-{
-    StartThreads();
-    StartListening(30000, 10);
-    DeliverAndSettle(100, 1, CRecordSound::kDeviceRefreshMs - 1);
-    EXPECT_EQ(script->opens, 1);
-    DeliverAndSettle(100, 1, 1);
-    ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_CREATE_FILE) == 2; }));
-    EXPECT_EQ(script->opens, 2);
-}
-
-TEST_F(Capture, ShutdownRightAfterASegmentEndLosesNoBufferAndHangsNoThread)
+// Listening refreshes its device every fifteen minutes; a close right after a
+// segment end must still let the writer store that segment whole.
+TEST_F(Capture, ListeningRefreshesTheDeviceAndShutdownAfterASegmentEndLosesNoBuffer)
 {
     QTemporaryDir work;
     StartThreads();
@@ -377,8 +334,13 @@ TEST_F(Capture, ShutdownRightAfterASegmentEndLosesNoBufferAndHangsNoThread)
     writer->SetFolders(SONVELLE_ENCODER_DIR, work.path());
     writer->mainWindow = &window;
     StartListening(1000, 0);
+    DeliverAndSettle(100, 1, CRecordSound::kDeviceRefreshMs - 1);
+    EXPECT_EQ(script->opens, 1);
+    DeliverAndSettle(100, 1, 1);
+    ASSERT_TRUE(WaitUntil([&] { return writer->Count(WM_WRITER_CREATE_FILE) == 2; }));
+    EXPECT_EQ(script->opens, 2);
+
     DeliverAndSettle(5000, 30);
-    // The quiet buffer ends the segment; the close follows before the writer has caught up.
     clock.Advance(36);
     ASSERT_TRUE(Deliver(100));
     Post(WM_REC_CLOSE);
@@ -393,30 +355,6 @@ TEST_F(Capture, ShutdownRightAfterASegmentEndLosesNoBufferAndHangsNoThread)
     const QString log = ReadLog();
     EXPECT_LT(log.indexOf("Chiudo il thread Write Sound"), log.indexOf("Thread Record Sound chiuso"));
     EXPECT_FALSE(log.contains("Attesa oltre il timeout"));
-}
-
-TEST_F(Capture, TheSampleLogKeepsOneWavCopyOfTheLatestRecording)
-{
-    QFile marker(LogFilePath("LogCampionamenti.log"));
-    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
-    marker.close();
-    const QDir folder(QFileInfo(LogFilePath()).absolutePath());
-    StartThreads();
-    for (int buffers : {1, 2}) {
-        Post(WM_REC_START);
-        WaitRecording(true);
-        DeliverAndSettle(3000, buffers);
-        Post(WM_REC_STOP);
-        WaitRecording(false);
-        // The copy is completed right after the writer is told to close.
-        ASSERT_TRUE(WaitUntil([&] { return ReadLog("LogCampionamenti.log").count("Fine fase campionamenti") == buffers; }));
-        const QStringList wavs = folder.entryList({"WavLogRec_*.wav"});
-        ASSERT_EQ(wavs.size(), 1);
-        EXPECT_NE(wavs[0], "WavLogRec_19990101_000000.wav");
-        EXPECT_TRUE(WaitUntil([&] { return QFileInfo(folder.filePath(wavs[0])).size() == buffers * kBufferBytes; }));
-        // Renamed so that a copy made in the same second still shows it was replaced.
-        QFile::rename(folder.filePath(wavs[0]), folder.filePath("WavLogRec_19990101_000000.wav"));
-    }
 }
 
 }  // namespace

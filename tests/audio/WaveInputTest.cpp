@@ -1,14 +1,9 @@
-// The device side of capture: the buffer queue that both devices share, and
-// the file-fed microphone.
+// The device side of capture: the buffer queue that both devices share.
 
-#include "audio/FileWaveInput.h"
 #include "audio/WaveInput.h"
 #include "platform/Messages.h"
 
 #include "support/EventWait.h"
-#include "support/SoundFiles.h"
-
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -62,7 +57,6 @@ TEST(BufferQueue, FillsInOrderAResetReturnsThePartialBufferAndOnlyTheOverflowIsL
     EXPECT_EQ(sink.buffers[1]->bytesRecorded, 200u);
     EXPECT_EQ(SampleAt(*sink.buffers[1], 0), 1152);
     EXPECT_EQ(sink.buffers[2]->bytesRecorded, 0u);
-    EXPECT_EQ(queue.Size(), 0);
 
     // With no buffer queued, sound waits for the next one up to a limit.
     sink.buffers.clear();
@@ -77,45 +71,6 @@ TEST(BufferQueue, FillsInOrderAResetReturnsThePartialBufferAndOnlyTheOverflowIsL
     queue.ReturnAll();
     queue.Add(AllocCaptureBuffer());
     EXPECT_EQ(queue.Size(), 1);
-}
-
-TEST(FileFedMicrophone, PlaysTheFileMixedToMonoAtItsPaceThenSilenceAndRefusesWhatItCannotPlay)
-{
-    QTemporaryDir dir;
-    std::vector<short> frames;
-    for (int i = 0; i < 3 * 1152; ++i)
-        frames.insert(frames.end(), {1000, 3000});
-    const QString path = dir.filePath("mic.wav");
-    ASSERT_TRUE(WriteWav(path, frames, 32000, 2));
-    auto source = std::make_shared<CFileFedSource>(path, 20.0);
-    ASSERT_TRUE(source->Valid()) << source->Error().toStdString();
-    EXPECT_EQ(source->Samples(), 3u * 1152);
-
-    CBufferSink sink;
-    CFileWaveInput input(source);
-    ASSERT_EQ(input.Open(&sink, WaveFormat{}), 0);
-    for (int i = 0; i < 6; ++i)
-        input.AddBuffer(AllocCaptureBuffer());
-    const std::uint32_t before = source->NowMs();
-    ASSERT_EQ(input.Start(), 0);
-    ASSERT_TRUE(WaitUntil([&] { return sink.buffers.size() == 6; }));
-    // Six buffers are 216 ms of sound: the clock ran as far, and did not jump.
-    const std::uint32_t ran = source->NowMs() - before;
-    EXPECT_GE(ran, 216u);
-    EXPECT_LT(ran, 100000u);
-    input.Stop();
-    input.Close();
-    EXPECT_EQ(SampleAt(*sink.buffers[0], 5), 2000);
-    EXPECT_EQ(SampleAt(*sink.buffers[5], 1151), 0);  // past the end: silence
-    for (const auto& b : sink.buffers)
-        EXPECT_EQ(b->bytesRecorded, 2304u);
-
-    // A file it cannot play: a wrong rate, or none at all, which no device opens on.
-    ASSERT_TRUE(WriteWav(dir.filePath("mic44.wav"), std::vector<short>(4410, 5), 44100));
-    EXPECT_FALSE(CFileFedSource(dir.filePath("mic44.wav"), 1.0).Valid());
-    CFileWaveInput missing(std::make_shared<CFileFedSource>(dir.filePath("none.wav"), 1.0));
-    EXPECT_NE(missing.Open(&sink, WaveFormat{}), 0);
-    EXPECT_NE(missing.Start(), 0);
 }
 
 }  // namespace
