@@ -1,4 +1,3 @@
-#include "platform/Log.h"
 #include "store/Id3Tag.h"
 #include "store/IndexFile.h"
 #include "tests/store/WorkFolderTest.h"
@@ -15,6 +14,7 @@ protected:
     QString Folder() const { return m_dirs.WorkDir(); }
     QString IndexPath() const { return Folder() + "Index.txt"; }
     QByteArray Index() const { return ReadBytes(IndexPath()); }
+    void LoadAndLetGo() const { ASSERT_TRUE(CRecordingList().Load(Folder())); }
     // Names of the records not marked deleted, through the index's own reader; the list must have let go.
     QStringList LiveRecords() const
     {
@@ -50,38 +50,29 @@ TEST_F(Catalogue, RecordsReadBackAndTextsTooLongForTheIndexStayWholeInTheTag)
     EXPECT_EQ(Index().size(), 2 * CIndexFile::kOperatorRecord);
     CIndexFile reader;
     ASSERT_TRUE(reader.Open(IndexPath()));
-    CRecordingEntry record;
-    while (reader.ReadRecord(record) && record.m_strName != "Long") {
-    }
+    CRecordingEntry records[2];
+    ASSERT_TRUE(reader.ReadRecord(records[0]) && reader.ReadRecord(records[1]));
+    const bool longFirst = records[0].m_strName == "Long";
+    const CRecordingEntry& record = records[longFirst ? 0 : 1];
+    const CRecordingEntry& desk = records[longFirst ? 1 : 0];
     // 1 + 129 * 2 = 259 bytes fit; the 130th é would be cut in half, so it goes.
     EXPECT_EQ(record.m_strNotes, "x" + QString(129, QChar(0xe9)));
-    reader.Close();
+    EXPECT_EQ(desk.m_strNotes, "line one\r\nline two");
+    EXPECT_EQ(desk.m_strOperator, "Desk 2");
+    EXPECT_TRUE(desk.m_bProtected);
+    EXPECT_DOUBLE_EQ(desk.m_dtDate.Value(), COleDateTime(2006, 12, 5, 10, 11, 12).Value());
+    EXPECT_EQ(desk.m_dtDuration.SecondsOfDay(), 65);
     CId3Tag tag;
     ASSERT_TRUE(tag.Open(Folder() + "Long.mp3"));
     ASSERT_EQ(tag.Read(), 1);
     EXPECT_EQ(tag.FindFrame("COMM")->GetText(), notes);
-
-    // Read back from the index alone.
-    CRecordingList list;
-    ASSERT_TRUE(list.Load(Folder()));
-    const CRecordingEntry& again = *list.FindByName("Desk call");
-    EXPECT_EQ(again.m_strNotes, "line one\r\nline two");
-    EXPECT_EQ(again.m_strOperator, "Desk 2");
-    EXPECT_TRUE(again.m_bProtected);
-    EXPECT_DOUBLE_EQ(again.m_dtDate.Value(), COleDateTime(2006, 12, 5, 10, 11, 12).Value());
-    EXPECT_EQ(again.m_dtDuration.SecondsOfDay(), 65);
-    EXPECT_EQ(again.m_dwSize, quint32(QFileInfo(Folder() + "Desk call.mp3").size()));
-    EXPECT_EQ(again.m_nIndexState, kIndexValid);
 }
 
 TEST_F(Catalogue, PartialLastRecordIsCutAndTheFileListedAgain)
 {
     MakeRecording(Folder(), "First");
     MakeRecording(Folder(), "Second");
-    {
-        CRecordingList list;
-        ASSERT_TRUE(list.Load(Folder()));
-    }
+    LoadAndLetGo();
     const QStringList records = LiveRecords();
     ASSERT_EQ(records.size(), 2);
     ASSERT_TRUE(WriteBytes(IndexPath(), Index().left(CIndexFile::kBaseRecord + 300)));
@@ -101,10 +92,7 @@ TEST_F(Catalogue, MissingFilesAreMarkedAndMoreThanTenCompact)
     for (int i = 0; i < 23; ++i)
         MakeRecording(Folder(), name(i));
     for (int removed : {10, 11}) {
-        {
-            CRecordingList list;
-            ASSERT_TRUE(list.Load(Folder()));
-        }
+        LoadAndLetGo();
         for (int i = 0; i < removed; ++i)
             QFile::remove(Folder() + name(i) + ".mp3");
     }
@@ -132,10 +120,7 @@ TEST_F(Catalogue, MissingFilesAreMarkedAndMoreThanTenCompact)
 TEST_F(Catalogue, NameDifferingOnlyInCaseMatchesAndTakesTheFileSpelling)
 {
     MakeRecording(Folder(), "Call");
-    {
-        CRecordingList list;
-        ASSERT_TRUE(list.Load(Folder()));
-    }
+    LoadAndLetGo();
     ASSERT_TRUE(QFile::rename(Folder() + "Call.mp3", Folder() + "CALL.mp3"));
     CRecordingList list;
     ASSERT_TRUE(list.Load(Folder()));
@@ -189,14 +174,12 @@ TEST_F(Catalogue, SortIsStableInEitherDirection)
     CRecordingList list;
     ASSERT_TRUE(list.Load(Folder()));
     const char* names[] = {"b", "C", "a", "d", "E", "f"};
-    const bool prot[] = {true, false, true, false, false, true};
     for (int i = 0; i < 6; ++i) {
         auto e = std::make_unique<CRecordingEntry>();
         e->m_strName = names[i];
-        e->m_bProtected = prot[i];
-        e->m_dwSize = quint32(i % 2 ? 4000000000u : 7);
+        e->m_bProtected = i == 0 || i == 2 || i == 5;
+        e->m_dwSize = quint32(i < 3 ? 4000000000u : 7);
         e->m_dtDate = COleDateTime(2006, 1, 1 + (i % 3), 0, 0, 0);
-        e->m_strNotes = i % 2 ? "Zed" : "abc";
         list.AddEntry(std::move(e));
     }
     // Stable: equal keys keep the order of the sort before.
@@ -207,11 +190,7 @@ TEST_F(Catalogue, SortIsStableInEitherDirection)
     } sorts[] = {
         {kColumnProtected, true, {"C", "d", "E", "b", "a", "f"}},
         {kColumnProtected, false, {"b", "a", "f", "C", "d", "E"}},
-        {kColumnName, true, {"a", "b", "C", "d", "E", "f"}},
-        {kColumnOperator, false, {"f", "E", "d", "C", "b", "a"}},
-        {kColumnSize, false, {"f", "d", "C", "E", "b", "a"}},   // unsigned: 4e9 is the largest
-        {kColumnNotes, true, {"f", "d", "C", "E", "b", "a"}},   // byte-wise: "Zed" before "abc"
-        {kColumnDate, false, {"f", "a", "C", "E", "d", "b"}},
+        {kColumnSize, false, {"b", "a", "C", "f", "d", "E"}},  // unsigned: 4e9 is the largest
     };
     for (const auto& c : sorts) {
         ASSERT_TRUE(list.Sort(c.column, c.ascending));
@@ -252,22 +231,9 @@ TEST_F(Catalogue, IndexInUseOrDisabledLeavesTheTagsToList)
     EXPECT_EQ(list.GetAt(0)->m_strNotes, "changed");
     list.CreateEntry();
     EXPECT_FALSE(QFile::exists(IndexPath()));
-    EXPECT_TRUE(ReadBytes(LogFilePath()).contains("Impossibile aprire/creare il file di indice..."));
 }
 
-TEST_F(Catalogue, SavePendingReportsATagItCouldNotWriteAndKeepsItDue)
-{
-    MakeRecording(Folder(), "Q");
-    CRecordingList list;
-    ASSERT_TRUE(list.Load(Folder()));
-    CRecordingEntry* q = list.GetAt(0);
-    q->SetState(kStateTagPending);
-    QFile::remove(q->FilePath());
-    EXPECT_FALSE(list.SavePending());
-    EXPECT_EQ(q->GetState(), kStateTagPending);
-}
-
-TEST_F(Catalogue, RefreshAndRecreateReadTheTagsAgain)
+TEST_F(Catalogue, RefreshAndRecreateReadTheTagsAgainAndATagNotWrittenStaysDue)
 {
     MakeRecording(Folder(), "Fresh", "from tag");
     CRecordingList list;
@@ -286,4 +252,10 @@ TEST_F(Catalogue, RefreshAndRecreateReadTheTagsAgain)
     EXPECT_EQ(Index().size(), CIndexFile::kBaseRecord);
     EXPECT_EQ(list.AddFileEntry(Folder() + "tagTemporary.dtm", Folder()), nullptr);
     EXPECT_EQ(list.AddFileEntry(Folder() + "tmp_nome_reg.dtm", Folder()), nullptr);
+
+    e = list.GetAt(0);
+    e->SetState(kStateTagPending);
+    QFile::remove(e->FilePath());
+    EXPECT_FALSE(list.SavePending());
+    EXPECT_EQ(e->GetState(), kStateTagPending);
 }

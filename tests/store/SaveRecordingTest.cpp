@@ -11,6 +11,7 @@ namespace {
 
 using testing::WorkFolderTest;
 
+// Trimming and refusals of taken or reserved names are met through the save dialog (SaveDialogTest).
 class SaveConfirm : public WorkFolderTest {
 protected:
     void SetUp() override
@@ -22,49 +23,35 @@ protected:
         WriteFile("tmp_nome_reg.dtm", m_audio);
     }
 
-    bool Confirm(const QString& name, const QString& notes = {})
-    {
-        return ConfirmSaveRecording(m_entry, m_folder, m_recordingFile, name, notes);
-    }
+    bool Confirm(const QString& name) { return ConfirmSaveRecording(m_entry, m_folder, m_recordingFile, name, {}); }
 
     CRecordingEntry m_entry;
     QString m_recordingFile;
     const QByteArray m_audio = QByteArray("\xFF\xFB\x50\xC4 new call audio", 20);
 };
 
-TEST_F(SaveConfirm, SavedEntryTakesFolderNameAndTrimmedTexts)
+TEST_F(SaveConfirm, TheGivenFileMovesIntoTheWorkFolderAndTheDefaultOneStays)
 {
     m_entry.m_strFolder = "/elsewhere/";
-    WriteFile("from writer.snx", m_audio);
+    WriteFile("from writer.snx", "writer's audio");
     m_recordingFile = PathOf("from writer.snx");
-
-    ASSERT_TRUE(Confirm("Call from Anna  ", "  \r\nbring the contract  "));
-    EXPECT_EQ(m_entry.m_strName, "Call from Anna");
-    EXPECT_EQ(m_entry.m_strNotes, "bring the contract  ");
+    ASSERT_TRUE(Confirm("Call from Anna"));
     EXPECT_EQ(m_entry.m_strFolder, m_folder);
     EXPECT_TRUE(m_recordingFile.isEmpty());
-    // The given file moved; the default one, not given, is untouched.
     EXPECT_EQ(FilesInFolder(), (QStringList{"Call from Anna.mp3", "tmp_nome_reg.dtm"}));
-    EXPECT_EQ(ReadFile("Call from Anna.mp3"), m_audio);
+    EXPECT_EQ(ReadFile("Call from Anna.mp3"), "writer's audio");
 }
 
-TEST_F(SaveConfirm, FailuresNameTheirCause)
+TEST_F(SaveConfirm, FailuresNameTheirCauseAndMoveNothing)
 {
-    EXPECT_FALSE(Confirm("tmp_nome_reg"));
-    EXPECT_EQ(ShownTexts(), QStringList{LoadText(IDS_NAME_RESERVED)});
-    EXPECT_EQ(m_entry.GetState(), kStateTagPending);
-
     // The log says what the system said.
-    m_prompt.Clear();
     EXPECT_FALSE(Confirm(QString(300, 'x')));
     EXPECT_TRUE(test::ReadLog().contains(QString::fromLocal8Bit(std::strerror(ENAMETOOLONG))));
-    EXPECT_EQ(ShownTexts(), QStringList{LoadText(IDS_NAME_FORBIDDEN_CHARS)});
-
-    m_prompt.Clear();
+    EXPECT_EQ(m_entry.GetState(), kStateTagPending);
     // A character the field would have stopped still fails safely as a bad path.
     EXPECT_FALSE(Confirm("a?b"));
     EXPECT_FALSE(Confirm("sub/name"));
-    EXPECT_EQ(ShownTexts(), (QStringList{LoadText(IDS_NAME_FORBIDDEN_CHARS), LoadText(IDS_NAME_FORBIDDEN_CHARS)}));
+    EXPECT_EQ(ShownTexts(), QStringList(3, LoadText(IDS_NAME_FORBIDDEN_CHARS)));
     EXPECT_EQ(FilesInFolder(), QStringList{"tmp_nome_reg.dtm"});
 
     // The audio is gone: the temporary file problem.
