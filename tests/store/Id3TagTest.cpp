@@ -55,7 +55,7 @@ TEST_F(TagFile, WrittenTagReadsElsewhereAndReplacesTheFileWhole)
     EXPECT_EQ(file.mid(6, 4), CId3Tag::SynchsafeBytes(entry.GetTagSize()));
 
     const QStringList shown = TagAsReadElsewhere(path);
-    for (const QString& frame : QStringList{"TIT2=" + text, "COMM=" + text, "TDAT=0512", "TIME=10:11:12", "TLEN=00:01:05"})
+    for (const QString& frame : {"TIT2=" + text, "COMM=" + text, QString("TIME=10:11:12"), QString("TLEN=00:01:05")})
         EXPECT_TRUE(shown.contains(frame)) << frame.toStdString() << " not in " << shown.join(", ").toStdString();
     CRecordingEntry again;
 
@@ -70,7 +70,8 @@ TEST_F(TagFile, WrittenTagReadsElsewhereAndReplacesTheFileWhole)
 TEST_F(TagFile, LastOfTwinFramesWinsAndIsTheOneChanged)
 {
     CId3Tag tag;
-    ASSERT_TRUE(tag.Open(Put("a.mp3", TagBytes(CommentFrame("early") + TextFrame("TIT2", "x") + CommentFrame("late")))));
+    const QByteArray frames = CommentFrame("early") + TextFrame("TIT2", "x") + CommentFrame("late");
+    ASSERT_TRUE(tag.Open(Put("a.mp3", TagBytes(frames))));
     ASSERT_EQ(tag.Read(), 1);
     EXPECT_EQ(tag.FindFrame("COMM")->GetText(), "late");
     tag.SetTextFrame("COMM", "changed");

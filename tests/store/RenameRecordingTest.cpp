@@ -128,8 +128,9 @@ TEST_F(Rename, SaveButtonRenamesFileAndRewritesTagRowAndIndex)
     EXPECT_EQ(AudioOf("Anna, contract.mp3"), Audio("Call 1"));
     EXPECT_EQ(TagText("Anna, contract.mp3", "TIT2"), "Anna, contract");
     EXPECT_EQ(TagText("Anna, contract.mp3", "COMM"), "call back\r\non Monday");
-    EXPECT_EQ(Reloaded(), (std::map<QString, QString>{
-                              {"Anna, contract", "call back\r\non Monday"}, {"Call 2", "second call"}, {"Outsider", ""}}));
+    const std::map<QString, QString> reloaded{
+        {"Anna, contract", "call back\r\non Monday"}, {"Call 2", "second call"}, {"Outsider", ""}};
+    EXPECT_EQ(Reloaded(), reloaded);
     EXPECT_FALSE(Exists("Call 1.mp3"));
 }
 
