@@ -46,15 +46,14 @@ protected:
     void SetUp() override
     {
         WorkFolderTest::SetUp();
-        for (const QString name : {"Call 1", "Call 2"})
-            WriteFile(name + ".mp3", test::TagBytes(test::FullFrames(name.toUtf8(), Notes(name))) + Audio(name));
+        for (const auto& [name, notes] : {std::pair{"Call 1", "first call"}, {"Call 2", "second call"}})
+            WriteFile(QString(name) + ".mp3", test::TagBytes(test::FullFrames(name, notes)) + Audio(name));
         m_before = {ReadFile("Call 1.mp3"), ReadFile("Call 2.mp3")};
         ASSERT_TRUE(m_list.Load(m_folder));
         ASSERT_TRUE(m_list.IsIndexOpen());
         WriteFile("Outsider.mp3", "not in the list");
     }
 
-    static QByteArray Notes(const QString& name) { return name == "Call 1" ? "first call" : "second call"; }
     // Audio of its own per recording, so that a rename that picks the wrong file shows.
     static QByteArray Audio(const QString& name) { return QByteArray("\xFF\xFB\x50\xC4 audio of ") + name.toUtf8(); }
 
@@ -63,13 +62,6 @@ protected:
         CId3Tag tag;
         CId3Frame found;
         return tag.Open(PathOf(fileName)) && tag.Read() == 1 && tag.GetFrame(frame, found) ? found.GetText() : "<none>";
-    }
-
-    // The audio behind the tag, which no rename may touch.
-    QByteArray AudioOf(const QString& fileName) const
-    {
-        const QByteArray bytes = ReadFile(fileName);
-        return bytes.mid(bytes.indexOf("\xFF\xFB\x50\xC4"));
     }
 
     // The catalogue as the next start sees it: index and folder.
@@ -125,7 +117,7 @@ TEST_F(Rename, SaveButtonRenamesFileAndRewritesTagRowAndIndex)
     EXPECT_EQ(m_list.FindByName("Anna, contract")->GetState(), kStateSaved);
     EXPECT_EQ(m_view.m_rowsRewritten, QStringList{"Call 1 -> Anna, contract"});
     EXPECT_EQ(m_view.m_stoppedPlaying, QStringList{"Call 1"});
-    EXPECT_EQ(AudioOf("Anna, contract.mp3"), Audio("Call 1"));
+    EXPECT_TRUE(ReadFile("Anna, contract.mp3").endsWith(Audio("Call 1")));
     EXPECT_EQ(TagText("Anna, contract.mp3", "TIT2"), "Anna, contract");
     EXPECT_EQ(TagText("Anna, contract.mp3", "COMM"), "call back\r\non Monday");
     const std::map<QString, QString> reloaded{
@@ -244,7 +236,7 @@ TEST_F(Rename, InPlaceRefusalsKeepTheOldNameAndANewOneReachesFileTagIndexAndFiel
     m_editor.OnBeginLabelEdit("Call 2");
     EXPECT_TRUE(m_editor.OnEndLabelEdit("Supplier"));
     EXPECT_EQ(m_view.FieldText(InfoField::Name), "Supplier");
-    EXPECT_EQ(AudioOf("Supplier.mp3"), Audio("Call 2"));
+    EXPECT_TRUE(ReadFile("Supplier.mp3").endsWith(Audio("Call 2")));
     EXPECT_EQ(TagText("Supplier.mp3", "TIT2"), "Supplier");
     // Only the case of its own name changes: no other recording stands in the way.
     m_editor.OnBeginLabelEdit("Call 1");

@@ -46,10 +46,7 @@ protected:
     void TearDown() override { SetPrompt(nullptr); }
 
     QString PathOf(const QString& fileName) const { return m_folder + fileName; }
-    void WriteFile(const QString& fileName, const QByteArray& bytes) const
-    {
-        ASSERT_TRUE(WriteBytes(PathOf(fileName), bytes));
-    }
+    void WriteFile(const QString& name, const QByteArray& bytes) const { ASSERT_TRUE(WriteBytes(PathOf(name), bytes)); }
     QByteArray ReadFile(const QString& fileName) const { return ReadBytes(PathOf(fileName)); }
     bool Exists(const QString& fileName) const { return QFile::exists(PathOf(fileName)); }
     QStringList FilesInFolder() const { return QDir(m_folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }

@@ -14,6 +14,9 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
+
 namespace sonvelle {
 namespace {
 
@@ -80,6 +83,11 @@ TEST_F(SaveDialog, OpensWithTheRecordingFiltersEachKeystrokeAndReportsMissingAud
     EXPECT_EQ(m_dialog.PlayButtonBitmaps(), "PLAYREC");
     ASSERT_EQ(ShownTexts(), QStringList{LoadText(IDS_RECORDING_FILE_MISSING)});
     EXPECT_EQ(m_prompt.ShownSoFar()[0].icon, PromptIcon::Stop);
+    m_prompt.Clear();
+    PressConfirm();
+    EXPECT_EQ(ShownTexts(), QStringList{LoadText(IDS_TEMP_FILE_PROBLEM)});
+    EXPECT_TRUE(m_dialog.isVisible());
+    EXPECT_EQ(m_entry.m_strName, "Recording 3");
 }
 
 TEST_F(SaveDialog, RefusedNamesKeepItOpenAndReplaceNothingThenOtherCaseSaves)
@@ -96,14 +104,33 @@ TEST_F(SaveDialog, RefusedNamesKeepItOpenAndReplaceNothingThenOtherCaseSaves)
     EXPECT_EQ(ReadFile("Recording 2.mp3"), "kept");
     EXPECT_EQ(ReadFile("tmp_nome_reg.dtm"), m_audio);
 
+    // The writer's own file is the one saved, into the work folder; the default one stays.
+    WriteFile("from writer.snx", "writer's audio");
+    m_dialog.SetRecordingFile(PathOf("from writer.snx"));
+    m_entry.m_strFolder = "/elsewhere/";
     SetName("TAGTEMPORARY  ");
     m_dialog.NotesField()->setPlainText("  call back");
     PressConfirm();
     EXPECT_EQ(m_dialog.result(), QDialog::Accepted);
     EXPECT_EQ(m_entry.m_strName, "TAGTEMPORARY");
     EXPECT_EQ(m_entry.m_strNotes, "call back");
-    EXPECT_TRUE(m_entry.m_strKeyWord.isEmpty());
-    EXPECT_EQ(ReadFile("TAGTEMPORARY.mp3"), m_audio);
+    EXPECT_EQ(m_entry.m_strFolder, m_folder);
+    EXPECT_TRUE(m_entry.m_strKeyWord.isEmpty() && m_dialog.RecordingFile().isEmpty());
+    EXPECT_EQ(ReadFile("TAGTEMPORARY.mp3"), "writer's audio");
+    EXPECT_EQ(FilesInFolder(), (QStringList{"Recording 2.mp3", "TAGTEMPORARY.mp3", "tmp_nome_reg.dtm"}));
+}
+
+// Names the field stops never reach the save from it; should one come another way, it fails as a bad path.
+TEST_F(SaveDialog, ANameNoFieldLetsThroughFailsToSaveAsABadPath)
+{
+    QString file;
+    for (const QString& name : {QString(300, 'x'), QString("a?b"), QString("sub/name")})
+        EXPECT_FALSE(ConfirmSaveRecording(m_entry, m_folder, file, name, {})) << name.toStdString();
+    EXPECT_EQ(ShownTexts(), QStringList(3, LoadText(IDS_NAME_FORBIDDEN_CHARS)));
+    // The log says what the system said.
+    EXPECT_TRUE(test::ReadLog().contains(QString::fromLocal8Bit(std::strerror(ENAMETOOLONG))));
+    EXPECT_EQ(FilesInFolder(), QStringList{"tmp_nome_reg.dtm"});
+    EXPECT_EQ(m_entry.GetState(), kStateTagPending);
 }
 
 TEST_F(SaveDialog, CancelAndCloseMarkTheRecordingDiscarded)
