@@ -9,22 +9,6 @@ namespace {
 using testing::ReadBytes;
 using testing::WriteBytes;
 
-class RecordingFileStore : public ::testing::Test {
-protected:
-    QTemporaryDir dir;
-    QString Path(const QString& name) const { return dir.path() + "/" + name; }
-};
-
-// Moving over another file with retries is driven through the recording control (RecordingFilesTest).
-TEST_F(RecordingFileStore, BadPathIsToldApartAndUnusedPathsAreUnused)
-{
-    WriteBytes(Path("b.snx"), "b");
-    EXPECT_EQ(StoreFileWithRetries(Path("b.snx"), Path("what?.mp3"), 1, 500, [](int) {}).lastError, FileError::BadPath);
-    EXPECT_EQ(ReadBytes(Path("b.snx")), "b");
-    WriteBytes(UnusedFilePath(dir.path() + "/", "SEG_", ".snx"), "");
-    EXPECT_FALSE(QFile::exists(UnusedFilePath(dir.path() + "/", "SEG_", ".snx")));
-}
-
 // MPEG-1 layer III, 32 kbit/s, 32 kHz, mono: 144-byte frames.
 QByteArray Frames(int count, int partialBytes)
 {
@@ -33,22 +17,28 @@ QByteArray Frames(int count, int partialBytes)
     return frame.repeated(count) + frame.left(partialBytes);
 }
 
-TEST_F(RecordingFileStore, JoinedSegmentsLeaveNoCutOffFrameInside)
+// Moving over another file with retries, and joining segments that are no audio at all, are met through the
+// recording control (RecordingFilesTest).
+TEST(RecordingFileStore, JoinedSegmentsLeaveNoCutOffFrameInsideAndStagingNamesAreUnused)
 {
-    // Segments that are no audio at all are joined whole through the recording control (RecordingFilesTest).
+    QTemporaryDir dir;
+    const auto path = [&](const QString& name) { return dir.path() + "/" + name; };
     // Frames that lose step halfway end where the last good frame ended.
     EXPECT_EQ(CompleteMpegFramesLength(Frames(2, 0) + "garbage" + Frames(2, 0)), 288);
 
-    WriteBytes(Path("seg1.snx"), Frames(1000, 100));  // more than one read's worth
-    WriteBytes(Path("seg2.snx"), Frames(5, 7));
-    ASSERT_TRUE(AppendFileTo(Path("seg1.snx"), Path("single.mp3")));
-    ASSERT_TRUE(AppendFileTo(Path("seg2.snx"), Path("single.mp3")));
-    EXPECT_EQ(ReadBytes(Path("single.mp3")), Frames(1005, 0));
+    WriteBytes(path("seg1.snx"), Frames(1000, 100));  // more than one read's worth
+    WriteBytes(path("seg2.snx"), Frames(5, 7));
+    ASSERT_TRUE(AppendFileTo(path("seg1.snx"), path("single.mp3")));
+    ASSERT_TRUE(AppendFileTo(path("seg2.snx"), path("single.mp3")));
+    EXPECT_EQ(ReadBytes(path("single.mp3")), Frames(1005, 0));
     // A missing segment neither changes nor creates the target.
-    EXPECT_FALSE(AppendFileTo(Path("missing"), Path("single.mp3")));
-    EXPECT_EQ(ReadBytes(Path("single.mp3")), Frames(1005, 0));
-    EXPECT_FALSE(AppendFileTo(Path("missing"), Path("u.mp3")));
-    EXPECT_FALSE(QFile::exists(Path("u.mp3")));
+    EXPECT_FALSE(AppendFileTo(path("missing"), path("single.mp3")));
+    EXPECT_EQ(ReadBytes(path("single.mp3")), Frames(1005, 0));
+    EXPECT_FALSE(AppendFileTo(path("missing"), path("u.mp3")));
+    EXPECT_FALSE(QFile::exists(path("u.mp3")));
+
+    WriteBytes(UnusedFilePath(dir.path() + "/", "SEG_", ".snx"), "");
+    EXPECT_FALSE(QFile::exists(UnusedFilePath(dir.path() + "/", "SEG_", ".snx")));
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #pragma once
-// Helpers of the store's tests that need the store and the test support
-// library: a work folder with a scripted prompt, the catalogue's names, and
-// tags as an independent reader sees them.
+// A work folder with a scripted prompt, the catalogue's names, and tags as an independent reader sees them.
 
 #include "platform/Prompt.h"
 #include "store/RecordingList.h"
@@ -18,9 +16,7 @@ inline QStringList NamesOf(const CRecordingList& list, bool sorted = true)
     QStringList names;
     for (const auto& e : list.Entries())
         names << e->m_strName;
-    if (sorted)
-        names.sort();
-    return names;
+    return sorted ? (names.sort(), names) : names;
 }
 
 // Every frame as mutagen reads it, "ID=text", without its v2.4 translation.
