@@ -67,38 +67,32 @@ TEST_F(Hostile, ReadOnlyRecordingKeepsItsMetadataAndRefusesARewrite)
     EXPECT_EQ(AsNobody({"list", m_folder}), QStringList{asStored});
 }
 
-TEST_F(Hostile, CompactionUnderAStrictUmaskListsEachRecordingOnce)
+// Under a umask that would leave the owner read-only: the modes are set, never inherited.
+TEST_F(Hostile, FilesTheStoreMakesOrCompactsAreTheOwnersOnly)
 {
+    const auto name = [](int i) { return QString("R%1").arg(i, 2, 10, QChar('0')); };
     for (int i = 0; i < 12; ++i)
-        MakeRecording(m_folder, QString("R%1").arg(i, 2, 10, QChar('0')));
-    ASSERT_TRUE(CRecordingList().Load(m_folder));
-    for (const QString& name : QDir(m_folder).entryList(QDir::Files))
-        GiveToNobody(m_folder + name);
-    GiveToNobody(m_folder);
-    GiveToNobody(m_home);
-    for (int i = 1; i < 12; ++i)
-        QFile::remove(m_folder + QString("R%1.mp3").arg(i, 2, 10, QChar('0')));
-
-    // 11 records without files: the index is rewritten, under a umask that leaves the owner read-only.
-    EXPECT_EQ(AsNobody({"list", m_folder}, "277"), QStringList{"R00||0|05/12/2006 10:11:12|"});
-    EXPECT_EQ(ReadBytes(m_folder + "Index.txt").size(), CIndexFile::kBaseRecord);
-    EXPECT_EQ(ModeOf(m_folder + "Index.txt"), 0600u);
-}
-
-TEST_F(Hostile, FilesTheStoreMakesAreTheOwnersOnly)
-{
-    const QString path = MakeRecording(m_folder, "Shared");
+        MakeRecording(m_folder, name(i));
+    const QString path = m_folder + "R00.mp3";
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
     const QString victim = m_dirs.Path("victim");
     ASSERT_TRUE(WriteBytes(victim, "untouched"));
     ASSERT_EQ(::symlink(QFile::encodeName(victim).constData(), QFile::encodeName(m_folder + "tagTemporary.dtm").constData()), 0);
 
-    const mode_t oldMask = ::umask(0);
+    const mode_t oldMask = ::umask(0277);
     CRecordingList list;
-    const bool written = list.Load(m_folder) && CRecordingList::WriteEntryTags(*list.GetAt(0));
+    const bool written = list.Load(m_folder) && CRecordingList::WriteEntryTags(*list.FindByName("R00"));
+    const mode_t created = ModeOf(m_folder + "Index.txt");
+    list.Clear();
+    // 11 records without files: the index is rewritten.
+    for (int i = 1; i < 12; ++i)
+        QFile::remove(m_folder + name(i) + ".mp3");
+    const bool compacted = list.Load(m_folder);
     ::umask(oldMask);
-    ASSERT_TRUE(written);
-
+    ASSERT_TRUE(written && compacted);
+    EXPECT_EQ(created, 0600u);
+    EXPECT_EQ(NamesOf(list), QStringList{"R00"});
+    EXPECT_EQ(ReadBytes(m_folder + "Index.txt").size(), CIndexFile::kBaseRecord);
     EXPECT_EQ(ModeOf(m_folder + "Index.txt"), 0600u);
     // The rewritten recording keeps the reach its owner gave it, and no link was followed.
     EXPECT_EQ(ModeOf(path), 0640u);
