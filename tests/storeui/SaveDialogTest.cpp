@@ -93,12 +93,10 @@ TEST_F(SaveDialog, OpensWithTheRecordingFiltersEachKeystrokeAndReportsMissingAud
 TEST_F(SaveDialog, RefusedNamesKeepItOpenAndReplaceNothingThenOtherCaseSaves)
 {
     WriteFile("Recording 2.mp3", "kept");
-    SetName("Recording 2");
-    QTest::keyClick(m_dialog.NameField(), Qt::Key_Return);
-    SetName("RECORDING 2");
-    QTest::keyClick(m_dialog.NameField(), Qt::Key_Return);
-    SetName("tagTemporary");
-    PressConfirm();
+    for (const char* name : {"Recording 2", "RECORDING 2", "tagTemporary"}) {
+        SetName(name);
+        QTest::keyClick(m_dialog.NameField(), Qt::Key_Return);
+    }
     EXPECT_EQ(ShownTexts(), (QStringList{LoadText(IDS_NAME_EXISTS), LoadText(IDS_NAME_EXISTS), LoadText(IDS_NAME_RESERVED)}));
     EXPECT_TRUE(m_dialog.isVisible());
     EXPECT_EQ(ReadFile("Recording 2.mp3"), "kept");
