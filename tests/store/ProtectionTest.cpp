@@ -37,6 +37,7 @@ protected:
 
     void Reset(const QByteArray& content = {})
     {
+        m_entry.m_strKeyWord = "secret";
         WriteBytes(Path(), content.isEmpty() ? s_tag + s_audio : content);
         QFile::remove(Folder() + "Call 7.snx");
         m_entry.m_strFolder = Folder();
@@ -59,29 +60,28 @@ protected:
 
 TEST_F(Protection, TheWayBackForShortLongAndMultiByteKeyWords)
 {
-    const struct {
-        QString key;
-        QString wrong;  // the right length, one character off
-    } cases[] = {{"secret", "secreT"}, {"twelve chars", "twelve charz"}, {"caffè-€uro", "caffe-€uro"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.key.toStdString());
+    // The wrong key word has the right length, one character off.
+    const std::pair<QString, QString> cases[] = {
+        {"secret", "secreT"}, {"twelve chars", "twelve charz"}, {"caffè-€uro", "caffe-€uro"}};
+    for (const auto& [key, wrong] : cases) {
+        SCOPED_TRACE(key.toStdString());
         Reset();
-        m_entry.m_strKeyWord = c.key;
+        m_entry.m_strKeyWord = key;
         ASSERT_TRUE(Protect(m_entry));
         EXPECT_TRUE(m_entry.m_bProtected && m_entry.GetState() == kStateTagPending);
         const QByteArray stored = ReadBytes(Path());
         EXPECT_EQ(stored.left(s_tag.size()), s_tag);
         // Files protected before must stay readable: one key stream from the check block on, across chunk borders.
         const qsizetype checkBlock = stored.size() - s_tag.size() - s_audio.size();
-        EXPECT_EQ(Xor(stored.right(s_audio.size()), KeyWordBytes(c.key), checkBlock), s_audio);
+        EXPECT_EQ(Xor(stored.right(s_audio.size()), KeyWordBytes(key), checkBlock), s_audio);
 
         // A wrong key word deciphers nothing, not even in place.
-        m_entry.m_strKeyWord = c.wrong;
+        m_entry.m_strKeyWord = wrong;
         EXPECT_FALSE(Unprotect(m_entry, true) || Unprotect(m_entry, false));
         EXPECT_EQ(ReadBytes(Path()), stored);
         EXPECT_EQ(Files(), QStringList{"Call 7.mp3"});
 
-        m_entry.m_strKeyWord = c.key;
+        m_entry.m_strKeyWord = key;
         ASSERT_TRUE(Unprotect(m_entry, true));
         EXPECT_EQ(ReadBytes(Path()), stored);
         EXPECT_EQ(ReadBytes(WorkingCopyPath(m_entry)), s_audio);
@@ -97,7 +97,6 @@ TEST_F(Protection, TheWayBackForShortLongAndMultiByteKeyWords)
 // under the recording's name, never neither and never a mix.
 TEST_F(Protection, AKillBetweenAnyTwoStepsLeavesTheOldOrTheNewFile)
 {
-    m_entry.m_strKeyWord = "secret";
     ASSERT_TRUE(Protect(m_entry));
     const QByteArray protectedBytes = ReadBytes(Path());
     for (const bool protecting : {true, false}) {
@@ -105,7 +104,6 @@ TEST_F(Protection, AKillBetweenAnyTwoStepsLeavesTheOldOrTheNewFile)
                  ProtectionStep::CopyWritten, ProtectionStep::CopyFlushed, ProtectionStep::Renamed}) {
             SCOPED_TRACE(::testing::Message() << (protecting ? "protect" : "unprotect") << " step " << int(step));
             Reset(protecting ? QByteArray() : protectedBytes);
-            m_entry.m_strKeyWord = "secret";
             SetProtectionStepHookForTesting([step](ProtectionStep now) { return now != step; });
             EXPECT_FALSE(protecting ? Protect(m_entry) : Unprotect(m_entry, false));
             const QByteArray before = protecting ? s_tag + s_audio : protectedBytes;
@@ -118,11 +116,9 @@ TEST_F(Protection, AKillBetweenAnyTwoStepsLeavesTheOldOrTheNewFile)
 // The reader of the check block is fuzzed (tests/fuzz); here what comes before it.
 TEST_F(Protection, NothingIsWrittenForABadTagLengthOrARecordingInProgress)
 {
-    m_entry.m_strKeyWord = "secret";
     m_entry.m_dwTagSize = std::uint32_t(s_tag.size() + s_audio.size() + 1);
     EXPECT_FALSE(Protect(m_entry) || Unprotect(m_entry, true));
     Reset();
-    m_entry.m_strKeyWord = "secret";
     m_entry.SetState(kStateRecording);
     EXPECT_FALSE(Protect(m_entry));
     EXPECT_EQ(Files(), QStringList{"Call 7.mp3"});
