@@ -17,8 +17,7 @@ QByteArray Frames(int count, int partialBytes)
     return frame.repeated(count) + frame.left(partialBytes);
 }
 
-// Moving over another file with retries, and joining segments that are no audio at all, are met through the
-// recording control (RecordingFilesTest).
+// Retried moves and joined segments that are no audio at all are met through the recording control.
 TEST(RecordingFileStore, JoinedSegmentsLeaveNoCutOffFrameInsideAndStagingNamesAreUnused)
 {
     QTemporaryDir dir;

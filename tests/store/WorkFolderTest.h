@@ -30,8 +30,7 @@ inline QStringList TagAsReadElsewhere(const QString& path)
         .split('\n', Qt::SkipEmptyParts);
 }
 
-// A work folder, program folder and settings of the test's own, and a scripted
-// prompt installed for the test's lifetime.
+// A work folder, program folder and settings of the test's own, and a scripted prompt while it runs.
 class WorkFolderTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -44,7 +43,6 @@ protected:
     QString PathOf(const QString& fileName) const { return m_folder + fileName; }
     void WriteFile(const QString& name, const QByteArray& bytes) const { ASSERT_TRUE(WriteBytes(PathOf(name), bytes)); }
     QByteArray ReadFile(const QString& fileName) const { return ReadBytes(PathOf(fileName)); }
-    bool Exists(const QString& fileName) const { return QFile::exists(PathOf(fileName)); }
     QStringList FilesInFolder() const { return QDir(m_folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
     QStringList ShownTexts() const
     {

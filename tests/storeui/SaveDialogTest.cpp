@@ -58,7 +58,6 @@ TEST_F(SaveDialog, OpensWithTheRecordingFiltersEachKeystrokeAndReportsMissingAud
     EXPECT_FALSE(m_dialog.ConfirmButton()->isEnabled());
     QTest::keyClicks(m_dialog.NameField(), "a?b");
     EXPECT_EQ(m_dialog.NameField()->text(), "ab");
-    EXPECT_EQ(m_dialog.NameField()->cursorPosition(), 2);
     EXPECT_TRUE(m_dialog.ConfirmButton()->isEnabled());
     // Pasted text is cut from the end until clean, counting bytes and never inside a character.
     m_dialog.NameField()->setText("ab?cd");
@@ -80,7 +79,6 @@ TEST_F(SaveDialog, OpensWithTheRecordingFiltersEachKeystrokeAndReportsMissingAud
     ASSERT_TRUE(QFile::remove(PathOf("tmp_nome_reg.dtm")));
     PressPlay();
     EXPECT_FALSE(m_dialog.IsPlaying());
-    EXPECT_EQ(m_dialog.PlayButtonBitmaps(), "PLAYREC");
     ASSERT_EQ(ShownTexts(), QStringList{LoadText(IDS_RECORDING_FILE_MISSING)});
     EXPECT_EQ(m_prompt.ShownSoFar()[0].icon, PromptIcon::Stop);
     m_prompt.Clear();
@@ -165,7 +163,7 @@ TEST_F(SaveDialog, SecondPressOrConfirmStopsPlayingAndConfirmStillSaves)
     ASSERT_TRUE(m_dialog.IsPlaying());
     PressConfirm();
     EXPECT_FALSE(m_dialog.IsPlaying());
-    EXPECT_TRUE(Exists("Recording 3.mp3"));
+    EXPECT_EQ(ReadFile("Recording 3.mp3"), test::ReadBytes(tone));
 }
 
 // Keeps what the window showed when SavePending closed it.
