@@ -233,7 +233,7 @@ TEST(OleDateTime, CountsSplitsFormatsAndRejects)
     EXPECT_EQ(COleDateTime(-1e300).SecondsOfDay(), 0);
     EXPECT_EQ(COleDateTime::FromSeconds(std::nan("")).SecondsOfDay(), 0);
 
-    // 30 February in a tag is met in TagFile.ForeignFramesAreReadAndRepairsMarkedForRewriting.
+    // 30 February in a tag is met in the tag repair case (Id3TagTest).
     EXPECT_FALSE(COleDateTime().SetTime(24, 0, 0));
     EXPECT_TRUE(COleDateTime().SetDate(2004, 2, 29));
 }

@@ -85,7 +85,8 @@ TEST_F(Protection, TheWayBackForShortLongAndMultiByteKeyWords)
         ASSERT_TRUE(Unprotect(m_entry, true));
         EXPECT_EQ(ReadBytes(Path()), stored);
         EXPECT_EQ(ReadBytes(WorkingCopyPath(m_entry)), s_audio);
-        EXPECT_EQ(int(QFile::permissions(WorkingCopyPath(m_entry)) & (QFile::ReadGroup | QFile::ReadOther)), 0);
+        EXPECT_EQ(QFile::permissions(WorkingCopyPath(m_entry)),
+                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
 
         ASSERT_TRUE(Unprotect(m_entry, false));
         EXPECT_FALSE(m_entry.m_bProtected);
