@@ -35,7 +35,8 @@ protected:
     QStringList AsNobody(const QStringList& action) const
     {
         QProcess probe;
-        probe.start("setpriv", QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", STORE_PROBE, m_home} + action);
+        probe.start("setpriv",
+                    QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", STORE_PROBE, m_home} + action);
         probe.waitForFinished(30000);
         EXPECT_EQ(probe.exitCode(), 0) << probe.readAllStandardError().toStdString();
         return QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
@@ -124,8 +125,8 @@ TEST_F(Hostile, UnlistableNamesAreSkippedAndNoRecordAbsorbsAnother)
     CRecordingEntry records[2];
     records[0].m_strName = "A";
     records[1].m_strName = "<operatore>x";
-    ASSERT_TRUE(
-        WriteBytes(m_folder + "Index.txt", CIndexFile::EncodeRecord(records[0]) + CIndexFile::EncodeRecord(records[1])));
+    const QByteArray older = CIndexFile::EncodeRecord(records[0]) + CIndexFile::EncodeRecord(records[1]);
+    ASSERT_TRUE(WriteBytes(m_folder + "Index.txt", older));
     CIndexFile index;
     ASSERT_TRUE(index.Open(m_folder + "Index.txt"));
     ASSERT_TRUE(index.ReadRecord(records[0]) && index.ReadRecord(records[1]));

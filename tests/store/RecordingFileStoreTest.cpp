@@ -6,8 +6,7 @@
 namespace sonvelle {
 namespace {
 
-using testing::ReadBytes;
-using testing::WriteBytes;
+using namespace testing;
 
 // MPEG-1 layer III, 32 kbit/s, 32 kHz, mono: 144-byte frames.
 QByteArray Frames(int count, int partialBytes)
