@@ -1,7 +1,5 @@
 #pragma once
-// Helpers of the store's tests that need the store and the test support
-// library: a work folder with a scripted prompt, the catalogue's names, and
-// tags as an independent reader sees them.
+// A work folder with a scripted prompt, the catalogue's names, and tags as an independent reader sees them.
 
 #include "platform/Prompt.h"
 #include "store/RecordingList.h"
@@ -18,9 +16,7 @@ inline QStringList NamesOf(const CRecordingList& list, bool sorted = true)
     QStringList names;
     for (const auto& e : list.Entries())
         names << e->m_strName;
-    if (sorted)
-        names.sort();
-    return names;
+    return sorted ? (names.sort(), names) : names;
 }
 
 // Every frame as mutagen reads it, "ID=text", without its v2.4 translation.
@@ -34,8 +30,7 @@ inline QStringList TagAsReadElsewhere(const QString& path)
         .split('\n', Qt::SkipEmptyParts);
 }
 
-// A work folder, program folder and settings of the test's own, and a scripted
-// prompt installed for the test's lifetime.
+// A work folder, program folder and settings of the test's own, and a scripted prompt while it runs.
 class WorkFolderTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -46,12 +41,8 @@ protected:
     void TearDown() override { SetPrompt(nullptr); }
 
     QString PathOf(const QString& fileName) const { return m_folder + fileName; }
-    void WriteFile(const QString& fileName, const QByteArray& bytes) const
-    {
-        ASSERT_TRUE(WriteBytes(PathOf(fileName), bytes));
-    }
+    void WriteFile(const QString& name, const QByteArray& bytes) const { ASSERT_TRUE(WriteBytes(PathOf(name), bytes)); }
     QByteArray ReadFile(const QString& fileName) const { return ReadBytes(PathOf(fileName)); }
-    bool Exists(const QString& fileName) const { return QFile::exists(PathOf(fileName)); }
     QStringList FilesInFolder() const { return QDir(m_folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
     QStringList ShownTexts() const
     {
