@@ -436,8 +436,8 @@ void CWriteSoundFile::OnHandOver(int discard)
     if (unique.isEmpty()) {
         WriteLog(QStringLiteral("Impossibile creare un file temp automaticamente, procedo manualmente (Last Error=0x%1)")
                      .arg(g_lastTempError, 0, 16));
+        // Never removed first: the window may not have taken the segment already there.
         wanted = workFolder + QStringLiteral("tempReg.snx");
-        QFile::remove(wanted);
     } else {
         QFile::remove(unique);
         wanted = unique.left(unique.size() - 4) + QStringLiteral(".snx");

@@ -199,7 +199,8 @@ TEST_F(Writer, TheTemporaryFileIsNeverReachedThroughALinkNorTruncatedAndSegments
     ASSERT_EQ(others.size(), 1);
     EXPECT_TRUE(DecodeMp3(work + others[0]).ok);
 
-    // Without unique names, segments go to tempReg or any other free name with all their audio.
+    // Without unique names, segments go to tempReg or any other free name with all their audio; a segment
+    // the window has not taken yet is never overwritten.
     StartWriter(work);
     writer->SetTempNameMakerForTesting([](const QString&, const QString&) { return QString(); });
     const QString tempReg = work + "tempReg.snx";
@@ -207,17 +208,18 @@ TEST_F(Writer, TheTemporaryFileIsNeverReachedThroughALinkNorTruncatedAndSegments
     Create();
     for (int i = 0; i < 3; ++i) {
         if (i == 2) {  // now the fallback name is taken by something that cannot be deleted
-            ASSERT_TRUE(QFile::remove(tempReg));
+            ASSERT_TRUE(QFile::rename(tempReg, work + "first.snx"));
             ASSERT_TRUE(QDir(work).mkpath("tempReg.snx/inside"));
         }
         Data(Tone(chunks[i] * kChunk, 440, 9000));
         EndSegment();
         WaitReady(i + 1);
         const QString path = window.Only(WM_RECORDING_FILE_READY)[static_cast<size_t>(i)].path;
-        EXPECT_EQ(path == tempReg, i < 2) << path.toStdString();  // the second replaced the first
+        EXPECT_EQ(path == tempReg, i == 0) << path.toStdString();
         EXPECT_TRUE(HoldsChunks(path, chunks[i]));
     }
     CloseAndWait();
+    EXPECT_TRUE(HoldsChunks(work + "first.snx", chunks[0]));
     EXPECT_TRUE(QFileInfo(work + "tempReg.snx/inside").isDir());
 }
 
