@@ -111,6 +111,11 @@ TEST_F(MainWindow, KeysEditsAndExit)
     // Space on whatever has the focus must not switch auto-recording.
     QTest::keyClick(dlg->focusWidget(), Qt::Key_Space);
     EXPECT_EQ(dlg->RecordingControl().State(), S::Idle);
+    // The picture buttons carry no text of their own: a tip and a name are all a user or a reader gets.
+    for (CSkinButton* button : dlg->findChildren<CSkinButton*>()) {
+        EXPECT_FALSE(button->accessibleName().isEmpty()) << button->objectName().toStdString();
+        EXPECT_FALSE(button->toolTip().isEmpty()) << button->objectName().toStdString();
+    }
 
     QTest::keyClick(dlg.get(), Qt::Key_Escape);
     QApplication::processEvents();

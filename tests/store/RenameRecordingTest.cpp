@@ -129,6 +129,7 @@ TEST_F(RenameFromMainWindow, RefusedNamesAndUnwritableNotesChangeNothing)
     const std::pair<QString, int> refused[] = {
         {"call 2", IDS_NAME_EXISTS},    // listed, in another case
         {"Outsider", IDS_NAME_EXISTS},  // a file the list does not know
+        {QString(), IDS_NAME_EMPTY},    // would leave a nameless, hidden ".mp3"
         {"tagTemporary", IDS_NAME_RESERVED},
     };
     for (const auto& [name, text] : refused) {
