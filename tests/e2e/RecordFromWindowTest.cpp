@@ -167,6 +167,7 @@ struct AutoRecordingCase {
     bool confirm;
     QStringList answers;  // names typed into the save dialogs, one a dialog expected
     int recordings;  // one: all segments in one file
+    friend void PrintTo(const AutoRecordingCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class AutoRecordingScene : public RecordFromWindow, public ::testing::WithParamInterface<AutoRecordingCase> {};
