@@ -11,8 +11,8 @@ void EnsureCoreApplication()
     static char arg0[] = "sonvelle_test";
     static char* argv[] = {arg0, nullptr};
     // Never destroyed: Qt's own globals are gone by the time static objects are.
-    static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-    (void)app;
+    [[maybe_unused]] static QCoreApplication* app =
+        QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
 }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout)

@@ -8,6 +8,8 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <tuple>
+#include <vector>
 
 namespace sonvelle::test {
 
@@ -31,27 +33,20 @@ inline std::uint32_t PactlVolume(const QString& kind, const QString& device)
 // microphone left by a mixer test silences the recordings of the suites after it.
 class CServerVolumesKept {
 public:
-    CServerVolumesKept()
-        : m_speakers(PactlVolume(QStringLiteral("sink"), QStringLiteral("speakers"))),
-          m_microphone(PactlVolume(QStringLiteral("source"), QStringLiteral("microphone")))
-    {
-    }
+    CServerVolumesKept() = default;
     ~CServerVolumesKept()
     {
-        Restore(QStringLiteral("sink"), QStringLiteral("speakers"), m_speakers);
-        Restore(QStringLiteral("source"), QStringLiteral("microphone"), m_microphone);
+        for (const auto& [kind, device, volume] : m_kept)
+            if (volume != 0xFFFFFFFFu)
+                Pactl({QStringLiteral("set-%1-volume").arg(kind), device, QString::number(volume)});
     }
     CServerVolumesKept(const CServerVolumesKept&) = delete;
     CServerVolumesKept& operator=(const CServerVolumesKept&) = delete;
 
 private:
-    static void Restore(const QString& kind, const QString& device, std::uint32_t volume)
-    {
-        if (volume != 0xFFFFFFFFu)
-            Pactl({QStringLiteral("set-%1-volume").arg(kind), device, QString::number(volume)});
-    }
-    std::uint32_t m_speakers;
-    std::uint32_t m_microphone;
+    const std::vector<std::tuple<QString, QString, std::uint32_t>> m_kept{
+        {"sink", "speakers", PactlVolume("sink", "speakers")},
+        {"source", "microphone", PactlVolume("source", "microphone")}};
 };
 
 }  // namespace sonvelle::test

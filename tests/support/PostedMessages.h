@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace sonvelle::test {
@@ -19,10 +21,25 @@ struct ReceivedMessage {
 
 class CMainWindowStub : public QObject {
 public:
-    bool event(QEvent* e) override;
+    bool event(QEvent* e) override
+    {
+        if (e->type() != CMessage::EventType())
+            return QObject::event(e);
+        auto* m = static_cast<CMessage*>(e);
+        auto path = m->TakePayload<QString>();
+        received.push_back({m->Message(), m->WParam(), m->LParam(), path ? *path : QString()});
+        return true;
+    }
+    int Count(unsigned message) const { return static_cast<int>(Only(message).size()); }
+    std::vector<ReceivedMessage> Only(unsigned message) const
+    {
+        std::vector<ReceivedMessage> out;
+        std::ranges::copy_if(received, std::back_inserter(out),
+                             [message](const ReceivedMessage& r) { return r.message == message; });
+        return out;
+    }
+
     std::vector<ReceivedMessage> received;
-    int Count(unsigned message) const;
-    std::vector<ReceivedMessage> Only(unsigned message) const;
 };
 
 }  // namespace sonvelle::test

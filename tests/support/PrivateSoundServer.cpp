@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 
 namespace sonvelle::test {
 
@@ -26,14 +27,12 @@ bool CPrivateSoundServer::Start()
     if (!m_dir.isValid() || !Run(QStringLiteral("start"), &exports))
         return false;
     m_started = true;
-    for (QString line : exports.split('\n')) {
-        if (!line.startsWith(QLatin1String("export PULSE_SERVER=")))
-            continue;
-        line = line.mid(int(qstrlen("export PULSE_SERVER=")));
-        qputenv("PULSE_SERVER", line.section(' ', 0, 0).toUtf8());
-        return true;
-    }
-    return false;
+    static const QRegularExpression exported(QStringLiteral("^export PULSE_SERVER=(\\S+)"),
+                                             QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch address = exported.match(exports);
+    if (address.hasMatch())
+        qputenv("PULSE_SERVER", address.captured(1).toUtf8());
+    return address.hasMatch();
 }
 
 bool CPrivateSoundServer::Stop()

@@ -19,7 +19,6 @@ public:
     // Starts it (again) and points this process at it; the address stays the same across restarts.
     bool Start();
     bool Stop();
-    bool IsPipeWire() const { return m_pipewire; }
     QString Kind() const { return m_pipewire ? QStringLiteral("PipeWire") : QStringLiteral("PulseAudio"); }
     // The server's process, 0 when unknown (PipeWire runs several).
     qint64 Pid() const;

@@ -1,5 +1,7 @@
 #include "support/SoundFiles.h"
 
+#include "support/TagBytes.h"
+
 #include <QFile>
 #include <QProcess>
 
@@ -13,9 +15,7 @@ bool RunTool(const QString& program, const QStringList& arguments)
 {
     QProcess process;
     process.start(program, arguments);
-    if (!process.waitForFinished(120000))
-        return false;
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 QString ToolOutput(const QString& program, const QStringList& arguments)
@@ -44,10 +44,7 @@ Pcm ReadWav(const QString& path)
 
 bool WriteWav(const QString& path, const std::vector<short>& samples, int rate, int channels)
 {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SF_INFO info{0, rate, channels, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
     SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
     if (!f)
         return false;
@@ -78,10 +75,9 @@ QStringList Mp3valFindings(const QString& path)
 
 QStringList Mp3valFindingsBehindTag(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const QByteArray bytes = ReadBytes(path);
+    if (bytes.isEmpty())
         return {QStringLiteral("ERROR: cannot read ") + path};
-    const QByteArray bytes = file.readAll();
     qsizetype start = 0;
     if (bytes.startsWith("ID3") && bytes.size() >= 10) {
         for (int i = 6; i < 10; ++i)
@@ -92,10 +88,8 @@ QStringList Mp3valFindingsBehindTag(const QString& path)
             ++start;
     }
     const QString audioOnly = path + QStringLiteral(".frames");
-    QFile out(audioOnly);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes.mid(start)) != bytes.size() - start)
+    if (!WriteBytes(audioOnly, bytes.mid(start)))
         return {QStringLiteral("ERROR: cannot write ") + audioOnly};
-    out.close();
     const QStringList findings = Mp3valFindings(audioOnly);
     QFile::remove(audioOnly);
     return findings;
@@ -112,11 +106,9 @@ QString MakeSpeech(const QString& folder, const QString& words)
 {
     const QString raw = folder + QStringLiteral("/speech_raw.wav");
     const QString out = folder + QStringLiteral("/speech.wav");
-    if (!RunTool(QStringLiteral("espeak-ng"), {QStringLiteral("-w"), raw, words}))
-        return {};
-    if (!RunTool(QStringLiteral("sox"), {raw, "-r", "32000", "-c", "1", "-b", "16", out}))
-        return {};
-    return out;
+    const bool made = RunTool(QStringLiteral("espeak-ng"), {QStringLiteral("-w"), raw, words}) &&
+                      RunTool(QStringLiteral("sox"), {raw, "-r", "32000", "-c", "1", "-b", "16", out});
+    return made ? out : QString();
 }
 
 QString MakeToneWav(const QString& folder, const QString& name, double seconds)
@@ -172,12 +164,9 @@ bool SoundServerAnswers()
 
 int PlaybackStreams(bool onlySonvelle)
 {
-    if (onlySonvelle) {
-        const QString listing = ToolOutput(QStringLiteral("pactl"), {"list", "sink-inputs"});
-        return static_cast<int>(listing.count(QStringLiteral("application.name = \"Sonvelle\"")));
-    }
-    const QString listing = ToolOutput(QStringLiteral("pactl"), {"list", "short", "sink-inputs"});
-    return static_cast<int>(listing.split('\n', Qt::SkipEmptyParts).size());
+    const QString listing = ToolOutput(QStringLiteral("pactl"), {"list", "sink-inputs"});
+    return static_cast<int>(listing.count(onlySonvelle ? QStringLiteral("application.name = \"Sonvelle\"")
+                                                       : QStringLiteral("Sink Input #")));
 }
 
 }  // namespace sonvelle::test

@@ -34,12 +34,10 @@ inline QByteArray CommentFrame(const QByteArray& text)
 inline QByteArray TagBytes(const QByteArray& frames)
 {
     const quint32 size = quint32(frames.size()) + 10;
-    return QByteArray("ID3\x03\x00\x00", 6)
-        .append(char((size >> 21) & 0x7f))
-        .append(char((size >> 14) & 0x7f))
-        .append(char((size >> 7) & 0x7f))
-        .append(char(size & 0x7f))
-        .append(frames);
+    QByteArray header("ID3\x03\x00\x00", 6);
+    for (int shift : {21, 14, 7, 0})
+        header.append(char((size >> shift) & 0x7f));
+    return header + frames;
 }
 
 // Bytes that stand in for audio where nothing decodes them.

@@ -1,5 +1,7 @@
 #include "support/TestFolders.h"
 
+#include "support/TagBytes.h"
+
 #include "platform/Log.h"
 #include "platform/ProgramFolder.h"
 
@@ -17,17 +19,9 @@ CTestFolders::CTestFolders()
     SetProgramFolderForTesting(ProgramDir());
 }
 
-CTestFolders::~CTestFolders()
-{
-    SetProgramFolderForTesting({});
-}
-
 QStringList CTestFolders::LogLines(const QString& fileName) const
 {
-    QFile f(ProgramDir() + fileName);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QString text = QString::fromUtf8(f.readAll());
+    QString text = QString::fromUtf8(ReadBytes(ProgramDir() + fileName));
     if (text.endsWith(QStringLiteral("\r\n")))
         text.chop(2);
     return text.isEmpty() ? QStringList{} : text.split(QStringLiteral("\r\n"));
@@ -44,8 +38,7 @@ bool WriteSettings(const std::vector<std::pair<QString, QString>>& values, Hive 
 
 QString ReadLog(const QString& fileName)
 {
-    QFile f(LogFilePath(fileName));
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    return QString::fromUtf8(ReadBytes(LogFilePath(fileName)));
 }
 
 }  // namespace sonvelle::test

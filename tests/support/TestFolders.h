@@ -2,6 +2,7 @@
 // Folders of a test's own: configuration (user and machine), the program
 // folder that holds the log, and a work folder, all in one temporary folder.
 
+#include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
 
 #include <QString>
@@ -16,7 +17,7 @@ namespace sonvelle::test {
 class CTestFolders {
 public:
     CTestFolders();
-    ~CTestFolders();
+    ~CTestFolders() { SetProgramFolderForTesting({}); }
     CTestFolders(const CTestFolders&) = delete;
     CTestFolders& operator=(const CTestFolders&) = delete;
 
